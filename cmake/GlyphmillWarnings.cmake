@@ -1,0 +1,16 @@
+# Every target of the project links this, so warnings and sanitizers are set in one place.
+add_library(glyphmill_warnings INTERFACE)
+if(MSVC)
+    target_compile_options(glyphmill_warnings INTERFACE /W4 /WX /permissive- /Zc:__cplusplus)
+    target_compile_definitions(glyphmill_warnings INTERFACE NOMINMAX)
+else()
+    target_compile_options(glyphmill_warnings INTERFACE
+        -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual -Wpedantic -Werror)
+endif()
+target_compile_definitions(glyphmill_warnings INTERFACE QT_NO_FOREACH QT_NO_URL_CAST_FROM_STRING)
+
+if(GLYPHMILL_SANITIZE)
+    target_compile_options(glyphmill_warnings INTERFACE
+        -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    target_link_options(glyphmill_warnings INTERFACE -fsanitize=address,undefined)
+endif()

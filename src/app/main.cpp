@@ -1,0 +1,35 @@
+#include "applicationfolder.h"
+#include "displaycheck.h"
+#include "fileattributes.h"
+#include "main/formmain.h"
+#include "prompt.h"
+#include "uistyle.h"
+
+#include <QApplication>
+#include <QScreen>
+
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    if (const QString message = glyphmill::missingDisplayMessage(); !message.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+        return 1;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Glyphmill"));
+    glyphmill::applyUiStyle(app);
+
+    glyphmill::SystemFileAttributes files;
+    glyphmill::MessageBoxPrompt prompt;
+    glyphmill::MainWindowServices services;
+    services.appFolder = glyphmill::applicationFolder();
+    services.files = &files;
+    services.prompt = &prompt;
+
+    glyphmill::FormMain window(services);
+    glyphmill::centreOnScreen(window);
+    window.show();
+    return QApplication::exec();
+}

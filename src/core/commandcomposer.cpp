@@ -1,0 +1,143 @@
+#include "commandcomposer.h"
+
+namespace glyphmill {
+
+std::vector<std::string> ComposedCommand::arguments() const
+{
+    std::vector<std::string> result;
+    result.reserve(m_arguments.size());
+    for (const Span span : m_arguments)
+        result.push_back(slice(span));
+    return result;
+}
+
+std::string_view ComposedCommand::argument(std::size_t index) const
+{
+    const Span span = m_arguments.at(index);
+    return std::string_view(m_text).substr(span.offset, span.length);
+}
+
+// Appends the pieces of the text and records where each argument lies inside it.
+class CommandBuilder {
+public:
+    explicit CommandBuilder(std::size_t expectedSize) { m_command.m_text.reserve(expectedSize); }
+
+    void program(std::string_view prefixWithBlank)
+    {
+        m_command.m_program = {text().size(), prefixWithBlank.size() - 1};
+        text() += prefixWithBlank;
+    }
+
+    // A flag piece " --name ": the argument is the flag without its blanks.
+    void flag(std::string_view piece)
+    {
+        m_command.m_arguments.push_back({text().size() + 1, piece.size() - 2});
+        text() += piece;
+    }
+
+    // Raw text that is one argument by itself (a value or a file name).
+    void value(std::string_view raw)
+    {
+        m_command.m_arguments.push_back({text().size(), raw.size()});
+        text() += raw;
+    }
+
+    void literal(std::string_view raw) { text() += raw; }
+
+    // Starts an argument that is assembled from several pieces (the cut rectangle).
+    void beginValue() { m_valueStart = text().size(); }
+    void endValue() { m_command.m_arguments.push_back({m_valueStart, text().size() - m_valueStart}); }
+
+    ComposedCommand take() { return std::move(m_command); }
+
+private:
+    std::string& text() { return m_command.m_text; }
+
+    ComposedCommand m_command;
+    std::size_t m_valueStart = 0;
+};
+
+namespace {
+
+std::size_t expectedLength(const CommandInput& in)
+{
+    std::size_t length = in.appFolder.size() + in.convention.converterName.size() + 256 +
+                         in.settings.targetDir.size() + in.settings.rotateDegrees.size() +
+                         in.settings.cutX.size() + in.settings.cutY.size() +
+                         in.settings.cutWidth.size() + in.settings.cutHeight.size();
+    for (const auto& name : in.selectedFiles)
+        length += name.size() + 1;
+    return length;
+}
+
+} // namespace
+
+ComposedCommand composeCommand(const CommandInput& in)
+{
+    using S = ConversionSettings;
+    const S& s = in.settings;
+    CommandBuilder b(expectedLength(in));
+
+    b.program(in.convention.converterCommandPrefix(in.appFolder));
+    if (s.colourSpace == S::ColourSpace::Rgb)
+        b.flag(" -rgb ");
+    if (s.outputFormat == S::OutputFormat::Binary)
+        b.flag(" --binary ");
+    if (s.outputFormat == S::OutputFormat::Assembly)
+        b.flag(" --assembly ");
+    if (s.colourMode == S::ColourMode::ColourMap)
+        b.flag(" --clut ");
+    b.flag(s.optimiseColourMap ? " --opt-clut " : " --no-opt-clut ");
+    if (s.colourMode == S::ColourMode::TrueColour)
+        b.flag(s.trueColourBits == S::TrueColourBits::Bits16 ? " --16-bits " : " --15-bits ");
+    b.flag(s.overwrite ? " --overwrite " : " --no-overwrite ");
+
+    if (!s.targetDir.empty() && in.isDirectory && in.isDirectory(s.targetDir)) {
+        b.flag(" --target-dir ");
+        b.value(s.targetDir);
+    }
+
+    if (s.colourSpace == S::ColourSpace::Cry) {
+        b.flag(" -cry ");
+        if (s.cryEncoding == S::CryEncoding::Normal)
+            b.flag(" --normal ");
+        if (s.cryEncoding == S::CryEncoding::Glass) {
+            b.flag(" --glass ");
+            if (s.relativeIntensitiesOnly)
+                b.flag(" --gray ");
+            switch (s.keptValues) {
+            case S::KeptValues::Positive: b.flag(" --positive "); break;
+            case S::KeptValues::Negative: b.flag(" --negative "); break;
+            case S::KeptValues::Both: b.flag(" --both "); break;
+            }
+        }
+    }
+
+    if (s.rotate) {
+        b.flag(" --rotate ");
+        b.value(s.rotateDegrees);
+        b.literal(" ");
+    }
+
+    if (s.cut) {
+        b.flag(" --cut ");
+        b.beginValue();
+        b.literal(s.cutX);
+        b.literal(",");
+        b.literal(s.cutY);
+        b.literal(":");
+        b.literal(s.cutWidth);
+        b.literal("x");
+        b.literal(s.cutHeight);
+        b.endValue();
+        b.literal(" ");
+    }
+
+    for (const auto& name : in.selectedFiles) {
+        b.literal(" ");
+        b.value(name);
+    }
+    return b.take();
+}
+
+} // namespace glyphmill

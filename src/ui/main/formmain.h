@@ -1,0 +1,90 @@
+#pragma once
+
+#include "conversionsettings.h"
+#include "pathconvention.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace glyphmill {
+
+class DirList;
+class DriveList;
+class FileAttributes;
+class FileList;
+class ImageBox;
+class Prompt;
+
+// What the main window needs from the outside world; tests hand in fakes.
+struct MainWindowServices {
+    QString appFolder;
+    PathConvention convention = PathConvention::native();
+    const FileAttributes* files = nullptr;
+    Prompt* prompt = nullptr;
+};
+
+// The main window: browser and preview on the left, output options and the converter
+// command on the right.
+class FormMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit FormMain(MainWindowServices services, QWidget* parent = nullptr);
+    ~FormMain() override;
+
+    // Rebuilds the converter command from every control and shows it in TextCmd.
+    void Refresh_cmd();
+    // The conversion choices as the controls hold them right now.
+    ConversionSettings currentSettings() const;
+    std::vector<std::string> selectedFileNames() const;
+
+private:
+    void buildLayout();
+    void setTabOrder();
+
+    MainWindowServices m_services;
+
+    QGroupBox* m_frame7 = nullptr;
+    QPushButton* m_command4 = nullptr;
+    QPushButton* m_command3 = nullptr;
+    QPlainTextEdit* m_textCmd = nullptr;
+    QGroupBox* m_frame4 = nullptr;
+    QGroupBox* m_frame8 = nullptr;
+    QRadioButton* m_optionClut = nullptr;
+    QRadioButton* m_optionTc = nullptr;
+    QCheckBox* m_checkOptimize = nullptr;
+    QFrame* m_frame3 = nullptr;
+    QRadioButton* m_option16bits = nullptr;
+    QRadioButton* m_option15bits = nullptr;
+    QGroupBox* m_frame9 = nullptr;
+    QRadioButton* m_optionCry = nullptr;
+    QRadioButton* m_optionRgb = nullptr;
+    QGroupBox* m_frameOutputDir = nullptr;
+    QCheckBox* m_checkOverwrite = nullptr;
+    QPushButton* m_commandChose = nullptr;
+    QLineEdit* m_textTargetDir = nullptr;
+    QGroupBox* m_frame5 = nullptr;
+    QRadioButton* m_optionAssembly = nullptr;
+    QRadioButton* m_optionBinary = nullptr;
+    QPushButton* m_command2 = nullptr;
+    QPushButton* m_command1 = nullptr;
+    DriveList* m_drive1 = nullptr;
+    QGroupBox* m_frame2 = nullptr;
+    QLabel* m_labelWidth = nullptr;
+    QLabel* m_labelHeight = nullptr;
+    QLabel* m_label1 = nullptr;
+    QLabel* m_label2 = nullptr;
+    QGroupBox* m_frame1 = nullptr;
+    ImageBox* m_image1 = nullptr;
+    FileList* m_file1 = nullptr;
+    DirList* m_dir1 = nullptr;
+};
+
+} // namespace glyphmill

@@ -1,0 +1,44 @@
+// Renders every window offscreen to PNG files, so a layout can be checked by eye:
+//   QT_QPA_PLATFORM=offscreen build/bin/glyphmill-shots OUTPUT_FOLDER
+#include "fileattributes.h"
+#include "main/formmain.h"
+#include "prompt.h"
+#include "uistyle.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+
+#include <cstdio>
+
+namespace {
+
+void save(QWidget& window, const QString& folder, const QString& name)
+{
+    window.show();
+    QApplication::processEvents();
+    const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
+    if (!window.grab().save(path))
+        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+    else
+        std::printf("%s\n", qPrintable(path));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    glyphmill::applyUiStyle(app);
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+
+    glyphmill::SystemFileAttributes files;
+    glyphmill::MessageBoxPrompt prompt;
+    glyphmill::MainWindowServices services;
+    services.appFolder = QApplication::applicationDirPath();
+    services.files = &files;
+    services.prompt = &prompt;
+    glyphmill::FormMain main(services);
+    save(main, folder, QStringLiteral("FormMain"));
+    return 0;
+}
