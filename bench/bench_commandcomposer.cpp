@@ -8,8 +8,7 @@ using namespace glyphmill;
 
 namespace {
 
-std::vector<std::string> fileNames(int count)
-{
+std::vector<std::string> fileNames(int count) {
     std::vector<std::string> names;
     names.reserve(count);
     for (int i = 0; i < count; ++i)
@@ -20,22 +19,23 @@ std::vector<std::string> fileNames(int count)
 const std::vector<std::string> kFiles = fileNames(10000);
 const std::string kFolder = "/home/someone/projects/jaguar/tools";
 
-void BM_Compose(benchmark::State& state)
-{
+void BM_Compose(benchmark::State& state) {
     ConversionSettings settings;
     const PathConvention convention = PathConvention::posix();
-    const DirectoryTest isDirectory = [](const std::string&) { return false; };
+    const DirectoryTest isDirectory = [](const std::string&) {
+        return false;
+    };
     for (auto _ : state) {
-        ComposedCommand command = composeCommand({settings, kFolder, kFiles, convention, isDirectory});
+        ComposedCommand command =
+            composeCommand({settings, kFolder, kFiles, convention, isDirectory});
         benchmark::DoNotOptimize(command);
     }
 }
 BENCHMARK(BM_Compose);
 
-void BM_BareConcatenation(benchmark::State& state)
-{
-    const char* pieces[] = {"/rastix ", " -rgb ", " --binary ", " --no-opt-clut ", " --16-bits ",
-                            " --no-overwrite "};
+void BM_BareConcatenation(benchmark::State& state) {
+    const char* pieces[] = {"/rastix ",        " -rgb ",      " --binary ",
+                            " --no-opt-clut ", " --16-bits ", " --no-overwrite "};
     for (auto _ : state) {
         std::string text;
         std::size_t size = kFolder.size() + 80;

@@ -10,8 +10,7 @@
 
 #include <cstdio>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     if (const QString message = glyphmill::missingDisplayMessage(); !message.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(message));
         return 1;

@@ -2,8 +2,7 @@
 
 namespace glyphmill {
 
-std::vector<std::string> ComposedCommand::arguments() const
-{
+std::vector<std::string> ComposedCommand::arguments() const {
     std::vector<std::string> result;
     result.reserve(m_arguments.size());
     for (const Span span : m_arguments)
@@ -11,8 +10,7 @@ std::vector<std::string> ComposedCommand::arguments() const
     return result;
 }
 
-std::string_view ComposedCommand::argument(std::size_t index) const
-{
+std::string_view ComposedCommand::argument(std::size_t index) const {
     const Span span = m_arguments.at(index);
     return std::string_view(m_text).substr(span.offset, span.length);
 }
@@ -20,25 +18,25 @@ std::string_view ComposedCommand::argument(std::size_t index) const
 // Appends the pieces of the text and records where each argument lies inside it.
 class CommandBuilder {
 public:
-    explicit CommandBuilder(std::size_t expectedSize) { m_command.m_text.reserve(expectedSize); }
+    CommandBuilder(std::size_t expectedSize, std::size_t expectedArguments) {
+        m_command.m_text.reserve(expectedSize);
+        m_command.m_arguments.reserve(expectedArguments);
+    }
 
-    void program(std::string_view prefixWithBlank)
-    {
-        m_command.m_program = {text().size(), prefixWithBlank.size() - 1};
+    void program(std::string_view prefixWithBlank) {
+        m_command.m_program = span(text().size(), prefixWithBlank.size() - 1);
         text() += prefixWithBlank;
     }
 
     // A flag piece " --name ": the argument is the flag without its blanks.
-    void flag(std::string_view piece)
-    {
-        m_command.m_arguments.push_back({text().size() + 1, piece.size() - 2});
+    void flag(std::string_view piece) {
+        m_command.m_arguments.push_back(span(text().size() + 1, piece.size() - 2));
         text() += piece;
     }
 
     // Raw text that is one argument by itself (a value or a file name).
-    void value(std::string_view raw)
-    {
-        m_command.m_arguments.push_back({text().size(), raw.size()});
+    void value(std::string_view raw) {
+        m_command.m_arguments.push_back(span(text().size(), raw.size()));
         text() += raw;
     }
 
@@ -46,12 +44,17 @@ public:
 
     // Starts an argument that is assembled from several pieces (the cut rectangle).
     void beginValue() { m_valueStart = text().size(); }
-    void endValue() { m_command.m_arguments.push_back({m_valueStart, text().size() - m_valueStart}); }
+    void endValue() {
+        m_command.m_arguments.push_back(span(m_valueStart, text().size() - m_valueStart));
+    }
 
     ComposedCommand take() { return std::move(m_command); }
 
 private:
     std::string& text() { return m_command.m_text; }
+    static ComposedCommand::Span span(std::size_t offset, std::size_t length) {
+        return {static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length)};
+    }
 
     ComposedCommand m_command;
     std::size_t m_valueStart = 0;
@@ -59,8 +62,7 @@ private:
 
 namespace {
 
-std::size_t expectedLength(const CommandInput& in)
-{
+std::size_t expectedLength(const CommandInput& in) {
     std::size_t length = in.appFolder.size() + in.convention.converterName.size() + 256 +
                          in.settings.targetDir.size() + in.settings.rotateDegrees.size() +
                          in.settings.cutX.size() + in.settings.cutY.size() +
@@ -72,11 +74,11 @@ std::size_t expectedLength(const CommandInput& in)
 
 } // namespace
 
-ComposedCommand composeCommand(const CommandInput& in)
-{
+ComposedCommand composeCommand(const CommandInput& in) {
     using S = ConversionSettings;
     const S& s = in.settings;
-    CommandBuilder b(expectedLength(in));
+    // At most 17 flags and values come before the file names.
+    CommandBuilder b(expectedLength(in), in.selectedFiles.size() + 17);
 
     b.program(in.convention.converterCommandPrefix(in.appFolder));
     if (s.colourSpace == S::ColourSpace::Rgb)
@@ -106,9 +108,15 @@ ComposedCommand composeCommand(const CommandInput& in)
             if (s.relativeIntensitiesOnly)
                 b.flag(" --gray ");
             switch (s.keptValues) {
-            case S::KeptValues::Positive: b.flag(" --positive "); break;
-            case S::KeptValues::Negative: b.flag(" --negative "); break;
-            case S::KeptValues::Both: b.flag(" --both "); break;
+            case S::KeptValues::Positive:
+                b.flag(" --positive ");
+                break;
+            case S::KeptValues::Negative:
+                b.flag(" --negative ");
+                break;
+            case S::KeptValues::Both:
+                b.flag(" --both ");
+                break;
             }
         }
     }

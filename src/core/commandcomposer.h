@@ -4,6 +4,7 @@
 #include "pathconvention.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -16,9 +17,10 @@ namespace glyphmill {
 // every argument appears in it verbatim; that keeps composing cheap for long selections.
 class ComposedCommand {
 public:
+    // 32 bits are plenty: no system takes a command line of 4 GiB.
     struct Span {
-        std::size_t offset;
-        std::size_t length;
+        std::uint32_t offset;
+        std::uint32_t length;
     };
 
     const std::string& text() const { return m_text; }

@@ -4,8 +4,7 @@
 
 namespace glyphmill {
 
-QString missingDisplayMessage()
-{
+QString missingDisplayMessage() {
 #if defined(_WIN32) || defined(__APPLE__)
     return {};
 #else

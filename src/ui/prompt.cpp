@@ -6,21 +6,23 @@ namespace glyphmill {
 
 namespace {
 
-QMessageBox::Icon toQt(Prompt::Icon icon)
-{
+QMessageBox::Icon toQt(Prompt::Icon icon) {
     switch (icon) {
-    case Prompt::Icon::Critical: return QMessageBox::Critical;
-    case Prompt::Icon::Warning: return QMessageBox::Warning;
-    case Prompt::Icon::Information: return QMessageBox::Information;
-    case Prompt::Icon::None: break;
+    case Prompt::Icon::Critical:
+        return QMessageBox::Critical;
+    case Prompt::Icon::Warning:
+        return QMessageBox::Warning;
+    case Prompt::Icon::Information:
+        return QMessageBox::Information;
+    case Prompt::Icon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
 
 } // namespace
 
-Prompt::Answer MessageBoxPrompt::ask(QWidget* parent, const Message& message)
-{
+Prompt::Answer MessageBoxPrompt::ask(QWidget* parent, const Message& message) {
     QMessageBox box(toQt(message.icon), message.title, message.text, QMessageBox::Ok, parent);
     if (message.buttons == Buttons::OkCancel) {
         box.addButton(QMessageBox::Cancel);

@@ -8,8 +8,7 @@
 
 namespace glyphmill {
 
-void applyUiStyle(QApplication& app)
-{
+void applyUiStyle(QApplication& app) {
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(fusion);
     QFont font(QStringLiteral("DejaVu Sans Condensed"));
@@ -18,8 +17,7 @@ void applyUiStyle(QApplication& app)
     app.setFont(font);
 }
 
-void centreOnScreen(QWidget& window)
-{
+void centreOnScreen(QWidget& window) {
     const QScreen* screen = window.screen();
     if (!screen)
         return;

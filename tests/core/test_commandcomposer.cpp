@@ -17,8 +17,7 @@ struct Fixture {
     std::string appFolder = "C:\\Program Files\\Glyphmill";
     int directoryQueries = 0;
 
-    ComposedCommand compose()
-    {
+    ComposedCommand compose() {
         const DirectoryTest isDirectory = [this](const std::string& path) {
             ++directoryQueries;
             return directories.count(path) > 0;
@@ -31,27 +30,26 @@ const std::string kDefaultPieces = "  -rgb  --binary  --no-opt-clut  --16-bits  
 
 } // namespace
 
-TEST(CommandText, DefaultsOnWindowsByteForByte)
-{
+TEST(CommandText, DefaultsOnWindowsByteForByte) {
     Fixture f;
-    EXPECT_EQ(f.compose().text(), "C:\\Program Files\\Glyphmill\\rastix.exe " + kDefaultPieces.substr(1));
+    EXPECT_EQ(f.compose().text(),
+              "C:\\Program Files\\Glyphmill\\rastix.exe " + kDefaultPieces.substr(1));
     EXPECT_EQ(f.compose().text(),
               "C:\\Program Files\\Glyphmill\\rastix.exe  -rgb  --binary  --no-opt-clut  "
               "--16-bits  --no-overwrite ");
     EXPECT_EQ(f.directoryQueries, 0) << "an empty target folder needs no file-system query";
 }
 
-TEST(CommandText, DefaultsOnPosix)
-{
+TEST(CommandText, DefaultsOnPosix) {
     Fixture f;
     f.convention = PathConvention::posix();
     f.appFolder = "/opt/glyphmill/bin";
-    EXPECT_EQ(f.compose().text(),
-              "/opt/glyphmill/bin/rastix  -rgb  --binary  --no-opt-clut  --16-bits  --no-overwrite ");
+    EXPECT_EQ(
+        f.compose().text(),
+        "/opt/glyphmill/bin/rastix  -rgb  --binary  --no-opt-clut  --16-bits  --no-overwrite ");
 }
 
-TEST(CommandText, BitDepthAndColourMap)
-{
+TEST(CommandText, BitDepthAndColourMap) {
     Fixture f;
     f.settings.trueColourBits = S::TrueColourBits::Bits15;
     std::string text = f.compose().text();
@@ -61,7 +59,8 @@ TEST(CommandText, BitDepthAndColourMap)
     f.settings.colourMode = S::ColourMode::ColourMap;
     text = f.compose().text();
     EXPECT_EQ(text.find("bits "), std::string::npos) << text;
-    EXPECT_NE(text.find(" --binary  --clut  --no-opt-clut  --no-overwrite "), std::string::npos) << text;
+    EXPECT_NE(text.find(" --binary  --clut  --no-opt-clut  --no-overwrite "), std::string::npos)
+        << text;
 
     // A disabled but checked optimise box still counts, in true colour too.
     f.settings.colourMode = S::ColourMode::TrueColour;
@@ -69,8 +68,7 @@ TEST(CommandText, BitDepthAndColourMap)
     EXPECT_NE(f.compose().text().find(" --opt-clut  --15-bits "), std::string::npos);
 }
 
-TEST(CommandText, AssemblyOverwriteAndCryNormal)
-{
+TEST(CommandText, AssemblyOverwriteAndCryNormal) {
     Fixture f;
     f.settings.outputFormat = S::OutputFormat::Assembly;
     f.settings.overwrite = true;
@@ -79,8 +77,7 @@ TEST(CommandText, AssemblyOverwriteAndCryNormal)
                                   "--no-opt-clut  --16-bits  --overwrite  -cry  --normal ");
 }
 
-TEST(CommandText, CryGlassPiecesInOrderBetweenTargetAndTransforms)
-{
+TEST(CommandText, CryGlassPiecesInOrderBetweenTargetAndTransforms) {
     Fixture f;
     f.directories = {"D:\\out\\"};
     f.settings.targetDir = "D:\\out\\";
@@ -102,8 +99,7 @@ TEST(CommandText, CryGlassPiecesInOrderBetweenTargetAndTransforms)
               "--cut 10,20:32x16  a.bmp");
 }
 
-TEST(CommandText, KeptValuesAndRgbHidesCryChoices)
-{
+TEST(CommandText, KeptValuesAndRgbHidesCryChoices) {
     Fixture f;
     f.settings.cryEncoding = S::CryEncoding::Glass;
     f.settings.relativeIntensitiesOnly = true;
@@ -117,8 +113,7 @@ TEST(CommandText, KeptValuesAndRgbHidesCryChoices)
     EXPECT_TRUE(text.ends_with(" -cry  --glass  --negative ")) << text;
 }
 
-TEST(CommandText, TargetFolderOnlyWhenItIsADirectory)
-{
+TEST(CommandText, TargetFolderOnlyWhenItIsADirectory) {
     Fixture f;
     f.settings.targetDir = "C:\\pics\\a.bmp"; // a file, or nothing at all: same answer
     EXPECT_EQ(f.compose().text().find("--target-dir"), std::string::npos);
@@ -129,8 +124,7 @@ TEST(CommandText, TargetFolderOnlyWhenItIsADirectory)
     EXPECT_TRUE(f.compose().text().ends_with(" --no-overwrite  --target-dir C:\\my out"));
 }
 
-TEST(CommandText, FieldTextsAreWrittenUnchanged)
-{
+TEST(CommandText, FieldTextsAreWrittenUnchanged) {
     Fixture f;
     f.settings.rotate = true;
     f.settings.rotateDegrees = "12abc";
@@ -139,15 +133,13 @@ TEST(CommandText, FieldTextsAreWrittenUnchanged)
     EXPECT_TRUE(f.compose().text().ends_with(" --rotate 12abc  --cut -5,0:1x1 "));
 }
 
-TEST(CommandText, SelectedFilesLastInListOrder)
-{
+TEST(CommandText, SelectedFilesLastInListOrder) {
     Fixture f;
     f.files = {"b.gif", "my picture.jpg", "a.bmp"};
     EXPECT_TRUE(f.compose().text().ends_with(" --no-overwrite  b.gif my picture.jpg a.bmp"));
 }
 
-TEST(CommandArguments, DefaultsSplitIntoFlags)
-{
+TEST(CommandArguments, DefaultsSplitIntoFlags) {
     Fixture f;
     const ComposedCommand c = f.compose();
     EXPECT_EQ(c.program(), "C:\\Program Files\\Glyphmill\\rastix.exe");
@@ -155,8 +147,7 @@ TEST(CommandArguments, DefaultsSplitIntoFlags)
                                                        "--16-bits", "--no-overwrite"}));
 }
 
-TEST(CommandArguments, ValuesAndNamesWithBlanksAreSingleArguments)
-{
+TEST(CommandArguments, ValuesAndNamesWithBlanksAreSingleArguments) {
     Fixture f;
     f.convention = PathConvention::posix();
     f.appFolder = "/home/me/my tools";
@@ -172,17 +163,15 @@ TEST(CommandArguments, ValuesAndNamesWithBlanksAreSingleArguments)
     f.files = {"my picture.bmp", "-odd;$(name).gif", ""};
     const ComposedCommand c = f.compose();
     EXPECT_EQ(c.program(), "/home/me/my tools/rastix");
-    EXPECT_EQ(c.arguments(),
-              (std::vector<std::string>{"-rgb", "--binary", "--no-opt-clut", "--16-bits",
-                                        "--no-overwrite", "--target-dir", "/tmp/out dir/",
-                                        "--rotate", "45", "--cut", "10,20:32x16",
-                                        "my picture.bmp", "-odd;$(name).gif", ""}));
+    EXPECT_EQ(c.arguments(), (std::vector<std::string>{
+                                 "-rgb", "--binary", "--no-opt-clut", "--16-bits", "--no-overwrite",
+                                 "--target-dir", "/tmp/out dir/", "--rotate", "45", "--cut",
+                                 "10,20:32x16", "my picture.bmp", "-odd;$(name).gif", ""}));
     EXPECT_EQ(c.argumentCount(), 14u);
     EXPECT_EQ(c.argument(10), "10,20:32x16");
 }
 
-TEST(PathRules, SeparatorHelpers)
-{
+TEST(PathRules, SeparatorHelpers) {
     EXPECT_EQ(upToLastSeparator("D:\\work\\out\\dummy filename", '\\'), "D:\\work\\out\\");
     EXPECT_EQ(upToLastSeparator("dummy filename", '\\'), "");
     EXPECT_EQ(withTrailingSeparator("C:\\", '\\'), "C:\\");

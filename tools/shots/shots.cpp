@@ -13,8 +13,7 @@
 
 namespace {
 
-void save(QWidget& window, const QString& folder, const QString& name)
-{
+void save(QWidget& window, const QString& folder, const QString& name) {
     window.show();
     QApplication::processEvents();
     const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
@@ -26,8 +25,7 @@ void save(QWidget& window, const QString& folder, const QString& name)
 
 } // namespace
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     glyphmill::applyUiStyle(app);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");

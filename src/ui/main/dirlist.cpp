@@ -3,12 +3,9 @@
 namespace glyphmill {
 
 DirList::DirList(QWidget* parent)
-    : QListWidget(parent)
-{
-}
+    : QListWidget(parent) {}
 
-void DirList::setPath(const QString& path)
-{
+void DirList::setPath(const QString& path) {
     if (path == m_path)
         return;
     m_path = path;

@@ -3,15 +3,15 @@
 namespace glyphmill {
 
 DriveList::DriveList(QWidget* parent)
-    : QComboBox(parent)
-{
+    : QComboBox(parent) {
     connect(this, &QComboBox::currentTextChanged, this, &DriveList::driveChanged);
 }
 
-QString DriveList::drive() const { return currentText(); }
+QString DriveList::drive() const {
+    return currentText();
+}
 
-void DriveList::setDrive(const QString& drive)
-{
+void DriveList::setDrive(const QString& drive) {
     int index = findText(drive);
     if (index < 0) {
         addItem(drive);

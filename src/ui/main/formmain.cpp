@@ -23,15 +23,16 @@ namespace {
 
 // Creates a control inside its container at its design position (in twips).
 template <typename Widget, typename... Args>
-Widget* place(QWidget* container, const char* name, QRect twips, Args&&... args)
-{
+Widget* place(QWidget* container, const char* name, QRect twips, Args&&... args) {
     auto* widget = new Widget(std::forward<Args>(args)..., container);
     widget->setObjectName(QString::fromLatin1(name));
     widget->setGeometry(twipsToPixels(twips.x(), twips.y(), twips.width(), twips.height()));
     return widget;
 }
 
-QRect t(int left, int top, int width, int height) { return {left, top, width, height}; }
+QRect t(int left, int top, int width, int height) {
+    return {left, top, width, height};
+}
 
 } // namespace
 
@@ -39,8 +40,7 @@ FormMain::FormMain(MainWindowServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint)
-    , m_services(std::move(services))
-{
+    , m_services(std::move(services)) {
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Glyphmill by the Loomers"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/glyphmill.png")));
@@ -52,9 +52,9 @@ FormMain::FormMain(MainWindowServices services, QWidget* parent)
 
 FormMain::~FormMain() = default;
 
-void FormMain::buildLayout()
-{
-    m_frame7 = place<QGroupBox>(this, "Frame7", t(4920, 4080, 4095, 1815), tr("Conversion command"));
+void FormMain::buildLayout() {
+    m_frame7 =
+        place<QGroupBox>(this, "Frame7", t(4920, 4080, 4095, 1815), tr("Conversion command"));
     m_command4 = place<QPushButton>(m_frame7, "Command4", t(2280, 1320, 1575, 375),
                                     tr("Conversion &options"));
     m_command3 = place<QPushButton>(m_frame7, "Command3", t(240, 1320, 1815, 375),
@@ -70,10 +70,9 @@ void FormMain::buildLayout()
                                 tr("Output color space mode"));
     m_optionClut = place<QRadioButton>(m_frame8, "OptionCLUT", t(120, 960, 1815, 255),
                                        tr("Generate color &map:"));
-    m_optionClut->setToolTip(
-        tr("Operate in CLUT mode (Color LookUp Table, or \"palette\" mode)"));
-    m_optionTc = place<QRadioButton>(m_frame8, "OptionTC", t(120, 300, 1575, 255),
-                                     tr("&True Color mode:"));
+    m_optionClut->setToolTip(tr("Operate in CLUT mode (Color LookUp Table, or \"palette\" mode)"));
+    m_optionTc =
+        place<QRadioButton>(m_frame8, "OptionTC", t(120, 300, 1575, 255), tr("&True Color mode:"));
     m_optionTc->setToolTip(tr("Operate in True Color (without color table)"));
     m_optionTc->setChecked(true);
     m_checkOptimize = place<WrappingCheckBox>(m_frame8, "CheckOptimize", t(1920, 840, 1815, 495),
@@ -83,10 +82,11 @@ void FormMain::buildLayout()
     m_option16bits = place<QRadioButton>(m_frame3, "Option16bits", t(0, 120, 1815, 255),
                                          tr("Regular 1&6 bits mode"));
     m_option16bits->setChecked(true);
-    m_option15bits = place<QRadioButton>(m_frame3, "Option15bits", t(0, 360, 1695, 255),
-                                         tr("1&5 bits mode"));
+    m_option15bits =
+        place<QRadioButton>(m_frame3, "Option15bits", t(0, 360, 1695, 255), tr("1&5 bits mode"));
 
-    m_frame9 = place<QGroupBox>(m_frame4, "Frame9", t(120, 240, 1695, 615), tr("Output color space"));
+    m_frame9 =
+        place<QGroupBox>(m_frame4, "Frame9", t(120, 240, 1695, 615), tr("Output color space"));
     m_optionCry = place<QRadioButton>(m_frame9, "OptionCRY", t(840, 240, 735, 255), tr("&CRY"));
     m_optionCry->setToolTip(tr("Encode the output in the special Jaguar CRY color space"));
     m_optionRgb = place<QRadioButton>(m_frame9, "OptionRGB", t(120, 240, 735, 255), tr("&RGB"));
@@ -95,18 +95,18 @@ void FormMain::buildLayout()
 
     m_frameOutputDir = place<QGroupBox>(m_frame4, "FrameOutputDir", t(120, 2520, 3855, 1215),
                                         tr("Output directory"));
-    m_checkOverwrite = place<QCheckBox>(m_frameOutputDir, "CheckOverwrite",
-                                        t(1800, 300, 1935, 255), tr("O&verwrite existing files"));
+    m_checkOverwrite = place<QCheckBox>(m_frameOutputDir, "CheckOverwrite", t(1800, 300, 1935, 255),
+                                        tr("O&verwrite existing files"));
     m_commandChose = place<QPushButton>(m_frameOutputDir, "CommandChose", t(240, 240, 1335, 375),
                                         tr("Chose &directory"));
     m_textTargetDir = place<QLineEdit>(m_frameOutputDir, "TextTargetDir", t(120, 720, 3615, 285));
 
     m_frame5 = place<QGroupBox>(m_frame4, "Frame5", t(1920, 240, 2055, 615), tr("Output format"));
-    m_optionAssembly = place<QRadioButton>(m_frame5, "OptionAssembly", t(915, 240, 1095, 255),
-                                           tr("&Assembly"));
+    m_optionAssembly =
+        place<QRadioButton>(m_frame5, "OptionAssembly", t(915, 240, 1095, 255), tr("&Assembly"));
     m_optionAssembly->setToolTip(tr("Output an assembly source code file"));
-    m_optionBinary = place<QRadioButton>(m_frame5, "OptionBinary", t(120, 240, 855, 255),
-                                         tr("&Binary"));
+    m_optionBinary =
+        place<QRadioButton>(m_frame5, "OptionBinary", t(120, 240, 855, 255), tr("&Binary"));
     m_optionBinary->setToolTip(tr("Output a regular binary image file"));
     m_optionBinary->setChecked(true);
 
@@ -117,10 +117,11 @@ void FormMain::buildLayout()
 
     m_frame2 = place<QGroupBox>(this, "Frame2", t(4920, 6000, 4095, 615),
                                 tr("Previewed image information"));
-    m_labelWidth = place<QLabel>(m_frame2, "LabelWidth", t(720, 240, 1215, 255), QStringLiteral("0"));
+    m_labelWidth =
+        place<QLabel>(m_frame2, "LabelWidth", t(720, 240, 1215, 255), QStringLiteral("0"));
     m_labelWidth->setToolTip(tr("Image width in pixels"));
-    m_labelHeight = place<QLabel>(m_frame2, "LabelHeight", t(2760, 240, 1215, 255),
-                                  QStringLiteral("0"));
+    m_labelHeight =
+        place<QLabel>(m_frame2, "LabelHeight", t(2760, 240, 1215, 255), QStringLiteral("0"));
     m_labelHeight->setToolTip(tr("Image height in pixels"));
     m_label1 = place<QLabel>(m_frame2, "Label1", t(120, 240, 495, 255), tr("Width:"));
     m_label2 = place<QLabel>(m_frame2, "Label2", t(2040, 240, 615, 255), tr("Height:"));
@@ -134,37 +135,38 @@ void FormMain::buildLayout()
     m_dir1->setToolTip(tr("Selected folder"));
 }
 
-void FormMain::setTabOrder()
-{
+void FormMain::setTabOrder() {
     // Design tab order; the browser lists come first, as they take the first tab stops.
     const QList<QWidget*> order = {
-        m_drive1,         m_dir1,          m_file1,        m_optionRgb,    m_optionCry,
-        m_optionBinary,   m_optionAssembly, m_optionClut,  m_optionTc,     m_checkOptimize,
-        m_option16bits,   m_option15bits,  m_commandChose, m_checkOverwrite, m_textTargetDir,
-        m_command1,       m_command2,      m_command4,     m_textCmd,      m_command3,
+        m_drive1,       m_dir1,           m_file1,        m_optionRgb,      m_optionCry,
+        m_optionBinary, m_optionAssembly, m_optionClut,   m_optionTc,       m_checkOptimize,
+        m_option16bits, m_option15bits,   m_commandChose, m_checkOverwrite, m_textTargetDir,
+        m_command1,     m_command2,       m_command4,     m_textCmd,        m_command3,
     };
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
-ConversionSettings FormMain::currentSettings() const
-{
+ConversionSettings FormMain::currentSettings() const {
     using S = ConversionSettings;
     S s;
-    s.outputFormat = m_optionAssembly->isChecked() ? S::OutputFormat::Assembly : S::OutputFormat::Binary;
+    s.outputFormat =
+        m_optionAssembly->isChecked() ? S::OutputFormat::Assembly : S::OutputFormat::Binary;
     s.colourSpace = m_optionCry->isChecked() ? S::ColourSpace::Cry : S::ColourSpace::Rgb;
     s.colourMode = m_optionClut->isChecked() ? S::ColourMode::ColourMap : S::ColourMode::TrueColour;
-    s.trueColourBits = m_option15bits->isChecked() ? S::TrueColourBits::Bits15 : S::TrueColourBits::Bits16;
+    s.trueColourBits =
+        m_option15bits->isChecked() ? S::TrueColourBits::Bits15 : S::TrueColourBits::Bits16;
     s.optimiseColourMap = m_checkOptimize->isChecked();
     s.overwrite = m_checkOverwrite->isChecked();
     s.targetDir = m_textTargetDir->text().toStdString();
     return s;
 }
 
-std::vector<std::string> FormMain::selectedFileNames() const { return m_file1->selectedFileNames(); }
+std::vector<std::string> FormMain::selectedFileNames() const {
+    return m_file1->selectedFileNames();
+}
 
-void FormMain::Refresh_cmd()
-{
+void FormMain::Refresh_cmd() {
     const ConversionSettings settings = currentSettings();
     const std::vector<std::string> files = selectedFileNames();
     const std::string appFolder = m_services.appFolder.toStdString();

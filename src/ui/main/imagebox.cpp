@@ -3,8 +3,7 @@
 namespace glyphmill {
 
 ImageBox::ImageBox(QWidget* parent)
-    : QLabel(parent)
-{
+    : QLabel(parent) {
     setScaledContents(true);
     setAlignment(Qt::AlignCenter);
 }

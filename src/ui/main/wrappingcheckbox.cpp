@@ -7,16 +7,14 @@
 namespace glyphmill {
 
 namespace {
-constexpr int kTextFlags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
+constexpr int kTextFlags =
+    Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
 }
 
 WrappingCheckBox::WrappingCheckBox(const QString& text, QWidget* parent)
-    : QCheckBox(text, parent)
-{
-}
+    : QCheckBox(text, parent) {}
 
-QRect WrappingCheckBox::textRect() const
-{
+QRect WrappingCheckBox::textRect() const {
     QStyleOptionButton option;
     initStyleOption(&option);
     const QRect indicator = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
@@ -26,14 +24,12 @@ QRect WrappingCheckBox::textRect() const
     return r;
 }
 
-QSize WrappingCheckBox::sizeHint() const
-{
+QSize WrappingCheckBox::sizeHint() const {
     const QRect bounds = fontMetrics().boundingRect(textRect(), kTextFlags, text());
     return {width(), qMax(bounds.height(), QCheckBox::sizeHint().height())};
 }
 
-void WrappingCheckBox::paintEvent(QPaintEvent*)
-{
+void WrappingCheckBox::paintEvent(QPaintEvent*) {
     QStylePainter painter(this);
     QStyleOptionButton option;
     initStyleOption(&option);
@@ -52,6 +48,8 @@ void WrappingCheckBox::paintEvent(QPaintEvent*)
     }
 }
 
-bool WrappingCheckBox::hitButton(const QPoint& pos) const { return rect().contains(pos); }
+bool WrappingCheckBox::hitButton(const QPoint& pos) const {
+    return rect().contains(pos);
+}
 
 } // namespace glyphmill
