@@ -8,11 +8,14 @@ namespace glyphmill {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
-int digitValue(char c, int base)
-{
+int digitValue(char c, int base) {
     int value = -1;
     if (c >= '0' && c <= '9')
         value = c - '0';
@@ -25,8 +28,7 @@ int digitValue(char c, int base)
 
 // Digits in base 16 or 8 after the "&H"/"&O" marker. Accumulated as a double so that an
 // absurdly long run of digits overflows into a value the range check rejects, never into UB.
-double radixNumber(std::string_view digits, int base)
-{
+double radixNumber(std::string_view digits, int base) {
     double value = 0;
     for (const char c : digits) {
         const int d = digitValue(c, base);
@@ -39,8 +41,7 @@ double radixNumber(std::string_view digits, int base)
 
 // Length of the longest prefix of `text` that is an unsigned decimal number:
 // digits, an optional fraction, an optional exponent (only when digits follow it).
-std::size_t decimalLength(std::string_view text)
-{
+std::size_t decimalLength(std::string_view text) {
     std::size_t i = 0;
     std::size_t mantissaDigits = 0;
     while (i < text.size() && isDigit(text[i])) {
@@ -76,8 +77,7 @@ std::size_t decimalLength(std::string_view text)
 
 } // namespace
 
-double leadingNumber(std::string_view text)
-{
+double leadingNumber(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && isBlank(text[i]))
         ++i;
@@ -114,8 +114,7 @@ double leadingNumber(std::string_view text)
     return negative ? -value : value;
 }
 
-std::optional<std::int32_t> leadingInteger(std::string_view text)
-{
+std::optional<std::int32_t> leadingInteger(std::string_view text) {
     // nearbyint rounds in the current rounding mode, which is to-nearest-even unless
     // someone changed it; that is exactly the half-to-even rule.
     const double rounded = std::nearbyint(leadingNumber(text));
@@ -125,10 +124,11 @@ std::optional<std::int32_t> leadingInteger(std::string_view text)
     return static_cast<std::int32_t>(rounded);
 }
 
-std::string formatInteger(std::int32_t value) { return std::to_string(value); }
+std::string formatInteger(std::int32_t value) {
+    return std::to_string(value);
+}
 
-NumberFieldVerdict CheckNumberField(std::string_view typed, std::int32_t lowerBound)
-{
+NumberFieldVerdict CheckNumberField(std::string_view typed, std::int32_t lowerBound) {
     const std::optional<std::int32_t> number = leadingInteger(typed);
     if (!number)
         return {false, std::string(typed)};
