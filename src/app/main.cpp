@@ -2,10 +2,12 @@
 #include "displaycheck.h"
 #include "fileattributes.h"
 #include "main/formmain.h"
+#include "processlauncher.h"
 #include "prompt.h"
 #include "uistyle.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QScreen>
 
 #include <cstdio>
@@ -26,6 +28,11 @@ int main(int argc, char* argv[]) {
     services.appFolder = glyphmill::applicationFolder();
     services.files = &files;
     services.prompt = &prompt;
+    glyphmill::SystemProcessLauncher launcher;
+    services.launcher = &launcher;
+    services.endProgram = [] {
+        QCoreApplication::quit();
+    };
 
     glyphmill::FormMain window(services);
     glyphmill::centreOnScreen(window);

@@ -5,6 +5,7 @@
 #include "prompt.h"
 #include "uistyle.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
@@ -38,5 +39,20 @@ int main(int argc, char* argv[]) {
     services.prompt = &prompt;
     glyphmill::FormMain main(services);
     save(main, folder, QStringLiteral("FormMain"));
+
+    // The options dialog as it opens (RGB output: CRY choices greyed), then with CRY output,
+    // relative values and both transforms switched on.
+    if (glyphmill::FrmOptions* options = main.optionsDialog()) {
+        save(*options, folder, QStringLiteral("frmOptions"));
+        if (auto* cry = main.findChild<QAbstractButton*>(QStringLiteral("OptionCRY")))
+            cry->setChecked(true);
+        for (const char* name :
+             {"OptionGlass", "OptionBoth", "CheckGray", "CheckRotate", "CheckCut"}) {
+            if (auto* button = options->findChild<QAbstractButton*>(QString::fromLatin1(name)))
+                button->setChecked(true);
+        }
+        save(*options, folder, QStringLiteral("frmOptions-cry-transform"));
+        save(main, folder, QStringLiteral("FormMain-with-options"));
+    }
     return 0;
 }

@@ -47,10 +47,11 @@ FormMain::FormMain(MainWindowServices services, QWidget* parent)
     setFixedSize(twipsToPixels(9090), twipsToPixels(6720));
     buildLayout();
     setTabOrder();
+    connectHandlers();
+    applyEnablingRules();
     Refresh_cmd();
+    m_unloading = false;
 }
-
-FormMain::~FormMain() = default;
 
 void FormMain::buildLayout() {
     m_frame7 =
@@ -159,6 +160,8 @@ ConversionSettings FormMain::currentSettings() const {
     s.optimiseColourMap = m_checkOptimize->isChecked();
     s.overwrite = m_checkOverwrite->isChecked();
     s.targetDir = m_textTargetDir->text().toStdString();
+    if (m_options)
+        m_options->readSettings(s);
     return s;
 }
 
@@ -167,6 +170,11 @@ std::vector<std::string> FormMain::selectedFileNames() const {
 }
 
 void FormMain::Refresh_cmd() {
+    recompose();
+}
+
+ComposedCommand FormMain::recompose() {
+    optionsDialog();
     const ConversionSettings settings = currentSettings();
     const std::vector<std::string> files = selectedFileNames();
     const std::string appFolder = m_services.appFolder.toStdString();
@@ -180,6 +188,7 @@ void FormMain::Refresh_cmd() {
     // Setting the text it already holds must not notify, or the refresh would never end.
     if (m_textCmd->toPlainText() != text)
         m_textCmd->setPlainText(text);
+    return command;
 }
 
 } // namespace glyphmill

@@ -1,9 +1,14 @@
 #pragma once
 
+#include "commandcomposer.h"
 #include "conversionsettings.h"
+#include "options/frmoptions.h"
 #include "pathconvention.h"
 
+#include <QPointer>
 #include <QWidget>
+
+#include <functional>
 
 class QCheckBox;
 class QFrame;
@@ -21,6 +26,7 @@ class DriveList;
 class FileAttributes;
 class FileList;
 class ImageBox;
+class ProcessLauncher;
 class Prompt;
 
 // What the main window needs from the outside world; tests hand in fakes.
@@ -29,27 +35,45 @@ struct MainWindowServices {
     PathConvention convention = PathConvention::native();
     const FileAttributes* files = nullptr;
     Prompt* prompt = nullptr;
+    ProcessLauncher* launcher = nullptr;
+    // Ends the program; the main window calls it when it closes, whatever else is open.
+    std::function<void()> endProgram;
 };
 
 // The main window: browser and preview on the left, output options and the converter
 // command on the right.
-class FormMain : public QWidget {
+class FormMain : public QWidget, public OptionsHost {
     Q_OBJECT
 public:
     explicit FormMain(MainWindowServices services, QWidget* parent = nullptr);
     ~FormMain() override;
 
     // Rebuilds the converter command from every control and shows it in TextCmd.
-    void Refresh_cmd();
+    void Refresh_cmd() override;
+    void Should_Unload_Cancel(bool& cancel) const override;
+    bool isCrySelected() const override;
+    // The one options dialog, created hidden on first use; null once this window has closed.
+    FrmOptions* optionsDialog();
     // The conversion choices as the controls hold them right now.
     ConversionSettings currentSettings() const;
     std::vector<std::string> selectedFileNames() const;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void buildLayout();
     void setTabOrder();
+    void connectHandlers();
+    void applyEnablingRules();
+    void showOptions();
+    void Command3_Click();
+    // Refresh_cmd's work, handing back the command it showed.
+    ComposedCommand recompose();
 
     MainWindowServices m_services;
+    bool m_unloading = false;
+    QPointer<FrmOptions> m_options;
 
     QGroupBox* m_frame7 = nullptr;
     QPushButton* m_command4 = nullptr;

@@ -1,0 +1,75 @@
+#include "converterlaunch.h"
+
+#include "fileattributes.h"
+#include "formmain.h"
+#include "processlauncher.h"
+#include "prompt.h"
+
+#include <QStringList>
+
+namespace glyphmill {
+
+namespace {
+
+const QString kErrorTitle = QStringLiteral("Critical error");
+
+void tell(QWidget* parent, Prompt* prompt, const QString& text, Prompt::Icon icon) {
+    if (prompt)
+        prompt->ask(parent, {kErrorTitle, text, icon, Prompt::Buttons::Ok});
+}
+
+} // namespace
+
+void launchConverter(QWidget* parent, const MainWindowServices& services,
+                     const std::function<ComposedCommand()>& recompose,
+                     const QString& workingFolder) {
+    Prompt* prompt = services.prompt;
+    const std::string folder = services.appFolder.toStdString();
+    // Reported as the command begins, trailing blank included; the file itself is asked about
+    // without the blank.
+    const QString shown =
+        QString::fromStdString(services.convention.converterCommandPrefix(folder));
+    const QString path = QString::fromStdString(services.convention.converterPath(folder));
+    const QString cannotFind = QStringLiteral("Can't find external binary: <%1>").arg(shown);
+
+    const FileAttributes* files = services.files;
+    if (files && files->isDirectory(path)) {
+        tell(parent, prompt, QStringLiteral("External binary <%1> is a directory!").arg(shown),
+             Prompt::Icon::Critical);
+        return;
+    }
+    // Asking to confirm a command that cannot start would only waste the user's time.
+    if (!files || !files->exists(path) || !files->isExecutable(path)) {
+        tell(parent, prompt, cannotFind, Prompt::Icon::Critical);
+        return;
+    }
+
+    const ComposedCommand command = recompose();
+    if (!prompt)
+        return;
+    const Prompt::Message confirm{QStringLiteral("Really Execute?"),
+                                  QString::fromStdString(command.text()), Prompt::Icon::Warning,
+                                  Prompt::Buttons::OkCancel};
+    if (prompt->ask(parent, confirm) != Prompt::Answer::Ok)
+        return;
+
+    QStringList arguments;
+    arguments.reserve(static_cast<qsizetype>(command.argumentCount()));
+    for (std::size_t i = 0; i < command.argumentCount(); ++i) {
+        const std::string_view argument = command.argument(i);
+        arguments.append(
+            QString::fromUtf8(argument.data(), static_cast<qsizetype>(argument.size())));
+    }
+    const qint64 pid =
+        services.launcher ? services.launcher->startDetached(
+                                QString::fromStdString(command.program()), arguments, workingFolder)
+                          : 0;
+    if (pid == 0) {
+        tell(parent, prompt, cannotFind, Prompt::Icon::Critical);
+        return;
+    }
+    tell(parent, prompt, QStringLiteral("Binary converter returned: <%1>").arg(pid),
+         Prompt::Icon::Information);
+}
+
+} // namespace glyphmill

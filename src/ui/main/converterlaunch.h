@@ -1,0 +1,23 @@
+#pragma once
+
+#include "commandcomposer.h"
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace glyphmill {
+
+struct MainWindowServices;
+
+// Runs the converter as the run button does: makes sure the converter file is in place, brings
+// the command up to date with `recompose` (which shows it and returns it), asks for
+// confirmation and starts the composed program and arguments in `workingFolder`. Every outcome
+// is reported through the services' prompt; this process's own current folder is not touched.
+void launchConverter(QWidget* parent, const MainWindowServices& services,
+                     const std::function<ComposedCommand()>& recompose,
+                     const QString& workingFolder);
+
+} // namespace glyphmill
