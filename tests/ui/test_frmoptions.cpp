@@ -430,6 +430,26 @@ private slots:
         QCOMPARE(m_host.refreshes, before + 2);
     }
 
+    void acceleratorsActOnceTheFieldPasses() {
+        QVERIFY(showWithFieldsEnabled());
+        QLineEdit* rotate = field("RotateDegrees");
+        auto* cut = child<QCheckBox>("CheckCut");
+        typeInto(rotate, QStringLiteral("12abc"));
+        QTest::keyClick(rotate, Qt::Key_F, Qt::AltModifier);
+        QVERIFY(rotate->hasFocus());
+        QVERIFY(cut->isChecked());
+        QCOMPARE(rotate->text(), QStringLiteral("12"));
+
+        // The second leave passes: the accelerator moves the focus and toggles the box.
+        QTest::keyClick(rotate, Qt::Key_F, Qt::AltModifier);
+        QVERIFY(cut->hasFocus());
+        QTRY_VERIFY(!cut->isChecked());
+        QCOMPARE(base(rotate), m_dialog->normalColour());
+
+        QTest::keyClick(cut, Qt::Key_C, Qt::AltModifier);
+        QTRY_VERIFY(!m_dialog->isVisible());
+    }
+
     void activatingAnotherWindowDoesNotCheck() {
         QVERIFY(showWithFieldsEnabled());
         QLineEdit* rotate = field("RotateDegrees");
