@@ -1,0 +1,36 @@
+// What one click on an option costs the user: the handler, the full recomposition (main window
+// and options dialog read) and the text field update.
+#include "fileattributes.h"
+#include "main/formmain.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void BM_OptionClickRecomposes(benchmark::State& state) {
+    glyphmill::SystemFileAttributes files;
+    glyphmill::MainWindowServices services;
+    services.appFolder = QStringLiteral("/opt/glyphmill");
+    services.convention = glyphmill::PathConvention::posix();
+    services.files = &files;
+    glyphmill::FormMain window(services);
+    auto* overwrite = window.findChild<QAbstractButton*>(QStringLiteral("CheckOverwrite"));
+    for (auto _ : state)
+        overwrite->click();
+}
+BENCHMARK(BM_OptionClickRecomposes);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
