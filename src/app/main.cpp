@@ -3,6 +3,7 @@
 #include "fileattributes.h"
 #include "main/formmain.h"
 #include "prompt.h"
+#include "systeminformation.h"
 #include "uistyle.h"
 
 #include <QApplication>
@@ -22,10 +23,13 @@ int main(int argc, char* argv[]) {
 
     glyphmill::SystemFileAttributes files;
     glyphmill::MessageBoxPrompt prompt;
+    const std::unique_ptr<glyphmill::SystemInformation> systemInformation =
+        glyphmill::makeSystemInformation();
     glyphmill::MainWindowServices services;
     services.appFolder = glyphmill::applicationFolder();
     services.files = &files;
     services.prompt = &prompt;
+    services.systemInformation = systemInformation.get();
 
     glyphmill::FormMain window(services);
     glyphmill::centreOnScreen(window);

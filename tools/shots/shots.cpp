@@ -1,6 +1,8 @@
 // Renders every window offscreen to PNG files, so a layout can be checked by eye:
 //   QT_QPA_PLATFORM=offscreen build/bin/glyphmill-shots OUTPUT_FOLDER
 #include "fileattributes.h"
+#include "info/formabout.h"
+#include "info/formhelp.h"
 #include "main/formmain.h"
 #include "prompt.h"
 #include "uistyle.h"
@@ -38,5 +40,11 @@ int main(int argc, char* argv[]) {
     services.prompt = &prompt;
     glyphmill::FormMain main(services);
     save(main, folder, QStringLiteral("FormMain"));
+
+    // No system-information service: the shot needs none, and nothing is clicked.
+    glyphmill::FormAbout about(&prompt, nullptr);
+    save(about, folder, QStringLiteral("frmAbout"));
+    glyphmill::FormHelp help;
+    save(help, folder, QStringLiteral("FormHelp"));
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "conversionsettings.h"
 #include "pathconvention.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class QCheckBox;
@@ -20,8 +21,11 @@ class DirList;
 class DriveList;
 class FileAttributes;
 class FileList;
+class FormAbout;
+class FormHelp;
 class ImageBox;
 class Prompt;
+class SystemInformation;
 
 // What the main window needs from the outside world; tests hand in fakes.
 struct MainWindowServices {
@@ -29,6 +33,7 @@ struct MainWindowServices {
     PathConvention convention = PathConvention::native();
     const FileAttributes* files = nullptr;
     Prompt* prompt = nullptr;
+    SystemInformation* systemInformation = nullptr;
 };
 
 // The main window: browser and preview on the left, output options and the converter
@@ -44,6 +49,10 @@ public:
     // The conversion choices as the controls hold them right now.
     ConversionSettings currentSettings() const;
     std::vector<std::string> selectedFileNames() const;
+
+    // Show the single About box / Help window, bringing it forward when it is already open.
+    void Command1_Click();
+    void Command2_Click();
 
 private:
     void buildLayout();
@@ -85,6 +94,9 @@ private:
     ImageBox* m_image1 = nullptr;
     FileList* m_file1 = nullptr;
     DirList* m_dir1 = nullptr;
+
+    QPointer<FormAbout> m_frmAbout;
+    QPointer<FormHelp> m_formHelp;
 };
 
 } // namespace glyphmill
