@@ -30,6 +30,7 @@ FormHelp::FormHelp(QWidget* parent)
     // Read-only: the text can be selected and copied, but nothing typed lands in it.
     m_text1->setReadOnly(true);
     m_text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_text1->setTabChangesFocus(true);
     m_text1->setPlainText(helpText());
 
     m_commandButtonClose = new QPushButton(tr("&Close"), this);
