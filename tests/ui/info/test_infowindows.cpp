@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 using namespace glyphmill;
@@ -98,6 +99,22 @@ private slots:
         const QList<FormHelp*> second = allWindows<FormHelp>();
         QCOMPARE(second.size(), 1);
         QCOMPARE(second.front(), first.front());
+    }
+
+    void windowsOpenCentredOnTheScreen() {
+        auto main = makeMain();
+        main->Command1_Click();
+        main->Command2_Click();
+        const QList<QWidget*> windows = {openWindows<FormAbout>().value(0),
+                                         openWindows<FormHelp>().value(0)};
+        for (QWidget* window : windows) {
+            QVERIFY(window);
+            const QPoint screenCentre = window->screen()->availableGeometry().center();
+            const QPoint offset = window->frameGeometry().center() - screenCentre;
+            // Rounding of odd sizes and the frame may shift it by a pixel or two.
+            QVERIFY2(qAbs(offset.x()) <= 3 && qAbs(offset.y()) <= 3,
+                     qPrintable(window->objectName()));
+        }
     }
 
     void bothOpenAtOnce() {
