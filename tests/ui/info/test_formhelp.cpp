@@ -113,47 +113,37 @@ QSet<QString> everyComposedFlag() {
         return path == "/out";
     };
 
-    S s;
-    int combinations = 0;
-    for (auto format : {S::OutputFormat::Binary, S::OutputFormat::Assembly})
-        for (auto space : {S::ColourSpace::Rgb, S::ColourSpace::Cry})
-            for (auto mode : {S::ColourMode::TrueColour, S::ColourMode::ColourMap})
-                for (auto bits : {S::TrueColourBits::Bits16, S::TrueColourBits::Bits15})
-                    for (bool optimise : {false, true})
-                        for (bool overwrite : {false, true})
-                            for (const char* target : {"", "/out", "/missing"})
-                                for (auto encoding :
-                                     {S::CryEncoding::Normal, S::CryEncoding::Glass})
-                                    for (bool gray : {false, true})
-                                        for (auto kept :
-                                             {S::KeptValues::Positive, S::KeptValues::Negative,
-                                              S::KeptValues::Both})
-                                            for (bool rotate : {false, true})
-                                                for (bool cut : {false, true}) {
-                                                    s.outputFormat = format;
-                                                    s.colourSpace = space;
-                                                    s.colourMode = mode;
-                                                    s.trueColourBits = bits;
-                                                    s.optimiseColourMap = optimise;
-                                                    s.overwrite = overwrite;
-                                                    s.targetDir = target;
-                                                    s.cryEncoding = encoding;
-                                                    s.relativeIntensitiesOnly = gray;
-                                                    s.keptValues = kept;
-                                                    s.rotate = rotate;
-                                                    s.cut = cut;
-                                                    const ComposedCommand command =
-                                                        composeCommand({s, "/opt/glyphmill", files,
-                                                                        convention, isDirectory});
-                                                    for (const std::string& argument :
-                                                         command.arguments()) {
-                                                        if (argument.starts_with('-'))
-                                                            flags.insert(
-                                                                QString::fromStdString(argument));
-                                                    }
-                                                    ++combinations;
-                                                }
-    return combinations > 0 ? flags : QSet<QString>();
+    // Every combination of the choices, counted in mixed radix: each choice takes the next digit.
+    const char* const targets[] = {"", "/out", "/missing"};
+    const int combinations = 2 * 2 * 2 * 2 * 2 * 2 * 3 * 2 * 2 * 3 * 2 * 2;
+    for (int n = 0; n < combinations; ++n) {
+        int rest = n;
+        const auto pick = [&rest](int count) {
+            const int digit = rest % count;
+            rest /= count;
+            return digit;
+        };
+        S s;
+        s.outputFormat = pick(2) ? S::OutputFormat::Assembly : S::OutputFormat::Binary;
+        s.colourSpace = pick(2) ? S::ColourSpace::Cry : S::ColourSpace::Rgb;
+        s.colourMode = pick(2) ? S::ColourMode::ColourMap : S::ColourMode::TrueColour;
+        s.trueColourBits = pick(2) ? S::TrueColourBits::Bits15 : S::TrueColourBits::Bits16;
+        s.optimiseColourMap = pick(2);
+        s.overwrite = pick(2);
+        s.targetDir = targets[pick(3)];
+        s.cryEncoding = pick(2) ? S::CryEncoding::Glass : S::CryEncoding::Normal;
+        s.relativeIntensitiesOnly = pick(2);
+        s.keptValues = S::KeptValues(pick(3));
+        s.rotate = pick(2);
+        s.cut = pick(2);
+        const ComposedCommand command =
+            composeCommand({s, "/opt/glyphmill", files, convention, isDirectory});
+        for (const std::string& argument : command.arguments()) {
+            if (argument.starts_with('-'))
+                flags.insert(QString::fromStdString(argument));
+        }
+    }
+    return flags;
 }
 
 QString sorted(const QSet<QString>& set) {
@@ -198,8 +188,7 @@ private slots:
         QCOMPARE(text->toPlainText(), FormHelp::helpText());
     }
 
-    void tabGoesFromTheTextToTheButton()
-    {
+    void tabGoesFromTheTextToTheButton() {
         FormHelp help;
         help.show();
         QApplication::setActiveWindow(&help);
