@@ -4,6 +4,7 @@
 #include "main/formmain.h"
 #include "processlauncher.h"
 #include "prompt.h"
+#include "systeminformation.h"
 #include "uistyle.h"
 
 #include <QApplication>
@@ -24,6 +25,8 @@ int main(int argc, char* argv[]) {
 
     glyphmill::SystemFileAttributes files;
     glyphmill::MessageBoxPrompt prompt;
+    const std::unique_ptr<glyphmill::SystemInformation> systemInformation =
+        glyphmill::makeSystemInformation();
     glyphmill::MainWindowServices services;
     services.appFolder = glyphmill::applicationFolder();
     services.files = &files;
@@ -33,6 +36,7 @@ int main(int argc, char* argv[]) {
     services.endProgram = [] {
         QCoreApplication::quit();
     };
+    services.systemInformation = systemInformation.get();
 
     glyphmill::FormMain window(services);
     glyphmill::centreOnScreen(window);

@@ -1,6 +1,8 @@
 // Renders every window offscreen to PNG files, so a layout can be checked by eye:
 //   QT_QPA_PLATFORM=offscreen build/bin/glyphmill-shots OUTPUT_FOLDER
 #include "fileattributes.h"
+#include "info/formabout.h"
+#include "info/formhelp.h"
 #include "main/formmain.h"
 #include "prompt.h"
 #include "uistyle.h"
@@ -54,5 +56,10 @@ int main(int argc, char* argv[]) {
         save(*options, folder, QStringLiteral("frmOptions-cry-transform"));
         save(main, folder, QStringLiteral("FormMain-with-options"));
     }
+    // No system-information service: the shot needs none, and nothing is clicked.
+    glyphmill::FormAbout about(&prompt, nullptr);
+    save(about, folder, QStringLiteral("frmAbout"));
+    glyphmill::FormHelp help;
+    save(help, folder, QStringLiteral("FormHelp"));
     return 0;
 }

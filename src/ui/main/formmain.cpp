@@ -6,7 +6,11 @@
 #include "fileattributes.h"
 #include "filelist.h"
 #include "imagebox.h"
+#include "info/formabout.h"
+#include "info/formhelp.h"
 #include "twips.h"
+#include "uiresources.h"
+#include "uistyle.h"
 #include "wrappingcheckbox.h"
 
 #include <QCheckBox>
@@ -41,6 +45,7 @@ FormMain::FormMain(MainWindowServices services, QWidget* parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint)
     , m_services(std::move(services)) {
+    initUiResources();
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Glyphmill by the Loomers"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/glyphmill.png")));
@@ -49,6 +54,8 @@ FormMain::FormMain(MainWindowServices services, QWidget* parent)
     setTabOrder();
     connectHandlers();
     applyEnablingRules();
+    connect(m_command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(m_command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     Refresh_cmd();
     m_unloading = false;
 }
@@ -189,6 +196,33 @@ ComposedCommand FormMain::recompose() {
     if (m_textCmd->toPlainText() != text)
         m_textCmd->setPlainText(text);
     return command;
+}
+
+namespace {
+
+// The information windows are modeless and have no owner: one instance each, brought forward
+// when asked for again.
+template <typename Window, typename Create>
+void showSingle(QPointer<Window>& window, Create create) {
+    if (window) {
+        window->raise();
+        window->activateWindow();
+        return;
+    }
+    window = create();
+    centreOnScreen(*window);
+    window->show();
+}
+
+} // namespace
+
+void FormMain::Command1_Click() {
+    showSingle(m_frmAbout,
+               [this] { return new FormAbout(m_services.prompt, m_services.systemInformation); });
+}
+
+void FormMain::Command2_Click() {
+    showSingle(m_formHelp, [] { return new FormHelp; });
 }
 
 } // namespace glyphmill

@@ -25,9 +25,12 @@ class DirList;
 class DriveList;
 class FileAttributes;
 class FileList;
+class FormAbout;
+class FormHelp;
 class ImageBox;
 class ProcessLauncher;
 class Prompt;
+class SystemInformation;
 
 // What the main window needs from the outside world; tests hand in fakes.
 struct MainWindowServices {
@@ -38,6 +41,7 @@ struct MainWindowServices {
     ProcessLauncher* launcher = nullptr;
     // Ends the program; the main window calls it when it closes, whatever else is open.
     std::function<void()> endProgram;
+    SystemInformation* systemInformation = nullptr;
 };
 
 // The main window: browser and preview on the left, output options and the converter
@@ -57,6 +61,10 @@ public:
     // The conversion choices as the controls hold them right now.
     ConversionSettings currentSettings() const;
     std::vector<std::string> selectedFileNames() const;
+
+    // Show the single About box / Help window, bringing it forward when it is already open.
+    void Command1_Click();
+    void Command2_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -109,6 +117,9 @@ private:
     ImageBox* m_image1 = nullptr;
     FileList* m_file1 = nullptr;
     DirList* m_dir1 = nullptr;
+
+    QPointer<FormAbout> m_frmAbout;
+    QPointer<FormHelp> m_formHelp;
 };
 
 } // namespace glyphmill

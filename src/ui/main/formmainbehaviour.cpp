@@ -4,6 +4,9 @@
 #include "filelist.h"
 #include "formmain.h"
 
+#include "info/formabout.h"
+#include "info/formhelp.h"
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QPlainTextEdit>
@@ -16,6 +19,9 @@ FormMain::~FormMain() {
     // The children go after this body has run; none of their signals may reach us then.
     m_unloading = true;
     delete m_options;
+    // The information windows have no owner, so they would outlive the main window otherwise.
+    delete m_frmAbout.data();
+    delete m_formHelp.data();
     const QList<QObject*> children = findChildren<QObject*>();
     for (QObject* child : children)
         child->disconnect(this);
