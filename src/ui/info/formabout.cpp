@@ -17,17 +17,7 @@ namespace glyphmill {
 
 namespace {
 
-template <typename Widget, typename... Args>
-Widget* place(QWidget* container, const char* name, QRect twips, Args&&... args) {
-    auto* widget = new Widget(std::forward<Args>(args)..., container);
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(twipsToPixels(twips.x(), twips.y(), twips.width(), twips.height()));
-    return widget;
-}
-
-QRect t(int left, int top, int width, int height) {
-    return {left, top, width, height};
-}
+constexpr auto t = twipsRect;
 
 // One half of the etched separator: a flat line one pixel high in the given colour.
 QFrame* placeLine(QWidget* container, QRect twips, const QColor& colour) {

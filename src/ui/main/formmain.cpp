@@ -25,18 +25,7 @@ namespace glyphmill {
 
 namespace {
 
-// Creates a control inside its container at its design position (in twips).
-template <typename Widget, typename... Args>
-Widget* place(QWidget* container, const char* name, QRect twips, Args&&... args) {
-    auto* widget = new Widget(std::forward<Args>(args)..., container);
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(twipsToPixels(twips.x(), twips.y(), twips.width(), twips.height()));
-    return widget;
-}
-
-QRect t(int left, int top, int width, int height) {
-    return {left, top, width, height};
-}
+constexpr auto t = twipsRect;
 
 } // namespace
 
