@@ -1,0 +1,136 @@
+#include "converter.h"
+
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace rastix {
+
+PictureResult convertJob(const Job& job, const PictureLoader& loader, int encodeThreads) {
+    PictureResult result;
+    LoadedPicture loaded;
+    if (!loader(job.picture, loaded, result.error))
+        return result;
+    ImageView view = loaded.view;
+    Image cut;
+    if (job.settings.cut) {
+        if (!cutFrame(view, *job.settings.cut, cut, result.error))
+            return result;
+        view = cut.view();
+    }
+    Image turned;
+    if (job.settings.rotateDegrees % 360 != 0) {
+        turned = rotateClockwise(view, job.settings.rotateDegrees);
+        view = turned.view();
+    }
+    const EncodedPicture picture = encodePicture(view, job.settings, encodeThreads);
+    result.description = std::to_string(picture.width) + "x" + std::to_string(picture.height) +
+                         ", " + modelDescription(job.settings) + ", ";
+    if (picture.isColourMap())
+        result.description += std::to_string(picture.bitsPerPixel) + "-bit map, " +
+                              std::to_string(picture.palette.size()) + " colours";
+    else
+        result.description += "true colour";
+    result.files = outputsFor(picture, job.settings, job.picture);
+    return result;
+}
+
+namespace {
+
+bool writeResult(const Job& job, const PictureResult& result, AtomicFileWriter& writer,
+                 std::ostream& out, std::ostream& err) {
+    if (!result.error.empty()) {
+        err << "rastix: " << job.picture << ": " << result.error << '\n';
+        return false;
+    }
+    if (!job.settings.overwrite) {
+        // Checked for every output first, so a map is never written without its palette.
+        for (const OutputFile& file : result.files) {
+            std::error_code ec;
+            if (std::filesystem::exists(file.path, ec) || ec) {
+                err << "rastix: " << file.path << ": exists already, not overwritten (use "
+                    << "--overwrite); " << job.picture << " skipped\n";
+                return false;
+            }
+        }
+    }
+    for (const OutputFile& file : result.files) {
+        std::string error;
+        if (!writer.write(file.path, file.bytes, error)) {
+            err << "rastix: " << job.picture << ": " << error << '\n';
+            return false;
+        }
+        out << "wrote " << file.path << " (" << result.description << ")\n";
+    }
+    return true;
+}
+
+} // namespace
+
+int runJobs(const std::vector<Job>& jobs, const PictureLoader& loader, AtomicFileWriter& writer,
+            std::ostream& out, std::ostream& err, int threads) {
+    const std::size_t n = jobs.size();
+    threads = std::max(1, std::min(threads, static_cast<int>(n)));
+    const int encodeThreads =
+        n == 1 ? std::max(1, static_cast<int>(std::thread::hardware_concurrency())) : 1;
+    // Pictures may finish in any order, but are written in argument order; the look-ahead
+    // window keeps the number of decoded pictures held in memory bounded.
+    const std::size_t window = static_cast<std::size_t>(threads) * 2;
+    std::vector<std::optional<PictureResult>> results(n);
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t next = 0;
+    std::size_t written = 0;
+
+    const auto work = [&] {
+        for (;;) {
+            std::size_t i;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return next >= n || next < written + window; });
+                if (next >= n)
+                    return;
+                i = next++;
+            }
+            PictureResult r;
+            try {
+                r = convertJob(jobs[i], loader, encodeThreads);
+            } catch (const std::bad_alloc&) {
+                r = PictureResult{};
+                r.error = "not enough memory to convert this picture";
+            }
+            std::lock_guard lock(mutex);
+            results[i] = std::move(r);
+            changed.notify_all();
+        }
+    };
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back(work);
+
+    bool allGood = true;
+    for (std::size_t i = 0; i < n; ++i) {
+        PictureResult r;
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return results[i].has_value(); });
+            r = std::move(*results[i]);
+            results[i].reset();
+        }
+        allGood = writeResult(jobs[i], r, writer, out, err) && allGood;
+        out.flush();
+        err.flush();
+        {
+            std::lock_guard lock(mutex);
+            written = i + 1;
+        }
+        changed.notify_all();
+    }
+    for (auto& w : workers)
+        w.join();
+    return allGood ? 0 : 1;
+}
+
+} // namespace rastix

@@ -1,0 +1,93 @@
+#include "converter.h"
+
+namespace rastix {
+
+const char* versionText() {
+    return "rastix 0.1.5 (Glyphmill)\n";
+}
+
+const char* helpText() {
+    return R"(Usage: rastix [OPTION | PICTURE]...
+Converts pictures into graphics data for the Atari Jaguar: RGB16 or CRY16 true colour, or a
+pixel map with a colour look-up table (CLUT) in either model, as assembly source or binary.
+
+Arguments are read left to right: an option changes the settings for every picture named
+after it, until another option changes them again. Example:
+  rastix --target-dir tmp logo.bmp -cry photo.jpg -rgb --binary 1.gif 2.gif
+writes tmp/logo.s (RGB16), tmp/photo.s (CRY16), tmp/1.rgb and tmp/2.rgb (RGB16 binary).
+The whole command line is checked before anything is converted.
+
+Pictures: whatever the installed Qt image readers decode (BMP, GIF, JPEG, PNG, PPM, XPM,
+TIFF, TGA, WebP, ...). Fully transparent pixels stay transparent. Pictures are converted in
+parallel; outputs and messages keep the order of the command line.
+
+Colour model
+  -rgb              RGB16 words (default)
+  -cry              CRY16 words
+Output format
+  --assembly, --ascii      assembly source, PICTURE.s (default)
+  --binary, --no-ascii     binary: PICTURE.rgb or PICTURE.cry, or PICTURE.map + PICTURE.clut
+Colour mode
+  --no-clut         true colour: one 16-bit word per pixel (default)
+  --clut            pixel map and palette (CLUT) of at most 256 colours in the current model;
+                    pictures with more colours are reduced by median cut
+  --opt-clut        map with the fewest of 1, 2, 4 or 8 bits per pixel that hold the palette
+                    (only with --clut)
+  --no-opt-clut     map with 8 bits per pixel (default; only with --clut)
+Words
+  --16-bits         use all 16 bits (default)
+  --15-bits         keep bit 0 for the console's mixed mode: RGB words get green in bits 5-1
+                    and bit 0 set; CRY words keep bit 0 clear (7-bit intensity)
+CRY encoding (only with -cry)
+  --normal          plain CRY values (default)
+  --glass           relative CRY values for read-modify-write (RMW) objects
+  --gray            output intensities only (relative Y only with --glass; neutral colour
+                    byte $88 with --normal)
+  --no-gray         output colour again
+  --positive        with --glass: keep only the deltas above 0, zero the others
+  --negative        with --glass: keep only the deltas below 0, zero the others
+  --both            with --glass: keep all deltas (default)
+Transforms
+  --cut X,Y:WxH     take the WxH rectangle at X,Y of the source picture (X, Y >= 0,
+                    W, H >= 1); it must lie inside the picture
+  --no-cut          take the whole picture again (default)
+  --rotate DEGREES  then turn clockwise by a whole number of degrees (negative: counter-
+                    clockwise); multiples of 90 are exact, other angles take the nearest
+                    pixel on a canvas grown to hold the result, corners transparent
+Files
+  --target-dir DIR  write into DIR, which must exist (default: the current folder)
+  --overwrite       replace existing output files
+  --no-overwrite    refuse to replace existing output files (default)
+  --help, --version
+  --                every later argument is a picture, even if it begins with '-'
+
+Outputs are named after the picture without its extension, in the target folder, and are
+written through a temporary file that is renamed into place.
+
+Data layout
+  Words are big-endian. Every row is padded to a whole phrase (8 bytes) with transparent
+  pixels: word $0000 in true colour, index 0 in a map.
+  RGB16: red in bits 15-11, blue in 10-6, green in 5-0.
+  CRY16: colour byte in bits 15-8, intensity Y = max(R, G, B) in bits 7-0; the colour byte
+  is the CRY table entry nearest to the colour brought to full intensity. Black and greys
+  use the neutral colour byte $88, so opaque black is $8800, never the transparent $0000.
+  In RGB16 opaque black is $0000, the same word as a transparent pixel.
+  Maps: pixels packed most significant bits first; index 0 is transparent (palette word
+  $0000) when the picture has transparent pixels or its rows need padding. The palette is
+  a list of 16-bit words in the current model.
+Glass packing (relative CRY): each pixel holds signed deltas that the console adds to the
+  line buffer: high colour nibble delta in bits 15-12, low colour nibble delta in bits
+  11-8 (each the nibble of the CRY colour byte minus 8, so a grey gives 0), and
+  dY = Y - 128 in bits 7-0, all in two's complement.
+Assembly files: a comment header, equates NAME_width, NAME_height, NAME_phrases,
+  NAME_depth (object DEPTH field), NAME_bpp (and NAME_colours for maps), then .data,
+  .phrase, a global label NAME (and NAME_clut for the palette) and dc.w / dc.b lines in $
+  hex. NAME is the picture's base name with every other character than letters, digits and
+  '_' turned into '_'.
+
+Exit status: 0 all converted; 1 some picture failed (the others are still converted);
+2 the command line is faulty (nothing is written).
+)";
+}
+
+} // namespace rastix

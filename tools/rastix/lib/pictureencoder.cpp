@@ -1,0 +1,183 @@
+#include "pictureencoder.h"
+
+#include "pixelcodec.h"
+#include "quantiser.h"
+
+#include <algorithm>
+#include <cmath>
+#include <thread>
+
+namespace rastix {
+
+int phraseAlignedRowBytes(int width, int bitsPerPixel) {
+    const long long bits = static_cast<long long>(width) * bitsPerPixel;
+    return static_cast<int>((bits + 63) / 64 * 8);
+}
+
+EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings, int threads) {
+    EncodedPicture out;
+    out.width = image.width;
+    out.height = image.height;
+    out.bitsPerPixel = 16;
+    out.rowBytes = phraseAlignedRowBytes(image.width, 16);
+    // Zero-filled, so the padding at the end of each row is already transparent.
+    out.data.assign(static_cast<std::size_t>(out.rowBytes) * static_cast<std::size_t>(out.height),
+                    0);
+    const PixelEncoder encoder(settings);
+    const auto encodeRows = [&](int first, int last) {
+        for (int y = first; y < last; ++y)
+            encoder.encodeRow(image.row(y), image.width,
+                              out.data.data() + static_cast<std::size_t>(y) * out.rowBytes);
+    };
+    const long long pixels = static_cast<long long>(image.width) * image.height;
+    threads = std::clamp(threads, 1, std::max(1, image.height));
+    if (threads == 1 || pixels < 1 << 18) {
+        encodeRows(0, image.height);
+        return out;
+    }
+    std::vector<std::thread> workers;
+    for (int t = 1; t < threads; ++t)
+        workers.emplace_back(encodeRows, image.height * t / threads,
+                             image.height * (t + 1) / threads);
+    encodeRows(0, image.height / threads);
+    for (auto& w : workers)
+        w.join();
+    return out;
+}
+
+std::array<int, 3> wordFeature(std::uint16_t word, const Settings& settings) {
+    if (settings.model == ColourModel::Rgb16) {
+        const Rgb c = decodeRgb16(word, settings.fifteenBits);
+        return {c.red, c.green, c.blue};
+    }
+    if (settings.cryEncoding == CryEncoding::Glass) {
+        // A nibble step moves a colour by about a sixteenth of the square, roughly 17 levels.
+        const GlassDeltas d = unpackGlass(word);
+        return {d.high * 17, d.low * 17, d.intensity};
+    }
+    const Rgb c = decodeCry(word);
+    return {c.red, c.green, c.blue};
+}
+
+std::uint16_t wordFromFeature(const std::array<int, 3>& f, const Settings& settings) {
+    if (settings.model == ColourModel::Cry16 && settings.cryEncoding == CryEncoding::Glass) {
+        const auto nibble = [](int v) {
+            return std::clamp(static_cast<int>(std::lround(v / 17.0)), -8, 7);
+        };
+        GlassDeltas d{nibble(f[0]), nibble(f[1]), std::clamp(f[2], -128, 127)};
+        const std::uint16_t word = packGlass(d);
+        return settings.fifteenBits ? static_cast<std::uint16_t>(word & ~1) : word;
+    }
+    const auto channel = [](int v) {
+        return static_cast<std::uint32_t>(std::clamp(v, 0, 255));
+    };
+    const std::uint32_t argb =
+        0xFF000000u | channel(f[0]) << 16 | channel(f[1]) << 8 | channel(f[2]);
+    return PixelEncoder(settings)(argb);
+}
+
+int chooseMapDepth(std::size_t colours, bool optimise, int width, bool hasTransparent,
+                   bool& reserveZero) {
+    for (const int bits : {1, 2, 4, 8}) {
+        if (!optimise && bits != 8)
+            continue;
+        const bool padded = (static_cast<long long>(width) * bits) % 64 != 0;
+        reserveZero = hasTransparent || padded;
+        const std::size_t capacity = (std::size_t{1} << bits) - (reserveZero ? 1 : 0);
+        if (colours <= capacity)
+            return bits;
+    }
+    return 8;
+}
+
+EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings) {
+    constexpr std::uint32_t kTransparentCode = 0x10000;
+    const PixelEncoder encoder(settings);
+    const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
+    std::vector<std::uint32_t> codes(count);
+    std::vector<std::uint64_t> histogram(65536, 0);
+    bool hasTransparent = false;
+    for (int y = 0; y < image.height; ++y) {
+        const std::uint32_t* row = image.row(y);
+        std::uint32_t* out = codes.data() + static_cast<std::size_t>(y) * image.width;
+        for (int x = 0; x < image.width; ++x) {
+            if ((row[x] >> 24) == 0) {
+                out[x] = kTransparentCode;
+                hasTransparent = true;
+            } else {
+                out[x] = encoder(row[x]);
+                ++histogram[out[x]];
+            }
+        }
+    }
+    std::vector<std::uint16_t> distinct;
+    for (std::uint32_t w = 0; w < 65536; ++w)
+        if (histogram[w] != 0)
+            distinct.push_back(static_cast<std::uint16_t>(w));
+
+    EncodedPicture out;
+    out.width = image.width;
+    out.height = image.height;
+    out.sourceColours = distinct.size();
+    bool reserveZero = false;
+    out.bitsPerPixel = chooseMapDepth(distinct.size(), settings.optimiseMapDepth, image.width,
+                                      hasTransparent, reserveZero);
+    out.transparentIndexZero = reserveZero;
+    const std::size_t capacity = (std::size_t{1} << out.bitsPerPixel) - (reserveZero ? 1 : 0);
+    if (reserveZero)
+        out.palette.push_back(kTransparentWord);
+    const std::size_t firstColour = out.palette.size();
+
+    // Index of every word that occurs, into the palette.
+    std::vector<std::uint8_t> indexOf(65536, 0);
+    if (distinct.size() <= capacity) {
+        for (const std::uint16_t w : distinct) {
+            indexOf[w] = static_cast<std::uint8_t>(out.palette.size());
+            out.palette.push_back(w);
+        }
+    } else {
+        out.quantised = true;
+        std::vector<WeightedPoint> points;
+        points.reserve(distinct.size());
+        for (const std::uint16_t w : distinct)
+            points.push_back({wordFeature(w, settings), histogram[w]});
+        std::vector<std::uint16_t> words;
+        for (const ColourPoint& c : medianCut(std::move(points), capacity)) {
+            const std::uint16_t w = wordFromFeature(c, settings);
+            if (std::find(words.begin(), words.end(), w) == words.end())
+                words.push_back(w);
+        }
+        std::vector<ColourPoint> features;
+        for (const std::uint16_t w : words) {
+            out.palette.push_back(w);
+            features.push_back(wordFeature(w, settings));
+        }
+        for (const std::uint16_t w : distinct)
+            indexOf[w] = static_cast<std::uint8_t>(
+                firstColour + nearestIndex(features, wordFeature(w, settings)));
+    }
+    if (out.palette.empty())
+        out.palette.push_back(kTransparentWord); // an empty picture still gets a valid map
+
+    out.rowBytes = phraseAlignedRowBytes(image.width, out.bitsPerPixel);
+    out.data.assign(static_cast<std::size_t>(out.rowBytes) * out.height, 0);
+    const int bits = out.bitsPerPixel;
+    for (int y = 0; y < image.height; ++y) {
+        const std::uint32_t* row = codes.data() + static_cast<std::size_t>(y) * image.width;
+        std::uint8_t* dest = out.data.data() + static_cast<std::size_t>(y) * out.rowBytes;
+        for (int x = 0; x < image.width; ++x) {
+            const unsigned index = row[x] == kTransparentCode ? 0u : indexOf[row[x]];
+            const long long bit = static_cast<long long>(x) * bits;
+            const int shift = 8 - bits - static_cast<int>(bit % 8);
+            dest[bit / 8] = static_cast<std::uint8_t>(dest[bit / 8] | (index << shift));
+        }
+    }
+    return out;
+}
+
+EncodedPicture encodePicture(const ImageView& image, const Settings& settings, int threads) {
+    return settings.colourMap ? encodeColourMap(image, settings)
+                              : encodeTrueColour(image, settings, threads);
+}
+
+} // namespace rastix

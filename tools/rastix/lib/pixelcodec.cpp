@@ -1,0 +1,188 @@
+#include "pixelcodec.h"
+
+#include "crytable.h"
+
+#include <algorithm>
+#include <array>
+
+namespace rastix {
+
+namespace {
+
+// Nearest colour byte for every point of the three top faces of the RGB cube; generated at
+// build time by the exhaustive search in crytable.cpp.
+const std::uint8_t kFaceLookup[3 * 256 * 256] = {
+#include "crylut.inc"
+};
+
+// kScale[y][c] = round(c * 255 / y) for c <= y: the component brought to full intensity.
+struct ScaleTable {
+    std::array<std::uint8_t, 256 * 256> values{};
+    ScaleTable() {
+        for (int y = 1; y < 256; ++y)
+            for (int c = 0; c <= y; ++c)
+                values[y * 256 + c] = static_cast<std::uint8_t>((c * 510 + y) / (2 * y));
+    }
+};
+const ScaleTable kScale;
+
+int fiveBits(int v) {
+    return std::min(31, (v + 4) >> 3);
+}
+int sixBits(int v) {
+    return std::min(63, (v + 2) >> 2);
+}
+
+int keep(int delta, KeptDeltas kept) {
+    switch (kept) {
+    case KeptDeltas::Positive:
+        return delta > 0 ? delta : 0;
+    case KeptDeltas::Negative:
+        return delta < 0 ? delta : 0;
+    case KeptDeltas::Both:
+        break;
+    }
+    return delta;
+}
+
+} // namespace
+
+std::uint16_t encodeRgb16(int red, int green, int blue, bool fifteenBits) {
+    const int rb = (fiveBits(red) << 11) | (fiveBits(blue) << 6);
+    if (fifteenBits)
+        return static_cast<std::uint16_t>(rb | (fiveBits(green) << 1) | 1);
+    return static_cast<std::uint16_t>(rb | sixBits(green));
+}
+
+Rgb decodeRgb16(std::uint16_t word, bool fifteenBits) {
+    const int green = fifteenBits ? ((word >> 1) & 31) << 3 : (word & 63) << 2;
+    return {(word >> 11) << 3, green, ((word >> 6) & 31) << 3};
+}
+
+std::uint8_t cryColourByte(int red, int green, int blue) {
+    const int y = std::max({red, green, blue});
+    if (y == 0)
+        return kNeutralCryColour;
+    const std::uint8_t* scale = &kScale.values[static_cast<std::size_t>(y) * 256];
+    int face = 0;
+    int a = green;
+    int b = blue;
+    if (red != y) {
+        if (green == y) {
+            face = 1;
+            a = red;
+        } else {
+            face = 2;
+            a = red;
+            b = green;
+        }
+    }
+    return kFaceLookup[face * 65536 + scale[a] * 256 + scale[b]];
+}
+
+std::uint16_t encodeCry(int red, int green, int blue, bool fifteenBits) {
+    int y = std::max({red, green, blue});
+    if (fifteenBits)
+        y &= ~1;
+    return static_cast<std::uint16_t>((cryColourByte(red, green, blue) << 8) | y);
+}
+
+Rgb decodeCry(std::uint16_t word) {
+    const CryRomEntry& e = cryRom()[word >> 8];
+    const int y = word & 0xFF;
+    return {(e.red * y) >> 8, (e.green * y) >> 8, (e.blue * y) >> 8};
+}
+
+GlassDeltas glassDeltas(int red, int green, int blue, KeptDeltas kept, bool grayOnly) {
+    GlassDeltas d;
+    d.intensity = keep(std::max({red, green, blue}) - 128, kept);
+    if (!grayOnly) {
+        const int colour = cryColourByte(red, green, blue);
+        d.high = keep((colour >> 4) - 8, kept);
+        d.low = keep((colour & 15) - 8, kept);
+    }
+    return d;
+}
+
+std::uint16_t packGlass(const GlassDeltas& deltas) {
+    return static_cast<std::uint16_t>(((deltas.high & 15) << 12) | ((deltas.low & 15) << 8) |
+                                      (deltas.intensity & 0xFF));
+}
+
+GlassDeltas unpackGlass(std::uint16_t word) {
+    const auto nibble = [](int v) {
+        return v >= 8 ? v - 16 : v;
+    };
+    const int y = word & 0xFF;
+    return {nibble(word >> 12), nibble((word >> 8) & 15), y >= 128 ? y - 256 : y};
+}
+
+PixelEncoder::PixelEncoder(const Settings& settings)
+    : m_kind(Kind::Rgb16)
+    , m_fifteenBits(settings.fifteenBits)
+    , m_kept(settings.kept)
+    , m_grayOnly(settings.grayOnly) {
+    if (settings.model == ColourModel::Cry16) {
+        if (settings.cryEncoding == CryEncoding::Glass)
+            m_kind = Kind::Glass;
+        else
+            m_kind = settings.grayOnly ? Kind::CryGray : Kind::Cry16;
+    }
+}
+
+std::uint16_t PixelEncoder::operator()(std::uint32_t argb) const {
+    if ((argb >> 24) == 0)
+        return kTransparentWord;
+    const int r = (argb >> 16) & 0xFF;
+    const int g = (argb >> 8) & 0xFF;
+    const int b = argb & 0xFF;
+    switch (m_kind) {
+    case Kind::Rgb16:
+        return encodeRgb16(r, g, b, m_fifteenBits);
+    case Kind::Cry16:
+        return encodeCry(r, g, b, m_fifteenBits);
+    case Kind::CryGray: {
+        int y = std::max({r, g, b});
+        if (m_fifteenBits)
+            y &= ~1;
+        return static_cast<std::uint16_t>((kNeutralCryColour << 8) | y);
+    }
+    case Kind::Glass: {
+        const std::uint16_t word = packGlass(glassDeltas(r, g, b, m_kept, m_grayOnly));
+        return m_fifteenBits ? static_cast<std::uint16_t>(word & ~1) : word;
+    }
+    }
+    return kTransparentWord;
+}
+
+namespace {
+
+template <typename Encode>
+void encodeRowWith(const std::uint32_t* pixels, int count, std::uint8_t* out, Encode encode) {
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t argb = pixels[i];
+        const std::uint16_t word = (argb >> 24) == 0 ? kTransparentWord : encode(argb);
+        out[2 * i] = static_cast<std::uint8_t>(word >> 8);
+        out[2 * i + 1] = static_cast<std::uint8_t>(word);
+    }
+}
+
+} // namespace
+
+void PixelEncoder::encodeRow(const std::uint32_t* pixels, int count, std::uint8_t* out) const {
+    // The common true-colour cases get their own loops so the per-pixel work stays a few
+    // operations and loads; the rest go through the general encoder.
+    if (m_kind == Kind::Rgb16 && !m_fifteenBits) {
+        encodeRowWith(pixels, count, out, [](std::uint32_t p) {
+            return encodeRgb16((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF, false);
+        });
+    } else if (m_kind == Kind::Cry16 && !m_fifteenBits) {
+        encodeRowWith(pixels, count, out, [](std::uint32_t p) {
+            return encodeCry((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF, false);
+        });
+    } else {
+        encodeRowWith(pixels, count, out, [this](std::uint32_t p) { return (*this)(p); });
+    }
+}
+
+} // namespace rastix

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace rastix {
+
+enum class ColourModel { Rgb16, Cry16 };
+enum class OutputFormat { Assembly, Binary };
+enum class CryEncoding { Normal, Glass };
+enum class KeptDeltas { Positive, Negative, Both };
+
+// A rectangle taken from the source picture before any rotation.
+struct CutFrame {
+    int x = 0;
+    int y = 0;
+    int width = 1;
+    int height = 1;
+    bool operator==(const CutFrame&) const = default;
+};
+
+// The settings in force for one picture: every option seen on the command line before it.
+struct Settings {
+    ColourModel model = ColourModel::Rgb16;
+    OutputFormat format = OutputFormat::Assembly;
+    bool colourMap = false;
+    bool optimiseMapDepth = false;
+    bool overwrite = false;
+    bool fifteenBits = false;
+    bool grayOnly = false;
+    CryEncoding cryEncoding = CryEncoding::Normal;
+    KeptDeltas kept = KeptDeltas::Both;
+    int rotateDegrees = 0;
+    std::optional<CutFrame> cut;
+    std::string targetDir; // empty: the current folder
+    bool operator==(const Settings&) const = default;
+};
+
+} // namespace rastix

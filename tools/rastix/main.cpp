@@ -1,0 +1,39 @@
+#include "commandline.h"
+#include "converter.h"
+#include "qtpictureloader.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <filesystem>
+#include <iostream>
+#include <thread>
+
+int main(int argc, char** argv) {
+    const QCoreApplication app(argc, argv);
+    std::vector<std::string> args;
+    const QStringList arguments = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        args.push_back(arguments[i].toStdString());
+
+    const rastix::CommandLine line = rastix::parseCommandLine(args, [](const std::string& dir) {
+        std::error_code ec;
+        return std::filesystem::is_directory(dir, ec);
+    });
+    if (!line.error.empty()) {
+        std::cerr << "rastix: " << line.error << '\n';
+        return 2;
+    }
+    if (line.help) {
+        std::cout << rastix::helpText();
+        return 0;
+    }
+    if (line.version) {
+        std::cout << rastix::versionText();
+        return 0;
+    }
+    rastix::AtomicFileWriter writer;
+    const int threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    return rastix::runJobs(line.jobs, rastix::loadPictureWithQt, writer, std::cout, std::cerr,
+                           threads);
+}
