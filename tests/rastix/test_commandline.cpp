@@ -1,0 +1,160 @@
+#include "commandline.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace rastix;
+
+namespace {
+
+CommandLine parse(std::vector<std::string> args, std::set<std::string> dirs = {"tmp", "out"}) {
+    return parseCommandLine(args, [dirs](const std::string& d) { return dirs.count(d) > 0; });
+}
+
+} // namespace
+
+TEST(CommandLine, DefaultsApplyToAPictureWithNoOptions) {
+    const CommandLine line = parse({"a.bmp"});
+    ASSERT_TRUE(line.error.empty());
+    ASSERT_EQ(line.jobs.size(), 1u);
+    const Settings& s = line.jobs[0].settings;
+    EXPECT_EQ(s.model, ColourModel::Rgb16);
+    EXPECT_EQ(s.format, OutputFormat::Assembly);
+    EXPECT_FALSE(s.colourMap);
+    EXPECT_FALSE(s.optimiseMapDepth);
+    EXPECT_FALSE(s.fifteenBits);
+    EXPECT_FALSE(s.overwrite);
+    EXPECT_EQ(s.cryEncoding, CryEncoding::Normal);
+    EXPECT_EQ(s.kept, KeptDeltas::Both);
+    EXPECT_EQ(s.targetDir, "");
+    EXPECT_FALSE(s.cut.has_value());
+    EXPECT_EQ(s.rotateDegrees, 0);
+}
+
+TEST(CommandLine, OptionsActOnLaterPicturesUntilChanged) {
+    // The example of the help text.
+    const CommandLine line = parse({"--target-dir", "tmp", "loomers.bmp", "-cry", "tessera.tiff",
+                                    "-rgb", "--no-ascii", "1.gif", "2.gif"});
+    ASSERT_TRUE(line.error.empty()) << line.error;
+    ASSERT_EQ(line.jobs.size(), 4u);
+    EXPECT_EQ(line.jobs[0].picture, "loomers.bmp");
+    EXPECT_EQ(line.jobs[0].settings.model, ColourModel::Rgb16);
+    EXPECT_EQ(line.jobs[0].settings.format, OutputFormat::Assembly);
+    EXPECT_EQ(line.jobs[1].settings.model, ColourModel::Cry16);
+    EXPECT_EQ(line.jobs[1].settings.format, OutputFormat::Assembly);
+    for (int i = 2; i < 4; ++i) {
+        EXPECT_EQ(line.jobs[i].settings.model, ColourModel::Rgb16);
+        EXPECT_EQ(line.jobs[i].settings.format, OutputFormat::Binary);
+    }
+    for (const Job& j : line.jobs)
+        EXPECT_EQ(j.settings.targetDir, "tmp");
+}
+
+TEST(CommandLine, EveryOptionAndItsOpposite) {
+    const CommandLine line = parse(
+        {"--binary",  "--clut",   "--opt-clut", "--overwrite", "--15-bits",     "-cry",
+         "--glass",   "--gray",   "--negative", "--rotate",    "-90",           "--cut",
+         "1,2:3x4",   "a",        "--ascii",    "--no-clut",   "--no-opt-clut", "--no-overwrite",
+         "--16-bits", "--normal", "--positive", "--no-gray",   "--no-cut",      "--rotate",
+         "0",         "b"});
+    ASSERT_TRUE(line.error.empty()) << line.error;
+    ASSERT_EQ(line.jobs.size(), 2u);
+    const Settings& a = line.jobs[0].settings;
+    EXPECT_EQ(a.format, OutputFormat::Binary);
+    EXPECT_TRUE(a.colourMap);
+    EXPECT_TRUE(a.optimiseMapDepth);
+    EXPECT_TRUE(a.overwrite);
+    EXPECT_TRUE(a.fifteenBits);
+    EXPECT_EQ(a.model, ColourModel::Cry16);
+    EXPECT_EQ(a.cryEncoding, CryEncoding::Glass);
+    EXPECT_TRUE(a.grayOnly);
+    EXPECT_EQ(a.kept, KeptDeltas::Negative);
+    EXPECT_EQ(a.rotateDegrees, -90);
+    ASSERT_TRUE(a.cut.has_value());
+    EXPECT_EQ(*a.cut, (CutFrame{1, 2, 3, 4}));
+    const Settings& b = line.jobs[1].settings;
+    EXPECT_EQ(b.format, OutputFormat::Assembly);
+    EXPECT_FALSE(b.colourMap);
+    EXPECT_FALSE(b.optimiseMapDepth);
+    EXPECT_FALSE(b.overwrite);
+    EXPECT_FALSE(b.fifteenBits);
+    EXPECT_EQ(b.cryEncoding, CryEncoding::Normal);
+    EXPECT_FALSE(b.grayOnly);
+    EXPECT_EQ(b.kept, KeptDeltas::Positive);
+    EXPECT_FALSE(b.cut.has_value());
+    EXPECT_EQ(b.rotateDegrees, 0);
+}
+
+TEST(CommandLine, FrontEndSpacingAndWindowsStyleTargetAreAccepted) {
+    // The front-end writes pieces such as " --target-dir " directly followed by the folder.
+    const CommandLine line =
+        parse({"-rgb", "--binary", "--no-opt-clut", "--16-bits", "--no-overwrite", "--target-dir",
+               "out", "-cry", "--glass", "--gray", "--both", "--rotate", "400", "--cut",
+               "10,20:32x16", "pic.bmp"},
+              {"out"});
+    ASSERT_TRUE(line.error.empty()) << line.error;
+    ASSERT_EQ(line.jobs.size(), 1u);
+    EXPECT_EQ(line.jobs[0].settings.rotateDegrees, 400);
+    EXPECT_EQ(*line.jobs[0].settings.cut, (CutFrame{10, 20, 32, 16}));
+}
+
+TEST(CommandLine, MalformedLinesAreRefusedAsAWhole) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"a.bmp", "--cut", "10,20:0x5"},
+        {"a.bmp", "--cut", "10,20:5x0"},
+        {"a.bmp", "--cut", "-1,20:5x5"},
+        {"a.bmp", "--cut", "10,20:5"},
+        {"a.bmp", "--cut", "10;20:5x5"},
+        {"a.bmp", "--cut", "10,20:5x5x"},
+        {"a.bmp", "--cut", " 1,2:3x4"},
+        {"a.bmp", "--cut", "99999999999,2:3x4"},
+        {"a.bmp", "--cut"},
+        {"a.bmp", "--rotate", "abc"},
+        {"a.bmp", "--rotate", "12.5"},
+        {"a.bmp", "--rotate", ""},
+        {"a.bmp", "--rotate"},
+        {"a.bmp", "--target-dir", "missing"},
+        {"a.bmp", "--target-dir"},
+        {"a.bmp", "--frobnicate"},
+        {"-x", "a.bmp"},
+        {},
+        {"--binary"},
+    };
+    for (const auto& args : bad) {
+        const CommandLine line = parse(args);
+        std::string joined;
+        for (const auto& a : args)
+            joined += a + " ";
+        EXPECT_FALSE(line.error.empty()) << joined;
+        EXPECT_TRUE(line.jobs.empty()) << joined;
+        EXPECT_EQ(line.error.find('\n'), std::string::npos) << "one line: " << line.error;
+    }
+    EXPECT_NE(parse({"a", "--cut", "10,20:0x5"}).error.find("10,20:0x5"), std::string::npos);
+    EXPECT_NE(parse({"a", "--target-dir", "missing"}).error.find("missing"), std::string::npos);
+}
+
+TEST(CommandLine, HelpVersionAndEndOfOptions) {
+    EXPECT_TRUE(parse({"--help"}).help);
+    EXPECT_TRUE(parse({"--help"}).error.empty());
+    EXPECT_TRUE(parse({"--version"}).version);
+    const CommandLine line = parse({"--", "-odd.png", "--binary"});
+    ASSERT_TRUE(line.error.empty());
+    ASSERT_EQ(line.jobs.size(), 2u);
+    EXPECT_EQ(line.jobs[0].picture, "-odd.png");
+    EXPECT_EQ(line.jobs[1].picture, "--binary");
+    EXPECT_EQ(line.jobs[1].settings.format, OutputFormat::Assembly);
+}
+
+TEST(CommandLine, IntegersAreStrict) {
+    int v = 0;
+    EXPECT_TRUE(parseInteger("2147483647", false, v));
+    EXPECT_EQ(v, 2147483647);
+    EXPECT_FALSE(parseInteger("2147483648", false, v));
+    EXPECT_FALSE(parseInteger("-5", false, v));
+    EXPECT_TRUE(parseInteger("-5", true, v));
+    EXPECT_EQ(v, -5);
+    EXPECT_FALSE(parseInteger("+5", true, v));
+    EXPECT_FALSE(parseInteger("-", true, v));
+    EXPECT_FALSE(parseInteger("5 ", true, v));
+}

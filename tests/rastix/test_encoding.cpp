@@ -1,0 +1,293 @@
+#include "image.h"
+#include "pictureencoder.h"
+#include "pixelcodec.h"
+#include "quantiser.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+using namespace rastix;
+
+namespace {
+
+constexpr std::uint32_t kRed = 0xFFFF0000;
+constexpr std::uint32_t kGreen = 0xFF00FF00;
+constexpr std::uint32_t kBlue = 0xFF0000FF;
+constexpr std::uint32_t kClear = 0x00000000;
+
+Image filled(int w, int h, std::uint32_t colour) {
+    return Image(w, h, colour);
+}
+
+unsigned wordAt(const EncodedPicture& p, int x, int y) {
+    const std::uint8_t* row = p.data.data() + static_cast<std::size_t>(y) * p.rowBytes;
+    return static_cast<unsigned>(row[2 * x] << 8 | row[2 * x + 1]);
+}
+
+unsigned indexAt(const EncodedPicture& p, int x, int y) {
+    const std::uint8_t* row = p.data.data() + static_cast<std::size_t>(y) * p.rowBytes;
+    const int bit = x * p.bitsPerPixel;
+    return (row[bit / 8] >> (8 - p.bitsPerPixel - bit % 8)) & ((1u << p.bitsPerPixel) - 1);
+}
+
+Settings mapSettings(bool optimise) {
+    Settings s;
+    s.colourMap = true;
+    s.optimiseMapDepth = optimise;
+    return s;
+}
+
+} // namespace
+
+TEST(TrueColour, RowsArePaddedToAPhraseWithTransparentWords) {
+    const Image img = filled(5, 3, kRed);
+    const EncodedPicture p = encodeTrueColour(img.view(), Settings{});
+    EXPECT_EQ(p.rowBytes, 16); // 5 words -> 2 phrases
+    EXPECT_EQ(p.paddedWidth(), 8);
+    EXPECT_EQ(p.phrasesPerRow(), 2);
+    ASSERT_EQ(p.data.size(), 48u);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(wordAt(p, x, y), 0xF800u);
+        for (int x = 5; x < 8; ++x)
+            EXPECT_EQ(wordAt(p, x, y), 0u);
+    }
+    EXPECT_EQ(phraseAlignedRowBytes(4, 16), 8);
+    EXPECT_EQ(phraseAlignedRowBytes(64, 1), 8);
+    EXPECT_EQ(phraseAlignedRowBytes(65, 1), 16);
+    EXPECT_EQ(phraseAlignedRowBytes(9, 8), 16);
+}
+
+TEST(TrueColour, BigEndianAndTransparentSourcePixels) {
+    Image img = filled(4, 1, kBlue);
+    img.at(1, 0) = kClear;
+    img.at(2, 0) = 0x00FFFFFF; // colour but fully transparent
+    const EncodedPicture p = encodeTrueColour(img.view(), Settings{});
+    EXPECT_EQ(p.data[0], 0x07);
+    EXPECT_EQ(p.data[1], 0xC0);
+    EXPECT_EQ(wordAt(p, 1, 0), 0u);
+    EXPECT_EQ(wordAt(p, 2, 0), 0u);
+}
+
+TEST(TrueColour, BandsOnSeveralThreadsGiveTheSameBytes) {
+    Image img(700, 600);
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x)
+            img.at(x, y) = 0xFF000000u | static_cast<std::uint32_t>(x * 7919 + y * 104729);
+    Settings s;
+    s.model = ColourModel::Cry16;
+    EXPECT_EQ(encodeTrueColour(img.view(), s, 1).data, encodeTrueColour(img.view(), s, 3).data);
+}
+
+TEST(ColourMap, DepthIsTheFewestBitsThatHoldThePalette) {
+    bool reserve = false;
+    // 64 pixels wide never needs padding at any depth.
+    EXPECT_EQ(chooseMapDepth(1, true, 64, false, reserve), 1);
+    EXPECT_FALSE(reserve);
+    EXPECT_EQ(chooseMapDepth(2, true, 64, false, reserve), 1);
+    EXPECT_EQ(chooseMapDepth(3, true, 64, false, reserve), 2);
+    EXPECT_EQ(chooseMapDepth(4, true, 64, false, reserve), 2);
+    EXPECT_EQ(chooseMapDepth(5, true, 64, false, reserve), 4);
+    EXPECT_EQ(chooseMapDepth(16, true, 64, false, reserve), 4);
+    EXPECT_EQ(chooseMapDepth(17, true, 64, false, reserve), 8);
+    EXPECT_EQ(chooseMapDepth(256, true, 64, false, reserve), 8);
+    EXPECT_FALSE(reserve);
+    // Transparent pixels take index 0.
+    EXPECT_EQ(chooseMapDepth(2, true, 64, true, reserve), 2);
+    EXPECT_TRUE(reserve);
+    // So does padding: 10 pixels at 1 bit need padding, at 8 bits too (10 bytes -> 16).
+    EXPECT_EQ(chooseMapDepth(2, true, 10, false, reserve), 2);
+    EXPECT_TRUE(reserve);
+    EXPECT_EQ(chooseMapDepth(256, true, 10, false, reserve), 8); // must be reduced to 255
+    EXPECT_TRUE(reserve);
+    // Without optimisation the map is always 8 bits.
+    EXPECT_EQ(chooseMapDepth(2, false, 64, false, reserve), 8);
+}
+
+TEST(ColourMap, ExactPaletteAndMsbFirstPacking) {
+    Image img(64, 2, kRed);
+    img.at(1, 0) = kGreen;
+    img.at(63, 1) = kGreen;
+    const EncodedPicture p = encodeColourMap(img.view(), mapSettings(true));
+    EXPECT_EQ(p.bitsPerPixel, 1);
+    EXPECT_FALSE(p.transparentIndexZero);
+    ASSERT_EQ(p.palette.size(), 2u);
+    EXPECT_EQ(p.rowBytes, 8);
+    // Palette sorted by word: green 0x003F before red 0xF800.
+    EXPECT_EQ(p.palette[0], 0x003F);
+    EXPECT_EQ(p.palette[1], 0xF800);
+    EXPECT_EQ(p.data[0], 0xBF); // 1 0 1 1 1 1 1 1
+    EXPECT_EQ(p.data[15], 0xFE);
+}
+
+TEST(ColourMap, TransparentPixelsAndPaddingUseIndexZero) {
+    Image img(5, 1, kBlue);
+    img.at(2, 0) = kClear;
+    const EncodedPicture p = encodeColourMap(img.view(), mapSettings(true));
+    EXPECT_TRUE(p.transparentIndexZero);
+    EXPECT_EQ(p.bitsPerPixel, 1);
+    ASSERT_EQ(p.palette.size(), 2u);
+    EXPECT_EQ(p.palette[0], kTransparentWord);
+    EXPECT_EQ(p.palette[1], 0x07C0);
+    for (int x = 0; x < 64; ++x)
+        EXPECT_EQ(indexAt(p, x, 0), (x < 5 && x != 2) ? 1u : 0u) << x;
+
+    // A row that needs no padding and no transparency keeps every index for colours.
+    const EncodedPicture q = encodeColourMap(filled(8, 1, kBlue).view(), mapSettings(false));
+    EXPECT_EQ(q.bitsPerPixel, 8);
+    EXPECT_FALSE(q.transparentIndexZero);
+    ASSERT_EQ(q.palette.size(), 1u);
+    EXPECT_EQ(q.data, std::vector<std::uint8_t>(8, 0));
+}
+
+TEST(ColourMap, CryPaletteHoldsCryWords) {
+    Settings s = mapSettings(true);
+    s.model = ColourModel::Cry16;
+    Image img(4, 4, kRed);
+    img.at(0, 0) = kBlue;
+    const EncodedPicture p = encodeColourMap(img.view(), s);
+    EXPECT_EQ(p.bitsPerPixel, 2); // rows of 4 at 1 bit need padding, so index 0 is reserved
+    ASSERT_EQ(p.palette.size(), 3u);
+    EXPECT_EQ(p.palette[1], 0x00FF);
+    EXPECT_EQ(p.palette[2], 0xF0FF);
+}
+
+TEST(Quantiser, MedianCutErrorBoundOnAUniformCube) {
+    // 4096 colours evenly spread (17 levels apart) into 256: no colour may end up farther than
+    // 38 levels (measured 37.6; a box of about 2.5 steps on each axis).
+    std::vector<WeightedPoint> points;
+    for (int r = 0; r < 16; ++r)
+        for (int g = 0; g < 16; ++g)
+            for (int b = 0; b < 16; ++b)
+                points.push_back({{r * 17, g * 17, b * 17}, 1});
+    const auto palette = medianCut(points, 256);
+    EXPECT_EQ(palette.size(), 256u);
+    int worst = 0;
+    for (const auto& p : points)
+        worst = std::max(worst, squaredDistance(palette[nearestIndex(palette, p.point)], p.point));
+    EXPECT_LE(std::sqrt(worst), 38.0);
+}
+
+TEST(Quantiser, FewerPointsThanColoursAreKeptExactly) {
+    std::vector<WeightedPoint> points = {{{1, 2, 3}, 5}, {{200, 0, 0}, 1}, {{1, 2, 3}, 2}};
+    const auto palette = medianCut(points, 16);
+    std::set<ColourPoint> got(palette.begin(), palette.end());
+    EXPECT_EQ(got, (std::set<ColourPoint>{{1, 2, 3}, {200, 0, 0}}));
+}
+
+TEST(Quantiser, PictureWithManyColoursIsReducedNotTruncated) {
+    // A smooth sweep of 16384 colours: every pixel's palette colour must stay close to its own
+    // RGB16 colour, which truncating the colour list could never achieve.
+    Image img(128, 128);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x)
+            img.at(x, y) = 0xFF000000u | static_cast<std::uint32_t>(x * 2) << 16 |
+                           static_cast<std::uint32_t>(y * 2) << 8 |
+                           static_cast<std::uint32_t>((x + y) % 256);
+    const Settings s = mapSettings(true);
+    const EncodedPicture p = encodeColourMap(img.view(), s);
+    EXPECT_TRUE(p.quantised);
+    EXPECT_EQ(p.bitsPerPixel, 8);
+    EXPECT_LE(p.palette.size(), 256u);
+    EXPECT_GT(p.palette.size(), 200u);
+    const PixelEncoder encoder(s);
+    double worst = 0;
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x) {
+            const auto want = wordFeature(encoder(img.at(x, y)), s);
+            const auto got = wordFeature(p.palette[indexAt(p, x, y)], s);
+            worst = std::max(worst, std::sqrt(squaredDistance(want, got)));
+        }
+    EXPECT_LE(worst, 40.0);
+}
+
+TEST(Quantiser, GlassPalettesKeepTheKeepRule) {
+    Settings s = mapSettings(false);
+    s.model = ColourModel::Cry16;
+    s.cryEncoding = CryEncoding::Glass;
+    s.kept = KeptDeltas::Positive;
+    Image img(256, 64);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 256; ++x)
+            img.at(x, y) = 0xFF000000u | static_cast<std::uint32_t>(x) << 16 |
+                           static_cast<std::uint32_t>(y * 4) << 8 |
+                           static_cast<std::uint32_t>(255 - x);
+    const EncodedPicture p = encodeColourMap(img.view(), s);
+    for (const std::uint16_t w : p.palette) {
+        const GlassDeltas d = unpackGlass(w);
+        EXPECT_GE(d.high, 0);
+        EXPECT_GE(d.low, 0);
+        EXPECT_GE(d.intensity, 0);
+    }
+}
+
+TEST(Transforms, CutTakesTheRectangleAndRefusesOutside) {
+    Image img(4, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            img.at(x, y) = static_cast<std::uint32_t>(y * 10 + x);
+    Image cut;
+    std::string error;
+    ASSERT_TRUE(cutFrame(img.view(), {1, 1, 3, 2}, cut, error));
+    EXPECT_EQ(cut.width, 3);
+    EXPECT_EQ(cut.height, 2);
+    EXPECT_EQ(cut.pixels, (std::vector<std::uint32_t>{11, 12, 13, 21, 22, 23}));
+    EXPECT_FALSE(cutFrame(img.view(), {1, 1, 4, 1}, cut, error));
+    EXPECT_NE(error.find("outside"), std::string::npos);
+    EXPECT_FALSE(cutFrame(img.view(), {0, 3, 1, 1}, cut, error));
+    EXPECT_FALSE(cutFrame(img.view(), {2147483647, 0, 1, 1}, cut, error));
+}
+
+TEST(Transforms, QuarterTurnsAreExactAndClockwise) {
+    Image img(3, 2);
+    // 0 1 2
+    // 3 4 5
+    for (int i = 0; i < 6; ++i)
+        img.pixels[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(i);
+    const Image r90 = rotateClockwise(img.view(), 90);
+    EXPECT_EQ(r90.width, 2);
+    EXPECT_EQ(r90.height, 3);
+    EXPECT_EQ(r90.pixels, (std::vector<std::uint32_t>{3, 0, 4, 1, 5, 2}));
+    const Image r180 = rotateClockwise(img.view(), 180);
+    EXPECT_EQ(r180.pixels, (std::vector<std::uint32_t>{5, 4, 3, 2, 1, 0}));
+    const Image r270 = rotateClockwise(img.view(), 270);
+    EXPECT_EQ(r270.pixels, (std::vector<std::uint32_t>{2, 5, 1, 4, 0, 3}));
+    EXPECT_EQ(rotateClockwise(img.view(), -90).pixels, r270.pixels);
+    EXPECT_EQ(rotateClockwise(img.view(), 450).pixels, r90.pixels);
+    EXPECT_EQ(rotateClockwise(img.view(), 360).pixels, img.pixels);
+}
+
+TEST(Transforms, OtherAnglesGrowTheCanvasWithTransparentCorners) {
+    const Image img = filled(20, 10, kRed);
+    const Image r = rotateClockwise(img.view(), 45);
+    const int expected = static_cast<int>(std::ceil(30 / std::sqrt(2.0)));
+    EXPECT_EQ(r.width, expected);
+    EXPECT_EQ(r.height, expected);
+    EXPECT_EQ(r.at(0, 0), kClear);
+    EXPECT_EQ(r.at(r.width - 1, r.height - 1), kClear);
+    EXPECT_EQ(r.at(r.width / 2, r.height / 2), kRed);
+    std::size_t covered = 0;
+    for (const auto p : r.pixels)
+        covered += p == kRed;
+    // The turned picture keeps its area to within the nearest-pixel sampling.
+    EXPECT_NEAR(static_cast<double>(covered), 200.0, 20.0);
+
+    // Clockwise: a mark at the right end of a wide bar moves down under a small turn.
+    Image bar = filled(40, 2, kBlue);
+    bar.at(39, 0) = kGreen;
+    bar.at(39, 1) = kGreen;
+    const Image t = rotateClockwise(bar.view(), 10);
+    int greenY = -1;
+    int blueTopY = t.height;
+    for (int y = 0; y < t.height; ++y)
+        for (int x = 0; x < t.width; ++x) {
+            if (t.at(x, y) == kGreen)
+                greenY = std::max(greenY, y);
+            if (t.at(x, y) == kBlue && x < 3)
+                blueTopY = std::min(blueTopY, y);
+        }
+    EXPECT_GT(greenY, t.height / 2);
+    EXPECT_LT(blueTopY, t.height / 2);
+}
