@@ -139,7 +139,7 @@ TEST(ColourMap, TransparentPixelsAndPaddingUseIndexZero) {
     EXPECT_EQ(q.bitsPerPixel, 8);
     EXPECT_FALSE(q.transparentIndexZero);
     ASSERT_EQ(q.palette.size(), 1u);
-    EXPECT_EQ(q.data, std::vector<std::uint8_t>(8, 0));
+    EXPECT_EQ(q.data, ByteBuffer(8, 0));
 }
 
 TEST(ColourMap, CryPaletteHoldsCryWords) {

@@ -25,7 +25,7 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
         turned = rotateClockwise(view, job.settings.rotateDegrees);
         view = turned.view();
     }
-    const EncodedPicture picture = encodePicture(view, job.settings, encodeThreads);
+    EncodedPicture picture = encodePicture(view, job.settings, encodeThreads);
     result.description = std::to_string(picture.width) + "x" + std::to_string(picture.height) +
                          ", " + modelDescription(job.settings) + ", ";
     if (picture.isColourMap())
@@ -33,7 +33,7 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
                               std::to_string(picture.palette.size()) + " colours";
     else
         result.description += "true colour";
-    result.files = outputsFor(picture, job.settings, job.picture);
+    result.files = outputsFor(std::move(picture), job.settings, job.picture);
     return result;
 }
 

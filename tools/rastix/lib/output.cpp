@@ -159,23 +159,22 @@ std::string assemblySource(const EncodedPicture& p, const Settings& s,
     return out;
 }
 
-std::vector<OutputFile> outputsFor(const EncodedPicture& p, const Settings& s,
+std::vector<OutputFile> outputsFor(EncodedPicture p, const Settings& s,
                                    const std::string& picturePath) {
     const std::string base = baseName(picturePath);
     std::vector<OutputFile> files;
     if (s.format == OutputFormat::Assembly) {
         std::string src = assemblySource(p, s, picturePath, labelFor(base));
-        files.push_back({joinPath(s.targetDir, base + ".s"),
-                         std::vector<std::uint8_t>(src.begin(), src.end())});
+        files.push_back({joinPath(s.targetDir, base + ".s"), ByteBuffer(src.begin(), src.end())});
         return files;
     }
     if (!p.isColourMap()) {
         const char* ext = s.model == ColourModel::Rgb16 ? ".rgb" : ".cry";
-        files.push_back({joinPath(s.targetDir, base + ext), p.data});
+        files.push_back({joinPath(s.targetDir, base + ext), std::move(p.data)});
         return files;
     }
-    files.push_back({joinPath(s.targetDir, base + ".map"), p.data});
-    std::vector<std::uint8_t> clut;
+    files.push_back({joinPath(s.targetDir, base + ".map"), std::move(p.data)});
+    ByteBuffer clut;
     for (const std::uint16_t w : p.palette) {
         clut.push_back(static_cast<std::uint8_t>(w >> 8));
         clut.push_back(static_cast<std::uint8_t>(w));
@@ -188,8 +187,7 @@ bool AtomicFileWriter::writeChunk(std::FILE* file, const std::uint8_t* data, std
     return std::fwrite(data, 1, size, file) == size;
 }
 
-bool AtomicFileWriter::write(const std::string& path, const std::vector<std::uint8_t>& bytes,
-                             std::string& error) {
+bool AtomicFileWriter::write(const std::string& path, const ByteBuffer& bytes, std::string& error) {
     static std::atomic<unsigned> counter{0};
     const fs::path target(path);
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");

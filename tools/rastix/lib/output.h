@@ -12,7 +12,7 @@ namespace rastix {
 
 struct OutputFile {
     std::string path;
-    std::vector<std::uint8_t> bytes;
+    ByteBuffer bytes;
 };
 
 // File name without folders and without its last extension ("dir/logo.big.bmp" -> "logo.big").
@@ -30,7 +30,7 @@ std::string assemblySource(const EncodedPicture& picture, const Settings& settin
 
 // Every file one picture produces, in the order they are written: "base.s"; or "base.rgb" /
 // "base.cry"; or "base.map" then "base.clut".
-std::vector<OutputFile> outputsFor(const EncodedPicture& picture, const Settings& settings,
+std::vector<OutputFile> outputsFor(EncodedPicture picture, const Settings& settings,
                                    const std::string& picturePath);
 
 // Writes through a temporary file in the destination folder that is renamed over the target
@@ -38,7 +38,7 @@ std::vector<OutputFile> outputsFor(const EncodedPicture& picture, const Settings
 class AtomicFileWriter {
 public:
     virtual ~AtomicFileWriter() = default;
-    bool write(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error);
+    bool write(const std::string& path, const ByteBuffer& bytes, std::string& error);
 
 protected:
     // Seam for tests that need the disk to fail part-way.

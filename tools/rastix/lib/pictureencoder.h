@@ -1,6 +1,7 @@
 #pragma once
 
 #include "image.h"
+#include "largeblock.h"
 #include "settings.h"
 
 #include <array>
@@ -17,7 +18,7 @@ struct EncodedPicture {
     int height = 0;
     int bitsPerPixel = 16;
     int rowBytes = 0;
-    std::vector<std::uint8_t> data;
+    ByteBuffer data;
     std::vector<std::uint16_t> palette; // empty for true colour
     bool transparentIndexZero = false;
     bool quantised = false;

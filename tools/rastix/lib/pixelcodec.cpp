@@ -167,22 +167,50 @@ void encodeRowWith(const std::uint32_t* pixels, int count, std::uint8_t* out, En
     }
 }
 
+// Branch-free so the compiler can turn it into vector code: this loop is most of the cost of
+// converting a large photo once it is decoded.
+void encodeRgb16Row(const std::uint32_t* pixels, int count, std::uint8_t* out) {
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t p = pixels[i];
+        const std::uint32_t r = std::min((((p >> 16) & 0xFF) + 4) >> 3, 31u);
+        const std::uint32_t g = std::min((((p >> 8) & 0xFF) + 2) >> 2, 63u);
+        const std::uint32_t b = std::min(((p & 0xFF) + 4) >> 3, 31u);
+        const std::uint32_t opaque = (p >> 24) != 0 ? 0xFFFFu : 0u;
+        const std::uint32_t word = ((r << 11) | (b << 6) | g) & opaque;
+        out[2 * i] = static_cast<std::uint8_t>(word >> 8);
+        out[2 * i + 1] = static_cast<std::uint8_t>(word);
+    }
+}
+
+void encodeCryRow(const std::uint32_t* pixels, int count, std::uint8_t* out) {
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t p = pixels[i];
+        const int r = (p >> 16) & 0xFF;
+        const int g = (p >> 8) & 0xFF;
+        const int b = p & 0xFF;
+        const int y = std::max(std::max(r, g), b);
+        // Which face of the cube the scaled colour lies on, and its two other components.
+        const int face = r == y ? 0 : (g == y ? 1 : 2);
+        const int a = face == 0 ? g : r;
+        const int c = face == 2 ? g : b;
+        const std::uint8_t* scale = &kScale.values[static_cast<std::size_t>(y) * 256];
+        const int colour =
+            y == 0 ? kNeutralCryColour : kFaceLookup[face * 65536 + scale[a] * 256 + scale[c]];
+        const bool opaque = (p >> 24) != 0;
+        out[2 * i] = static_cast<std::uint8_t>(opaque ? colour : 0);
+        out[2 * i + 1] = static_cast<std::uint8_t>(opaque ? y : 0);
+    }
+}
+
 } // namespace
 
 void PixelEncoder::encodeRow(const std::uint32_t* pixels, int count, std::uint8_t* out) const {
-    // The common true-colour cases get their own loops so the per-pixel work stays a few
-    // operations and loads; the rest go through the general encoder.
-    if (m_kind == Kind::Rgb16 && !m_fifteenBits) {
-        encodeRowWith(pixels, count, out, [](std::uint32_t p) {
-            return encodeRgb16((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF, false);
-        });
-    } else if (m_kind == Kind::Cry16 && !m_fifteenBits) {
-        encodeRowWith(pixels, count, out, [](std::uint32_t p) {
-            return encodeCry((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF, false);
-        });
-    } else {
+    if (m_kind == Kind::Rgb16 && !m_fifteenBits)
+        encodeRgb16Row(pixels, count, out);
+    else if (m_kind == Kind::Cry16 && !m_fifteenBits)
+        encodeCryRow(pixels, count, out);
+    else
         encodeRowWith(pixels, count, out, [this](std::uint32_t p) { return (*this)(p); });
-    }
 }
 
 } // namespace rastix
