@@ -100,6 +100,9 @@ int runJobs(const std::vector<Job>& jobs, const PictureLoader& loader, AtomicFil
             } catch (const std::bad_alloc&) {
                 r = PictureResult{};
                 r.error = "not enough memory to convert this picture";
+            } catch (const std::exception& e) {
+                r = PictureResult{};
+                r.error = std::string("conversion failed: ") + e.what();
             }
             std::lock_guard lock(mutex);
             results[i] = std::move(r);
