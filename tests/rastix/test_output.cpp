@@ -20,7 +20,7 @@ struct FakePictures {
     std::map<std::string, Image> images;
 
     PictureLoader loader() const {
-        return [this](const std::string& path, LoadedPicture& picture, std::string& error) {
+        return [this](const std::string& path, LoadedPicture& picture, std::string& error, int) {
             const auto it = images.find(path);
             if (it == images.end()) {
                 error = "cannot read picture: not found";

@@ -3,7 +3,11 @@
 #include "largeblock.h"
 
 #include <QImage>
+#include <QImageIOHandler>
 #include <QImageReader>
+
+#include <cstring>
+#include <thread>
 
 namespace rastix {
 
@@ -14,40 +18,108 @@ struct DecodedImage {
     QImage image;
 };
 
-// Hands the decoder a ready buffer of the right size and format, so that a large picture is
-// decoded into huge pages (see largeblock.h); readers that prefer their own buffer still work.
-QImage preparedTarget(const QImageReader& reader, std::shared_ptr<void>& block) {
-    const QSize size = reader.size();
-    const QImage::Format format = reader.imageFormat();
-    if (!size.isValid() || (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32))
-        return QImage();
+bool isDirect32(QImage::Format format) {
+    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32;
+}
+
+// A buffer of the right size for a large 32-bit picture, in huge pages (see largeblock.h);
+// null when the picture is small, of another format, or beyond Qt's allocation limit (so the
+// reader reports that itself).
+std::shared_ptr<void> largePixelBlock(const QSize& size, QImage::Format format) {
+    if (!size.isValid() || !isDirect32(format))
+        return {};
     const qint64 bytes = qint64(size.width()) * size.height() * 4;
     if (bytes < (qint64(4) << 20) || bytes > qint64(QImageReader::allocationLimit()) << 20)
-        return QImage();
+        return {};
     const auto length = static_cast<std::size_t>(bytes);
-    block = std::shared_ptr<void>(allocateLargeBlock(length),
-                                  [length](void* p) { freeLargeBlock(p, length); });
-    return QImage(static_cast<uchar*>(block.get()), size.width(), size.height(), size.width() * 4,
-                  format);
+    try {
+        return std::shared_ptr<void>(allocateLargeBlock(length),
+                                     [length](void* p) { freeLargeBlock(p, length); });
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+// Decodes rows [top, top + height) into their place in the shared buffer.
+bool decodeBand(const QString& path, const QSize& size, QImage::Format format, uchar* pixels,
+                int top, int height) {
+    QImageReader reader(path);
+    reader.setClipRect(QRect(0, top, size.width(), height));
+    const qsizetype stride = qsizetype(size.width()) * 4;
+    uchar* first = pixels + stride * top;
+    QImage band(first, size.width(), height, stride, format);
+    if (!reader.read(&band) || band.size() != QSize(size.width(), height))
+        return false;
+    if (band.constBits() != first) {
+        // The reader preferred a buffer of its own; move the rows into place.
+        band = band.convertToFormat(format);
+        if (band.isNull())
+            return false;
+        for (int y = 0; y < height; ++y)
+            std::memcpy(first + stride * y, band.constScanLine(y),
+                        static_cast<std::size_t>(stride));
+    }
+    return true;
+}
+
+// Decoding is the largest part of converting a big photo; readers that can decode a part of
+// the picture without the rest (JPEG skips the earlier rows cheaply) let each core take a band.
+bool decodeInBands(const QString& path, int threads, DecodedImage& decoded) {
+    QImageReader probe(path);
+    const QSize size = probe.size();
+    const QImage::Format format = probe.imageFormat();
+    if (threads < 2 || !probe.supportsOption(QImageIOHandler::ClipRect) ||
+        probe.transformation() != QImageIOHandler::TransformationNone || probe.imageCount() > 1 ||
+        size.height() < 2 * threads)
+        return false;
+    decoded.block = largePixelBlock(size, format);
+    if (!decoded.block)
+        return false;
+    auto* pixels = static_cast<uchar*>(decoded.block.get());
+    std::vector<char> ok(static_cast<std::size_t>(threads), 0);
+    std::vector<std::thread> workers;
+    const auto bandTop = [&](int i) {
+        return static_cast<int>(qint64(size.height()) * i / threads);
+    };
+    for (int i = 1; i < threads; ++i)
+        workers.emplace_back([&, i] {
+            ok[static_cast<std::size_t>(i)] =
+                decodeBand(path, size, format, pixels, bandTop(i), bandTop(i + 1) - bandTop(i));
+        });
+    ok[0] = decodeBand(path, size, format, pixels, 0, bandTop(1));
+    for (auto& w : workers)
+        w.join();
+    for (const char good : ok)
+        if (!good) {
+            decoded.block.reset();
+            return false;
+        }
+    decoded.image =
+        QImage(pixels, size.width(), size.height(), qsizetype(size.width()) * 4, format);
+    return true;
 }
 
 } // namespace
 
-bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::string& error) {
-    QImageReader reader(QString::fromStdString(path));
+bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::string& error,
+                       int threads) {
+    const QString file = QString::fromStdString(path);
     auto decoded = std::make_shared<DecodedImage>();
-    try {
-        decoded->image = preparedTarget(reader, decoded->block);
-    } catch (const std::bad_alloc&) {
-        decoded->block.reset();
-    }
-    if (!reader.read(&decoded->image) || decoded->image.isNull()) {
-        error = "cannot read picture: " + reader.errorString().toStdString();
-        return false;
+    if (!decodeInBands(file, threads, *decoded)) {
+        QImageReader reader(file);
+        decoded->block = largePixelBlock(reader.size(), reader.imageFormat());
+        if (decoded->block)
+            decoded->image = QImage(static_cast<uchar*>(decoded->block.get()),
+                                    reader.size().width(), reader.size().height(),
+                                    qsizetype(reader.size().width()) * 4, reader.imageFormat());
+        if (!reader.read(&decoded->image) || decoded->image.isNull()) {
+            error = "cannot read picture: " + reader.errorString().toStdString();
+            return false;
+        }
     }
     QImage& image = decoded->image;
     // RGB32 is ARGB32 with every alpha at 0xFF, so both can be used as they are.
-    if (image.format() != QImage::Format_ARGB32 && image.format() != QImage::Format_RGB32)
+    if (!isDirect32(image.format()))
         image = image.convertToFormat(QImage::Format_ARGB32);
     if (image.isNull()) {
         error = "not enough memory to convert the picture's pixels";

@@ -11,7 +11,7 @@ namespace rastix {
 PictureResult convertJob(const Job& job, const PictureLoader& loader, int encodeThreads) {
     PictureResult result;
     LoadedPicture loaded;
-    if (!loader(job.picture, loaded, result.error))
+    if (!loader(job.picture, loaded, result.error, encodeThreads))
         return result;
     ImageView view = loaded.view;
     Image cut;

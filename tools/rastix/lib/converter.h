@@ -17,9 +17,11 @@ struct LoadedPicture {
     std::shared_ptr<const void> keepAlive;
 };
 
-// Must be safe to call from several threads at once.
+// Must be safe to call from several threads at once; threads is how many cores the loader may
+// use for this one picture.
 using PictureLoader =
-    std::function<bool(const std::string& path, LoadedPicture& picture, std::string& error)>;
+    std::function<bool(const std::string& path, LoadedPicture& picture, std::string& error,
+                       int threads)>;
 
 struct PictureResult {
     std::vector<OutputFile> files;
