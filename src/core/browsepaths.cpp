@@ -8,8 +8,7 @@ namespace glyphmill {
 
 namespace {
 
-bool sameText(std::string_view a, std::string_view b, bool ignoreCase)
-{
+bool sameText(std::string_view a, std::string_view b, bool ignoreCase) {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
@@ -21,8 +20,7 @@ bool sameText(std::string_view a, std::string_view b, bool ignoreCase)
     return true;
 }
 
-bool holds(std::string_view volume, std::string_view path, char separator)
-{
+bool holds(std::string_view volume, std::string_view path, char separator) {
     if (volume.empty() || path.size() < volume.size())
         return false;
     const bool drives = separator == '\\';
@@ -36,8 +34,7 @@ bool holds(std::string_view volume, std::string_view path, char separator)
 } // namespace
 
 std::string volumeHolding(std::string_view path, const std::vector<std::string>& volumes,
-                          char separator)
-{
+                          char separator) {
     const std::string* best = nullptr;
     for (const std::string& volume : volumes) {
         if (holds(volume, path, separator) && (!best || volume.size() > best->size()))
@@ -46,28 +43,24 @@ std::string volumeHolding(std::string_view path, const std::vector<std::string>&
     return best ? *best : std::string();
 }
 
-std::string volumeRootFolder(std::string_view volume, char separator)
-{
+std::string volumeRootFolder(std::string_view volume, char separator) {
     if (separator == '\\')
         return withTrailingSeparator(volume, separator);
     return std::string(volume);
 }
 
-std::string joinPath(std::string_view folder, std::string_view name, char separator)
-{
+std::string joinPath(std::string_view folder, std::string_view name, char separator) {
     if (folder.empty())
         return std::string(name);
     return withTrailingSeparator(folder, separator) + std::string(name);
 }
 
-std::string nameAfterLastSeparator(std::string_view path, char separator)
-{
+std::string nameAfterLastSeparator(std::string_view path, char separator) {
     const auto pos = path.rfind(separator);
     return std::string(pos == std::string_view::npos ? path : path.substr(pos + 1));
 }
 
-std::string folderOfDroppedItem(std::string_view item, bool isFolder, char separator)
-{
+std::string folderOfDroppedItem(std::string_view item, bool isFolder, char separator) {
     if (isFolder)
         return std::string(item);
     const auto pos = item.rfind(separator);
@@ -81,8 +74,7 @@ std::string folderOfDroppedItem(std::string_view item, bool isFolder, char separ
     return folder;
 }
 
-std::string targetDirForDroppedItem(std::string_view item, bool isFolder, char separator)
-{
+std::string targetDirForDroppedItem(std::string_view item, bool isFolder, char separator) {
     if (isFolder)
         return withTrailingSeparator(item, separator);
     return upToLastSeparator(item, separator);

@@ -6,8 +6,7 @@
 
 namespace glyphmill {
 
-TwipSize fitIntoBox(long long pictureWidth, long long pictureHeight, TwipSize box)
-{
+TwipSize fitIntoBox(long long pictureWidth, long long pictureHeight, TwipSize box) {
     if (pictureWidth <= 0 || pictureHeight <= 0 || box.width <= 0 || box.height <= 0)
         return {};
     // pw / ph >= BW / BH, compared in whole numbers so that equal aspects really tie.
@@ -16,8 +15,7 @@ TwipSize fitIntoBox(long long pictureWidth, long long pictureHeight, TwipSize bo
     return {box.height * pictureWidth / pictureHeight, box.height};
 }
 
-PreviewPlacement placeInFrame(TwipSize picture, TwipSize frame)
-{
+PreviewPlacement placeInFrame(TwipSize picture, TwipSize frame) {
     PreviewPlacement placement;
     placement.width = picture.width;
     placement.height = picture.height;
@@ -26,8 +24,7 @@ PreviewPlacement placeInFrame(TwipSize picture, TwipSize frame)
     return placement;
 }
 
-bool looksLikePicture(std::string_view fileName)
-{
+bool looksLikePicture(std::string_view fileName) {
     std::string lower(fileName);
     for (char& c : lower)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

@@ -11,8 +11,7 @@ const TwipSize kFrame{4695, 3735};
 
 } // namespace
 
-TEST(FitIntoBox, TallPictureTouchesTopAndBottom)
-{
+TEST(FitIntoBox, TallPictureTouchesTopAndBottom) {
     const TwipSize fitted = fitIntoBox(100, 1000, kBox);
     EXPECT_EQ(fitted.height, 3375);
     EXPECT_EQ(fitted.width, 337); // 337.5 rounded down
@@ -21,8 +20,7 @@ TEST(FitIntoBox, TallPictureTouchesTopAndBottom)
     EXPECT_DOUBLE_EQ(p.top, 240.0);
 }
 
-TEST(FitIntoBox, SameAspectTakesTheWidthBranch)
-{
+TEST(FitIntoBox, SameAspectTakesTheWidthBranch) {
     // 297 x 225 has the box's aspect exactly (4455 / 3375 = 1.32); the height is computed.
     const TwipSize fitted = fitIntoBox(297, 225, kBox);
     EXPECT_EQ(fitted.width, 4455);
@@ -36,36 +34,31 @@ TEST(FitIntoBox, SameAspectTakesTheWidthBranch)
     EXPECT_EQ(narrower.width, 4451); // floor(3375 * 1319 / 1000) = 4451.6 -> 4451
 }
 
-TEST(FitIntoBox, WidePictureTouchesTheSides)
-{
+TEST(FitIntoBox, WidePictureTouchesTheSides) {
     const TwipSize fitted = fitIntoBox(6000, 1000, kBox);
     EXPECT_EQ(fitted.width, 4455);
     EXPECT_EQ(fitted.height, 742); // floor(4455 * 1000 / 6000) = 742.5 -> 742
 }
 
-TEST(FitIntoBox, SmallPictureIsEnlarged)
-{
+TEST(FitIntoBox, SmallPictureIsEnlarged) {
     const TwipSize fitted = fitIntoBox(16, 16, kBox);
     EXPECT_EQ(fitted.width, 3375);
     EXPECT_EQ(fitted.height, 3375);
 }
 
-TEST(FitIntoBox, HugePictureDoesNotOverflow)
-{
+TEST(FitIntoBox, HugePictureDoesNotOverflow) {
     const TwipSize fitted = fitIntoBox(2'000'000'000LL, 3, kBox);
     EXPECT_EQ(fitted.width, 4455);
     EXPECT_EQ(fitted.height, 0);
 }
 
-TEST(FitIntoBox, PictureWithoutAreaGivesNothing)
-{
+TEST(FitIntoBox, PictureWithoutAreaGivesNothing) {
     EXPECT_EQ(fitIntoBox(0, 100, kBox).width, 0);
     EXPECT_EQ(fitIntoBox(100, 0, kBox).height, 0);
     EXPECT_EQ(fitIntoBox(-5, 100, kBox).width, 0);
 }
 
-TEST(PlaceInFrame, FullBoxLandsAtItsDesignPosition)
-{
+TEST(PlaceInFrame, FullBoxLandsAtItsDesignPosition) {
     const PreviewPlacement p = placeInFrame(kBox, kFrame);
     EXPECT_DOUBLE_EQ(p.left, 120.0);
     EXPECT_DOUBLE_EQ(p.top, 240.0);
@@ -73,8 +66,7 @@ TEST(PlaceInFrame, FullBoxLandsAtItsDesignPosition)
     EXPECT_EQ(p.height, 3375);
 }
 
-TEST(PlaceInFrame, TwoThirdsOfTheFreeHeightAboveAndFractionsKept)
-{
+TEST(PlaceInFrame, TwoThirdsOfTheFreeHeightAboveAndFractionsKept) {
     const PreviewPlacement p = placeInFrame(TwipSize{4455, 742}, kFrame);
     EXPECT_DOUBLE_EQ(p.top, (3735.0 - 742.0) * 2.0 / 3.0); // 1995.33..., not half
     EXPECT_DOUBLE_EQ(p.left, 120.0);
@@ -82,8 +74,7 @@ TEST(PlaceInFrame, TwoThirdsOfTheFreeHeightAboveAndFractionsKept)
     EXPECT_DOUBLE_EQ(odd.left, 2178.5);
 }
 
-TEST(LooksLikePicture, NameTestIsASubstringTestWithoutCase)
-{
+TEST(LooksLikePicture, NameTestIsASubstringTestWithoutCase) {
     EXPECT_TRUE(looksLikePicture("Photo.JPG"));
     EXPECT_TRUE(looksLikePicture("a.jpeg"));
     EXPECT_TRUE(looksLikePicture("b.Gif"));

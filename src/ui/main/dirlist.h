@@ -1,24 +1,55 @@
 #pragma once
 
 #include <QListWidget>
+#include <QPixmap>
+#include <QPoint>
+#include <QPointer>
+
+class QDrag;
 
 namespace glyphmill {
 
-// The folder list: the current folder with its ancestors and its sub-folders.
+// The folder list: the current folder with its ancestors above it and its sub-folders below.
+// Opening an entry (double click or Enter) makes it the current folder. Holding the left button
+// alone and moving drags the current folder (to the target-folder field).
 class DirList : public QListWidget {
     Q_OBJECT
     Q_PROPERTY(QString path READ path WRITE setPath NOTIFY pathChanged)
 public:
+    // The drag of the current folder carries its path under this type.
+    static const QString kFolderMimeType;
+    // Where each entry keeps the folder it stands for.
+    static constexpr int kPathRole = Qt::UserRole + 1;
+
     explicit DirList(QWidget* parent = nullptr);
 
     QString path() const { return m_path; }
+    // Lists `path` afresh; raises pathChanged when the folder differs. A path that names no
+    // folder is ignored.
     void setPath(const QString& path);
+
+    // The cursor a folder drag shows; it changes the drag in progress at once.
+    void setDragIcon(const QPixmap& icon);
+    QPixmap dragIcon() const { return m_dragIcon; }
 
 signals:
     void pathChanged(const QString& path);
+    // A folder drag is about to start: the moment to choose its cursor.
+    void folderDragStarting();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
+    void fill();
+    void startFolderDrag();
+
     QString m_path;
+    QPixmap m_dragIcon;
+    QPoint m_pressPosition;
+    bool m_pressed = false;
+    QPointer<QDrag> m_drag;
 };
 
 } // namespace glyphmill

@@ -1,10 +1,21 @@
 #include "drivelist.h"
 
+#include <QSignalBlocker>
+
 namespace glyphmill {
 
 DriveList::DriveList(QWidget* parent)
     : QComboBox(parent) {
     connect(this, &QComboBox::currentTextChanged, this, &DriveList::driveChanged);
+}
+
+void DriveList::setVolumes(const QStringList& volumes) {
+    const QSignalBlocker quiet(this);
+    const QString selected = currentText();
+    clear();
+    addItems(volumes);
+    const int index = findText(selected);
+    setCurrentIndex(index);
 }
 
 QString DriveList::drive() const {

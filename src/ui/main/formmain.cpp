@@ -8,6 +8,7 @@
 #include "imagebox.h"
 #include "info/formabout.h"
 #include "info/formhelp.h"
+#include "targetdirfield.h"
 #include "twips.h"
 #include "uiresources.h"
 #include "uistyle.h"
@@ -45,6 +46,7 @@ FormMain::FormMain(MainWindowServices services, QWidget* parent)
     applyEnablingRules();
     connect(m_command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(m_command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    setUpBrowser();
     Refresh_cmd();
     m_unloading = false;
 }
@@ -96,7 +98,7 @@ void FormMain::buildLayout() {
                                         tr("O&verwrite existing files"));
     m_commandChose = place<QPushButton>(m_frameOutputDir, "CommandChose", t(240, 240, 1335, 375),
                                         tr("Chose &directory"));
-    m_textTargetDir = place<QLineEdit>(m_frameOutputDir, "TextTargetDir", t(120, 720, 3615, 285));
+    m_textTargetDir = place<TargetDirField>(m_frameOutputDir, "TextTargetDir", t(120, 720, 3615, 285));
 
     m_frame5 = place<QGroupBox>(m_frame4, "Frame5", t(1920, 240, 2055, 615), tr("Output format"));
     m_optionAssembly =

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QFrame;
@@ -22,15 +23,20 @@ class QRadioButton;
 namespace glyphmill {
 
 class DirList;
+class DragCursors;
 class DriveList;
 class FileAttributes;
 class FileList;
 class FormAbout;
 class FormHelp;
+class FolderChooser;
 class ImageBox;
 class ProcessLauncher;
+class PictureLoader;
 class Prompt;
 class SystemInformation;
+class TargetDirField;
+class Volumes;
 
 // What the main window needs from the outside world; tests hand in fakes.
 struct MainWindowServices {
@@ -42,6 +48,11 @@ struct MainWindowServices {
     // Ends the program; the main window calls it when it closes, whatever else is open.
     std::function<void()> endProgram;
     SystemInformation* systemInformation = nullptr;
+    // Left empty, the browser uses the system's own.
+    const Volumes* volumes = nullptr;
+    const PictureLoader* pictures = nullptr;
+    FolderChooser* folders = nullptr;
+    const DragCursors* cursors = nullptr;
 };
 
 // The main window: browser and preview on the left, output options and the converter
@@ -65,6 +76,11 @@ public:
     // Show the single About box / Help window, bringing it forward when it is already open.
     void Command1_Click();
     void Command2_Click();
+    // Shows the picture `fileName` of `folder` fitted into the preview, or clears the preview
+    // for anything else; then rebuilds the command.
+    void Show_preview(const QString& fileName, const QString& folder);
+    // Moves the browser to the folder of the dropped items and selects the dropped files.
+    void Take_dropped_files(const QStringList& paths, bool replaceSelection);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -82,6 +98,24 @@ private:
     MainWindowServices m_services;
     bool m_unloading = false;
     QPointer<FrmOptions> m_options;
+
+    void setUpBrowser();
+    void Drive1_Change();
+    void CommandChose_Click();
+    void resetPreview();
+    QString volumeOf(const QString& path) const;
+    Prompt& prompt();
+
+    // Stand-ins for the services the caller left empty; defined with the browser.
+    struct StandIns;
+    struct StandInsDeleter {
+        void operator()(StandIns* standIns) const;
+    };
+    std::unique_ptr<StandIns, StandInsDeleter> m_standIns;
+    // The preview's bounding box and frame in twips, taken from the design at start-up.
+    int m_previewBoxWidth = 0;
+    int m_previewBoxHeight = 0;
+    QString m_lastChosenFolder;
 
     QGroupBox* m_frame7 = nullptr;
     QPushButton* m_command4 = nullptr;
@@ -101,7 +135,7 @@ private:
     QGroupBox* m_frameOutputDir = nullptr;
     QCheckBox* m_checkOverwrite = nullptr;
     QPushButton* m_commandChose = nullptr;
-    QLineEdit* m_textTargetDir = nullptr;
+    TargetDirField* m_textTargetDir = nullptr;
     QGroupBox* m_frame5 = nullptr;
     QRadioButton* m_optionAssembly = nullptr;
     QRadioButton* m_optionBinary = nullptr;

@@ -1,11 +1,46 @@
 #include "imagebox.h"
 
+#include "shelldrop.h"
+
+#include <QDropEvent>
+
 namespace glyphmill {
+
+namespace {
+
+// The preview keeps only the move effect of those a shell drag offers.
+bool takeDrag(QDropEvent* event) {
+    const Qt::DropAction action =
+        shellDropAction(event->mimeData(), event->possibleActions(), Qt::MoveAction);
+    if (action == Qt::IgnoreAction) {
+        event->ignore();
+        return false;
+    }
+    event->setDropAction(action);
+    event->accept();
+    return true;
+}
+
+} // namespace
 
 ImageBox::ImageBox(QWidget* parent)
     : QLabel(parent) {
     setScaledContents(true);
     setAlignment(Qt::AlignCenter);
+    setAcceptDrops(true);
+}
+
+void ImageBox::dragEnterEvent(QDragEnterEvent* event) {
+    takeDrag(event);
+}
+
+void ImageBox::dragMoveEvent(QDragMoveEvent* event) {
+    takeDrag(event);
+}
+
+void ImageBox::dropEvent(QDropEvent* event) {
+    if (takeDrag(event))
+        emit filesDropped(droppedLocalPaths(event->mimeData()));
 }
 
 } // namespace glyphmill

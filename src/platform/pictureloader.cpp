@@ -1,0 +1,53 @@
+#include "pictureloader.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QImageReader>
+
+namespace glyphmill {
+
+namespace {
+
+QString tr(const char* text) {
+    return QCoreApplication::translate("PictureLoader", text);
+}
+
+} // namespace
+
+LoadedPicture ImageReaderPictureLoader::load(const QString& path,
+                                             const std::function<QSize(QSize)>& shownSize) const {
+    LoadedPicture picture;
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        picture.error = tr("the file does not exist or is not a plain file");
+        return picture;
+    }
+    QImageReader reader(path);
+    // A name like "notes.bmp.txt" passes the preview's name test; let the content decide.
+    reader.setDecideFormatFromContent(true);
+    if (!reader.canRead()) {
+        picture.error = reader.errorString();
+        if (picture.error.isEmpty() || reader.error() == QImageReader::UnknownError)
+            picture.error = tr("the file is not a picture that can be read");
+        return picture;
+    }
+    picture.size = reader.size();
+    if (picture.size.isValid() && !picture.size.isEmpty() && shownSize) {
+        const QSize shown = shownSize(picture.size);
+        if (shown.isValid() && !shown.isEmpty() && shown.width() < picture.size.width() &&
+            shown.height() < picture.size.height())
+            reader.setScaledSize(shown);
+    }
+    picture.image = reader.read();
+    if (picture.image.isNull()) {
+        picture.error = reader.errorString();
+        if (picture.error.isEmpty())
+            picture.error = tr("the picture could not be decoded");
+        return picture;
+    }
+    if (!picture.size.isValid() || picture.size.isEmpty())
+        picture.size = picture.image.size();
+    return picture;
+}
+
+} // namespace glyphmill

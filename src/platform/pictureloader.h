@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+
+namespace glyphmill {
+
+struct LoadedPicture {
+    QImage image; // decoded no larger than it is shown
+    QSize size;   // the picture's own size in pixels
+    QString error;
+    bool ok() const { return error.isEmpty() && !image.isNull(); }
+};
+
+// Picture decoding for the preview. `shownSize` maps the picture's size in pixels to the size it
+// will be shown at; a larger picture is decoded straight to that size, so a photograph of many
+// megapixels never lives in memory whole. Tests hand in a fake.
+class PictureLoader {
+public:
+    virtual ~PictureLoader() = default;
+    virtual LoadedPicture load(const QString& path,
+                               const std::function<QSize(QSize)>& shownSize) const = 0;
+};
+
+class ImageReaderPictureLoader final : public PictureLoader {
+public:
+    LoadedPicture load(const QString& path,
+                       const std::function<QSize(QSize)>& shownSize) const override;
+};
+
+} // namespace glyphmill
