@@ -1,11 +1,15 @@
 #include "applicationfolder.h"
 #include "displaycheck.h"
+#include "cursorfile.h"
 #include "fileattributes.h"
+#include "folderchooser.h"
 #include "main/formmain.h"
 #include "processlauncher.h"
+#include "pictureloader.h"
 #include "prompt.h"
 #include "systeminformation.h"
 #include "uistyle.h"
+#include "volumes.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -37,6 +41,14 @@ int main(int argc, char* argv[]) {
         QCoreApplication::quit();
     };
     services.systemInformation = systemInformation.get();
+    glyphmill::SystemVolumes volumes;
+    glyphmill::ImageReaderPictureLoader pictures;
+    glyphmill::DialogFolderChooser folders;
+    const glyphmill::CursorFolderDragCursors cursors(services.appFolder);
+    services.volumes = &volumes;
+    services.pictures = &pictures;
+    services.folders = &folders;
+    services.cursors = &cursors;
 
     glyphmill::FormMain window(services);
     glyphmill::centreOnScreen(window);

@@ -1,11 +1,15 @@
 // Renders every window offscreen to PNG files, so a layout can be checked by eye:
 //   QT_QPA_PLATFORM=offscreen build/bin/glyphmill-shots OUTPUT_FOLDER
+#include "cursorfile.h"
 #include "fileattributes.h"
 #include "info/formabout.h"
 #include "info/formhelp.h"
+#include "folderchooser.h"
 #include "main/formmain.h"
+#include "pictureloader.h"
 #include "prompt.h"
 #include "uistyle.h"
+#include "volumes.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -39,6 +43,14 @@ int main(int argc, char* argv[]) {
     services.appFolder = QApplication::applicationDirPath();
     services.files = &files;
     services.prompt = &prompt;
+    glyphmill::SystemVolumes volumes;
+    glyphmill::ImageReaderPictureLoader pictures;
+    glyphmill::DialogFolderChooser folders;
+    const glyphmill::CursorFolderDragCursors cursors(services.appFolder);
+    services.volumes = &volumes;
+    services.pictures = &pictures;
+    services.folders = &folders;
+    services.cursors = &cursors;
     glyphmill::FormMain main(services);
     save(main, folder, QStringLiteral("FormMain"));
 

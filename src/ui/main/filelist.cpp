@@ -29,10 +29,25 @@ FileList::FileList(QWidget* parent)
 void FileList::setPath(const QString& path) {
     const QString folder = QDir::toNativeSeparators(path);
     const bool changed = folder != m_path;
+    // Listing the same folder again refreshes it; what was picked there stays picked.
+    QSet<QString> kept;
+    QString focused;
+    if (!changed) {
+        const QStringList selected = selectedNames();
+        kept = QSet<QString>(selected.begin(), selected.end());
+        focused = fileName();
+    }
     m_path = folder;
     // Files only, hidden and system ones included; sorted the way people read names.
     m_model->setNames(QDir(path).entryList(QDir::Files | QDir::Hidden | QDir::System,
                                            QDir::Name | QDir::IgnoreCase));
+    if (!focused.isEmpty()) {
+        const int row = static_cast<int>(m_model->names().indexOf(focused));
+        if (row >= 0)
+            selectionModel()->setCurrentIndex(m_model->index(row), QItemSelectionModel::NoUpdate);
+    }
+    if (!kept.isEmpty())
+        selectNames(kept, true);
     if (changed)
         emit pathChanged(m_path);
 }

@@ -1,0 +1,296 @@
+#include "main/dirlist.h"
+#include "main/drivelist.h"
+#include "main/filelist.h"
+#include "uistyle.h"
+#include "windowfixture.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace glyphmill;
+using namespace glyphmill::testing;
+
+class TestBrowser : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<WindowFixture> m_f;
+
+    DriveList* drive1() const { return m_f->child<DriveList>("Drive1"); }
+    DirList* dir1() const { return m_f->child<DirList>("Dir1"); }
+    FileList* file1() const { return m_f->child<FileList>("File1"); }
+
+    QStringList dirEntries() const {
+        QStringList paths;
+        for (int i = 0; i < dir1()->count(); ++i)
+            paths.append(dir1()->item(i)->data(DirList::kPathRole).toString());
+        return paths;
+    }
+
+    QStringList fileEntries() const {
+        QStringList names;
+        for (int i = 0; i < file1()->count(); ++i)
+            names.append(file1()->entry(i));
+        return names;
+    }
+
+    void sendMouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button,
+                   Qt::MouseButtons buttons) {
+        QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), button, buttons,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &event);
+    }
+
+private slots:
+    void initTestCase() { applyUiStyle(*qApp); }
+
+    void init() {
+        m_f = std::make_unique<WindowFixture>();
+        QVERIFY(m_f->tree.isValid());
+        QVERIFY(m_f->makeFile(QStringLiteral("pics/b.bmp")));
+        QVERIFY(m_f->makeFile(QStringLiteral("pics/A.bmp")));
+        QVERIFY(m_f->makeFile(QStringLiteral("pics/c.txt")));
+        QVERIFY(m_f->makeFile(QStringLiteral("pics/.hidden")));
+        QVERIFY(m_f->makeFolder(QStringLiteral("pics/zeta")));
+        QVERIFY(m_f->makeFolder(QStringLiteral("pics/Alpha")));
+        QVERIFY(m_f->makeFolder(QStringLiteral("other")));
+        QVERIFY(m_f->makeFile(QStringLiteral("other/o.gif")));
+        m_f->volumes.volumes = {QStringLiteral("/"), m_f->path(QStringLiteral("pics")),
+                                m_f->path(QStringLiteral("other"))};
+    }
+
+    void cleanup() { m_f.reset(); }
+
+    void startsAtTheRoot() {
+        m_f->open();
+        QCOMPARE(drive1()->property("drive").toString(), QStringLiteral("/"));
+        QCOMPARE(dir1()->property("path").toString(), QStringLiteral("/"));
+        QCOMPARE(file1()->property("path").toString(), QStringLiteral("/"));
+        QCOMPARE(drive1()->count(), 3);
+        QCOMPARE(drive1()->itemText(0), QStringLiteral("/"));
+        QVERIFY(m_f->prompt.messages.isEmpty());
+    }
+
+    void folderListShowsAncestorsThenSubFolders() {
+        m_f->open();
+        const QString pics = m_f->path(QStringLiteral("pics"));
+        dir1()->setProperty("path", pics);
+        QCOMPARE(dir1()->path(), pics);
+        const QStringList entries = dirEntries();
+        QCOMPARE(entries.first(), QStringLiteral("/"));
+        const qsizetype current = entries.indexOf(pics);
+        QVERIFY(current > 0);
+        // Every entry above the current folder is one of its ancestors, root first.
+        for (qsizetype i = 1; i < current; ++i)
+            QVERIFY2(pics.startsWith(entries[i] + QLatin1Char('/')), qPrintable(entries[i]));
+        QCOMPARE(entries.mid(current + 1),
+                 QStringList({pics + QStringLiteral("/Alpha"), pics + QStringLiteral("/zeta")}));
+        QCOMPARE(dir1()->currentRow(), current);
+    }
+
+    void folderChangeRefillsTheFileListOnly() {
+        m_f->open();
+        auto* width = m_f->child<QLabel>("LabelWidth");
+        width->setText(QStringLiteral("77"));
+        QSignalSpy fileChanges(file1(), &FileList::pathChanged);
+        dir1()->setPath(m_f->path(QStringLiteral("pics")));
+        QCOMPARE(fileChanges.count(), 1);
+        QCOMPARE(file1()->path(), m_f->path(QStringLiteral("pics")));
+        // All files, hidden ones too, no folders; sorted without regard to case.
+        QCOMPARE(fileEntries(), QStringList({QStringLiteral(".hidden"), QStringLiteral("A.bmp"),
+                                             QStringLiteral("b.bmp"), QStringLiteral("c.txt")}));
+        QCOMPARE(width->text(), QStringLiteral("77"));
+    }
+
+    void openingASubFolderByKeyboardSetsThePath() {
+        m_f->open();
+        const QString pics = m_f->path(QStringLiteral("pics"));
+        dir1()->setPath(pics);
+        const qsizetype zeta = dirEntries().indexOf(pics + QStringLiteral("/zeta"));
+        QVERIFY(zeta > 0);
+        dir1()->setCurrentRow(static_cast<int>(zeta));
+        QSignalSpy changes(dir1(), &DirList::pathChanged);
+        dir1()->setFocus();
+        QTest::keyClick(dir1(), Qt::Key_Return);
+        QCOMPARE(changes.count(), 1);
+        QCOMPARE(dir1()->path(), pics + QStringLiteral("/zeta"));
+        QCOMPARE(file1()->path(), pics + QStringLiteral("/zeta"));
+        QCOMPARE(file1()->count(), 0);
+    }
+
+    void settingAFolderThatDoesNotExistChangesNothing() {
+        m_f->open();
+        dir1()->setPath(m_f->path(QStringLiteral("pics")));
+        QSignalSpy changes(dir1(), &DirList::pathChanged);
+        dir1()->setPath(m_f->path(QStringLiteral("pics/missing")));
+        dir1()->setPath(m_f->path(QStringLiteral("pics/c.txt")));
+        QCOMPARE(changes.count(), 0);
+        QCOMPARE(dir1()->path(), m_f->path(QStringLiteral("pics")));
+    }
+
+    void driveChangeCascadesToFoldersAndFiles() {
+        m_f->open();
+        const QString other = m_f->path(QStringLiteral("other"));
+        drive1()->setProperty("drive", other);
+        QCOMPARE(dir1()->path(), other);
+        QCOMPARE(file1()->path(), other);
+        QCOMPARE(fileEntries(), QStringList{QStringLiteral("o.gif")});
+        QVERIFY(m_f->prompt.messages.isEmpty());
+    }
+
+    void unreadableDriveIsReportedOnceAndTheListsStay() {
+        m_f->volumes.unreadable.insert(m_f->path(QStringLiteral("other")));
+        m_f->open();
+        const QString pics = m_f->path(QStringLiteral("pics"));
+        drive1()->setDrive(pics);
+        QCOMPARE(dir1()->path(), pics);
+        drive1()->setCurrentIndex(drive1()->findText(m_f->path(QStringLiteral("other"))));
+        QCOMPARE(m_f->prompt.messages.size(), 1);
+        const Prompt::Message& message = m_f->prompt.messages.first();
+        QCOMPARE(message.text, QStringLiteral("Unité inaccessible"));
+        QCOMPARE(message.title, QStringLiteral("Glyphmill"));
+        QCOMPARE(message.buttons, Prompt::Buttons::Ok);
+        QCOMPARE(dir1()->path(), pics);
+        QCOMPARE(file1()->path(), pics);
+        // The drive list names the drive whose folders are still shown.
+        QCOMPARE(drive1()->drive(), pics);
+    }
+
+    void fileNamePropertyIsTheFocusedEntry() {
+        m_f->open();
+        dir1()->setPath(m_f->path(QStringLiteral("pics")));
+        QCOMPARE(file1()->property("fileName").toString(), QString());
+        file1()->setProperty("fileName", QStringLiteral("b.bmp"));
+        QCOMPARE(file1()->fileName(), QStringLiteral("b.bmp"));
+        QVERIFY(file1()->isSelected(2));
+        file1()->setProperty("fileName", QStringLiteral("nothing.bmp"));
+        QCOMPARE(file1()->fileName(), QStringLiteral("b.bmp"));
+    }
+
+    void commandNamesSelectedFilesInListOrder() {
+        m_f->open();
+        dir1()->setPath(m_f->path(QStringLiteral("pics")));
+        file1()->setSelected(3, true); // c.txt
+        file1()->setSelected(1, true); // A.bmp
+        file1()->setSelected(0, true); // .hidden
+        file1()->setSelected(0, false);
+        m_f->window->Refresh_cmd();
+        QVERIFY2(m_f->command().endsWith(QStringLiteral("--no-overwrite  A.bmp c.txt")),
+                 qPrintable(m_f->command()));
+        QCOMPARE(file1()->selectedNames(),
+                 QStringList({QStringLiteral("A.bmp"), QStringLiteral("c.txt")}));
+    }
+
+    void dropOnThePreviewReplacesTheSelection() {
+        m_f->open();
+        const QString pics = m_f->path(QStringLiteral("pics"));
+        dir1()->setPath(pics);
+        file1()->setSelected(3, true); // c.txt, selected before the drop
+        const auto data =
+            fileListData({pics + QStringLiteral("/b.bmp"), pics + QStringLiteral("/A.bmp"),
+                          pics + QStringLiteral("/zeta")});
+        QVERIFY(drop(m_f->widget("Image1"), data.get()));
+        QCOMPARE(file1()->selectedNames(),
+                 QStringList({QStringLiteral("A.bmp"), QStringLiteral("b.bmp")}));
+    }
+
+    void dropOnTheFileListAddsToTheSelectionAndMovesThere() {
+        m_f->open();
+        const QString pics = m_f->path(QStringLiteral("pics"));
+        const auto first = fileListData({pics + QStringLiteral("/c.txt")});
+        QVERIFY(drop(file1(), first.get()));
+        // From the root, the browser moved to the dropped files' drive and folder.
+        QCOMPARE(drive1()->drive(), pics);
+        QCOMPARE(dir1()->path(), pics);
+        QCOMPARE(file1()->path(), pics);
+        const auto second = fileListData({pics + QStringLiteral("/b.bmp")});
+        QVERIFY(drop(file1(), second.get()));
+        QCOMPARE(file1()->selectedNames(),
+                 QStringList({QStringLiteral("b.bmp"), QStringLiteral("c.txt")}));
+        // The command line is not rebuilt by a drop.
+        QVERIFY(!m_f->command().contains(QStringLiteral("b.bmp")));
+    }
+
+    void droppedFilesAreComparedWithCase() {
+        m_f->open();
+        const QString pics = m_f->path(QStringLiteral("pics"));
+        const auto data = fileListData({pics + QStringLiteral("/a.bmp")}); // not "A.bmp"
+        QVERIFY(drop(m_f->widget("Image1"), data.get()));
+        QCOMPARE(dir1()->path(), pics);
+        QVERIFY(file1()->selectedNames().isEmpty());
+    }
+
+    void droppedFolderOpensItAndSelectsNothing() {
+        m_f->open();
+        const QString other = m_f->path(QStringLiteral("other"));
+        const auto data = fileListData({other});
+        QVERIFY(drop(file1(), data.get()));
+        QCOMPARE(dir1()->path(), other);
+        QCOMPARE(file1()->path(), other);
+        QCOMPARE(file1()->count(), 1);
+        QVERIFY(file1()->selectedNames().isEmpty());
+    }
+
+    void dropFeedbackKeepsOneEffect() {
+        m_f->open();
+        const auto files = fileListData({m_f->path(QStringLiteral("pics/b.bmp"))});
+        QWidget* image = m_f->widget("Image1");
+        QDragEnterEvent onImage(QPoint(1, 1), Qt::CopyAction | Qt::MoveAction, files.get(),
+                                Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(image, &onImage);
+        QVERIFY(onImage.isAccepted());
+        QCOMPARE(onImage.dropAction(), Qt::MoveAction);
+        QDragEnterEvent onList(QPoint(1, 1), Qt::CopyAction | Qt::MoveAction, files.get(),
+                               Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(file1()->viewport(), &onList);
+        QVERIFY(onList.isAccepted());
+        QCOMPARE(onList.dropAction(), Qt::CopyAction);
+        // A list that offers only copying cannot be moved onto the preview.
+        QDragEnterEvent copyOnly(QPoint(1, 1), Qt::CopyAction, files.get(), Qt::LeftButton,
+                                 Qt::NoModifier);
+        QCoreApplication::sendEvent(image, &copyOnly);
+        QVERIFY(!copyOnly.isAccepted());
+
+        QMimeData text;
+        text.setText(QStringLiteral("/tmp"));
+        QVERIFY(!drop(image, &text));
+        QVERIFY(!drop(file1(), &text));
+        QCOMPARE(dir1()->path(), QStringLiteral("/"));
+    }
+
+    void folderDragStartsWithTheLeftButtonAlone_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<bool>("starts");
+        QTest::newRow("left") << int(Qt::LeftButton) << int(Qt::LeftButton) << true;
+        QTest::newRow("right") << int(Qt::RightButton) << int(Qt::RightButton) << false;
+        QTest::newRow("left and right")
+            << int(Qt::LeftButton) << int(Qt::LeftButton | Qt::RightButton) << false;
+    }
+
+    void folderDragStartsWithTheLeftButtonAlone() {
+        QFETCH(int, button);
+        QFETCH(int, buttons);
+        QFETCH(bool, starts);
+        m_f->open();
+        dir1()->setPath(m_f->path(QStringLiteral("pics")));
+        QSignalSpy starting(dir1(), &DirList::folderDragStarting);
+        QWidget* viewport = dir1()->viewport();
+        const auto pressed = static_cast<Qt::MouseButton>(button);
+        sendMouse(viewport, QEvent::MouseButtonPress, QPoint(10, 5), pressed,
+                  static_cast<Qt::MouseButtons>(buttons));
+        sendMouse(viewport, QEvent::MouseMove, QPoint(40, 30), Qt::NoButton,
+                  static_cast<Qt::MouseButtons>(buttons));
+        QCOMPARE(starting.count(), starts ? 1 : 0);
+        if (starts) {
+            // The drag took the folder-carrying cursor, freshly read.
+            QCOMPARE(m_f->cursors.asked, QStringList{QStringLiteral("hwe.cur")});
+            QCOMPARE(dir1()->dragIcon().width(), 10);
+        }
+    }
+};
+
+QTEST_MAIN(TestBrowser)
+#include "test_browser.moc"
