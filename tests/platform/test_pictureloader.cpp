@@ -1,0 +1,83 @@
+#include "pictureloader.h"
+#include "volumes.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace glyphmill;
+
+class TestPictureLoader : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString save(const QString& name, QSize size, const char* format) {
+        QImage picture(size, QImage::Format_RGB32);
+        picture.fill(Qt::darkGreen);
+        const QString path = m_dir.filePath(name);
+        return picture.save(path, format) ? path : QString();
+    }
+
+private slots:
+    void largePictureIsDecodedSmall() {
+        const QString path = save(QStringLiteral("big.jpg"), QSize(2400, 1600), "JPEG");
+        QVERIFY(!path.isEmpty());
+        QSize asked;
+        const LoadedPicture picture = ImageReaderPictureLoader().load(path, [&asked](QSize s) {
+            asked = s;
+            return QSize(240, 160);
+        });
+        QVERIFY2(picture.ok(), qPrintable(picture.error));
+        QCOMPARE(asked, QSize(2400, 1600));
+        QCOMPARE(picture.size, QSize(2400, 1600));
+        QCOMPARE(picture.image.size(), QSize(240, 160));
+    }
+
+    void smallPictureKeepsItsOwnSize() {
+        const QString path = save(QStringLiteral("small.bmp"), QSize(16, 8), "BMP");
+        const LoadedPicture picture =
+            ImageReaderPictureLoader().load(path, [](QSize) { return QSize(297, 148); });
+        QVERIFY(picture.ok());
+        QCOMPARE(picture.image.size(), QSize(16, 8));
+    }
+
+    void contentDecidesNotTheName() {
+        const QString path = save(QStringLiteral("picture.gif.txt"), QSize(10, 20), "BMP");
+        const LoadedPicture picture = ImageReaderPictureLoader().load(path, {});
+        QVERIFY2(picture.ok(), qPrintable(picture.error));
+        QCOMPARE(picture.size, QSize(10, 20));
+    }
+
+    void failuresSayWhy() {
+        QFile junk(m_dir.filePath(QStringLiteral("junk.bmp")));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("BM but nothing else of a bitmap");
+        junk.close();
+        for (const QString& path :
+             {junk.fileName(), m_dir.filePath(QStringLiteral("none.gif")), m_dir.path()}) {
+            const LoadedPicture picture = ImageReaderPictureLoader().load(path, {});
+            QVERIFY(!picture.ok());
+            QVERIFY2(!picture.error.isEmpty(), qPrintable(path));
+            QVERIFY(picture.image.isNull());
+        }
+    }
+
+    void systemVolumesStartAtTheRoot() {
+        const SystemVolumes volumes;
+        const QStringList names = volumes.names();
+        QVERIFY(!names.isEmpty());
+        QCOMPARE(names.first(), QStringLiteral("/"));
+        for (const QString& name : names) {
+            QVERIFY2(!name.startsWith(QStringLiteral("/proc")) &&
+                         !name.startsWith(QStringLiteral("/sys")),
+                     qPrintable(name));
+        }
+        QVERIFY(volumes.isReadable(QStringLiteral("/")));
+        QVERIFY(!volumes.isReadable(m_dir.filePath(QStringLiteral("not-there"))));
+    }
+};
+
+QTEST_MAIN(TestPictureLoader)
+#include "test_pictureloader.moc"
