@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 
@@ -89,6 +90,12 @@ void FormMain::setUpBrowser() {
     m_textTargetDir->setPathRules(separator, [files](const QString& path) {
         return files ? files->isDirectory(path) : QFileInfo(path).isDir();
     });
+
+    // With thousands of files selected the command runs to a hundred thousand characters, and
+    // TextCmd lays it out anew on every change; shaping Latin text buys nothing but halves that.
+    QFont commandFont = m_textCmd->font();
+    commandFont.setStyleStrategy(QFont::PreferNoShaping);
+    m_textCmd->setFont(commandFont);
 
     connect(m_drive1, &DriveList::driveChanged, this, [this] { Drive1_Change(); });
     connect(m_dir1, &DirList::pathChanged, this,
