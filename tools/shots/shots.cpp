@@ -5,6 +5,7 @@
 #include "info/formabout.h"
 #include "info/formhelp.h"
 #include "folderchooser.h"
+#include "main/filelist.h"
 #include "main/formmain.h"
 #include "pictureloader.h"
 #include "prompt.h"
@@ -14,7 +15,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QLinearGradient>
+#include <QPainter>
 #include <QPixmap>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -53,6 +59,32 @@ int main(int argc, char* argv[]) {
     services.cursors = &cursors;
     glyphmill::FormMain main(services);
     save(main, folder, QStringLiteral("FormMain"));
+
+    // The same window browsing a folder of pictures: a tall picture previewed, several files
+    // selected, and the prompt a drag shows over the target-folder field.
+    QTemporaryDir sample;
+    QDir(sample.path()).mkdir(QStringLiteral("sprites"));
+    QImage tall(120, 400, QImage::Format_RGB32);
+    QPainter painter(&tall);
+    QLinearGradient gradient(0, 0, 0, 400);
+    gradient.setColorAt(0, Qt::darkBlue);
+    gradient.setColorAt(1, Qt::yellow);
+    painter.fillRect(tall.rect(), gradient);
+    painter.end();
+    tall.save(sample.filePath(QStringLiteral("Tall tower.bmp")), "BMP");
+    for (const char* name : {"logo.gif", "ship.jpg", "readme.txt"}) {
+        QFile file(sample.filePath(QString::fromLatin1(name)));
+        file.open(QIODevice::WriteOnly);
+    }
+    main.findChild<QWidget*>(QStringLiteral("Dir1"))->setProperty("path", sample.path());
+    auto* list = main.findChild<glyphmill::FileList*>(QStringLiteral("File1"));
+    list->setSelected(0, true);
+    list->setSelected(2, true);
+    main.Show_preview(QStringLiteral("Tall tower.bmp"), list->path());
+    save(main, folder, QStringLiteral("FormMain-browsing"));
+    main.findChild<QLineEdit*>(QStringLiteral("TextTargetDir"))
+        ->setText(QStringLiteral(">>Drop this here to set target directory!<<"));
+    save(main, folder, QStringLiteral("FormMain-dropprompt"));
 
     // The options dialog as it opens (RGB output: CRY choices greyed), then with CRY output,
     // relative values and both transforms switched on.
