@@ -20,8 +20,7 @@ class TestFormMainLayout : public QObject {
 private:
     SystemFileAttributes m_files;
 
-    std::unique_ptr<FormMain> makeWindow()
-    {
+    std::unique_ptr<FormMain> makeWindow() {
         MainWindowServices services;
         services.appFolder = QStringLiteral("/opt/glyphmill");
         services.convention = PathConvention::posix();
@@ -29,8 +28,7 @@ private:
         return std::make_unique<FormMain>(services);
     }
 
-    template <typename T> static T* child(QWidget& window, const char* name)
-    {
+    template <typename T> static T* child(QWidget& window, const char* name) {
         T* widget = window.findChild<T*>(QString::fromLatin1(name));
         if (!widget)
             qWarning("no %s named %s", T::staticMetaObject.className(), name);
@@ -40,8 +38,7 @@ private:
 private slots:
     void initTestCase() { applyUiStyle(*qApp); }
 
-    void windowProperties()
-    {
+    void windowProperties() {
         auto w = makeWindow();
         QCOMPARE(w->objectName(), QStringLiteral("FormMain"));
         QCOMPARE(w->windowTitle(), QStringLiteral("Glyphmill by the Loomers"));
@@ -52,8 +49,7 @@ private slots:
         QVERIFY(!w->windowIcon().isNull());
     }
 
-    void captionsTooltipsAndPositions_data()
-    {
+    void captionsTooltipsAndPositions_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("container");
         QTest::addColumn<QString>("caption");
@@ -62,7 +58,8 @@ private slots:
         auto row = [](const char* name, const char* container, const char* caption,
                       const char* tooltip, QRect twips) {
             QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(container)
-                                << QString::fromUtf8(caption) << QString::fromUtf8(tooltip) << twips;
+                                << QString::fromUtf8(caption) << QString::fromUtf8(tooltip)
+                                << twips;
         };
         row("Frame7", "FormMain", "Conversion command", "", {4920, 4080, 4095, 1815});
         row("Command4", "Frame7", "Conversion &options", "", {2280, 1320, 1575, 375});
@@ -71,8 +68,10 @@ private slots:
         row("Frame4", "FormMain", "Output options", "", {4920, 120, 4095, 3855});
         row("Frame8", "Frame4", "Output color space mode", "", {120, 960, 3855, 1455});
         row("OptionCLUT", "Frame8", "Generate color &map:",
-            "Operate in CLUT mode (Color LookUp Table, or \"palette\" mode)", {120, 960, 1815, 255});
-        row("OptionTC", "Frame8", "&True Color mode:", "Operate in True Color (without color table)",
+            "Operate in CLUT mode (Color LookUp Table, or \"palette\" mode)",
+            {120, 960, 1815, 255});
+        row("OptionTC", "Frame8",
+            "&True Color mode:", "Operate in True Color (without color table)",
             {120, 300, 1575, 255});
         row("CheckOptimize", "Frame8", "O&ptimize color depth (min bits per pixel)", "",
             {1920, 840, 1815, 495});
@@ -80,10 +79,10 @@ private slots:
         row("Option16bits", "Frame3", "Regular 1&6 bits mode", "", {0, 120, 1815, 255});
         row("Option15bits", "Frame3", "1&5 bits mode", "", {0, 360, 1695, 255});
         row("Frame9", "Frame4", "Output color space", "", {120, 240, 1695, 615});
-        row("OptionCRY", "Frame9", "&CRY", "Encode the output in the special Jaguar CRY color space",
-            {840, 240, 735, 255});
-        row("OptionRGB", "Frame9", "&RGB", "Encode the output in the special Jaguar RGB color space",
-            {120, 240, 735, 255});
+        row("OptionCRY", "Frame9", "&CRY",
+            "Encode the output in the special Jaguar CRY color space", {840, 240, 735, 255});
+        row("OptionRGB", "Frame9", "&RGB",
+            "Encode the output in the special Jaguar RGB color space", {120, 240, 735, 255});
         row("FrameOutputDir", "Frame4", "Output directory", "", {120, 2520, 3855, 1215});
         row("CheckOverwrite", "FrameOutputDir", "O&verwrite existing files", "",
             {1800, 300, 1935, 255});
@@ -108,8 +107,7 @@ private slots:
         row("Dir1", "FormMain", "", "Selected folder", {120, 480, 2175, 2340});
     }
 
-    void captionsTooltipsAndPositions()
-    {
+    void captionsTooltipsAndPositions() {
         QFETCH(QString, name);
         QFETCH(QString, container);
         QFETCH(QString, caption);
@@ -135,8 +133,7 @@ private slots:
 
     // Every caption must be readable whole at the chosen font: a one-line caption fits its
     // control's width beside the indicator, the wrapped one fits its height.
-    void captionsFit()
-    {
+    void captionsFit() {
         auto w = makeWindow();
         // The options dialog is a child window of its own; only this window's buttons count.
         QList<QAbstractButton*> buttons = w->findChildren<QAbstractButton*>();
@@ -175,8 +172,7 @@ private slots:
                      qPrintable(l->objectName()));
     }
 
-    void fourIndependentOptionGroups()
-    {
+    void fourIndependentOptionGroups() {
         auto w = makeWindow();
         auto* rgb = child<QRadioButton>(*w, "OptionRGB");
         auto* cry = child<QRadioButton>(*w, "OptionCRY");
@@ -202,8 +198,7 @@ private slots:
         QVERIFY(clut->isChecked() && b15->isChecked() && asm_->isChecked());
     }
 
-    void defaultCommandShown()
-    {
+    void defaultCommandShown() {
         auto w = makeWindow();
         auto* text = child<QPlainTextEdit>(*w, "TextCmd");
         QVERIFY(text);
@@ -212,8 +207,7 @@ private slots:
                                 "--no-overwrite "));
     }
 
-    void tabOrderFollowsDesign()
-    {
+    void tabOrderFollowsDesign() {
         auto w = makeWindow();
         auto* rgb = child<QWidget>(*w, "OptionRGB");
         QCOMPARE(rgb->nextInFocusChain()->objectName(), QStringLiteral("OptionCRY"));

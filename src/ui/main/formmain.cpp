@@ -98,7 +98,8 @@ void FormMain::buildLayout() {
                                         tr("O&verwrite existing files"));
     m_commandChose = place<QPushButton>(m_frameOutputDir, "CommandChose", t(240, 240, 1335, 375),
                                         tr("Chose &directory"));
-    m_textTargetDir = place<TargetDirField>(m_frameOutputDir, "TextTargetDir", t(120, 720, 3615, 285));
+    m_textTargetDir =
+        place<TargetDirField>(m_frameOutputDir, "TextTargetDir", t(120, 720, 3615, 285));
 
     m_frame5 = place<QGroupBox>(m_frame4, "Frame5", t(1920, 240, 2055, 615), tr("Output format"));
     m_optionAssembly =
