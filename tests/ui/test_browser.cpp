@@ -158,6 +158,18 @@ private slots:
         QCOMPARE(drive1()->drive(), pics);
     }
 
+    void driveListIsAskedAgainWhenItOpens() {
+        m_f->open();
+        m_f->volumes.volumes.append(m_f->path(QStringLiteral("pics/zeta")));
+        m_f->volumes.volumes.removeAll(QStringLiteral("/"));
+        drive1()->showPopup();
+        drive1()->hidePopup();
+        QCOMPARE(drive1()->count(), 4); // the new volume, and "/" kept as it is in use
+        QCOMPARE(drive1()->findText(m_f->path(QStringLiteral("pics/zeta"))), 2);
+        QCOMPARE(drive1()->drive(), QStringLiteral("/"));
+        QCOMPARE(dir1()->path(), QStringLiteral("/"));
+    }
+
     void fileNamePropertyIsTheFocusedEntry() {
         m_f->open();
         dir1()->setPath(m_f->path(QStringLiteral("pics")));

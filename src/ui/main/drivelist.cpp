@@ -18,6 +18,23 @@ void DriveList::setVolumes(const QStringList& volumes) {
     setCurrentIndex(index);
 }
 
+void DriveList::setVolumeSource(std::function<QStringList()> source) {
+    m_volumeSource = std::move(source);
+    if (m_volumeSource)
+        setVolumes(m_volumeSource());
+}
+
+void DriveList::showPopup() {
+    if (m_volumeSource) {
+        QStringList volumes = m_volumeSource();
+        // The drive in use stays listed even when its volume went away.
+        if (!drive().isEmpty() && !volumes.contains(drive()))
+            volumes.append(drive());
+        setVolumes(volumes);
+    }
+    QComboBox::showPopup();
+}
+
 QString DriveList::drive() const {
     return currentText();
 }

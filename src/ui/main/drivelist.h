@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 
+#include <functional>
+
 namespace glyphmill {
 
 // The drive list: the volumes of the machine, one of them selected. Choosing one, by hand or by
@@ -14,6 +16,9 @@ public:
 
     // Replaces the volumes offered, keeping the selection quiet.
     void setVolumes(const QStringList& volumes);
+    // Asked again each time the list opens, so that media put in since show up.
+    void setVolumeSource(std::function<QStringList()> source);
+    void showPopup() override;
 
     QString drive() const;
     // Selects `drive`, adding it when the list lacks it.
@@ -21,6 +26,9 @@ public:
 
 signals:
     void driveChanged(const QString& drive);
+
+private:
+    std::function<QStringList()> m_volumeSource;
 };
 
 } // namespace glyphmill

@@ -124,7 +124,8 @@ void FormMain::setUpBrowser() {
     const QString startFolder = fromStd(volumeRootFolder(toStd(startDrive), separator.toLatin1()));
     {
         const QSignalBlocker quiet(m_drive1);
-        m_drive1->setVolumes(m_services.volumes->names());
+        const Volumes* volumes = m_services.volumes;
+        m_drive1->setVolumeSource([volumes] { return volumes->names(); });
         m_drive1->setDrive(startDrive);
     }
     m_dir1->setPath(startFolder);
