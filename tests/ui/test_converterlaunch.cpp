@@ -188,7 +188,7 @@ private slots:
                                 QStringLiteral("[--no-opt-clut]"), QStringLiteral("[--16-bits]"),
                                 QStringLiteral("[--no-overwrite]")};
         for (int row = 0; row < fileList(*w)->count(); ++row)
-            expected << QLatin1Char('[') + fileList(*w)->item(row)->text() + QLatin1Char(']');
+            expected << QLatin1Char('[') + fileList(*w)->entry(row) + QLatin1Char(']');
         QCOMPARE(fileList(*w)->count(), names.size());
         QCOMPARE(lines.mid(1), expected);
 
