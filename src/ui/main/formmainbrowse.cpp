@@ -51,7 +51,9 @@ struct FormMain::StandIns {
     std::unique_ptr<DragCursors> cursors;
 };
 
-void FormMain::StandInsDeleter::operator()(StandIns* standIns) const { delete standIns; }
+void FormMain::StandInsDeleter::operator()(StandIns* standIns) const {
+    delete standIns;
+}
 
 Prompt& FormMain::prompt() {
     if (m_services.prompt)
