@@ -118,8 +118,10 @@ void DirList::startFolderDrag() {
     m_drag = drag;
     setDragIcon(m_dragIcon);
     drag->exec(Qt::CopyAction);
-    // Qt deletes the drag itself once it is over.
+    // Qt deletes the drag itself once it is over. The button's release went to the drop
+    // target, so the list must not go on thinking the button is held.
     m_drag = nullptr;
+    setState(NoState);
 }
 
 } // namespace glyphmill
