@@ -2,9 +2,9 @@
 //   QT_QPA_PLATFORM=offscreen build/bin/glyphmill-shots OUTPUT_FOLDER
 #include "cursorfile.h"
 #include "fileattributes.h"
+#include "folderchooser.h"
 #include "info/formabout.h"
 #include "info/formhelp.h"
-#include "folderchooser.h"
 #include "main/filelist.h"
 #include "main/formmain.h"
 #include "pictureloader.h"
