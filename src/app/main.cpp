@@ -1,15 +1,8 @@
 #include "applicationfolder.h"
-#include "cursorfile.h"
 #include "displaycheck.h"
-#include "fileattributes.h"
-#include "folderchooser.h"
 #include "main/formmain.h"
-#include "pictureloader.h"
-#include "processlauncher.h"
-#include "prompt.h"
-#include "systeminformation.h"
+#include "main/systemservices.h"
 #include "uistyle.h"
-#include "volumes.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -27,28 +20,11 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Glyphmill"));
     glyphmill::applyUiStyle(app);
 
-    glyphmill::SystemFileAttributes files;
-    glyphmill::MessageBoxPrompt prompt;
-    const std::unique_ptr<glyphmill::SystemInformation> systemInformation =
-        glyphmill::makeSystemInformation();
-    glyphmill::MainWindowServices services;
-    services.appFolder = glyphmill::applicationFolder();
-    services.files = &files;
-    services.prompt = &prompt;
-    glyphmill::SystemProcessLauncher launcher;
-    services.launcher = &launcher;
+    glyphmill::SystemServices system(glyphmill::applicationFolder());
+    glyphmill::MainWindowServices services = system.mainWindowServices();
     services.endProgram = [] {
         QCoreApplication::quit();
     };
-    services.systemInformation = systemInformation.get();
-    glyphmill::SystemVolumes volumes;
-    glyphmill::ImageReaderPictureLoader pictures;
-    glyphmill::DialogFolderChooser folders;
-    const glyphmill::CursorFolderDragCursors cursors(services.appFolder);
-    services.volumes = &volumes;
-    services.pictures = &pictures;
-    services.folders = &folders;
-    services.cursors = &cursors;
 
     glyphmill::FormMain window(services);
     glyphmill::centreOnScreen(window);

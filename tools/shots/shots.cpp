@@ -7,6 +7,7 @@
 #include "info/formhelp.h"
 #include "main/filelist.h"
 #include "main/formmain.h"
+#include "main/systemservices.h"
 #include "pictureloader.h"
 #include "prompt.h"
 #include "uistyle.h"
@@ -43,20 +44,8 @@ int main(int argc, char* argv[]) {
     glyphmill::applyUiStyle(app);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
 
-    glyphmill::SystemFileAttributes files;
-    glyphmill::MessageBoxPrompt prompt;
-    glyphmill::MainWindowServices services;
-    services.appFolder = QApplication::applicationDirPath();
-    services.files = &files;
-    services.prompt = &prompt;
-    glyphmill::SystemVolumes volumes;
-    glyphmill::ImageReaderPictureLoader pictures;
-    glyphmill::DialogFolderChooser folders;
-    const glyphmill::CursorFolderDragCursors cursors(services.appFolder);
-    services.volumes = &volumes;
-    services.pictures = &pictures;
-    services.folders = &folders;
-    services.cursors = &cursors;
+    glyphmill::SystemServices system(QApplication::applicationDirPath());
+    const glyphmill::MainWindowServices services = system.mainWindowServices();
     glyphmill::FormMain main(services);
     save(main, folder, QStringLiteral("FormMain"));
 
@@ -101,7 +90,7 @@ int main(int argc, char* argv[]) {
         save(main, folder, QStringLiteral("FormMain-with-options"));
     }
     // No system-information service: the shot needs none, and nothing is clicked.
-    glyphmill::FormAbout about(&prompt, nullptr);
+    glyphmill::FormAbout about(services.prompt, nullptr);
     save(about, folder, QStringLiteral("frmAbout"));
     glyphmill::FormHelp help;
     save(help, folder, QStringLiteral("FormHelp"));

@@ -1,0 +1,24 @@
+#include "systemservices.h"
+
+namespace glyphmill {
+
+SystemServices::SystemServices(const QString& appFolder)
+    : m_appFolder(appFolder)
+    , m_systemInformation(makeSystemInformation())
+    , m_cursors(appFolder) {}
+
+MainWindowServices SystemServices::mainWindowServices() {
+    MainWindowServices services;
+    services.appFolder = m_appFolder;
+    services.files = &m_files;
+    services.prompt = &m_prompt;
+    services.launcher = &m_launcher;
+    services.systemInformation = m_systemInformation.get();
+    services.volumes = &m_volumes;
+    services.pictures = &m_pictures;
+    services.folders = &m_folders;
+    services.cursors = &m_cursors;
+    return services;
+}
+
+} // namespace glyphmill
