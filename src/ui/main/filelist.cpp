@@ -143,25 +143,12 @@ void FileList::keyPressEvent(QKeyEvent* event) {
 }
 
 void FileList::dragEnterEvent(QDragEnterEvent* event) {
-    const Qt::DropAction action =
-        shellDropAction(event->mimeData(), event->possibleActions(), Qt::CopyAction);
-    if (action == Qt::IgnoreAction) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(action);
-    event->accept();
+    // The file list keeps only the copy effect.
+    acceptShellDrag(event, Qt::CopyAction);
 }
 
 void FileList::dragMoveEvent(QDragMoveEvent* event) {
-    const Qt::DropAction action =
-        shellDropAction(event->mimeData(), event->possibleActions(), Qt::CopyAction);
-    if (action == Qt::IgnoreAction) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(action);
-    event->accept();
+    acceptShellDrag(event, Qt::CopyAction);
 }
 
 void FileList::dragLeaveEvent(QDragLeaveEvent* event) {

@@ -10,15 +10,7 @@ namespace {
 
 // The preview keeps only the move effect of those a shell drag offers.
 bool takeDrag(QDropEvent* event) {
-    const Qt::DropAction action =
-        shellDropAction(event->mimeData(), event->possibleActions(), Qt::MoveAction);
-    if (action == Qt::IgnoreAction) {
-        event->ignore();
-        return false;
-    }
-    event->setDropAction(action);
-    event->accept();
-    return true;
+    return acceptShellDrag(event, Qt::MoveAction);
 }
 
 } // namespace

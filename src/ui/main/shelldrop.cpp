@@ -1,6 +1,7 @@
 #include "shelldrop.h"
 
 #include <QDir>
+#include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
 
@@ -22,6 +23,18 @@ Qt::DropAction shellDropAction(const QMimeData* data, Qt::DropActions offered,
     if (droppedLocalPaths(data).isEmpty() || !(offered & kept))
         return Qt::IgnoreAction;
     return kept;
+}
+
+bool acceptShellDrag(QDropEvent* event, Qt::DropAction kept) {
+    const Qt::DropAction action =
+        shellDropAction(event->mimeData(), event->possibleActions(), kept);
+    if (action == Qt::IgnoreAction) {
+        event->ignore();
+        return false;
+    }
+    event->setDropAction(action);
+    event->accept();
+    return true;
 }
 
 } // namespace glyphmill

@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <Qt>
 
+class QDropEvent;
 class QMimeData;
 
 namespace glyphmill {
@@ -14,5 +15,9 @@ QStringList droppedLocalPaths(const QMimeData* data);
 // The drop feedback of the preview and the file list: when the drag offers a file list, the one
 // effect the target keeps of those offered; otherwise none.
 Qt::DropAction shellDropAction(const QMimeData* data, Qt::DropActions offered, Qt::DropAction kept);
+
+// Applies that feedback to a drag or drop event: accepted with the kept effect, or refused.
+// Returns whether the event was accepted.
+bool acceptShellDrag(QDropEvent* event, Qt::DropAction kept);
 
 } // namespace glyphmill
