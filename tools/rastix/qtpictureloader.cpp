@@ -7,6 +7,7 @@
 #include <QImageReader>
 
 #include <cstring>
+#include <exception>
 #include <thread>
 
 namespace rastix {
@@ -64,7 +65,8 @@ bool decodeBand(const QString& path, const QSize& size, QImage::Format format, u
 
 // Decoding is the largest part of converting a big photo; readers that can decode a part of
 // the picture without the rest (JPEG skips the earlier rows cheaply) let each core take a band.
-bool decodeInBands(const QString& path, int threads, DecodedImage& decoded) {
+// Each band is handed to the listener, if any, on the thread that decoded it.
+bool decodeInBands(const QString& path, int threads, RowListener* listener, DecodedImage& decoded) {
     QImageReader probe(path);
     const QSize size = probe.size();
     const QImage::Format format = probe.imageFormat();
@@ -76,17 +78,29 @@ bool decodeInBands(const QString& path, int threads, DecodedImage& decoded) {
     if (!decoded.block)
         return false;
     auto* pixels = static_cast<uchar*>(decoded.block.get());
+    const ImageView view{reinterpret_cast<const std::uint32_t*>(pixels), size.width(),
+                         size.height(), size.width()};
     std::vector<char> ok(static_cast<std::size_t>(threads), 0);
     std::vector<std::thread> workers;
     const auto bandTop = [&](int i) {
         return static_cast<int>(qint64(size.height()) * i / threads);
     };
+    const auto band = [&](int i) {
+        const int top = bandTop(i);
+        const int height = bandTop(i + 1) - top;
+        bool good = false;
+        try {
+            good = decodeBand(path, size, format, pixels, top, height);
+        } catch (const std::exception&) {
+            good = false;
+        }
+        ok[static_cast<std::size_t>(i)] = good;
+        if (listener)
+            listener->rowsDone(view, top, height, good);
+    };
     for (int i = 1; i < threads; ++i)
-        workers.emplace_back([&, i] {
-            ok[static_cast<std::size_t>(i)] =
-                decodeBand(path, size, format, pixels, bandTop(i), bandTop(i + 1) - bandTop(i));
-        });
-    ok[0] = decodeBand(path, size, format, pixels, 0, bandTop(1));
+        workers.emplace_back(band, i);
+    band(0);
     for (auto& w : workers)
         w.join();
     for (const char good : ok)
@@ -105,7 +119,9 @@ bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::str
                        int threads) {
     const QString file = QString::fromStdString(path);
     auto decoded = std::make_shared<DecodedImage>();
-    if (!decodeInBands(file, threads, *decoded)) {
+    picture.rowsReported = false;
+    bool banded = decodeInBands(file, threads, picture.rowListener, *decoded);
+    if (!banded) {
         QImageReader reader(file);
         decoded->block = largePixelBlock(reader.size(), reader.imageFormat());
         if (decoded->block)
@@ -130,6 +146,9 @@ bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::str
     picture.view.height = image.height();
     picture.view.stride = image.bytesPerLine() / 4;
     picture.keepAlive = decoded;
+    // Banded pictures are always 32-bit already, so the listener saw these very pixels.
+    picture.rowsReported =
+        banded && picture.rowListener && image.constBits() == decoded->block.get();
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "converter.h"
 
+#include "bandencoder.h"
+
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
@@ -8,9 +10,29 @@
 
 namespace rastix {
 
-PictureResult convertJob(const Job& job, const PictureLoader& loader, int encodeThreads) {
+PictureResult convertJob(const Job& job, const PictureLoader& loader, int encodeThreads,
+                         AtomicFileWriter* writer) {
     PictureResult result;
     LoadedPicture loaded;
+    // A true-colour picture used whole can be encoded band by band while it is decoded.
+    const Settings& s = job.settings;
+    std::optional<BandEncoder> bands;
+    if (!s.colourMap && !s.cut && s.rotateDegrees % 360 == 0) {
+        bands.emplace(s);
+        loaded.rowListener = &*bands;
+    }
+    // Bands of a binary picture go to disk as they are encoded. Only worth it (and only safe
+    // for a writer that is not shared) when this is the one picture being converted.
+    std::unique_ptr<StagedFile> staged;
+    if (bands && writer && encodeThreads > 1 && s.format == OutputFormat::Binary) {
+        const std::string target = trueColourBinaryPath(s, job.picture);
+        std::error_code ec;
+        std::string ignored; // without a staged file the outputs are written the usual way
+        if (s.overwrite || !std::filesystem::exists(target, ec))
+            staged = writer->stage(target, ignored);
+        if (staged)
+            bands->streamTo(staged.get());
+    }
     if (!loader(job.picture, loaded, result.error, encodeThreads))
         return result;
     ImageView view = loaded.view;
@@ -25,7 +47,10 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
         turned = rotateClockwise(view, job.settings.rotateDegrees);
         view = turned.view();
     }
-    EncodedPicture picture = encodePicture(view, job.settings, encodeThreads);
+    const bool pipelined = bands && loaded.rowsReported && bands->complete();
+    const bool streamed = pipelined && staged && bands->streamComplete();
+    EncodedPicture picture =
+        pipelined ? bands->take() : encodePicture(view, job.settings, encodeThreads);
     result.description = std::to_string(picture.width) + "x" + std::to_string(picture.height) +
                          ", " + modelDescription(job.settings) + ", ";
     if (picture.isColourMap())
@@ -34,6 +59,8 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     else
         result.description += "true colour";
     result.files = outputsFor(std::move(picture), job.settings, job.picture);
+    if (streamed && result.files.size() == 1 && result.files[0].path == staged->path())
+        result.files[0].staged = std::move(staged);
     return result;
 }
 
@@ -58,7 +85,9 @@ bool writeResult(const Job& job, const PictureResult& result, AtomicFileWriter& 
     }
     for (const OutputFile& file : result.files) {
         std::string error;
-        if (!writer.write(file.path, file.bytes, error)) {
+        const bool written =
+            file.staged ? file.staged->commit(error) : writer.write(file.path, file.bytes, error);
+        if (!written) {
             err << "rastix: " << job.picture << ": " << error << '\n';
             return false;
         }
@@ -96,7 +125,7 @@ int runJobs(const std::vector<Job>& jobs, const PictureLoader& loader, AtomicFil
             }
             PictureResult r;
             try {
-                r = convertJob(jobs[i], loader, encodeThreads);
+                r = convertJob(jobs[i], loader, encodeThreads, n == 1 ? &writer : nullptr);
             } catch (const std::bad_alloc&) {
                 r = PictureResult{};
                 r.error = "not enough memory to convert this picture";

@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "image.h"
 #include "output.h"
+#include "rowlistener.h"
 
 #include <functional>
 #include <memory>
@@ -15,13 +16,17 @@ namespace rastix {
 struct LoadedPicture {
     ImageView view;
     std::shared_ptr<const void> keepAlive;
+    // Set by the caller before loading, optional: a loader that decodes in parts may tell it
+    // about rows as they are finished. The loader sets rowsReported when it told it about
+    // every row of view (and of no other picture).
+    RowListener* rowListener = nullptr;
+    bool rowsReported = false;
 };
 
 // Must be safe to call from several threads at once; threads is how many cores the loader may
 // use for this one picture.
-using PictureLoader =
-    std::function<bool(const std::string& path, LoadedPicture& picture, std::string& error,
-                       int threads)>;
+using PictureLoader = std::function<bool(const std::string& path, LoadedPicture& picture,
+                                         std::string& error, int threads)>;
 
 struct PictureResult {
     std::vector<OutputFile> files;
@@ -29,8 +34,10 @@ struct PictureResult {
     std::string error;       // set when nothing can be written for this picture
 };
 
-// Load, cut, rotate and encode one picture into the bytes of its output files.
-PictureResult convertJob(const Job& job, const PictureLoader& loader, int encodeThreads);
+// Load, cut, rotate and encode one picture into the bytes of its output files. With a writer,
+// an output may already be staged on disk while the picture is decoded (see OutputFile).
+PictureResult convertJob(const Job& job, const PictureLoader& loader, int encodeThreads,
+                         AtomicFileWriter* writer = nullptr);
 
 // Converts every job, up to `threads` at a time, and writes the outputs in argument order: one
 // line on `out` for each file written, one line on `err` for each picture that fails.

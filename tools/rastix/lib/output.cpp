@@ -159,27 +159,32 @@ std::string assemblySource(const EncodedPicture& p, const Settings& s,
     return out;
 }
 
+std::string trueColourBinaryPath(const Settings& s, const std::string& picturePath) {
+    return joinPath(s.targetDir,
+                    baseName(picturePath) + (s.model == ColourModel::Rgb16 ? ".rgb" : ".cry"));
+}
+
 std::vector<OutputFile> outputsFor(EncodedPicture p, const Settings& s,
                                    const std::string& picturePath) {
     const std::string base = baseName(picturePath);
     std::vector<OutputFile> files;
     if (s.format == OutputFormat::Assembly) {
         std::string src = assemblySource(p, s, picturePath, labelFor(base));
-        files.push_back({joinPath(s.targetDir, base + ".s"), ByteBuffer(src.begin(), src.end())});
+        files.push_back(
+            {joinPath(s.targetDir, base + ".s"), ByteBuffer(src.begin(), src.end()), nullptr});
         return files;
     }
     if (!p.isColourMap()) {
-        const char* ext = s.model == ColourModel::Rgb16 ? ".rgb" : ".cry";
-        files.push_back({joinPath(s.targetDir, base + ext), std::move(p.data)});
+        files.push_back({trueColourBinaryPath(s, picturePath), std::move(p.data), nullptr});
         return files;
     }
-    files.push_back({joinPath(s.targetDir, base + ".map"), std::move(p.data)});
+    files.push_back({joinPath(s.targetDir, base + ".map"), std::move(p.data), nullptr});
     ByteBuffer clut;
     for (const std::uint16_t w : p.palette) {
         clut.push_back(static_cast<std::uint8_t>(w >> 8));
         clut.push_back(static_cast<std::uint8_t>(w));
     }
-    files.push_back({joinPath(s.targetDir, base + ".clut"), std::move(clut)});
+    files.push_back({joinPath(s.targetDir, base + ".clut"), std::move(clut), nullptr});
     return files;
 }
 
@@ -187,7 +192,7 @@ bool AtomicFileWriter::writeChunk(std::FILE* file, const std::uint8_t* data, std
     return std::fwrite(data, 1, size, file) == size;
 }
 
-bool AtomicFileWriter::write(const std::string& path, const ByteBuffer& bytes, std::string& error) {
+std::unique_ptr<StagedFile> AtomicFileWriter::stage(const std::string& path, std::string& error) {
     static std::atomic<unsigned> counter{0};
     const fs::path target(path);
     const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
@@ -206,31 +211,70 @@ bool AtomicFileWriter::write(const std::string& path, const ByteBuffer& bytes, s
     }
     if (!file) {
         error = "cannot create a temporary file in '" + dir.string() + "': " + std::strerror(errno);
-        return false;
+        return nullptr;
     }
-    constexpr std::size_t kChunk = 1 << 20;
-    bool ok = true;
-    errno = 0;
-    for (std::size_t at = 0; ok && at < bytes.size(); at += kChunk)
-        ok = writeChunk(file, bytes.data() + at, std::min(kChunk, bytes.size() - at));
-    const int savedErrno = errno;
-    ok = std::fflush(file) == 0 && ok;
-    ok = std::fclose(file) == 0 && ok;
-    std::error_code ec;
-    if (!ok) {
-        fs::remove(temp, ec);
-        error = std::string("cannot write '") + path +
-                "': " + (savedErrno ? std::strerror(savedErrno) : "write failed");
-        return false;
-    }
-    fs::rename(temp, target, ec);
-    if (ec) {
+    return std::unique_ptr<StagedFile>(new StagedFile(*this, path, temp.string(), file));
+}
+
+StagedFile::StagedFile(AtomicFileWriter& writer, std::string path, std::string temp,
+                       std::FILE* file)
+    : m_writer(writer)
+    , m_path(std::move(path))
+    , m_temp(std::move(temp))
+    , m_file(file) {}
+
+StagedFile::~StagedFile() {
+    if (m_file)
+        std::fclose(m_file);
+    if (!m_committed) {
         std::error_code ignored;
-        fs::remove(temp, ignored);
-        error = "cannot write '" + path + "': " + ec.message();
+        fs::remove(m_temp, ignored);
+    }
+}
+
+bool StagedFile::append(const std::uint8_t* data, std::size_t size) {
+    constexpr std::size_t kChunk = 1 << 20;
+    errno = 0;
+    for (std::size_t at = 0; m_ok && at < size; at += kChunk) {
+        m_ok = m_writer.writeChunk(m_file, data + at, std::min(kChunk, size - at));
+        if (!m_ok)
+            m_errno = errno;
+    }
+    return m_ok;
+}
+
+bool StagedFile::commit(std::string& error) {
+    if (m_ok && std::fflush(m_file) != 0) {
+        m_ok = false;
+        m_errno = errno;
+    }
+    const bool closed = std::fclose(m_file) == 0;
+    m_file = nullptr;
+    if (m_ok && !closed) {
+        m_ok = false;
+        m_errno = errno;
+    }
+    if (!m_ok) {
+        error =
+            "cannot write '" + m_path + "': " + (m_errno ? std::strerror(m_errno) : "write failed");
         return false;
     }
+    std::error_code ec;
+    fs::rename(m_temp, m_path, ec);
+    if (ec) {
+        error = "cannot write '" + m_path + "': " + ec.message();
+        return false;
+    }
+    m_committed = true;
     return true;
+}
+
+bool AtomicFileWriter::write(const std::string& path, const ByteBuffer& bytes, std::string& error) {
+    const std::unique_ptr<StagedFile> file = stage(path, error);
+    if (!file)
+        return false;
+    file->append(bytes.data(), bytes.size());
+    return file->commit(error);
 }
 
 } // namespace rastix

@@ -5,14 +5,19 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace rastix {
 
+class StagedFile;
+
 struct OutputFile {
     std::string path;
     ByteBuffer bytes;
+    // When set, bytes are already on disk under a temporary name and only need committing.
+    std::shared_ptr<StagedFile> staged;
 };
 
 // File name without folders and without its last extension ("dir/logo.big.bmp" -> "logo.big").
@@ -28,6 +33,9 @@ std::string modelDescription(const Settings& settings);
 std::string assemblySource(const EncodedPicture& picture, const Settings& settings,
                            const std::string& sourceName, const std::string& label);
 
+// Where the binary output of a true-colour picture goes ("base.rgb" or "base.cry").
+std::string trueColourBinaryPath(const Settings& settings, const std::string& picturePath);
+
 // Every file one picture produces, in the order they are written: "base.s"; or "base.rgb" /
 // "base.cry"; or "base.map" then "base.clut".
 std::vector<OutputFile> outputsFor(EncodedPicture picture, const Settings& settings,
@@ -39,10 +47,42 @@ class AtomicFileWriter {
 public:
     virtual ~AtomicFileWriter() = default;
     bool write(const std::string& path, const ByteBuffer& bytes, std::string& error);
+    // Opens the temporary file for path, to be filled piece by piece; null and a message when it
+    // cannot be created. Safe to call from several threads.
+    std::unique_ptr<StagedFile> stage(const std::string& path, std::string& error);
 
 protected:
     // Seam for tests that need the disk to fail part-way.
     virtual bool writeChunk(std::FILE* file, const std::uint8_t* data, std::size_t size);
+
+private:
+    friend class StagedFile;
+};
+
+// A file being written under a temporary name beside its target. commit() renames it into
+// place; a staged file destroyed without a successful commit removes its temporary file.
+class StagedFile {
+public:
+    ~StagedFile();
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    const std::string& path() const { return m_path; }
+    // Appends at the end; false once anything failed (later appends are ignored).
+    bool append(const std::uint8_t* data, std::size_t size);
+    bool commit(std::string& error);
+
+private:
+    friend class AtomicFileWriter;
+    StagedFile(AtomicFileWriter& writer, std::string path, std::string temp, std::FILE* file);
+
+    AtomicFileWriter& m_writer;
+    std::string m_path;
+    std::string m_temp;
+    std::FILE* m_file;
+    bool m_ok = true;
+    int m_errno = 0;
+    bool m_committed = false;
 };
 
 } // namespace rastix

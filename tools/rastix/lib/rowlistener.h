@@ -1,0 +1,18 @@
+#pragma once
+
+#include "image.h"
+
+namespace rastix {
+
+// Told about the rows of a picture as a loader finishes them, so that work on them can start
+// on the decoding thread while other rows are still being decoded.
+class RowListener {
+public:
+    virtual ~RowListener() = default;
+    // Rows [top, top + height) of picture are final (decoded true) or will never be (false).
+    // A loader that reports rows at all reports every row of the picture exactly once, possibly
+    // from several threads at the same time. Must not throw.
+    virtual void rowsDone(const ImageView& picture, int top, int height, bool decoded) = 0;
+};
+
+} // namespace rastix
