@@ -3,14 +3,16 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace rastix {
 
 namespace {
 
-// Small enough that the other thread can take a fair share of the last band, large enough that
-// the queue costs nothing next to the encoding.
-constexpr int kRowsPerChunk = 64;
+// Small enough that the other thread can take a fair share of the last band and that a chunk
+// of encoded rows stays in cache until it is written, large enough that the queue and the
+// system calls cost nothing next to the encoding.
+constexpr int kRowsPerChunk = 32;
 
 } // namespace
 
@@ -26,13 +28,13 @@ bool BandEncoder::prepare(const ImageView& picture) {
     m_out.height = picture.height;
     m_out.bitsPerPixel = 16;
     m_out.rowBytes = phraseAlignedRowBytes(picture.width, 16);
+    if (m_file)
+        return true;
     try {
         // Left uninitialised: every byte is written when its row is encoded, and filling 50 MB
         // with zeros first would cost as much as encoding them.
         m_out.data.resize(static_cast<std::size_t>(m_out.rowBytes) *
                           static_cast<std::size_t>(m_out.height));
-        if (m_file)
-            m_rowEncoded.assign(static_cast<std::size_t>(m_out.height), 0);
     } catch (const std::bad_alloc&) {
         m_failed = true;
     }
@@ -51,12 +53,18 @@ void BandEncoder::rowsDone(const ImageView& picture, int top, int height, bool d
         m_rowsSettled += height;
     }
     m_changed.notify_all();
-    encodeQueuedRows();
+    try {
+        encodeQueuedRows();
+    } catch (const std::bad_alloc&) {
+        std::lock_guard lock(m_mutex);
+        m_failed = true;
+    }
 }
 
 void BandEncoder::encodeQueuedRows() {
-    const std::size_t padding =
-        static_cast<std::size_t>(m_out.rowBytes) - static_cast<std::size_t>(m_out.width) * 2;
+    const auto rowBytes = static_cast<std::size_t>(m_out.rowBytes);
+    const std::size_t padding = rowBytes - static_cast<std::size_t>(m_out.width) * 2;
+    std::vector<std::uint8_t> scratch(m_file ? rowBytes * kRowsPerChunk : 0);
     for (;;) {
         std::pair<int, int> rows;
         {
@@ -71,45 +79,20 @@ void BandEncoder::encodeQueuedRows() {
             rows = m_queue.front();
             m_queue.pop_front();
         }
-        for (int y = rows.first; y < rows.second; ++y) {
-            std::uint8_t* dest = m_out.data.data() + static_cast<std::size_t>(y) * m_out.rowBytes;
+        std::uint8_t* const first =
+            m_file ? scratch.data() : m_out.data.data() + rowBytes * std::size_t(rows.first);
+        std::uint8_t* dest = first;
+        for (int y = rows.first; y < rows.second; ++y, dest += rowBytes) {
             m_encoder.encodeRow(m_picture.row(y), m_out.width, dest);
             if (padding != 0)
-                std::memset(dest + m_out.rowBytes - padding, 0, padding);
+                std::memset(dest + rowBytes - padding, 0, padding);
         }
-        std::unique_lock lock(m_mutex);
+        const bool written = !m_file || m_file->writeAt(rowBytes * std::size_t(rows.first), first,
+                                                        static_cast<std::size_t>(dest - first));
+        std::lock_guard lock(m_mutex);
         m_rowsEncoded += rows.second - rows.first;
-        if (m_file) {
-            std::fill(m_rowEncoded.begin() + rows.first, m_rowEncoded.begin() + rows.second, 1);
-            while (m_encodedPrefix < m_out.height && m_rowEncoded[m_encodedPrefix])
-                ++m_encodedPrefix;
-            writeEncodedRows(lock);
-        }
+        m_failed = m_failed || !written;
     }
-}
-
-void BandEncoder::writeEncodedRows(std::unique_lock<std::mutex>& lock) {
-    if (m_writing || m_streamFailed)
-        return; // whoever is writing picks these rows up before it stops
-    m_writing = true;
-    while (m_rowsWritten < m_encodedPrefix && !m_streamFailed) {
-        const int first = m_rowsWritten;
-        const int last = m_encodedPrefix;
-        lock.unlock();
-        const std::size_t rowBytes = static_cast<std::size_t>(m_out.rowBytes);
-        const bool ok =
-            m_file->append(m_out.data.data() + rowBytes * static_cast<std::size_t>(first),
-                           rowBytes * static_cast<std::size_t>(last - first));
-        lock.lock();
-        m_rowsWritten = last;
-        m_streamFailed = !ok;
-    }
-    m_writing = false;
-}
-
-bool BandEncoder::streamComplete() const {
-    std::lock_guard lock(m_mutex);
-    return m_file && !m_failed && !m_streamFailed && !m_writing && m_rowsWritten == m_out.height;
 }
 
 bool BandEncoder::complete() const {

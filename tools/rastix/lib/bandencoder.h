@@ -12,31 +12,31 @@
 namespace rastix {
 
 // Encodes a true-colour picture while it is being decoded: the thread that finished a band
-// encodes it straight into the output buffer, then helps with the bands other threads finish,
-// so encoding fills the time a decoding thread would otherwise spend waiting for the others.
-// Given a staged file, rows also go to disk in order as soon as all rows above them are
-// encoded, so that little is left to write once the last band is decoded.
+// encodes it at once, then helps with the bands other threads finish, so encoding fills the
+// time a decoding thread would otherwise spend waiting for the others.
+// Rows go to the output buffer, or, given a staged file, are encoded a few at a time into a
+// small buffer that stays in cache and written straight to their place in the file, so the
+// encoded picture never exists in memory as a whole and little is left to write at the end.
 class BandEncoder final : public RowListener {
 public:
     explicit BandEncoder(const Settings& settings);
 
-    // Before loading: also append the encoded rows to file, which must outlive the loading.
+    // Before loading: write the rows to file (which must outlive the loading) instead.
     void streamTo(StagedFile* file) { m_file = file; }
 
     void rowsDone(const ImageView& picture, int top, int height, bool decoded) override;
 
-    // True when every row of the picture was decoded and encoded; only then is take() useful.
+    // True when every row of the picture was decoded, encoded and, when streaming, written.
     bool complete() const;
+    // The picture; its data is empty when the rows went to the staged file.
     EncodedPicture take();
-    // True when the staged file holds exactly the encoded picture.
-    bool streamComplete() const;
 
 private:
     bool prepare(const ImageView& picture); // with m_mutex held
     void encodeQueuedRows();
-    void writeEncodedRows(std::unique_lock<std::mutex>& lock);
 
     const PixelEncoder m_encoder;
+    StagedFile* m_file = nullptr;
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     EncodedPicture m_out;
@@ -46,12 +46,6 @@ private:
     std::deque<std::pair<int, int>> m_queue; // [first, last) rows waiting to be encoded
     int m_rowsSettled = 0;                   // rows reported, decoded or not
     int m_rowsEncoded = 0;
-    StagedFile* m_file = nullptr;
-    std::vector<char> m_rowEncoded;
-    int m_encodedPrefix = 0; // rows [0, m_encodedPrefix) are all encoded
-    int m_rowsWritten = 0;
-    bool m_writing = false; // one thread at a time appends to the file
-    bool m_streamFailed = false;
 };
 
 } // namespace rastix

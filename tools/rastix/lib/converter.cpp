@@ -47,8 +47,10 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
         turned = rotateClockwise(view, job.settings.rotateDegrees);
         view = turned.view();
     }
+    // Anything that went wrong on the way (a band the decoder could not read in place, a failed
+    // write to the staged file) leaves the straightforward way, which reports it properly.
     const bool pipelined = bands && loaded.rowsReported && bands->complete();
-    const bool streamed = pipelined && staged && bands->streamComplete();
+    const bool streamed = pipelined && staged;
     EncodedPicture picture =
         pipelined ? bands->take() : encodePicture(view, job.settings, encodeThreads);
     result.description = std::to_string(picture.width) + "x" + std::to_string(picture.height) +
@@ -59,8 +61,8 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     else
         result.description += "true colour";
     result.files = outputsFor(std::move(picture), job.settings, job.picture);
-    if (streamed && result.files.size() == 1 && result.files[0].path == staged->path())
-        result.files[0].staged = std::move(staged);
+    if (streamed) // the one file of a true-colour binary, already written under a temporary name
+        result.files.front().staged = std::move(staged);
     return result;
 }
 
