@@ -1,0 +1,187 @@
+// Encoding bands while the picture is still being decoded, and writing them straight into the
+// staged output file, must give exactly the bytes of decoding first and encoding after.
+#include "bandencoder.h"
+#include "converter.h"
+#include "qtpictureloader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageWriter>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <thread>
+
+using namespace rastix;
+
+namespace {
+
+// Over 4 MB of pixels, so the loader decodes it in bands; 1203 pixels make rows that need
+// padding to a whole phrase.
+QString writeJpeg(const QTemporaryDir& dir) {
+    QImage img(1203, 901, QImage::Format_RGB32);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            img.setPixel(x, y,
+                         qRgb((x * 5 + y) & 255, static_cast<int>(128 + 120 * std::sin(y * 0.03)),
+                              (x ^ (2 * y)) & 255));
+    const QString path = dir.filePath("photo.jpg");
+    QImageWriter writer(path, "jpeg");
+    writer.setQuality(90);
+    return writer.write(img) ? path : QString();
+}
+
+// Decoding whole on one thread, then encoding: no bands, nothing overlapped.
+std::vector<OutputFile> straightforward(const std::string& path, const Settings& settings) {
+    LoadedPicture picture;
+    std::string error;
+    EXPECT_TRUE(loadPictureWithQt(path, picture, error, 1)) << error;
+    return outputsFor(encodePicture(picture.view, settings), settings, path);
+}
+
+QByteArray contents(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray bytesOf(const ByteBuffer& buffer) {
+    return QByteArray(reinterpret_cast<const char*>(buffer.data()),
+                      static_cast<qsizetype>(buffer.size()));
+}
+
+Settings binary(ColourModel model, const QTemporaryDir& dir) {
+    Settings s;
+    s.model = model;
+    s.format = OutputFormat::Binary;
+    s.overwrite = true;
+    s.targetDir = dir.path().toStdString();
+    return s;
+}
+
+class RefusingPositionalWrites : public AtomicFileWriter {
+protected:
+    bool writeChunkAt(std::FILE*, std::uint64_t, const std::uint8_t*, std::size_t) override {
+        return false;
+    }
+};
+
+} // namespace
+
+TEST(Pipeline, StreamedTrueColourFilesEqualTheStraightforwardOnes) {
+    QTemporaryDir dir;
+    const QString jpeg = writeJpeg(dir);
+    ASSERT_FALSE(jpeg.isEmpty());
+    Job job;
+    job.picture = jpeg.toStdString();
+    std::vector<Settings> variants = {binary(ColourModel::Rgb16, dir),
+                                      binary(ColourModel::Cry16, dir)};
+    variants.push_back(variants[0]);
+    variants.back().fifteenBits = true;
+    variants.push_back(variants[1]);
+    variants.back().cryEncoding = CryEncoding::Glass;
+    for (const Settings& settings : variants) {
+        job.settings = settings;
+        const std::vector<OutputFile> expected = straightforward(job.picture, settings);
+        ASSERT_EQ(expected.size(), 1u);
+        ASSERT_EQ(expected[0].bytes.size(), 1204u * 2 * 901); // padded to 301 phrases a row
+
+        AtomicFileWriter writer;
+        PictureResult result = convertJob(job, loadPictureWithQt, 2, &writer);
+        ASSERT_TRUE(result.error.empty()) << result.error;
+        ASSERT_EQ(result.files.size(), 1u);
+        ASSERT_TRUE(result.files[0].staged) << "the rows should have gone to disk during decoding";
+        EXPECT_EQ(result.files[0].path, expected[0].path);
+        std::string error;
+        ASSERT_TRUE(result.files[0].staged->commit(error)) << error;
+        EXPECT_TRUE(contents(expected[0].path) == bytesOf(expected[0].bytes))
+            << modelDescription(settings);
+
+        // Band by band into memory, as for a caller without a writer.
+        PictureResult inMemory = convertJob(job, loadPictureWithQt, 2);
+        ASSERT_EQ(inMemory.files.size(), 1u);
+        EXPECT_FALSE(inMemory.files[0].staged);
+        EXPECT_TRUE(bytesOf(inMemory.files[0].bytes) == bytesOf(expected[0].bytes))
+            << modelDescription(settings);
+    }
+    // Nothing left behind but the outputs and the picture.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+}
+
+TEST(Pipeline, ColourMapOfALargePictureEqualsTheStraightforwardOne) {
+    QTemporaryDir dir;
+    const QString jpeg = writeJpeg(dir);
+    ASSERT_FALSE(jpeg.isEmpty());
+    Job job;
+    job.picture = jpeg.toStdString();
+    job.settings = binary(ColourModel::Cry16, dir);
+    job.settings.colourMap = true;
+    job.settings.optimiseMapDepth = true;
+    const std::vector<OutputFile> expected = straightforward(job.picture, job.settings);
+    AtomicFileWriter writer;
+    PictureResult result = convertJob(job, loadPictureWithQt, 2, &writer);
+    ASSERT_EQ(result.files.size(), 2u);
+    ASSERT_EQ(expected.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(result.files[i].path, expected[i].path);
+        EXPECT_FALSE(result.files[i].staged);
+        EXPECT_TRUE(bytesOf(result.files[i].bytes) == bytesOf(expected[i].bytes)) << i;
+    }
+    EXPECT_GT(expected[0].bytes.size(), 1203u * 901 / 2); // a real map, not an empty one
+}
+
+TEST(Pipeline, AFailedWriteDuringDecodingFallsBackToTheWholePicture) {
+    QTemporaryDir dir;
+    const QString jpeg = writeJpeg(dir);
+    ASSERT_FALSE(jpeg.isEmpty());
+    Job job;
+    job.picture = jpeg.toStdString();
+    job.settings = binary(ColourModel::Rgb16, dir);
+    RefusingPositionalWrites writer;
+    PictureResult result = convertJob(job, loadPictureWithQt, 2, &writer);
+    ASSERT_TRUE(result.error.empty()) << result.error;
+    ASSERT_EQ(result.files.size(), 1u);
+    EXPECT_FALSE(result.files[0].staged);
+    EXPECT_TRUE(bytesOf(result.files[0].bytes) ==
+                bytesOf(straightforward(job.picture, job.settings)[0].bytes));
+    // The abandoned temporary file is gone.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST(BandEncoder, BandsFromSeveralThreadsInAnyOrder) {
+    Image picture(37, 300);
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x)
+            picture.at(x, y) =
+                (y % 7 == 0 && x % 5 == 0) ? 0x00123456u : 0xFF000000u | (x * 6151u + y * 97u);
+    Settings settings;
+    settings.model = ColourModel::Cry16;
+    const EncodedPicture expected = encodeTrueColour(picture.view(), settings);
+    BandEncoder bands(settings);
+    const ImageView view = picture.view();
+    {
+        std::vector<std::thread> threads;
+        for (const auto& [top, height] : {std::pair{200, 100}, {0, 70}, {70, 130}})
+            threads.emplace_back(
+                [&, top = top, height = height] { bands.rowsDone(view, top, height, true); });
+        for (auto& t : threads)
+            t.join();
+    }
+    ASSERT_TRUE(bands.complete());
+    const EncodedPicture got = bands.take();
+    EXPECT_EQ(got.rowBytes, expected.rowBytes);
+    EXPECT_EQ(got.height, 300);
+    EXPECT_TRUE(got.data == expected.data);
+}
+
+TEST(BandEncoder, ALostBandLeavesItIncompleteWithoutHanging) {
+    Image picture(16, 100, 0xFF808080u);
+    BandEncoder bands(Settings{});
+    const ImageView view = picture.view();
+    std::thread other([&] { bands.rowsDone(view, 50, 50, false); });
+    bands.rowsDone(view, 0, 50, true); // returns once the other band is settled
+    other.join();
+    EXPECT_FALSE(bands.complete());
+}
