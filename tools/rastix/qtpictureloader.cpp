@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <exception>
+#include <system_error>
 #include <thread>
 
 namespace rastix {
@@ -64,7 +65,9 @@ bool decodeBand(const QString& path, const QSize& size, QImage::Format format, u
 }
 
 // Decoding is the largest part of converting a big photo; readers that can decode a part of
-// the picture without the rest (JPEG skips the earlier rows cheaply) let each core take a band.
+// the picture without the rest (JPEG) let each core take a band. Skipping the rows above a band
+// still costs nearly as much as decoding them with some readers, so the later bands end last
+// and the first thread has time to spare for work on the rows it decoded.
 // Each band is handed to the listener, if any, on the thread that decoded it.
 bool decodeInBands(const QString& path, int threads, RowListener* listener, DecodedImage& decoded) {
     QImageReader probe(path);
@@ -101,8 +104,16 @@ bool decodeInBands(const QString& path, int threads, RowListener* listener, Deco
         if (listener)
             listener->rowsDone(view, top, height, good);
     };
-    for (int i = 1; i < threads; ++i)
-        workers.emplace_back(band, i);
+    int started = 1;
+    try {
+        for (; started < threads; ++started)
+            workers.emplace_back(band, started);
+    } catch (const std::system_error&) {
+        // No thread for the remaining bands: they are lost, which also releases a listener
+        // that would wait for them, and the picture is decoded whole instead.
+        for (int i = started; listener && i < threads; ++i)
+            listener->rowsDone(view, bandTop(i), bandTop(i + 1) - bandTop(i), false);
+    }
     band(0);
     for (auto& w : workers)
         w.join();

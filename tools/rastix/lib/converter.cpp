@@ -24,7 +24,8 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     // Bands of a binary picture go to disk as they are encoded. Only worth it (and only safe
     // for a writer that is not shared) when this is the one picture being converted.
     std::unique_ptr<StagedFile> staged;
-    if (bands && writer && encodeThreads > 1 && s.format == OutputFormat::Binary) {
+    if (kPositionalWrites && bands && writer && encodeThreads > 1 &&
+        s.format == OutputFormat::Binary) {
         const std::string target = trueColourBinaryPath(s, job.picture);
         std::error_code ec;
         std::string ignored; // without a staged file the outputs are written the usual way

@@ -13,6 +13,13 @@ namespace rastix {
 
 class StagedFile;
 
+// Whether a staged file can be filled in any order (StagedFile::writeAt).
+#ifdef _WIN32
+constexpr bool kPositionalWrites = false;
+#else
+constexpr bool kPositionalWrites = true;
+#endif
+
 struct OutputFile {
     std::string path;
     ByteBuffer bytes;
