@@ -69,13 +69,19 @@ void BM_DecodeRastixLoader(benchmark::State& state) {
     }
 }
 
-void convertAndWrite(benchmark::State& state, rastix::ColourModel model) {
+// The test picture as true-colour binary into the scratch folder, replacing any earlier output.
+rastix::Job binaryJob(rastix::ColourModel model) {
     rastix::Job job;
     job.picture = g_picture.toStdString();
     job.settings.model = model;
     job.settings.format = rastix::OutputFormat::Binary;
     job.settings.overwrite = true;
     job.settings.targetDir = g_outDir.toStdString();
+    return job;
+}
+
+void convertAndWrite(benchmark::State& state, rastix::ColourModel model) {
+    const rastix::Job job = binaryJob(model);
     for (auto _ : state) {
         std::ostringstream out;
         std::ostringstream err;
@@ -92,12 +98,7 @@ void convertAndWrite(benchmark::State& state, rastix::ColourModel model) {
 // time, which on some file systems adds the cost of freeing the replaced file's blocks.
 void convertAgainstDecode(benchmark::State& state, rastix::ColourModel model) {
     using Clock = std::chrono::steady_clock;
-    rastix::Job job;
-    job.picture = g_picture.toStdString();
-    job.settings.model = model;
-    job.settings.format = rastix::OutputFormat::Binary;
-    job.settings.overwrite = true;
-    job.settings.targetDir = g_outDir.toStdString();
+    const rastix::Job job = binaryJob(model);
     double decodeSum = 0;
     double convertSum = 0;
     double decodeBest = 1e30;

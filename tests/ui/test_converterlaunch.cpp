@@ -131,6 +131,14 @@ private:
         QCOMPARE(m.buttons, buttons);
     }
 
+    // The launch refused with one critical box and started nothing.
+    void compareRefusal(const QString& text) {
+        QCOMPARE(m_prompt.messages.size(), std::size_t(1));
+        compareMessage(0, QStringLiteral("Critical error"), text, Prompt::Icon::Critical,
+                       Prompt::Buttons::Ok);
+        QCOMPARE(m_launcher.starts, 0);
+    }
+
 private slots:
     void initTestCase() { applyUiStyle(*qApp); }
 
@@ -242,32 +250,20 @@ private slots:
         QVERIFY(QDir(m_appFolder).mkdir(QStringLiteral("rastix")));
         auto w = makeWindow();
         run(*w);
-        QCOMPARE(m_prompt.messages.size(), std::size_t(1));
-        compareMessage(0, QStringLiteral("Critical error"),
-                       QStringLiteral("External binary <%1 > is a directory!").arg(converter()),
-                       Prompt::Icon::Critical, Prompt::Buttons::Ok);
-        QCOMPARE(m_launcher.starts, 0);
+        compareRefusal(QStringLiteral("External binary <%1 > is a directory!").arg(converter()));
     }
 
     void missingConverter() {
         auto w = makeWindow();
         run(*w);
-        QCOMPARE(m_prompt.messages.size(), std::size_t(1));
-        compareMessage(0, QStringLiteral("Critical error"),
-                       QStringLiteral("Can't find external binary: <%1 >").arg(converter()),
-                       Prompt::Icon::Critical, Prompt::Buttons::Ok);
-        QCOMPARE(m_launcher.starts, 0);
+        compareRefusal(QStringLiteral("Can't find external binary: <%1 >").arg(converter()));
     }
 
     void converterThatCannotRun() {
         QVERIFY(writeFile(converter(), kFakeConverter, kReadWrite));
         auto w = makeWindow();
         run(*w);
-        QCOMPARE(m_prompt.messages.size(), std::size_t(1));
-        compareMessage(0, QStringLiteral("Critical error"),
-                       QStringLiteral("Can't find external binary: <%1 >").arg(converter()),
-                       Prompt::Icon::Critical, Prompt::Buttons::Ok);
-        QCOMPARE(m_launcher.starts, 0);
+        compareRefusal(QStringLiteral("Can't find external binary: <%1 >").arg(converter()));
     }
 
     void startFailureIsReported() {
