@@ -9,7 +9,7 @@ shift || true
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-image-formats-plugins libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-image-formats-plugins libgl-dev libjpeg-dev
     libgtest-dev libbenchmark-dev
     fonts-dejavu-core fonts-dejavu-extra
     xvfb xauth

@@ -1,8 +1,8 @@
-// Encoding bands while the picture is still being decoded, and writing them straight into the
+// Encoding rows while the picture is still being decoded, and writing them straight into the
 // staged output file, must give exactly the bytes of decoding first and encoding after.
-#include "bandencoder.h"
 #include "converter.h"
 #include "qtpictureloader.h"
+#include "streamencoder.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,8 +19,8 @@ using namespace rastix;
 
 namespace {
 
-// Over 4 MB of pixels, so the loader decodes it in bands; 1203 pixels make rows that need
-// padding to a whole phrase.
+// 1203 pixels make rows that need padding to a whole phrase, and 901 rows are not a whole number
+// of chunks.
 QString writeJpeg(const QTemporaryDir& dir) {
     QImage img(1203, 901, QImage::Format_RGB32);
     for (int y = 0; y < img.height(); ++y)
@@ -34,7 +34,7 @@ QString writeJpeg(const QTemporaryDir& dir) {
     return writer.write(img) ? path : QString();
 }
 
-// Decoding whole on one thread, then encoding: no bands, nothing overlapped.
+// Decoding whole, then encoding: nothing overlapped.
 std::vector<OutputFile> straightforward(const std::string& path, const Settings& settings) {
     LoadedPicture picture;
     std::string error;
@@ -61,11 +61,9 @@ Settings binary(ColourModel model, const QTemporaryDir& dir) {
     return s;
 }
 
-class RefusingPositionalWrites : public AtomicFileWriter {
+class RefusingWrites : public AtomicFileWriter {
 protected:
-    bool writeChunkAt(std::FILE*, std::uint64_t, const std::uint8_t*, std::size_t) override {
-        return false;
-    }
+    bool writeChunk(std::FILE*, const std::uint8_t*, std::size_t) override { return false; }
 };
 
 } // namespace
@@ -99,12 +97,14 @@ TEST(Pipeline, StreamedTrueColourFilesEqualTheStraightforwardOnes) {
         EXPECT_TRUE(contents(expected[0].path) == bytesOf(expected[0].bytes))
             << modelDescription(settings);
 
-        // Band by band into memory, as for a caller without a writer.
-        PictureResult inMemory = convertJob(job, loadPictureWithQt, 2);
-        ASSERT_EQ(inMemory.files.size(), 1u);
-        EXPECT_FALSE(inMemory.files[0].staged);
-        EXPECT_TRUE(bytesOf(inMemory.files[0].bytes) == bytesOf(expected[0].bytes))
-            << modelDescription(settings);
+        // Into memory, as for a caller without a writer, with and without an encoding thread.
+        for (const int threads : {1, 2}) {
+            PictureResult inMemory = convertJob(job, loadPictureWithQt, threads);
+            ASSERT_EQ(inMemory.files.size(), 1u);
+            EXPECT_FALSE(inMemory.files[0].staged);
+            EXPECT_TRUE(bytesOf(inMemory.files[0].bytes) == bytesOf(expected[0].bytes))
+                << modelDescription(settings) << ", threads " << threads;
+        }
     }
     // Nothing left behind but the outputs and the picture.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
@@ -139,7 +139,7 @@ TEST(Pipeline, AFailedWriteDuringDecodingFallsBackToTheWholePicture) {
     Job job;
     job.picture = jpeg.toStdString();
     job.settings = binary(ColourModel::Rgb16, dir);
-    RefusingPositionalWrites writer;
+    RefusingWrites writer;
     PictureResult result = convertJob(job, loadPictureWithQt, 2, &writer);
     ASSERT_TRUE(result.error.empty()) << result.error;
     ASSERT_EQ(result.files.size(), 1u);
@@ -150,38 +150,88 @@ TEST(Pipeline, AFailedWriteDuringDecodingFallsBackToTheWholePicture) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
-TEST(BandEncoder, BandsFromSeveralThreadsInAnyOrder) {
-    Image picture(37, 300);
+namespace {
+
+// 37 pixels: rows padded to 40; transparent pixels here and there.
+Image patterned(int height) {
+    Image picture(37, height);
     for (int y = 0; y < picture.height; ++y)
         for (int x = 0; x < picture.width; ++x)
             picture.at(x, y) =
                 (y % 7 == 0 && x % 5 == 0) ? 0x00123456u : 0xFF000000u | (x * 6151u + y * 97u);
+    return picture;
+}
+
+// Hands rows over as a loader does; false when the sink stopped it.
+bool feed(RowSink& sink, const Image& picture, int rows) {
+    for (int top = 0; top < rows; top += RowSink::kChunkRows) {
+        const int count = std::min(RowSink::kChunkRows, picture.height - top);
+        std::uint32_t* room = sink.rowsToFill(top, count);
+        if (!room)
+            return false;
+        std::copy_n(&picture.pixels[static_cast<std::size_t>(top) * picture.width],
+                    static_cast<std::size_t>(count) * picture.width, room);
+        sink.rowsFilled();
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(StreamEncoder, EncodesEveryChunkWithOrWithoutItsOwnThread) {
+    const Image picture = patterned(300);
     Settings settings;
     settings.model = ColourModel::Cry16;
     const EncodedPicture expected = encodeTrueColour(picture.view(), settings);
-    BandEncoder bands(settings);
-    const ImageView view = picture.view();
-    {
-        std::vector<std::thread> threads;
-        for (const auto& [top, height] : {std::pair{200, 100}, {0, 70}, {70, 130}})
-            threads.emplace_back(
-                [&, top = top, height = height] { bands.rowsDone(view, top, height, true); });
-        for (auto& t : threads)
-            t.join();
+    for (const bool ownThread : {false, true}) {
+        StreamEncoder stream(settings, ownThread);
+        ASSERT_TRUE(stream.begin(picture.width, picture.height));
+        ASSERT_TRUE(feed(stream, picture, picture.height));
+        ASSERT_TRUE(stream.end(true));
+        const EncodedPicture got = stream.take();
+        EXPECT_EQ(got.rowBytes, 80);
+        EXPECT_EQ(got.height, 300);
+        EXPECT_TRUE(got.data == expected.data) << "own thread " << ownThread;
     }
-    ASSERT_TRUE(bands.complete());
-    const EncodedPicture got = bands.take();
-    EXPECT_EQ(got.rowBytes, expected.rowBytes);
-    EXPECT_EQ(got.height, 300);
-    EXPECT_TRUE(got.data == expected.data);
 }
 
-TEST(BandEncoder, ALostBandLeavesItIncompleteWithoutHanging) {
-    Image picture(16, 100, 0xFF808080u);
-    BandEncoder bands(Settings{});
-    const ImageView view = picture.view();
-    std::thread other([&] { bands.rowsDone(view, 50, 50, false); });
-    bands.rowsDone(view, 0, 50, true); // returns once the other band is settled
-    other.join();
-    EXPECT_FALSE(bands.complete());
+TEST(StreamEncoder, StopsCleanlyWhenRowsGoAstray) {
+    const Image picture = patterned(100);
+    for (const bool ownThread : {false, true}) {
+        // Decoding gave up half-way.
+        StreamEncoder early(Settings{}, ownThread);
+        ASSERT_TRUE(early.begin(picture.width, picture.height));
+        ASSERT_TRUE(feed(early, picture, 48));
+        EXPECT_FALSE(early.end(false));
+        EXPECT_FALSE(early.complete());
+
+        // Rows out of order are refused, and so is everything after.
+        StreamEncoder skipped(Settings{}, ownThread);
+        ASSERT_TRUE(skipped.begin(picture.width, picture.height));
+        EXPECT_EQ(skipped.rowsToFill(RowSink::kChunkRows, RowSink::kChunkRows), nullptr);
+        EXPECT_EQ(skipped.rowsToFill(0, RowSink::kChunkRows), nullptr);
+        EXPECT_FALSE(skipped.end(true));
+
+        // A loader that never ends the picture must not leave the encoder waiting.
+        StreamEncoder abandoned(Settings{}, ownThread);
+        ASSERT_TRUE(abandoned.begin(picture.width, picture.height));
+        ASSERT_TRUE(feed(abandoned, picture, 32));
+    }
+    StreamEncoder none(Settings{}, true);
+    EXPECT_FALSE(none.begin(0, 10));
+}
+
+TEST(StreamEncoder, AFailedWriteStopsTheLoader) {
+    QTemporaryDir dir;
+    const Image picture = patterned(2000);
+    RefusingWrites writer;
+    std::string error;
+    const std::unique_ptr<StagedFile> file =
+        writer.stage(dir.filePath("x.rgb").toStdString(), error);
+    ASSERT_TRUE(file) << error;
+    StreamEncoder stream(Settings{}, true);
+    stream.streamTo(file.get());
+    ASSERT_TRUE(stream.begin(picture.width, picture.height));
+    EXPECT_FALSE(feed(stream, picture, picture.height)) << "the loader should have been stopped";
+    EXPECT_FALSE(stream.end(false));
 }

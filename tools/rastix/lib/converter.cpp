@@ -1,6 +1,6 @@
 #include "converter.h"
 
-#include "bandencoder.h"
+#include "streamencoder.h"
 
 #include <condition_variable>
 #include <filesystem>
@@ -14,28 +14,34 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
                          AtomicFileWriter* writer) {
     PictureResult result;
     LoadedPicture loaded;
-    // A true-colour picture used whole can be encoded band by band while it is decoded.
+    // A true-colour picture used whole can be encoded row by row while it is decoded.
     const Settings& s = job.settings;
-    std::optional<BandEncoder> bands;
+    std::optional<StreamEncoder> stream;
     if (!s.colourMap && !s.cut && s.rotateDegrees % 360 == 0) {
-        bands.emplace(s);
-        loaded.rowListener = &*bands;
+        stream.emplace(s, encodeThreads > 1);
+        loaded.rowSink = &*stream;
     }
-    // Bands of a binary picture go to disk as they are encoded. Only worth it (and only safe
-    // for a writer that is not shared) when this is the one picture being converted.
+    // The rows of a binary picture go to disk as they are encoded. Only safe for a writer that
+    // is not shared, which callers give only when this is the one picture being converted.
     std::unique_ptr<StagedFile> staged;
-    if (kPositionalWrites && bands && writer && encodeThreads > 1 &&
-        s.format == OutputFormat::Binary) {
+    if (stream && writer && s.format == OutputFormat::Binary) {
         const std::string target = trueColourBinaryPath(s, job.picture);
         std::error_code ec;
         std::string ignored; // without a staged file the outputs are written the usual way
         if (s.overwrite || !std::filesystem::exists(target, ec))
             staged = writer->stage(target, ignored);
         if (staged)
-            bands->streamTo(staged.get());
+            stream->streamTo(staged.get());
     }
     if (!loader(job.picture, loaded, result.error, encodeThreads))
         return result;
+    const bool streamed = stream && loaded.rowsStreamed && stream->complete();
+    if (loaded.rowsStreamed && !streamed) {
+        // Rows went astray although the loader was told the sink took them: decode again whole.
+        loaded = LoadedPicture{};
+        if (!loader(job.picture, loaded, result.error, encodeThreads))
+            return result;
+    }
     ImageView view = loaded.view;
     Image cut;
     if (job.settings.cut) {
@@ -48,12 +54,11 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
         turned = rotateClockwise(view, job.settings.rotateDegrees);
         view = turned.view();
     }
-    // Anything that went wrong on the way (a band the decoder could not read in place, a failed
-    // write to the staged file) leaves the straightforward way, which reports it properly.
-    const bool pipelined = bands && loaded.rowsReported && bands->complete();
-    const bool streamed = pipelined && staged;
+    // Anything that went wrong on the way (a failed write to the staged file, a picture the
+    // loader could not stream) leaves the loader to decode it whole, and the straightforward
+    // way reports any error properly.
     EncodedPicture picture =
-        pipelined ? bands->take() : encodePicture(view, job.settings, encodeThreads);
+        streamed ? stream->take() : encodePicture(view, job.settings, encodeThreads);
     result.description = std::to_string(picture.width) + "x" + std::to_string(picture.height) +
                          ", " + modelDescription(job.settings) + ", ";
     if (picture.isColourMap())
@@ -62,7 +67,7 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     else
         result.description += "true colour";
     result.files = outputsFor(std::move(picture), job.settings, job.picture);
-    if (streamed) // the one file of a true-colour binary, already written under a temporary name
+    if (streamed && staged) // the one file of a true-colour binary, already under a temporary name
         result.files.front().staged = std::move(staged);
     return result;
 }
@@ -99,14 +104,39 @@ bool writeResult(const Job& job, const PictureResult& result, AtomicFileWriter& 
     return true;
 }
 
+// convertJob, with what it throws turned into the picture's error.
+PictureResult convertGuarded(const Job& job, const PictureLoader& loader, int encodeThreads,
+                             AtomicFileWriter* writer) {
+    try {
+        return convertJob(job, loader, encodeThreads, writer);
+    } catch (const std::bad_alloc&) {
+        PictureResult r;
+        r.error = "not enough memory to convert this picture";
+        return r;
+    } catch (const std::exception& e) {
+        PictureResult r;
+        r.error = std::string("conversion failed: ") + e.what();
+        return r;
+    }
+}
+
 } // namespace
 
 int runJobs(const std::vector<Job>& jobs, const PictureLoader& loader, AtomicFileWriter& writer,
             std::ostream& out, std::ostream& err, int threads) {
     const std::size_t n = jobs.size();
+    if (n == 1) {
+        // One picture: converted here, with every core for it, and its output may be written
+        // while it is decoded since no other picture shares the writer.
+        const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+        const bool written =
+            writeResult(jobs[0], convertGuarded(jobs[0], loader, cores, &writer), writer, out, err);
+        out.flush();
+        err.flush();
+        return written ? 0 : 1;
+    }
     threads = std::max(1, std::min(threads, static_cast<int>(n)));
-    const int encodeThreads =
-        n == 1 ? std::max(1, static_cast<int>(std::thread::hardware_concurrency())) : 1;
+    const int encodeThreads = 1; // the pictures share the cores out among themselves
     // Pictures may finish in any order, but are written in argument order; the look-ahead
     // window keeps the number of decoded pictures held in memory bounded.
     const std::size_t window = static_cast<std::size_t>(threads) * 2;
@@ -126,16 +156,7 @@ int runJobs(const std::vector<Job>& jobs, const PictureLoader& loader, AtomicFil
                     return;
                 i = next++;
             }
-            PictureResult r;
-            try {
-                r = convertJob(jobs[i], loader, encodeThreads, n == 1 ? &writer : nullptr);
-            } catch (const std::bad_alloc&) {
-                r = PictureResult{};
-                r.error = "not enough memory to convert this picture";
-            } catch (const std::exception& e) {
-                r = PictureResult{};
-                r.error = std::string("conversion failed: ") + e.what();
-            }
+            PictureResult r = convertGuarded(jobs[i], loader, encodeThreads, nullptr);
             std::lock_guard lock(mutex);
             results[i] = std::move(r);
             changed.notify_all();

@@ -3,7 +3,7 @@
 #include "commandline.h"
 #include "image.h"
 #include "output.h"
-#include "rowlistener.h"
+#include "rowsink.h"
 
 #include <functional>
 #include <memory>
@@ -16,11 +16,11 @@ namespace rastix {
 struct LoadedPicture {
     ImageView view;
     std::shared_ptr<const void> keepAlive;
-    // Set by the caller before loading, optional: a loader that decodes in parts may tell it
-    // about rows as they are finished. The loader sets rowsReported when it told it about
-    // every row of view (and of no other picture).
-    RowListener* rowListener = nullptr;
-    bool rowsReported = false;
+    // Set by the caller before loading, optional: a loader that decodes row by row may hand
+    // the rows to it instead of keeping them. It sets rowsStreamed only when the sink took the
+    // whole picture (its end() returned true); view then gives the size but no pixels.
+    RowSink* rowSink = nullptr;
+    bool rowsStreamed = false;
 };
 
 // Must be safe to call from several threads at once; threads is how many cores the loader may

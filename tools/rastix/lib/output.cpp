@@ -6,10 +6,6 @@
 #include <cstring>
 #include <filesystem>
 
-#ifndef _WIN32
-#include <unistd.h>
-#endif
-
 namespace rastix {
 
 namespace fs = std::filesystem;
@@ -196,30 +192,6 @@ bool AtomicFileWriter::writeChunk(std::FILE* file, const std::uint8_t* data, std
     return std::fwrite(data, 1, size, file) == size;
 }
 
-bool AtomicFileWriter::writeChunkAt(std::FILE* file, std::uint64_t offset, const std::uint8_t* data,
-                                    std::size_t size) {
-#ifdef _WIN32
-    (void)file;
-    (void)offset;
-    (void)data;
-    (void)size;
-    return false;
-#else
-    const int fd = fileno(file);
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd, data, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-        offset += static_cast<std::uint64_t>(n);
-    }
-    return true;
-#endif
-}
-
 std::unique_ptr<StagedFile> AtomicFileWriter::stage(const std::string& path, std::string& error) {
     static std::atomic<unsigned> counter{0};
     const fs::path target(path);
@@ -269,10 +241,6 @@ bool StagedFile::append(const std::uint8_t* data, std::size_t size) {
             m_errno = errno;
     }
     return m_ok;
-}
-
-bool StagedFile::writeAt(std::uint64_t offset, const std::uint8_t* data, std::size_t size) {
-    return m_writer.writeChunkAt(m_file, offset, data, size);
 }
 
 bool StagedFile::commit(std::string& error) {

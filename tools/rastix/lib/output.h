@@ -13,13 +13,6 @@ namespace rastix {
 
 class StagedFile;
 
-// Whether a staged file can be filled in any order (StagedFile::writeAt).
-#ifdef _WIN32
-constexpr bool kPositionalWrites = false;
-#else
-constexpr bool kPositionalWrites = true;
-#endif
-
 struct OutputFile {
     std::string path;
     ByteBuffer bytes;
@@ -59,12 +52,8 @@ public:
     std::unique_ptr<StagedFile> stage(const std::string& path, std::string& error);
 
 protected:
-    // Seams for tests that need the disk to fail part-way.
+    // Seam for tests that need the disk to fail part-way.
     virtual bool writeChunk(std::FILE* file, const std::uint8_t* data, std::size_t size);
-    // At a given place in the file, safe to call from several threads at once for different
-    // places; false where the system offers no such writes.
-    virtual bool writeChunkAt(std::FILE* file, std::uint64_t offset, const std::uint8_t* data,
-                              std::size_t size);
 
 private:
     friend class StagedFile;
@@ -81,9 +70,6 @@ public:
     const std::string& path() const { return m_path; }
     // Appends at the end; false once anything failed (later appends are ignored).
     bool append(const std::uint8_t* data, std::size_t size);
-    // Writes at offset, for filling the file in any order from several threads (never mixed
-    // with append). The caller remembers failures: only commit a file whose writes all worked.
-    bool writeAt(std::uint64_t offset, const std::uint8_t* data, std::size_t size);
     bool commit(std::string& error);
 
 private:

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "rowsink.h"
+
+#include <string>
+
+namespace rastix {
+
+enum class JpegStreamResult {
+    NotTaken,   // nothing reached the sink: not a JPEG of a kind handled here, or declined
+    Complete,   // every row reached the sink, and its end() returned true
+    Incomplete, // the sink was begun but did not get or keep every row
+};
+
+// Decodes a JPEG (greyscale, YCbCr or RGB; baseline or progressive) row by row into sink with
+// libjpeg, giving exactly the pixels Qt's reader gives. Damaged data (which libjpeg would only
+// warn about) stops the stream, so that the caller's other reader decides what to make of it.
+JpegStreamResult streamJpeg(const std::string& path, RowSink& sink, int& width, int& height);
+
+} // namespace rastix
