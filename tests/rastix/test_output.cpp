@@ -50,6 +50,24 @@ private:
     std::size_t m_budget;
 };
 
+// Another program that creates a file of the same name while ours is being written.
+class IntrudedWriter : public AtomicFileWriter {
+public:
+    explicit IntrudedWriter(QString intruder)
+        : m_intruder(std::move(intruder)) {}
+
+protected:
+    bool writeChunk(std::FILE* file, const std::uint8_t* data, std::size_t size) override {
+        QFile theirs(m_intruder);
+        if (!theirs.exists() && theirs.open(QIODevice::WriteOnly))
+            theirs.write("theirs");
+        return AtomicFileWriter::writeChunk(file, data, size);
+    }
+
+private:
+    QString m_intruder;
+};
+
 struct RunResult {
     int status = -1;
     std::string out;
@@ -207,6 +225,22 @@ TEST(Conversion, ExistingOutputIsRefusedWithoutOverwrite) {
 
     r = run({"--binary", "--overwrite", "--target-dir", target, "1.gif"}, someImages(), writer);
     EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(readAll(dir.filePath("1.rgb")), QByteArray::fromHex("003f003f003f0000"));
+}
+
+TEST(Conversion, AFileMadeMeanwhileIsNotClobberedWithoutOverwrite) {
+    QTemporaryDir dir;
+    const std::string target = dir.path().toStdString();
+    IntrudedWriter writer(dir.filePath("1.rgb"));
+    RunResult r = run({"--binary", "--target-dir", target, "1.gif"}, someImages(), writer);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("exists already"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(readAll(dir.filePath("1.rgb")), QByteArray("theirs"));
+    EXPECT_EQ(entries(dir), QStringList{"1.rgb"}); // and no temporary file left
+
+    r = run({"--binary", "--overwrite", "--target-dir", target, "1.gif"}, someImages(), writer);
+    EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(readAll(dir.filePath("1.rgb")), QByteArray::fromHex("003f003f003f0000"));
 }
 

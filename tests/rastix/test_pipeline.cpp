@@ -93,7 +93,7 @@ TEST(Pipeline, StreamedTrueColourFilesEqualTheStraightforwardOnes) {
         ASSERT_TRUE(result.files[0].staged) << "the rows should have gone to disk during decoding";
         EXPECT_EQ(result.files[0].path, expected[0].path);
         std::string error;
-        ASSERT_TRUE(result.files[0].staged->commit(error)) << error;
+        ASSERT_TRUE(result.files[0].staged->commit(ExistingFile::Replace, error)) << error;
         EXPECT_TRUE(contents(expected[0].path) == bytesOf(expected[0].bytes))
             << modelDescription(settings);
 

@@ -91,10 +91,13 @@ bool writeResult(const Job& job, const PictureResult& result, AtomicFileWriter& 
             }
         }
     }
+    // Refused, too, when another program makes the file between the check above and now.
+    const ExistingFile existing =
+        job.settings.overwrite ? ExistingFile::Replace : ExistingFile::Keep;
     for (const OutputFile& file : result.files) {
         std::string error;
-        const bool written =
-            file.staged ? file.staged->commit(error) : writer.write(file.path, file.bytes, error);
+        const bool written = file.staged ? file.staged->commit(existing, error)
+                                         : writer.write(file.path, file.bytes, existing, error);
         if (!written) {
             err << "rastix: " << job.picture << ": " << error << '\n';
             return false;

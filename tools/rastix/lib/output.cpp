@@ -6,9 +6,54 @@
 #include <cstring>
 #include <filesystem>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 namespace rastix {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// Renames from to to, unless to exists (file_exists), in one step: another program creating
+// the file meanwhile must not lose it.
+std::error_code moveUnlessTaken(const std::string& from, const std::string& to) {
+#ifdef _WIN32
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken.
+    if (MoveFileExW(fs::path(from).c_str(), fs::path(to).c_str(), MOVEFILE_WRITE_THROUGH))
+        return {};
+    const DWORD code = GetLastError();
+    if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS)
+        return std::make_error_code(std::errc::file_exists);
+    return {static_cast<int>(code), std::system_category()};
+#else
+#ifdef __linux__
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return {};
+    if (errno != EINVAL && errno != ENOSYS)
+        return {errno, std::generic_category()};
+#endif
+    // A hard link is refused the same way when the name is taken.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return {};
+    }
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP)
+        return {errno, std::generic_category()};
+    // A file system without hard links either (FAT): check, then move.
+    std::error_code ec;
+    if (fs::exists(to, ec))
+        return std::make_error_code(std::errc::file_exists);
+    fs::rename(from, to, ec);
+    return ec;
+#endif
+}
+
+} // namespace
 
 std::string baseName(const std::string& picturePath) {
     std::size_t start = picturePath.find_last_of("/\\");
@@ -243,7 +288,7 @@ bool StagedFile::append(const std::uint8_t* data, std::size_t size) {
     return m_ok;
 }
 
-bool StagedFile::commit(std::string& error) {
+bool StagedFile::commit(ExistingFile existing, std::string& error) {
     if (m_ok && std::fflush(m_file) != 0) {
         m_ok = false;
         m_errno = errno;
@@ -260,7 +305,14 @@ bool StagedFile::commit(std::string& error) {
         return false;
     }
     std::error_code ec;
-    fs::rename(m_temp, m_path, ec);
+    if (existing == ExistingFile::Replace)
+        fs::rename(m_temp, m_path, ec);
+    else
+        ec = moveUnlessTaken(m_temp, m_path);
+    if (ec == std::errc::file_exists) {
+        error = "'" + m_path + "' exists already, not overwritten (use --overwrite)";
+        return false;
+    }
     if (ec) {
         error = "cannot write '" + m_path + "': " + ec.message();
         return false;
@@ -269,12 +321,13 @@ bool StagedFile::commit(std::string& error) {
     return true;
 }
 
-bool AtomicFileWriter::write(const std::string& path, const ByteBuffer& bytes, std::string& error) {
+bool AtomicFileWriter::write(const std::string& path, const ByteBuffer& bytes,
+                             ExistingFile existing, std::string& error) {
     const std::unique_ptr<StagedFile> file = stage(path, error);
     if (!file)
         return false;
     file->append(bytes.data(), bytes.size());
-    return file->commit(error);
+    return file->commit(existing, error);
 }
 
 } // namespace rastix

@@ -41,12 +41,19 @@ std::string trueColourBinaryPath(const Settings& settings, const std::string& pi
 std::vector<OutputFile> outputsFor(EncodedPicture picture, const Settings& settings,
                                    const std::string& picturePath);
 
+// What committing a file does when its target exists by then.
+enum class ExistingFile {
+    Replace,
+    Keep, // the commit fails, and the check and the move are one step
+};
+
 // Writes through a temporary file in the destination folder that is renamed over the target
 // only once everything is on disk, so a failure never leaves a half-written or clobbered file.
 class AtomicFileWriter {
 public:
     virtual ~AtomicFileWriter() = default;
-    bool write(const std::string& path, const ByteBuffer& bytes, std::string& error);
+    bool write(const std::string& path, const ByteBuffer& bytes, ExistingFile existing,
+               std::string& error);
     // Opens the temporary file for path, to be filled piece by piece; null and a message when it
     // cannot be created. Safe to call from several threads.
     std::unique_ptr<StagedFile> stage(const std::string& path, std::string& error);
@@ -70,7 +77,7 @@ public:
     const std::string& path() const { return m_path; }
     // Appends at the end; false once anything failed (later appends are ignored).
     bool append(const std::uint8_t* data, std::size_t size);
-    bool commit(std::string& error);
+    bool commit(ExistingFile existing, std::string& error);
 
 private:
     friend class AtomicFileWriter;
