@@ -228,6 +228,61 @@ TEST(Conversion, ExistingOutputIsRefusedWithoutOverwrite) {
     EXPECT_EQ(readAll(dir.filePath("1.rgb")), QByteArray::fromHex("003f003f003f0000"));
 }
 
+namespace {
+
+class NamedTemporaryFiles : public AtomicFileWriter {
+protected:
+    bool tryUnnamedFiles() const override { return false; }
+};
+
+// The same rules whether the file has a name while it is written or not.
+void checkStaging(AtomicFileWriter& writer, bool unnamed) {
+    QTemporaryDir dir;
+    std::string error;
+    const auto bytes = [](const char* text) {
+        return reinterpret_cast<const std::uint8_t*>(text);
+    };
+    std::unique_ptr<StagedFile> file = writer.stage(dir.filePath("a.rgb").toStdString(), error);
+    ASSERT_TRUE(file) << error;
+    ASSERT_TRUE(file->append(bytes("abc"), 3));
+    // Unnamed while being written, a conversion that is killed leaves nothing behind.
+    EXPECT_EQ(entries(dir).size(), unnamed ? 0 : 1) << entries(dir).join(' ').toStdString();
+    ASSERT_TRUE(file->commit(ExistingFile::Keep, error)) << error;
+    EXPECT_EQ(entries(dir), QStringList{"a.rgb"});
+    EXPECT_EQ(readAll(dir.filePath("a.rgb")), QByteArray("abc"));
+
+    {
+        std::unique_ptr<StagedFile> abandoned =
+            writer.stage(dir.filePath("b.rgb").toStdString(), error);
+        ASSERT_TRUE(abandoned && abandoned->append(bytes("xyz"), 3));
+    }
+    EXPECT_EQ(entries(dir), QStringList{"a.rgb"});
+
+    file = writer.stage(dir.filePath("a.rgb").toStdString(), error);
+    ASSERT_TRUE(file && file->append(bytes("new"), 3));
+    EXPECT_FALSE(file->commit(ExistingFile::Keep, error));
+    EXPECT_NE(error.find("exists already"), std::string::npos) << error;
+    file = writer.stage(dir.filePath("a.rgb").toStdString(), error);
+    ASSERT_TRUE(file && file->append(bytes("new"), 3));
+    ASSERT_TRUE(file->commit(ExistingFile::Replace, error)) << error;
+    file.reset();
+    EXPECT_EQ(entries(dir), QStringList{"a.rgb"});
+    EXPECT_EQ(readAll(dir.filePath("a.rgb")), QByteArray("new"));
+}
+
+} // namespace
+
+TEST(StagedFile, NothingIsLeftBehindButTheCompleteFile) {
+    AtomicFileWriter writer;
+#ifdef __linux__
+    checkStaging(writer, true);
+#else
+    checkStaging(writer, false);
+#endif
+    NamedTemporaryFiles named;
+    checkStaging(named, false);
+}
+
 TEST(Conversion, AFileMadeMeanwhileIsNotClobberedWithoutOverwrite) {
     QTemporaryDir dir;
     const std::string target = dir.path().toStdString();

@@ -53,6 +53,36 @@ std::error_code moveUnlessTaken(const std::string& from, const std::string& to) 
 #endif
 }
 
+fs::path folderOf(const std::string& path) {
+    const fs::path target(path);
+    return target.has_parent_path() ? target.parent_path() : fs::path(".");
+}
+
+// A hidden name beside path, not in use when it was made up (callers create it exclusively).
+fs::path temporaryName(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    const auto stamp = static_cast<unsigned long long>(
+        std::chrono::steady_clock::now().time_since_epoch().count());
+    return folderOf(path) /
+           ("." + fs::path(path).filename().string() + ".rastix-" +
+            std::to_string(stamp % 1000000007ULL) + "-" + std::to_string(counter++) + ".tmp");
+}
+
+#ifdef __linux__
+// Gives a complete unnamed file its temporary name beside path; empty on failure (errno).
+std::string linkUnnamed(std::FILE* file, const std::string& path) {
+    const std::string self = "/proc/self/fd/" + std::to_string(::fileno(file));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string temp = temporaryName(path).string();
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return temp;
+        if (errno != EEXIST)
+            break;
+    }
+    return {};
+}
+#endif
+
 } // namespace
 
 std::string baseName(const std::string& picturePath) {
@@ -238,17 +268,24 @@ bool AtomicFileWriter::writeChunk(std::FILE* file, const std::uint8_t* data, std
 }
 
 std::unique_ptr<StagedFile> AtomicFileWriter::stage(const std::string& path, std::string& error) {
-    static std::atomic<unsigned> counter{0};
-    const fs::path target(path);
-    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const fs::path dir = folderOf(path);
+#ifdef __linux__
+    // Unnamed until it is complete, so that nothing at all is left behind if the program is
+    // stopped or killed meanwhile.
+    if (tryUnnamedFiles() && ::access("/proc/self/fd", X_OK) == 0) {
+        const int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            if (std::FILE* file = ::fdopen(fd, "wb"))
+                return std::unique_ptr<StagedFile>(new StagedFile(*this, path, {}, file));
+            ::close(fd);
+        }
+    }
+#endif
+    // Where the system or the file system has no unnamed files: a hidden temporary name.
     std::FILE* file = nullptr;
     fs::path temp;
     for (int attempt = 0; attempt < 100 && !file; ++attempt) {
-        const auto stamp = static_cast<unsigned long long>(
-            std::chrono::steady_clock::now().time_since_epoch().count());
-        temp = dir /
-               ("." + target.filename().string() + ".rastix-" +
-                std::to_string(stamp % 1000000007ULL) + "-" + std::to_string(counter++) + ".tmp");
+        temp = temporaryName(path);
         // "x": never reuse or follow an existing name.
         file = std::fopen(temp.string().c_str(), "wbx");
         if (!file && errno != EEXIST)
@@ -271,7 +308,7 @@ StagedFile::StagedFile(AtomicFileWriter& writer, std::string path, std::string t
 StagedFile::~StagedFile() {
     if (m_file)
         std::fclose(m_file);
-    if (!m_committed) {
+    if (!m_committed && !m_temp.empty()) {
         std::error_code ignored;
         fs::remove(m_temp, ignored);
     }
@@ -293,6 +330,16 @@ bool StagedFile::commit(ExistingFile existing, std::string& error) {
         m_ok = false;
         m_errno = errno;
     }
+#ifdef __linux__
+    if (m_ok && m_temp.empty()) {
+        // Complete: named now, then moved into place like any temporary file.
+        m_temp = linkUnnamed(m_file, m_path);
+        if (m_temp.empty()) {
+            m_ok = false;
+            m_errno = errno;
+        }
+    }
+#endif
     const bool closed = std::fclose(m_file) == 0;
     m_file = nullptr;
     if (m_ok && !closed) {

@@ -59,8 +59,9 @@ public:
     std::unique_ptr<StagedFile> stage(const std::string& path, std::string& error);
 
 protected:
-    // Seam for tests that need the disk to fail part-way.
+    // Seams for tests: a disk that fails part-way; a system without unnamed files.
     virtual bool writeChunk(std::FILE* file, const std::uint8_t* data, std::size_t size);
+    virtual bool tryUnnamedFiles() const { return true; }
 
 private:
     friend class StagedFile;
@@ -85,7 +86,7 @@ private:
 
     AtomicFileWriter& m_writer;
     std::string m_path;
-    std::string m_temp;
+    std::string m_temp; // empty while the file has no name yet
     std::FILE* m_file;
     bool m_ok = true;
     int m_errno = 0;
