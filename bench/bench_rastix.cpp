@@ -22,6 +22,7 @@
 #include <cstring>
 #include <iostream>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -129,7 +130,7 @@ void convertAndWrite(benchmark::State& state, rastix::ColourModel model) {
 // The target itself: a whole conversion against decoding alone, timed turn about in the same
 // iterations so that the load on the machine weighs on all alike. Decoding alone is measured
 // two ways: into memory as a whole picture (whole_*), and rows decoded and dropped (bare_*).
-// Reports mean and best times in ms and the ratios of conversion to each.
+// Reports median times in ms and the ratios of conversion to each, of medians and of bests.
 // Argument 0 writes a new file each time, into a folder of its own; the previous one is deleted
 // before the timed steps. Argument 1 replaces the same output each time, and so includes what
 // the file system takes to free the replaced file's blocks (15-22 ms for 48 MB here).
@@ -137,14 +138,17 @@ void convertAgainstDecode(benchmark::State& state, rastix::ColourModel model) {
     using Clock = std::chrono::steady_clock;
     rastix::Job job = binaryJob(model);
     QTemporaryDir outputs(g_outDir + "/run-XXXXXX");
+    // Medians, as single slow turns (the machine busy elsewhere) would pull a mean about.
     struct Timing {
-        double sum = 0;
-        double best = 1e30;
+        std::vector<double> ms;
         void add(Clock::duration d) {
-            const double ms = std::chrono::duration<double, std::milli>(d).count();
-            sum += ms;
-            best = std::min(best, ms);
+            ms.push_back(std::chrono::duration<double, std::milli>(d).count());
         }
+        double median() {
+            std::sort(ms.begin(), ms.end());
+            return ms.empty() ? 0 : ms[ms.size() / 2];
+        }
+        double best() const { return ms.empty() ? 0 : *std::min_element(ms.begin(), ms.end()); }
     };
     Timing whole;
     Timing bare;
@@ -176,14 +180,13 @@ void convertAgainstDecode(benchmark::State& state, rastix::ColourModel model) {
         bare.add(t2 - t1);
         convert.add(t3 - t2);
     }
-    const double n = static_cast<double>(state.iterations());
-    state.counters["whole_ms"] = whole.sum / n;
-    state.counters["bare_ms"] = bare.sum / n;
-    state.counters["convert_ms"] = convert.sum / n;
-    state.counters["ratio_whole"] = convert.sum / whole.sum;
-    state.counters["ratio_bare"] = convert.sum / bare.sum;
-    state.counters["best_ratio_whole"] = convert.best / whole.best;
-    state.counters["best_ratio_bare"] = convert.best / bare.best;
+    state.counters["whole_ms"] = whole.median();
+    state.counters["bare_ms"] = bare.median();
+    state.counters["convert_ms"] = convert.median();
+    state.counters["ratio_whole"] = convert.median() / whole.median();
+    state.counters["ratio_bare"] = convert.median() / bare.median();
+    state.counters["best_ratio_whole"] = convert.best() / whole.best();
+    state.counters["best_ratio_bare"] = convert.best() / bare.best();
 }
 
 void BM_Rgb16AgainstDecode(benchmark::State& state) {
