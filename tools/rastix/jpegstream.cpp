@@ -77,7 +77,7 @@ struct BlockSource {
     }
     static void finish(j_decompress_ptr) {}
 
-    // Null when the file cannot be opened or there is no memory for the block.
+    // False when the file cannot be opened or there is no memory for the block.
     bool open(const std::string& path) {
         file = std::fopen(path.c_str(), "rb");
         if (!file)
