@@ -1,6 +1,7 @@
 #include "fileattributes.h"
 #include "main/formmain.h"
 #include "options/frmoptions.h"
+#include "testwindows.h"
 #include "uistyle.h"
 
 #include <QApplication>
@@ -21,10 +22,7 @@ private:
     int m_endRequests = 0;
 
     std::unique_ptr<FormMain> makeWindow() {
-        MainWindowServices services;
-        services.appFolder = QStringLiteral("/opt/glyphmill");
-        services.convention = PathConvention::posix();
-        services.files = &m_files;
+        MainWindowServices services = testServices(m_files);
         services.endProgram = [this] {
             ++m_endRequests;
         };
@@ -32,10 +30,7 @@ private:
     }
 
     template <typename T> static T* child(QWidget& window, const char* name) {
-        T* widget = window.findChild<T*>(QString::fromLatin1(name));
-        if (!widget)
-            qWarning("no %s named %s", T::staticMetaObject.className(), name);
-        return widget;
+        return namedChild<T>(window, name);
     }
 
     static QString command(QWidget& w) {

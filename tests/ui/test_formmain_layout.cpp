@@ -1,6 +1,7 @@
 #include "fileattributes.h"
 #include "main/formmain.h"
 #include "main/wrappingcheckbox.h"
+#include "testwindows.h"
 #include "uistyle.h"
 
 #include <QAbstractButton>
@@ -21,18 +22,11 @@ private:
     SystemFileAttributes m_files;
 
     std::unique_ptr<FormMain> makeWindow() {
-        MainWindowServices services;
-        services.appFolder = QStringLiteral("/opt/glyphmill");
-        services.convention = PathConvention::posix();
-        services.files = &m_files;
-        return std::make_unique<FormMain>(services);
+        return std::make_unique<FormMain>(testServices(m_files));
     }
 
     template <typename T> static T* child(QWidget& window, const char* name) {
-        T* widget = window.findChild<T*>(QString::fromLatin1(name));
-        if (!widget)
-            qWarning("no %s named %s", T::staticMetaObject.className(), name);
-        return widget;
+        return namedChild<T>(window, name);
     }
 
 private slots:

@@ -1,4 +1,5 @@
 #include "options/frmoptions.h"
+#include "testwindows.h"
 #include "uistyle.h"
 
 #include <QApplication>
@@ -44,10 +45,7 @@ private:
     std::unique_ptr<FrmOptions> m_dialog;
 
     template <typename T> T* child(const char* name) const {
-        T* widget = m_dialog->findChild<T*>(QString::fromLatin1(name));
-        if (!widget)
-            qWarning("no %s named %s", T::staticMetaObject.className(), name);
-        return widget;
+        return namedChild<T>(*m_dialog, name);
     }
     QLineEdit* field(const char* name) const { return child<QLineEdit>(name); }
 

@@ -4,6 +4,7 @@
 #include "fileattributes.h"
 #include "main/formmain.h"
 #include "pictureloader.h"
+#include "testwindows.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,10 +32,7 @@ struct WindowFixture {
     std::unique_ptr<FormMain> window;
 
     void open() {
-        MainWindowServices services;
-        services.appFolder = QStringLiteral("/opt/glyphmill");
-        services.convention = PathConvention::posix();
-        services.files = &files;
+        MainWindowServices services = testServices(files);
         services.prompt = &prompt;
         services.volumes = &volumes;
         services.pictures = &pictures;

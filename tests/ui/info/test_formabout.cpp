@@ -1,3 +1,4 @@
+#include "../testwindows.h"
 #include "info/formabout.h"
 #include "infofakes.h"
 #include "twips.h"
@@ -22,10 +23,7 @@ const QString kUnavailable =
     QString::fromUtf8("Les informations syst\xC3\xA8me ne sont pas disponibles actuellement");
 
 template <typename T> T* child(QWidget& window, const char* name) {
-    T* widget = window.findChild<T*>(QString::fromLatin1(name));
-    if (!widget)
-        qWarning("no %s named %s", T::staticMetaObject.className(), name);
-    return widget;
+    return namedChild<T>(window, name);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "../testwindows.h"
 #include "fileattributes.h"
 #include "info/formabout.h"
 #include "info/formhelp.h"
@@ -45,10 +46,7 @@ private:
     FakeSystemInformation m_tool;
 
     std::unique_ptr<FormMain> makeMain() {
-        MainWindowServices services;
-        services.appFolder = QStringLiteral("/opt/glyphmill");
-        services.convention = PathConvention::posix();
-        services.files = &m_files;
+        MainWindowServices services = testServices(m_files);
         services.prompt = &m_prompt;
         services.systemInformation = &m_tool;
         auto main = std::make_unique<FormMain>(services);
