@@ -1,5 +1,6 @@
 #include "commandline.h"
 #include "converter.h"
+#include "assemblysource.h"
 #include "output.h"
 
 #include <QDir>

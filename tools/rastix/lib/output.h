@@ -1,17 +1,15 @@
 #pragma once
 
+#include "filestaging.h"
+#include "outputnames.h"
 #include "pictureencoder.h"
 #include "settings.h"
 
-#include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace rastix {
-
-class StagedFile;
 
 struct OutputFile {
     std::string path;
@@ -20,77 +18,9 @@ struct OutputFile {
     std::shared_ptr<StagedFile> staged;
 };
 
-// File name without folders and without its last extension ("dir/logo.big.bmp" -> "logo.big").
-std::string baseName(const std::string& picturePath);
-// An assembler identifier from a base name: letters, digits and '_', not starting with a digit.
-std::string labelFor(const std::string& base);
-// Target folder joined with a file name.
-std::string joinPath(const std::string& dir, const std::string& name);
-
-// Describes the encoding for headers and messages, e.g. "CRY16 glass (both)".
-std::string modelDescription(const Settings& settings);
-
-std::string assemblySource(const EncodedPicture& picture, const Settings& settings,
-                           const std::string& sourceName, const std::string& label);
-
-// Where the binary output of a true-colour picture goes ("base.rgb" or "base.cry").
-std::string trueColourBinaryPath(const Settings& settings, const std::string& picturePath);
-
 // Every file one picture produces, in the order they are written: "base.s"; or "base.rgb" /
 // "base.cry"; or "base.map" then "base.clut".
 std::vector<OutputFile> outputsFor(EncodedPicture picture, const Settings& settings,
                                    const std::string& picturePath);
-
-// What committing a file does when its target exists by then.
-enum class ExistingFile {
-    Replace,
-    Keep, // the commit fails, and the check and the move are one step
-};
-
-// Writes through a temporary file in the destination folder that is renamed over the target
-// only once everything is on disk, so a failure never leaves a half-written or clobbered file.
-class AtomicFileWriter {
-public:
-    virtual ~AtomicFileWriter() = default;
-    bool write(const std::string& path, const ByteBuffer& bytes, ExistingFile existing,
-               std::string& error);
-    // Opens the temporary file for path, to be filled piece by piece; null and a message when it
-    // cannot be created. Safe to call from several threads.
-    std::unique_ptr<StagedFile> stage(const std::string& path, std::string& error);
-
-protected:
-    // Seams for tests: a disk that fails part-way; a system without unnamed files.
-    virtual bool writeChunk(std::FILE* file, const std::uint8_t* data, std::size_t size);
-    virtual bool tryUnnamedFiles() const { return true; }
-
-private:
-    friend class StagedFile;
-};
-
-// A file being written under a temporary name beside its target. commit() renames it into
-// place; a staged file destroyed without a successful commit removes its temporary file.
-class StagedFile {
-public:
-    ~StagedFile();
-    StagedFile(const StagedFile&) = delete;
-    StagedFile& operator=(const StagedFile&) = delete;
-
-    const std::string& path() const { return m_path; }
-    // Appends at the end; false once anything failed (later appends are ignored).
-    bool append(const std::uint8_t* data, std::size_t size);
-    bool commit(ExistingFile existing, std::string& error);
-
-private:
-    friend class AtomicFileWriter;
-    StagedFile(AtomicFileWriter& writer, std::string path, std::string temp, std::FILE* file);
-
-    AtomicFileWriter& m_writer;
-    std::string m_path;
-    std::string m_temp; // empty while the file has no name yet
-    std::FILE* m_file;
-    bool m_ok = true;
-    int m_errno = 0;
-    bool m_committed = false;
-};
 
 } // namespace rastix

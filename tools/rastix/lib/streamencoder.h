@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output.h"
+#include "filestaging.h"
 #include "pictureencoder.h"
 #include "pixelcodec.h"
 #include "rowsink.h"

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "largeblock.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace rastix {
+
+class StagedFile;
+
+// What committing a file does when its target exists by then.
+enum class ExistingFile {
+    Replace,
+    Keep, // the commit fails, and the check and the move are one step
+};
+
+// Writes through a temporary file in the destination folder that is renamed over the target
+// only once everything is on disk, so a failure never leaves a half-written or clobbered file.
+class AtomicFileWriter {
+public:
+    virtual ~AtomicFileWriter() = default;
+    bool write(const std::string& path, const ByteBuffer& bytes, ExistingFile existing,
+               std::string& error);
+    // Opens the temporary file for path, to be filled piece by piece; null and a message when it
+    // cannot be created. Safe to call from several threads.
+    std::unique_ptr<StagedFile> stage(const std::string& path, std::string& error);
+
+protected:
+    // Seams for tests: a disk that fails part-way; a system without unnamed files.
+    virtual bool writeChunk(std::FILE* file, const std::uint8_t* data, std::size_t size);
+    virtual bool tryUnnamedFiles() const { return true; }
+
+private:
+    friend class StagedFile;
+};
+
+// A file being written under a temporary name beside its target. commit() renames it into
+// place; a staged file destroyed without a successful commit removes its temporary file.
+class StagedFile {
+public:
+    ~StagedFile();
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    const std::string& path() const { return m_path; }
+    // Appends at the end; false once anything failed (later appends are ignored).
+    bool append(const std::uint8_t* data, std::size_t size);
+    bool commit(ExistingFile existing, std::string& error);
+
+private:
+    friend class AtomicFileWriter;
+    StagedFile(AtomicFileWriter& writer, std::string path, std::string temp, std::FILE* file);
+
+    AtomicFileWriter& m_writer;
+    std::string m_path;
+    std::string m_temp; // empty while the file has no name yet
+    std::FILE* m_file;
+    bool m_ok = true;
+    int m_errno = 0;
+    bool m_committed = false;
+};
+
+} // namespace rastix
