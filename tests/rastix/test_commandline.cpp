@@ -9,7 +9,9 @@ using namespace rastix;
 namespace {
 
 CommandLine parse(std::vector<std::string> args, std::set<std::string> dirs = {"tmp", "out"}) {
-    return parseCommandLine(args, [dirs](const std::string& d) { return dirs.count(d) > 0; });
+    return parseCommandLine(args, [dirs](const std::string& d) {
+        return dirs.count(d) > 0 ? std::string() : std::string("does not exist");
+    });
 }
 
 } // namespace
@@ -157,4 +159,57 @@ TEST(CommandLine, IntegersAreStrict) {
     EXPECT_FALSE(parseInteger("+5", true, v));
     EXPECT_FALSE(parseInteger("-", true, v));
     EXPECT_FALSE(parseInteger("5 ", true, v));
+}
+
+TEST(CommandLine, EachRefusalNamesItsCause) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"pic.png", "-cry"}, "-cry after the last picture applies to no picture"},
+        {{"a.png", "--binary", "b.png", "--glass", "--target-dir", "out"},
+         "--glass after the last picture"},
+        {{"--rotate", "99999999999", "a.png"}, "--rotate: 99999999999 is out of range"},
+        {{"--rotate", "-99999999999", "a.png"}, "out of range"},
+        {{"--cut", "0,0:99999999999x1", "a.png"}, "--cut: 99999999999 is out of range"},
+        {{"--target-dir", "missing", "a.png"}, "'missing' does not exist"},
+    };
+    for (const auto& [args, message] : cases) {
+        const CommandLine line = parse(args);
+        EXPECT_NE(line.error.find(message), std::string::npos) << line.error;
+        EXPECT_TRUE(line.jobs.empty());
+    }
+    const CommandLine file = parseCommandLine(
+        {"--target-dir", "f", "a.png"}, [](const auto&) { return std::string("is not a folder"); });
+    EXPECT_EQ(file.error, "target directory 'f' is not a folder");
+    // Help and version ask for no picture, and "--" is no setting.
+    EXPECT_TRUE(parse({"a.png", "--help", "--version", "--"}).error.empty());
+}
+
+TEST(CommandLine, TwoPicturesNeverWriteTheSameFile) {
+    // Folders are compared by name here; the real key resolves them.
+    const PathKey key = [](const std::string& path) {
+        return path.rfind("./", 0) == 0 ? path.substr(2) : path;
+    };
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--overwrite", "d1/same.png", "d2/same.png"},
+         "d1/same.png and d2/same.png would both write same.s"},
+        {{"a.png", "a.jpg"}, "a.png and a.jpg would both write a.s"},
+        {{"a.png", "a.png"}, "a.png is named twice: both would write a.s"},
+        {{"--binary", "--clut", "a.png", "--target-dir", "./", "b/a.bmp"},
+         "a.png and b/a.bmp would both write ./a.map"},
+        {{"--binary", "x.png", "--clut", "--target-dir", "out", "x.bmp", "--no-clut", "out/x.rgb"},
+         "out/x.rgb: its output out/x.rgb would replace the picture itself"},
+        {{"--binary", "--target-dir", "out", "p.png", "--target-dir", "./", "out/p.rgb"},
+         "p.png: its output out/p.rgb would replace the picture out/p.rgb"},
+        {{"a.png", "--binary", "a.jpg", "-cry", "a.bmp", "--clut", "a.gif", "--target-dir", "out",
+          "a.tga"},
+         ""},
+    };
+    for (const auto& [args, message] : cases) {
+        const CommandLine line = parse(args, {"out", "./"});
+        ASSERT_TRUE(line.error.empty()) << line.error;
+        const std::string clash = findOutputClash(line.jobs, key);
+        if (message.empty())
+            EXPECT_EQ(clash, "");
+        else
+            EXPECT_NE(clash.find(message), std::string::npos) << clash;
+    }
 }

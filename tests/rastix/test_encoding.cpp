@@ -71,6 +71,35 @@ TEST(TrueColour, BigEndianAndTransparentSourcePixels) {
     EXPECT_EQ(wordAt(p, 2, 0), 0u);
 }
 
+TEST(TrueColour, OpaquePixelsNeverTakeTheTransparentWordBesideTransparentOnes) {
+    struct Case {
+        const char* name;
+        ColourModel model;
+        bool fifteenBits;
+        std::uint32_t colour; // opaque, encodes to $0000 on its own
+        unsigned besideClear; // its word in a picture with a transparent pixel
+    };
+    for (const Case& c :
+         {Case{"RGB16 black", ColourModel::Rgb16, false, 0xFF000000u, 0x0001},
+          Case{"RGB16 near black", ColourModel::Rgb16, false, 0xFF030103u, 0x0001},
+          Case{"15-bit CRY dark blue", ColourModel::Cry16, true, 0xFF000001u, 0x8800}}) {
+        SCOPED_TRACE(c.name);
+        Settings s;
+        s.model = c.model;
+        s.fifteenBits = c.fifteenBits;
+        Image img = filled(2, 1, c.colour);
+        EXPECT_EQ(wordAt(encodeTrueColour(img.view(), s), 0, 0), 0x0000u); // a full screen
+        img.at(1, 0) = kClear;
+        const EncodedPicture sprite = encodeTrueColour(img.view(), s);
+        EXPECT_EQ(wordAt(sprite, 0, 0), c.besideClear);
+        EXPECT_EQ(wordAt(sprite, 1, 0), 0x0000u);
+        EXPECT_EQ(
+            wordAt(encodeTrueColour(rotateClockwise(filled(4, 4, c.colour).view(), 45).view(), s),
+                   3, 3),
+            c.besideClear); // a turn's transparent corners count too
+    }
+}
+
 TEST(TrueColour, BandsOnSeveralThreadsGiveTheSameBytes) {
     Image img(700, 600);
     for (int y = 0; y < img.height; ++y)

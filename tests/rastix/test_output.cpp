@@ -1,7 +1,8 @@
+#include "assemblysource.h"
 #include "commandline.h"
 #include "converter.h"
-#include "assemblysource.h"
 #include "output.h"
+#include "pictureproblems.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <sstream>
 
@@ -77,8 +80,11 @@ struct RunResult {
 
 RunResult run(const std::vector<std::string>& args, const FakePictures& pictures,
               AtomicFileWriter& writer) {
-    const CommandLine line = parseCommandLine(
-        args, [](const std::string& d) { return QDir(QString::fromStdString(d)).exists(); });
+    CommandLine line = parseCommandLine(args, [](const std::string& d) {
+        return QDir(QString::fromStdString(d)).exists() ? std::string() : "does not exist";
+    });
+    if (line.error.empty())
+        line.error = findOutputClash(line.jobs, samePlaceKey);
     RunResult r;
     if (!line.error.empty()) {
         r.status = 2;
@@ -99,7 +105,8 @@ QByteArray readAll(const QString& path) {
 }
 
 QStringList entries(const QTemporaryDir& dir) {
-    return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    return QDir(dir.path())
+        .entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
 }
 
 FakePictures someImages() {
@@ -121,6 +128,13 @@ TEST(OutputNames, BaseNamesAndLabels) {
     EXPECT_EQ(labelFor("logo.big"), "logo_big");
     EXPECT_EQ(labelFor("1"), "_1");
     EXPECT_EQ(labelFor("my pic-2"), "my_pic_2");
+    // Register names would assemble as registers, not as the picture's label.
+    for (const char* name : {"d0", "D7", "a0", "A7", "sp", "SP", "pc", "sr", "ccr", "usp", "Usp"})
+        EXPECT_EQ(labelFor(name), std::string("_") + name);
+    EXPECT_EQ(labelFor("d8"), "d8");
+    EXPECT_EQ(labelFor("spr"), "spr");
+    EXPECT_EQ(labelFor("caf\xc3\xa9"), "caf__");
+    EXPECT_EQ(labelFor(""), "_");
     EXPECT_EQ(joinPath("tmp", "a.s"), "tmp/a.s");
     EXPECT_EQ(joinPath("tmp/", "a.s"), "tmp/a.s");
     EXPECT_EQ(joinPath("", "a.s"), "a.s");
@@ -314,6 +328,62 @@ TEST(Conversion, MapIsNotWrittenWhenItsPaletteWouldBeRefused) {
     EXPECT_EQ(entries(dir), QStringList{"1.clut"});
 }
 
+TEST(Conversion, AColourMapIsWrittenWholeOrNotAtAll) {
+    struct Case {
+        const char* name;
+        std::size_t diskRoom;  // bytes that fit before the disk is full
+        bool paletteIsAFolder; // the palette's move into place fails after the map's
+    };
+    // 1.gif as an 8-bit map: 8 bytes of map, then 4 of palette.
+    for (const Case& c : {Case{"full disk", 8, false}, Case{"move refused", 1000, true}}) {
+        for (const bool existed : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (existed ? ", replacing" : ", new"));
+            QTemporaryDir dir;
+            QStringList before;
+            if (existed) {
+                QFile old(dir.filePath("1.map"));
+                ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+                old.write("old map");
+                before << "1.map";
+            }
+            if (c.paletteIsAFolder) {
+                ASSERT_TRUE(QDir(dir.path()).mkdir("1.clut"));
+                before << "1.clut";
+            }
+            FailingWriter writer(c.diskRoom);
+            const RunResult r = run({"--binary", "--clut", "--overwrite", "--target-dir",
+                                     dir.path().toStdString(), "1.gif"},
+                                    someImages(), writer);
+            EXPECT_EQ(r.status, 1);
+            EXPECT_EQ(r.out, "");
+            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+            before.sort();
+            EXPECT_EQ(entries(dir), before);
+            if (existed) {
+                EXPECT_EQ(readAll(dir.filePath("1.map")), QByteArray("old map"));
+            }
+        }
+    }
+}
+
+TEST(Conversion, SizesTheConsoleCannotShowAreWrittenWithAWarning) {
+    FakePictures pictures;
+    pictures.images["tall.png"] = Image(8, 1024, 0xFF112233);
+    pictures.images["wide.png"] = Image(4093, 1, 0xFF112233);    // 1024 phrases at 16 bits
+    pictures.images["edge.png"] = Image(4092, 1023, 0xFF112233); // exactly the limits
+    QTemporaryDir dir;
+    AtomicFileWriter writer;
+    const RunResult r = run(
+        {"--binary", "--target-dir", dir.path().toStdString(), "tall.png", "wide.png", "edge.png"},
+        pictures, writer);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(entries(dir), (QStringList{"edge.rgb", "tall.rgb", "wide.rgb"}));
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 2) << r.err;
+    EXPECT_NE(r.err.find("tall.png: warning: 8x1024 pixels"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("wide.png: warning: 4093x1 pixels (1024 phrases"), std::string::npos);
+    EXPECT_NE(r.err.find("1023"), std::string::npos);
+}
+
 TEST(Conversion, UnreadablePictureAndBadCutFailAloneAndNameTheFile) {
     QTemporaryDir dir;
     AtomicFileWriter writer;
@@ -377,6 +447,30 @@ TEST(Conversion, ManyPicturesKeepArgumentOrder) {
         at = next;
     }
     EXPECT_EQ(entries(dir).size(), 40);
+}
+
+TEST(PictureProblems, TheRealCauseIsNamed) {
+    QTemporaryDir dir;
+    const auto failingWith = [](int error) {
+        return [error](const std::string&) {
+            return error;
+        };
+    };
+    const std::string file = dir.filePath("p.png").toStdString();
+    EXPECT_EQ(pictureAccessProblem(file, failingWith(EACCES)), std::strerror(EACCES));
+    EXPECT_EQ(pictureAccessProblem(file, failingWith(ENOENT)), std::strerror(ENOENT));
+    EXPECT_EQ(pictureAccessProblem(file, failingWith(0)), "");
+    EXPECT_EQ(pictureAccessProblem(dir.path().toStdString()), "is a folder, not a picture");
+    EXPECT_EQ(pictureAccessProblem(file), std::strerror(ENOENT));
+
+    for (const char* damage :
+         {"Corrupt JPEG data: premature end of data segment", "Premature end of JPEG file",
+          "libpng warning: tEXt: CRC error", "libpng error: Read Error"})
+        EXPECT_TRUE(meansDamage(damage)) << damage;
+    for (const char* remark : {"libpng warning: iCCP: known incorrect sRGB profile",
+                               "Warning: unknown JFIF revision number 1.03"})
+        EXPECT_FALSE(meansDamage(remark)) << remark;
+    EXPECT_EQ(foldMessages({"a.\n", "b", "a", ""}), "a; b");
 }
 
 TEST(Help, DocumentsEveryOption) {

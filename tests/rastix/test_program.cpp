@@ -1,4 +1,5 @@
 // Runs the built converter as the front-end does, on real picture files.
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -32,6 +33,21 @@ QByteArray readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray pngWithComment(QImage image) {
+    image.setText("Comment", "made for a test");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
 } // namespace
 
 class TestRastixProgram : public QObject {
@@ -40,16 +56,27 @@ class TestRastixProgram : public QObject {
 private slots:
     void faultyCommandLinesWriteNothing_data() {
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("zero width") << QStringList{"a.png", "--cut", "10,20:0x5"};
-        QTest::newRow("rotate abc") << QStringList{"a.png", "--rotate", "abc"};
-        QTest::newRow("missing dir") << QStringList{"--target-dir", "nowhere", "a.png"};
-        QTest::newRow("unknown") << QStringList{"a.png", "--sparkle"};
-        QTest::newRow("no value") << QStringList{"a.png", "--rotate"};
-        QTest::newRow("no picture") << QStringList{"--binary"};
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("zero width") << QStringList{"--cut", "10,20:0x5", "a.png"} << "10,20:0x5";
+        QTest::newRow("rotate abc") << QStringList{"--rotate", "abc", "a.png"} << "abc";
+        QTest::newRow("rotate huge")
+            << QStringList{"--rotate", "99999999999", "a.png"} << "out of range";
+        QTest::newRow("missing dir")
+            << QStringList{"--target-dir", "nowhere", "a.png"} << "does not exist";
+        QTest::newRow("file as dir")
+            << QStringList{"--target-dir", "a.png", "a.png"} << "is not a folder";
+        QTest::newRow("unknown") << QStringList{"a.png", "--sparkle"} << "--sparkle";
+        QTest::newRow("no value") << QStringList{"a.png", "--rotate"} << "needs a value";
+        QTest::newRow("no picture") << QStringList{"--binary"} << "no picture";
+        QTest::newRow("after last")
+            << QStringList{"a.png", "-cry"} << "-cry after the last picture applies to no picture";
+        QTest::newRow("same output") << QStringList{"--overwrite", "a.png", "sub/../a.png"}
+                                     << "a.png and sub/../a.png would both write a.s";
     }
 
     void faultyCommandLinesWriteNothing() {
         QFETCH(QStringList, args);
+        QFETCH(QString, cause);
         QTemporaryDir dir;
         QVERIFY(QImage(4, 4, QImage::Format_RGB32).save(dir.filePath("a.png")));
         const Result r = runRastix(args, dir.path());
@@ -57,7 +84,54 @@ private slots:
         QCOMPARE(r.out, QString());
         QCOMPARE(r.err.count('\n'), 1);
         QVERIFY(r.err.startsWith("rastix: "));
+        QVERIFY2(r.err.contains(cause), qPrintable(r.err));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.png"});
+    }
+
+    // Decoders only warn about data that is missing or garbled, and fill the gap: each such
+    // picture fails on one line of ours, and nothing of theirs reaches stderr.
+    void damagedOrUnreadablePicturesFailOnOneLineEach() {
+        QTemporaryDir dir;
+        QImage photo(64, 64, QImage::Format_RGB32);
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x)
+                photo.setPixel(x, y, qRgb(x * 4, y * 4, (x * y) & 255));
+        QVERIFY(photo.save(dir.filePath("ok.jpg")));
+        const QByteArray jpeg = readAll(dir.filePath("ok.jpg"));
+        writeFile(dir.filePath("cut.jpg"), jpeg.left(jpeg.size() / 2));
+        writeFile(dir.filePath("short.png"), pngWithComment(photo).left(1000));
+        QByteArray png = pngWithComment(photo);
+        png[png.indexOf("tEXt") + 6] = 'X'; // the comment no longer matches its checksum
+        writeFile(dir.filePath("crc.png"), png);
+        QVERIFY(QDir(dir.path()).mkdir("folder.png"));
+        // BMP and GIF readers fill in what is missing without a word.
+        QVERIFY(photo.save(dir.filePath("whole.bmp")));
+        writeFile(dir.filePath("half.bmp"), readAll(dir.filePath("whole.bmp")).chopped(100));
+        const QByteArray gif = readAll(RASTIX_SAMPLES "/ship.gif");
+        QVERIFY(!gif.isEmpty());
+        writeFile(dir.filePath("ship.gif"), gif);
+        writeFile(dir.filePath("part.gif"), gif.left(gif.size() - 40));
+
+        const Result r =
+            runRastix({"--binary", "cut.jpg", "short.png", "crc.png", "half.bmp", "part.gif",
+                       "folder.png", "ok.jpg", "-cry", "whole.bmp", "ship.gif"},
+                      dir.path());
+        QCOMPARE(r.status, 1);
+        const QStringList lines = r.err.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 6);
+        const char* expected[][2] = {{"cut.jpg", "Premature end of data segment"},
+                                     {"short.png", "libpng error"},
+                                     {"crc.png", "CRC error"},
+                                     {"half.bmp", "ends before its pixel data"},
+                                     {"part.gif", "ends before its last picture"},
+                                     {"folder.png", "is a folder"}};
+        for (int i = 0; i < 6; ++i) {
+            QVERIFY2(lines[i].startsWith(QString("rastix: ") + expected[i][0] + ": "),
+                     qPrintable(lines[i]));
+            QVERIFY2(lines[i].contains(expected[i][1], Qt::CaseInsensitive), qPrintable(lines[i]));
+        }
+        QCOMPARE(QDir(dir.path()).entryList({"*.rgb", "*.cry"}, QDir::Files),
+                 (QStringList{"ok.rgb", "ship.cry", "whole.cry"}));
     }
 
     void decodesRealFilesAndKeepsTransparency() {

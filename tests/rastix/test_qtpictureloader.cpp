@@ -139,20 +139,23 @@ TEST(QtPictureLoader, JpegsTheStreamCannotRenderGoToQtWhole) {
         EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(data) == data.size());
         return f.fileName();
     };
-    // A turned picture must come out as Qt shows it; a cut-off one the way Qt reads it, so the
-    // two ways never disagree about a file.
+    // A turned picture must come out as Qt shows it; a cut-off one, which the stream leaves to
+    // Qt's reader, is refused as damaged, though Qt would fill in the missing rows.
     for (const QString& path : {save("turned.jpg", withOrientation(bytes)),
                                 save("cut.jpg", bytes.left(bytes.size() / 2))}) {
+        const bool damaged = path.endsWith("cut.jpg");
         QImage expected;
-        const bool qtReads = QImageReader(path).read(&expected);
+        ASSERT_TRUE(QImageReader(path).read(&expected));
         CollectingSink sink;
         LoadedPicture picture;
         picture.rowSink = &sink;
         std::string error;
-        ASSERT_EQ(loadPictureWithQt(path.toStdString(), picture, error), qtReads)
+        ASSERT_EQ(loadPictureWithQt(path.toStdString(), picture, error), !damaged)
             << path.toStdString();
         EXPECT_FALSE(picture.rowsStreamed) << path.toStdString();
-        if (qtReads) {
+        if (damaged) {
+            EXPECT_NE(error.find("damaged picture"), std::string::npos) << error;
+        } else {
             const QImage shown = expected.convertToFormat(QImage::Format_ARGB32);
             EXPECT_EQ(differingPixels(shown, picture.view), 0) << path.toStdString();
         }

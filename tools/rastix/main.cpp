@@ -16,10 +16,15 @@ int main(int argc, char** argv) {
     for (qsizetype i = 1; i < arguments.size(); ++i)
         args.push_back(arguments[i].toStdString());
 
-    const rastix::CommandLine line = rastix::parseCommandLine(args, [](const std::string& dir) {
+    rastix::CommandLine line = rastix::parseCommandLine(args, [](const std::string& dir) {
         std::error_code ec;
-        return std::filesystem::is_directory(dir, ec);
+        const auto status = std::filesystem::status(dir, ec);
+        if (std::filesystem::is_directory(status))
+            return std::string();
+        return std::string(std::filesystem::exists(status) ? "is not a folder" : "does not exist");
     });
+    if (line.error.empty() && !line.help && !line.version)
+        line.error = rastix::findOutputClash(line.jobs, rastix::samePlaceKey);
     if (!line.error.empty()) {
         std::cerr << "rastix: " << line.error << '\n';
         return 2;

@@ -2,10 +2,20 @@
 
 #include "jpegstream.h"
 #include "largeblock.h"
+#include "pictureproblems.h"
 
 #include <QImage>
 #include <QImageIOHandler>
 #include <QImageReader>
+
+#include <cerrno>
+#include <cstdio>
+#include <mutex>
+#include <vector>
+
+#ifdef __GLIBC__
+#include <unistd.h>
+#endif
 
 namespace rastix {
 
@@ -46,12 +56,113 @@ bool streamableJpeg(const QString& path) {
            probe.transformation() == QImageIOHandler::TransformationNone;
 }
 
+// What Qt and the decoders under it (libpng, libjpeg, ...) say while this thread reads a
+// picture: taken off stderr, where it would make a second line about the picture, to be judged
+// and folded into the one line that names the file.
+struct Heard {
+    std::vector<std::string> messages; // through Qt's message handler
+    std::string written;               // written straight to stderr (libpng's errors)
+};
+thread_local Heard* t_heard = nullptr;
+QtMessageHandler g_previousHandler = nullptr;
+
+void hearMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (t_heard)
+        t_heard->messages.push_back(text.toStdString());
+    else if (g_previousHandler)
+        g_previousHandler(type, context, text);
+}
+
+#ifdef __GLIBC__
+// libpng reports a fatal error with its own fprintf to stderr, past Qt's handler. stderr is
+// replaced by a stream that hands what a reading thread writes to that thread's capture, and
+// passes everything else on unchanged.
+ssize_t writeStderr(void*, const char* data, std::size_t size) {
+    if (t_heard) {
+        t_heard->written.append(data, size);
+        return static_cast<ssize_t>(size);
+    }
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(STDERR_FILENO, data + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return done > 0 ? static_cast<ssize_t>(done) : -1;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(size);
+}
+
+void routeStderrThroughCapture() {
+    cookie_io_functions_t io{};
+    io.write = writeStderr;
+    if (std::FILE* stream = fopencookie(nullptr, "w", io)) {
+        std::setvbuf(stream, nullptr, _IONBF, 0); // written on the thread that prints
+        std::fflush(stderr);
+        stderr = stream;
+    }
+}
+#endif
+
+class DecoderMessages {
+public:
+    DecoderMessages() {
+        static std::once_flag installed;
+        std::call_once(installed, [] {
+            g_previousHandler = qInstallMessageHandler(hearMessage);
+#ifdef __GLIBC__
+            routeStderrThroughCapture();
+#endif
+        });
+        m_outer = t_heard;
+        t_heard = &m_heard;
+    }
+    ~DecoderMessages() {
+        t_heard = m_outer;
+    }
+    DecoderMessages(const DecoderMessages&) = delete;
+    DecoderMessages& operator=(const DecoderMessages&) = delete;
+
+    std::vector<std::string> lines() const {
+        std::vector<std::string> all = m_heard.messages;
+        std::size_t start = 0;
+        while (start < m_heard.written.size()) {
+            std::size_t end = m_heard.written.find('\n', start);
+            if (end == std::string::npos)
+                end = m_heard.written.size();
+            all.push_back(m_heard.written.substr(start, end - start));
+            start = end + 1;
+        }
+        return all;
+    }
+    std::string said() const {
+        return foldMessages(lines());
+    }
+    std::string damage() const {
+        std::vector<std::string> signs;
+        for (const std::string& line : lines())
+            if (meansDamage(line))
+                signs.push_back(line);
+        return foldMessages(signs);
+    }
+
+private:
+    Heard m_heard;
+    Heard* m_outer;
+};
+
 } // namespace
 
 bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::string& error,
                        int /*threads: Qt's readers and libjpeg decode on one core*/) {
     const QString file = QString::fromStdString(path);
     picture.rowsStreamed = false;
+    if (const std::string problem = pictureAccessProblem(path); !problem.empty()) {
+        error = "cannot read picture: " + problem;
+        return false;
+    }
+    const DecoderMessages heard;
     if (picture.rowSink && streamableJpeg(file)) {
         int width = 0;
         int height = 0;
@@ -65,6 +176,7 @@ bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::str
     }
     auto decoded = std::make_shared<DecodedImage>();
     QImageReader reader(file);
+    const std::string format = reader.format().toStdString();
     decoded->block = largePixelBlock(reader.size(), reader.imageFormat());
     if (decoded->block)
         decoded->image = QImage(static_cast<uchar*>(decoded->block.get()), reader.size().width(),
@@ -72,6 +184,17 @@ bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::str
                                 reader.imageFormat());
     if (!reader.read(&decoded->image) || decoded->image.isNull()) {
         error = "cannot read picture: " + reader.errorString().toStdString();
+        if (const std::string said = heard.said(); !said.empty())
+            error += " (" + said + ")";
+        return false;
+    }
+    // Decoders fill in what is missing or garbled and only warn: the picture would be written
+    // with grey or scrambled rows, and look like a success.
+    std::string damage = heard.damage();
+    if (damage.empty())
+        damage = truncatedPicture(path, format);
+    if (!damage.empty()) {
+        error = "damaged picture, not converted: " + damage;
         return false;
     }
     QImage& image = decoded->image;

@@ -1,7 +1,10 @@
 #include "commandline.h"
 
+#include "outputnames.h"
+
 #include <limits>
 #include <map>
+#include <unordered_map>
 
 namespace rastix {
 
@@ -145,11 +148,44 @@ const std::map<std::string, Flag>& flags() {
 
 } // namespace
 
-CommandLine parseCommandLine(const std::vector<std::string>& args,
-                             const DirectoryTest& isDirectory) {
+namespace {
+
+// The first run of digits in text whose value does not fit an int; empty when there is none.
+std::string tooLargeNumber(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (text[i] < '0' || text[i] > '9') {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        long long v = 0;
+        bool tooLarge = false;
+        for (; end < text.size() && text[end] >= '0' && text[end] <= '9'; ++end) {
+            v = v * 10 + (text[end] - '0');
+            tooLarge = tooLarge || v > std::numeric_limits<int>::max();
+            if (tooLarge)
+                v = 0;
+        }
+        if (tooLarge)
+            return text.substr(i, end - i);
+        i = end;
+    }
+    return {};
+}
+
+std::string outOfRange(const std::string& option, const std::string& number) {
+    return option + ": " + number + " is out of range (at most " +
+           std::to_string(std::numeric_limits<int>::max()) + ")";
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const std::vector<std::string>& args, const FolderCheck& checkFolder) {
     CommandLine result;
     Settings current;
     bool optionsEnded = false;
+    // The first setting given since the last picture: an error if no picture follows it.
+    std::string unusedOption;
     const auto fail = [&result](std::string message) {
         result.jobs.clear();
         result.error = std::move(message);
@@ -162,6 +198,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args,
             if (arg.empty())
                 return fail("an empty picture name was given");
             result.jobs.push_back({arg, current});
+            unusedOption.clear();
             continue;
         }
         if (arg == "--") {
@@ -178,6 +215,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args,
         }
         if (const auto it = flags().find(arg); it != flags().end()) {
             it->second(current);
+            if (unusedOption.empty())
+                unusedOption = arg;
             continue;
         }
         const bool takesValue = arg == "--target-dir" || arg == "--rotate" || arg == "--cut";
@@ -187,25 +226,62 @@ CommandLine parseCommandLine(const std::vector<std::string>& args,
             return fail("option " + arg + " needs a value");
         const std::string& value = args[++i];
         if (arg == "--target-dir") {
-            if (value.empty() || !isDirectory(value))
-                return fail("target directory '" + value + "' does not exist");
+            const std::string problem =
+                value.empty() ? std::string("does not exist") : checkFolder(value);
+            if (!problem.empty())
+                return fail("target directory '" + value + "' " + problem);
             current.targetDir = value;
         } else if (arg == "--rotate") {
             int degrees = 0;
-            if (!parseInteger(value, true, degrees))
+            if (!parseInteger(value, true, degrees)) {
+                const std::string digits = value.substr(value.rfind('-') == 0 ? 1 : 0);
+                if (!digits.empty() && tooLargeNumber(digits) == digits)
+                    return fail(outOfRange(arg, value));
                 return fail("--rotate needs a whole number of degrees, not '" + value + "'");
+            }
             current.rotateDegrees = degrees;
         } else {
             CutFrame frame;
-            if (!parseCutFrame(value, frame))
+            if (!parseCutFrame(value, frame)) {
+                const std::string number = tooLargeNumber(value);
+                if (!number.empty())
+                    return fail(outOfRange(arg, number));
                 return fail("--cut needs X,Y:WxH with X, Y >= 0 and W, H >= 1, not '" + value +
                             "'");
+            }
             current.cut = frame;
         }
+        if (unusedOption.empty())
+            unusedOption = arg;
     }
     if (result.jobs.empty() && !result.help && !result.version)
         return fail("no picture given (try --help)");
+    if (!result.jobs.empty() && !unusedOption.empty())
+        return fail(unusedOption + " after the last picture applies to no picture");
     return result;
+}
+
+std::string findOutputClash(const std::vector<Job>& jobs, const PathKey& key) {
+    std::unordered_map<std::string, std::size_t> pictures; // key -> job
+    for (std::size_t i = 0; i < jobs.size(); ++i)
+        pictures.emplace(key(jobs[i].picture), i);
+    std::unordered_map<std::string, std::size_t> writers; // output key -> job
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        for (const std::string& output : outputPaths(jobs[i].settings, jobs[i].picture)) {
+            const std::string k = key(output);
+            if (const auto read = pictures.find(k); read != pictures.end())
+                return jobs[i].picture + ": its output " + output + " would replace the picture " +
+                       (read->second == i ? std::string("itself") : jobs[read->second].picture);
+            const auto [it, fresh] = writers.emplace(k, i);
+            if (!fresh) {
+                const std::string& first = jobs[it->second].picture;
+                return first == jobs[i].picture
+                           ? jobs[i].picture + " is named twice: both would write " + output
+                           : first + " and " + jobs[i].picture + " would both write " + output;
+            }
+        }
+    }
+    return {};
 }
 
 } // namespace rastix

@@ -21,13 +21,21 @@ struct CommandLine {
     std::string error;
 };
 
-using DirectoryTest = std::function<bool(const std::string&)>;
+// Why a path cannot be the target folder ("does not exist", "is not a folder"); empty when it can.
+using FolderCheck = std::function<std::string(const std::string&)>;
 
 // Reads the arguments (without the program name) left to right; each option changes the
-// settings handed to every picture named after it. Nothing is touched on disk except through
-// isDirectory, so a faulty line can be refused before any conversion starts.
-CommandLine parseCommandLine(const std::vector<std::string>& args,
-                             const DirectoryTest& isDirectory);
+// settings handed to every picture named after it; a setting after the last picture is an
+// error. Nothing is touched on disk except through checkFolder, so a faulty line can be refused
+// before any conversion starts.
+CommandLine parseCommandLine(const std::vector<std::string>& args, const FolderCheck& checkFolder);
+
+// The same text for two paths naming the same file (see samePlaceKey).
+using PathKey = std::function<std::string(const std::string&)>;
+
+// One line naming two pictures that would write the same file in this run, or a picture that
+// one of the outputs would replace; empty when every output has a place of its own.
+std::string findOutputClash(const std::vector<Job>& jobs, const PathKey& key);
 
 // Strict decimal parsing used for --rotate and --cut: optional '-' only where allowed, digits
 // only, no blanks, no overflow.

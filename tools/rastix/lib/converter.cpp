@@ -66,20 +66,33 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
                               std::to_string(picture.palette.size()) + " colours";
     else
         result.description += "true colour";
+    result.warning = consoleLimitWarning(picture);
     result.files = outputsFor(std::move(picture), job.settings, job.picture);
     if (streamed && staged) // the one file of a true-colour binary, already under a temporary name
         result.files.front().staged = std::move(staged);
     return result;
 }
 
+std::string consoleLimitWarning(const EncodedPicture& picture) {
+    constexpr int kLimit = 1023; // the object's HEIGHT, DWIDTH and IWIDTH fields are 10 bits
+    if (picture.height <= kLimit && picture.phrasesPerRow() <= kLimit)
+        return {};
+    return std::to_string(picture.width) + "x" + std::to_string(picture.height) + " pixels (" +
+           std::to_string(picture.phrasesPerRow()) + " phrases per line) is more than one " +
+           "object of the console can show: at most " + std::to_string(kLimit) + " lines of " +
+           std::to_string(kLimit) + " phrases";
+}
+
 namespace {
 
 bool writeResult(const Job& job, const PictureResult& result, AtomicFileWriter& writer,
                  std::ostream& out, std::ostream& err) {
-    if (!result.error.empty()) {
-        err << "rastix: " << job.picture << ": " << result.error << '\n';
+    const auto fail = [&](const std::string& why) {
+        err << "rastix: " << job.picture << ": " << why << '\n';
         return false;
-    }
+    };
+    if (!result.error.empty())
+        return fail(result.error);
     if (!job.settings.overwrite) {
         // Checked for every output first, so a map is never written without its palette.
         for (const OutputFile& file : result.files) {
@@ -91,19 +104,30 @@ bool writeResult(const Job& job, const PictureResult& result, AtomicFileWriter& 
             }
         }
     }
-    // Refused, too, when another program makes the file between the check above and now.
-    const ExistingFile existing =
-        job.settings.overwrite ? ExistingFile::Replace : ExistingFile::Keep;
+    // All of a picture's files are complete on disk before any is moved into place.
+    std::vector<std::shared_ptr<StagedFile>> staged;
+    std::string error;
     for (const OutputFile& file : result.files) {
-        std::string error;
-        const bool written = file.staged ? file.staged->commit(existing, error)
-                                         : writer.write(file.path, file.bytes, existing, error);
-        if (!written) {
-            err << "rastix: " << job.picture << ": " << error << '\n';
-            return false;
+        std::shared_ptr<StagedFile> s = file.staged;
+        if (!s) {
+            s = writer.stage(file.path, error);
+            if (!s)
+                return fail(error);
+            s->append(file.bytes.data(), file.bytes.size());
         }
-        out << "wrote " << file.path << " (" << result.description << ")\n";
+        staged.push_back(std::move(s));
     }
+    std::vector<StagedFile*> files;
+    for (const auto& s : staged)
+        files.push_back(s.get());
+    // Refused, too, when another program makes a file between the check above and now.
+    if (!commitTogether(files, job.settings.overwrite ? ExistingFile::Replace : ExistingFile::Keep,
+                        error))
+        return fail(error);
+    for (const OutputFile& file : result.files)
+        out << "wrote " << file.path << " (" << result.description << ")\n";
+    if (!result.warning.empty())
+        err << "rastix: " << job.picture << ": warning: " << result.warning << '\n';
     return true;
 }
 

@@ -32,7 +32,12 @@ struct PictureResult {
     std::vector<OutputFile> files;
     std::string description; // for the stdout line of each written file
     std::string error;       // set when nothing can be written for this picture
+    std::string warning;     // written, but the console cannot show it as it is
 };
+
+// Why the console's object processor cannot show the picture as one object (its height, data
+// width and image width fields hold at most 1023 lines and phrases); empty when it can.
+std::string consoleLimitWarning(const EncodedPicture& picture);
 
 // Load, cut, rotate and encode one picture into the bytes of its output files. With a writer,
 // an output may already be staged on disk while the picture is decoded (see OutputFile).

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -154,32 +155,40 @@ bool StagedFile::append(const std::uint8_t* data, std::size_t size) {
     return m_ok;
 }
 
-bool StagedFile::commit(ExistingFile existing, std::string& error) {
-    if (m_ok && std::fflush(m_file) != 0) {
-        m_ok = false;
-        m_errno = errno;
-    }
-#ifdef __linux__
-    if (m_ok && m_temp.empty()) {
-        // Complete: named now, then moved into place like any temporary file.
-        m_temp = linkUnnamed(m_file, m_path);
-        if (m_temp.empty()) {
+bool StagedFile::finish(std::string& error) {
+    if (m_file) {
+        if (m_ok && std::fflush(m_file) != 0) {
             m_ok = false;
             m_errno = errno;
         }
-    }
+#ifdef __linux__
+        if (m_ok && m_temp.empty()) {
+            // Complete: named now, then moved into place like any temporary file.
+            m_temp = linkUnnamed(m_file, m_path);
+            if (m_temp.empty()) {
+                m_ok = false;
+                m_errno = errno;
+            }
+        }
 #endif
-    const bool closed = std::fclose(m_file) == 0;
-    m_file = nullptr;
-    if (m_ok && !closed) {
-        m_ok = false;
-        m_errno = errno;
+        const bool closed = std::fclose(m_file) == 0;
+        m_file = nullptr;
+        if (m_ok && !closed) {
+            m_ok = false;
+            m_errno = errno;
+        }
     }
     if (!m_ok) {
         error =
             "cannot write '" + m_path + "': " + (m_errno ? std::strerror(m_errno) : "write failed");
         return false;
     }
+    return true;
+}
+
+bool StagedFile::commit(ExistingFile existing, std::string& error) {
+    if (!finish(error))
+        return false;
     std::error_code ec;
     if (existing == ExistingFile::Replace)
         fs::rename(m_temp, m_path, ec);
@@ -194,6 +203,54 @@ bool StagedFile::commit(ExistingFile existing, std::string& error) {
         return false;
     }
     m_committed = true;
+    return true;
+}
+
+bool commitTogether(const std::vector<StagedFile*>& files, ExistingFile existing,
+                    std::string& error) {
+    // Everything that can run out of room happens before the first file is moved into place.
+    for (StagedFile* file : files)
+        if (!file->finish(error))
+            return false;
+    struct Moved {
+        const std::string* path;
+        fs::path previous; // a second name for the file that was replaced, if any
+        bool replacedOne;
+    };
+    std::vector<Moved> moved;
+    const auto dropPrevious = [](const fs::path& previous) {
+        std::error_code ignored;
+        if (!previous.empty())
+            fs::remove(previous, ignored);
+    };
+    for (StagedFile* file : files) {
+        Moved m{&file->path(), {}, false};
+        std::error_code ec;
+        if (existing == ExistingFile::Replace && files.size() > 1 &&
+            fs::exists(fs::symlink_status(file->path(), ec))) {
+            // Kept under a hidden name until the others are in place too, to be put back if
+            // one of them fails.
+            m.replacedOne = true;
+            m.previous = temporaryName(file->path());
+            fs::create_hard_link(file->path(), m.previous, ec);
+            if (ec)
+                m.previous.clear();
+        }
+        if (!file->commit(existing, error)) {
+            dropPrevious(m.previous);
+            for (auto done = moved.rbegin(); done != moved.rend(); ++done) {
+                std::error_code ignored;
+                if (!done->previous.empty())
+                    fs::rename(done->previous, *done->path, ignored);
+                else if (!done->replacedOne) // ours alone; a file that was there stays
+                    fs::remove(*done->path, ignored);
+            }
+            return false;
+        }
+        moved.push_back(std::move(m));
+    }
+    for (const Moved& m : moved)
+        dropPrevious(m.previous);
     return true;
 }
 

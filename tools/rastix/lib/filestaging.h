@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace rastix {
 
@@ -48,6 +49,10 @@ public:
     const std::string& path() const { return m_path; }
     // Appends at the end; false once anything failed (later appends are ignored).
     bool append(const std::uint8_t* data, std::size_t size);
+    // Puts everything on disk and closes the file, still under its temporary name (or none);
+    // false and a message when anything failed since it was staged.
+    bool finish(std::string& error);
+    // Finishes the file and moves it into place.
     bool commit(ExistingFile existing, std::string& error);
 
 private:
@@ -62,5 +67,12 @@ private:
     int m_errno = 0;
     bool m_committed = false;
 };
+
+// Commits files that make one result (a map and its palette) all or none: nothing is moved into
+// place before every file is complete on disk, and when a move fails, the files this call
+// already moved are taken back: a new file is removed, a replaced one is put back (where the
+// file system allows it a second name meanwhile; elsewhere the new one stays).
+bool commitTogether(const std::vector<StagedFile*>& files, ExistingFile existing,
+                    std::string& error);
 
 } // namespace rastix

@@ -15,11 +15,15 @@ Arguments are read left to right: an option changes the settings for every pictu
 after it, until another option changes them again. Example:
   rastix --target-dir tmp logo.bmp -cry photo.jpg -rgb --binary 1.gif 2.gif
 writes tmp/logo.s (RGB16), tmp/photo.s (CRY16), tmp/1.rgb and tmp/2.rgb (RGB16 binary).
-The whole command line is checked before anything is converted.
+The whole command line is checked before anything is converted: an option after the last
+picture applies to no picture and is an error, and so are two pictures that would write the
+same output file (d1/a.png and d2/a.png, or a.png and a.jpg) or an output that would replace
+one of the pictures.
 
 Pictures: whatever the installed Qt image readers decode (BMP, GIF, JPEG, PNG, PPM, XPM,
-TIFF, TGA, WebP, ...). Fully transparent pixels stay transparent. Pictures are converted in
-parallel; outputs and messages keep the order of the command line.
+TIFF, TGA, WebP, ...). Fully transparent pixels stay transparent. A picture whose decoder
+reports missing or corrupt data (a file cut short, a bad checksum) is not converted. Pictures
+are converted in parallel; outputs and messages keep the order of the command line.
 
 Colour model
   -rgb              RGB16 words (default)
@@ -62,7 +66,8 @@ Files
   --                every later argument is a picture, even if it begins with '-'
 
 Outputs are named after the picture without its extension, in the target folder, and are
-written through a temporary file that is renamed into place.
+written through a temporary file that is renamed into place. A map and its palette are one
+result: both are written, or neither (a file they would have replaced is kept).
 
 Data layout
   Words are big-endian. Every row is padded to a whole phrase (8 bytes) with transparent
@@ -71,7 +76,10 @@ Data layout
   CRY16: colour byte in bits 15-8, intensity Y = max(R, G, B) in bits 7-0; the colour byte
   is the CRY table entry nearest to the colour brought to full intensity. Black and greys
   use the neutral colour byte $88, so opaque black is $8800, never the transparent $0000.
-  In RGB16 opaque black is $0000, the same word as a transparent pixel.
+  In RGB16 opaque black is $0000, the same word as a transparent pixel, so in a picture that
+  has transparent pixels it is written as $0001 instead (so is any colour that rounds to
+  $0000, and a 15-bit CRY colour too dark for its intensity becomes $8800): a sprite's black
+  outline stays visible. A picture without transparent pixels keeps $0000.
   Maps: pixels packed most significant bits first; index 0 is transparent (palette word
   $0000) when the picture has transparent pixels or its rows need padding. The palette is
   a list of 16-bit words in the current model.
@@ -82,11 +90,17 @@ Glass packing (relative CRY): each pixel holds signed deltas that the console ad
 Assembly files: a comment header, equates NAME_width, NAME_height, NAME_phrases,
   NAME_depth (object DEPTH field), NAME_bpp (and NAME_colours for maps), then .data,
   .phrase, a global label NAME (and NAME_clut for the palette) and dc.w / dc.b lines in $
-  hex. NAME is the picture's base name with every other character than letters, digits and
-  '_' turned into '_'.
+  hex. NAME is the picture's base name with every character other than a letter, digit or
+  '_' turned into '_', and a '_' put in front when it would be empty, start with a digit or
+  be a 68000 register name (d0-d7, a0-a7, sp, pc, sr, ccr, usp, in any case):
+  "my logo-2.png" gives my_logo_2, "1up.gif" gives _1up, "d0.png" gives _d0.
+Sizes: the console's objects are at most 1023 lines high and 1023 phrases wide; a larger
+  result is still written, with a warning.
 
-Exit status: 0 all converted; 1 some picture failed (the others are still converted);
-2 the command line is faulty (nothing is written).
+Messages: one line on stdout for each file written; one line on stderr for each picture that
+fails, naming it and the cause (the decoders' own words folded in), or that gets a warning.
+Exit status: 0 all converted (warnings included); 1 some picture failed (the others are still
+converted); 2 the command line is faulty (one line says why; nothing is written).
 )";
 }
 

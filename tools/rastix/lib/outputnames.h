@@ -3,12 +3,15 @@
 #include "settings.h"
 
 #include <string>
+#include <vector>
 
 namespace rastix {
 
 // File name without folders and without its last extension ("dir/logo.big.bmp" -> "logo.big").
 std::string baseName(const std::string& picturePath);
-// An assembler identifier from a base name: letters, digits and '_', not starting with a digit.
+// An assembler identifier from a base name: every character other than a letter, digit or '_'
+// becomes '_', and a '_' goes in front of a name that is empty, starts with a digit or is a
+// 68000 register name (d0-d7, a0-a7, sp, pc, sr, ccr, usp, in any case).
 std::string labelFor(const std::string& base);
 // Target folder joined with a file name.
 std::string joinPath(const std::string& dir, const std::string& name);
@@ -18,5 +21,13 @@ std::string modelDescription(const Settings& settings);
 
 // Where the binary output of a true-colour picture goes ("base.rgb" or "base.cry").
 std::string trueColourBinaryPath(const Settings& settings, const std::string& picturePath);
+
+// Every file a picture writes under these settings, in the order they are committed: "base.s";
+// or "base.rgb" / "base.cry"; or "base.map" then "base.clut".
+std::vector<std::string> outputPaths(const Settings& settings, const std::string& picturePath);
+
+// The same text for two paths that name the same file (absolute, normalised, through links;
+// without case on Windows), so that clashes can be found before anything is written.
+std::string samePlaceKey(const std::string& path);
 
 } // namespace rastix

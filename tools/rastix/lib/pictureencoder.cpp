@@ -23,7 +23,9 @@ EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings
     // Zero-filled, so the padding at the end of each row is already transparent.
     out.data.assign(static_cast<std::size_t>(out.rowBytes) * static_cast<std::size_t>(out.height),
                     0);
-    const PixelEncoder encoder(settings);
+    const bool glass =
+        settings.model == ColourModel::Cry16 && settings.cryEncoding == CryEncoding::Glass;
+    const PixelEncoder encoder(settings, !glass && hasTransparentPixels(image));
     const auto encodeRows = [&](int first, int last) {
         for (int y = first; y < last; ++y)
             encoder.encodeRow(image.row(y), image.width,

@@ -117,7 +117,7 @@ GlassDeltas unpackGlass(std::uint16_t word) {
     return {nibble(word >> 12), nibble((word >> 8) & 15), y >= 128 ? y - 256 : y};
 }
 
-PixelEncoder::PixelEncoder(const Settings& settings)
+PixelEncoder::PixelEncoder(const Settings& settings, bool keepOpaqueVisible)
     : m_kind(Kind::Rgb16)
     , m_fifteenBits(settings.fifteenBits)
     , m_kept(settings.kept)
@@ -128,11 +128,20 @@ PixelEncoder::PixelEncoder(const Settings& settings)
         else
             m_kind = settings.grayOnly ? Kind::CryGray : Kind::Cry16;
     }
+    // RGB16 black, and in 15-bit CRY a blue too dark for the 7-bit intensity, give $0000. In
+    // relative CRY a zero delta changes nothing, exactly like a transparent pixel.
+    if (keepOpaqueVisible && m_kind != Kind::Glass)
+        m_opaqueZero = m_kind == Kind::Rgb16 ? 0x0001 : (kNeutralCryColour << 8);
 }
 
 std::uint16_t PixelEncoder::operator()(std::uint32_t argb) const {
     if ((argb >> 24) == 0)
         return kTransparentWord;
+    const std::uint16_t word = plainWord(argb);
+    return word == kTransparentWord ? m_opaqueZero : word;
+}
+
+std::uint16_t PixelEncoder::plainWord(std::uint32_t argb) const {
     const int r = (argb >> 16) & 0xFF;
     const int g = (argb >> 8) & 0xFF;
     const int b = argb & 0xFF;
@@ -205,12 +214,26 @@ void encodeCryRow(const std::uint32_t* pixels, int count, std::uint8_t* out) {
 } // namespace
 
 void PixelEncoder::encodeRow(const std::uint32_t* pixels, int count, std::uint8_t* out) const {
-    if (m_kind == Kind::Rgb16 && !m_fifteenBits)
+    if (m_opaqueZero != kTransparentWord)
+        encodeRowWith(pixels, count, out, [this](std::uint32_t p) { return (*this)(p); });
+    else if (m_kind == Kind::Rgb16 && !m_fifteenBits)
         encodeRgb16Row(pixels, count, out);
     else if (m_kind == Kind::Cry16 && !m_fifteenBits)
         encodeCryRow(pixels, count, out);
     else
         encodeRowWith(pixels, count, out, [this](std::uint32_t p) { return (*this)(p); });
+}
+
+bool hasTransparentPixels(const ImageView& image) {
+    for (int y = 0; y < image.height; ++y) {
+        const std::uint32_t* row = image.row(y);
+        bool found = false;
+        for (int x = 0; x < image.width; ++x)
+            found |= (row[x] >> 24) == 0;
+        if (found)
+            return true;
+    }
+    return false;
 }
 
 } // namespace rastix

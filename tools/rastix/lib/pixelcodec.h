@@ -1,5 +1,6 @@
 #pragma once
 
+#include "image.h"
 #include "settings.h"
 
 #include <cstdint>
@@ -47,19 +48,29 @@ GlassDeltas unpackGlass(std::uint16_t word);
 
 // Encodes one source pixel (0xAARRGGBB, not premultiplied) under the given settings; a fully
 // transparent pixel gives kTransparentWord.
+// In a picture with transparent pixels an opaque pixel must never give that word, or it would
+// vanish on the console (a sprite's black outline in RGB16): with keepOpaqueVisible it gets the
+// nearest word that is not transparent instead ($0001 for RGB16 black, $8800 for CRY black).
+// A picture without transparent pixels keeps the plain words, since nothing shows through it.
 class PixelEncoder {
 public:
-    explicit PixelEncoder(const Settings& settings);
+    explicit PixelEncoder(const Settings& settings, bool keepOpaqueVisible = false);
     std::uint16_t operator()(std::uint32_t argb) const;
     // Writes count pixels as big-endian words.
     void encodeRow(const std::uint32_t* pixels, int count, std::uint8_t* out) const;
 
 private:
+    std::uint16_t plainWord(std::uint32_t argb) const; // argb not fully transparent
     enum class Kind { Rgb16, Cry16, CryGray, Glass };
     Kind m_kind;
     bool m_fifteenBits;
     KeptDeltas m_kept;
     bool m_grayOnly;
+    // What an opaque pixel that encodes to kTransparentWord is written as.
+    std::uint16_t m_opaqueZero = kTransparentWord;
 };
+
+// Whether any pixel of the picture is fully transparent.
+bool hasTransparentPixels(const ImageView& image);
 
 } // namespace rastix

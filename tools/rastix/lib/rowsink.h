@@ -9,6 +9,8 @@ namespace rastix {
 // never has to be held in memory. All calls come from the loader's one thread, in this order:
 // begin, then rowsToFill and rowsFilled for each chunk of rows, then end (only if begin
 // accepted the picture).
+// Only pictures without transparent pixels may be streamed: how an opaque pixel is encoded can
+// depend on whether the picture has any (see PixelEncoder), which is known only at its end.
 class RowSink {
 public:
     // Loaders hand over rows in chunks of at most this many.
