@@ -1,5 +1,7 @@
 #include "jpegstream.h"
 
+#include "utf8path.h"
+
 #include <algorithm>
 #include <bit>
 #include <csetjmp>
@@ -79,7 +81,7 @@ struct BlockSource {
 
     // False when the file cannot be opened or there is no memory for the block.
     bool open(const std::string& path) {
-        file = std::fopen(path.c_str(), "rb");
+        file = openFile(path, "rb");
         if (!file)
             return false;
         std::setvbuf(file, nullptr, _IONBF, 0); // blocks go straight into ours

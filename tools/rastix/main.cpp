@@ -1,6 +1,7 @@
 #include "commandline.h"
 #include "converter.h"
 #include "qtpictureloader.h"
+#include "utf8path.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -18,7 +19,7 @@ int main(int argc, char** argv) {
 
     rastix::CommandLine line = rastix::parseCommandLine(args, [](const std::string& dir) {
         std::error_code ec;
-        const auto status = std::filesystem::status(dir, ec);
+        const auto status = std::filesystem::status(rastix::utf8Path(dir), ec);
         if (std::filesystem::is_directory(status))
             return std::string();
         return std::string(std::filesystem::exists(status) ? "is not a folder" : "does not exist");

@@ -1,6 +1,7 @@
 #include "converter.h"
 
 #include "streamencoder.h"
+#include "utf8path.h"
 
 #include <condition_variable>
 #include <filesystem>
@@ -28,7 +29,7 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
         const std::string target = trueColourBinaryPath(s, job.picture);
         std::error_code ec;
         std::string ignored; // without a staged file the outputs are written the usual way
-        if (s.overwrite || !std::filesystem::exists(target, ec))
+        if (s.overwrite || !std::filesystem::exists(utf8Path(target), ec))
             staged = writer->stage(target, ignored);
         if (staged)
             stream->streamTo(staged.get());
@@ -97,7 +98,7 @@ bool writeResult(const Job& job, const PictureResult& result, AtomicFileWriter& 
         // Checked for every output first, so a map is never written without its palette.
         for (const OutputFile& file : result.files) {
             std::error_code ec;
-            if (std::filesystem::exists(file.path, ec) || ec) {
+            if (std::filesystem::exists(utf8Path(file.path), ec) || ec) {
                 err << "rastix: " << file.path << ": exists already, not overwritten (use "
                     << "--overwrite); " << job.picture << " skipped\n";
                 return false;

@@ -1,5 +1,7 @@
 #include "filestaging.h"
 
+#include "utf8path.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -26,7 +28,7 @@ namespace {
 std::error_code moveUnlessTaken(const std::string& from, const std::string& to) {
 #ifdef _WIN32
     // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken.
-    if (MoveFileExW(fs::path(from).c_str(), fs::path(to).c_str(), MOVEFILE_WRITE_THROUGH))
+    if (MoveFileExW(utf8Path(from).c_str(), utf8Path(to).c_str(), MOVEFILE_WRITE_THROUGH))
         return {};
     const DWORD code = GetLastError();
     if (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS)
@@ -56,7 +58,7 @@ std::error_code moveUnlessTaken(const std::string& from, const std::string& to) 
 }
 
 fs::path folderOf(const std::string& path) {
-    const fs::path target(path);
+    const fs::path target = utf8Path(path);
     return target.has_parent_path() ? target.parent_path() : fs::path(".");
 }
 
@@ -67,7 +69,7 @@ fs::path temporaryName(const std::string& path) {
         std::chrono::steady_clock::now().time_since_epoch().count());
     // Appended piece by piece: GCC 12 at -O3 warns (-Wrestrict) on one long chain of "+".
     std::string name = ".";
-    name += fs::path(path).filename().string();
+    name += utf8Text(utf8Path(path).filename());
     name += ".rastix-";
     name += std::to_string(stamp % 1000000007ULL);
     name += '-';
@@ -81,7 +83,7 @@ fs::path temporaryName(const std::string& path) {
 std::string linkUnnamed(std::FILE* file, const std::string& path) {
     const std::string self = "/proc/self/fd/" + std::to_string(::fileno(file));
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string temp = temporaryName(path).string();
+        const std::string temp = utf8Text(temporaryName(path));
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0)
             return temp;
         if (errno != EEXIST)
@@ -116,16 +118,17 @@ std::unique_ptr<StagedFile> AtomicFileWriter::stage(const std::string& path, std
     fs::path temp;
     for (int attempt = 0; attempt < 100 && !file; ++attempt) {
         temp = temporaryName(path);
-        // "x": never reuse or follow an existing name.
-        file = std::fopen(temp.string().c_str(), "wbx");
+        // Never reuse or follow an existing name.
+        file = createNewFile(temp);
         if (!file && errno != EEXIST)
             break;
     }
     if (!file) {
-        error = "cannot create a temporary file in '" + dir.string() + "': " + std::strerror(errno);
+        error =
+            "cannot create a temporary file in '" + utf8Text(dir) + "': " + std::strerror(errno);
         return nullptr;
     }
-    return std::unique_ptr<StagedFile>(new StagedFile(*this, path, temp.string(), file));
+    return std::unique_ptr<StagedFile>(new StagedFile(*this, path, utf8Text(temp), file));
 }
 
 StagedFile::StagedFile(AtomicFileWriter& writer, std::string path, std::string temp,
@@ -140,7 +143,7 @@ StagedFile::~StagedFile() {
         std::fclose(m_file);
     if (!m_committed && !m_temp.empty()) {
         std::error_code ignored;
-        fs::remove(m_temp, ignored);
+        fs::remove(utf8Path(m_temp), ignored);
     }
 }
 
@@ -191,7 +194,7 @@ bool StagedFile::commit(ExistingFile existing, std::string& error) {
         return false;
     std::error_code ec;
     if (existing == ExistingFile::Replace)
-        fs::rename(m_temp, m_path, ec);
+        fs::rename(utf8Path(m_temp), utf8Path(m_path), ec);
     else
         ec = moveUnlessTaken(m_temp, m_path);
     if (ec == std::errc::file_exists) {
@@ -227,12 +230,12 @@ bool commitTogether(const std::vector<StagedFile*>& files, ExistingFile existing
         Moved m{&file->path(), {}, false};
         std::error_code ec;
         if (existing == ExistingFile::Replace && files.size() > 1 &&
-            fs::exists(fs::symlink_status(file->path(), ec))) {
+            fs::exists(fs::symlink_status(utf8Path(file->path()), ec))) {
             // Kept under a hidden name until the others are in place too, to be put back if
             // one of them fails.
             m.replacedOne = true;
             m.previous = temporaryName(file->path());
-            fs::create_hard_link(file->path(), m.previous, ec);
+            fs::create_hard_link(utf8Path(file->path()), m.previous, ec);
             if (ec)
                 m.previous.clear();
         }
@@ -241,9 +244,9 @@ bool commitTogether(const std::vector<StagedFile*>& files, ExistingFile existing
             for (auto done = moved.rbegin(); done != moved.rend(); ++done) {
                 std::error_code ignored;
                 if (!done->previous.empty())
-                    fs::rename(done->previous, *done->path, ignored);
+                    fs::rename(done->previous, utf8Path(*done->path), ignored);
                 else if (!done->replacedOne) // ours alone; a file that was there stays
-                    fs::remove(*done->path, ignored);
+                    fs::remove(utf8Path(*done->path), ignored);
             }
             return false;
         }

@@ -1,5 +1,7 @@
 #include "outputnames.h"
 
+#include "utf8path.h"
+
 #include <filesystem>
 
 namespace rastix {
@@ -83,14 +85,15 @@ std::vector<std::string> outputPaths(const Settings& s, const std::string& pictu
 std::string samePlaceKey(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    fs::path full = fs::absolute(fs::path(path), ec);
+    fs::path full = fs::absolute(utf8Path(path), ec);
     if (!ec) {
         // Through links, so that two names of one folder give one key.
         const fs::path resolved = fs::weakly_canonical(full, ec);
         if (!ec)
             full = resolved;
     }
-    std::string key = full.lexically_normal().generic_string();
+    const std::u8string text = full.lexically_normal().generic_u8string();
+    std::string key(text.begin(), text.end());
 #ifdef _WIN32
     // Windows file names ignore case.
     for (char& c : key)

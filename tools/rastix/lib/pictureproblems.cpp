@@ -1,20 +1,20 @@
 #include "pictureproblems.h"
 
+#include "utf8path.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace rastix {
 
 std::string pictureAccessProblem(const std::string& path, const OpenError& openError) {
     std::error_code ec;
-    if (std::filesystem::is_directory(std::filesystem::path(path), ec))
+    if (std::filesystem::is_directory(utf8Path(path), ec))
         return "is a folder, not a picture";
     const int error = openError(path);
     return error == 0 ? std::string() : std::string(std::strerror(error));
@@ -23,7 +23,7 @@ std::string pictureAccessProblem(const std::string& path, const OpenError& openE
 std::string pictureAccessProblem(const std::string& path) {
     return pictureAccessProblem(path, [](const std::string& file) {
         errno = 0;
-        std::FILE* f = std::fopen(file.c_str(), "rb");
+        std::FILE* f = openFile(file, "rb");
         if (!f)
             return errno != 0 ? errno : EIO;
         std::fclose(f);
@@ -65,9 +65,9 @@ std::uint32_t littleEndian(const unsigned char* p, int bytes) {
     return v;
 }
 
-std::string truncatedBmp(std::istream& in, std::uintmax_t fileSize) {
+std::string truncatedBmp(std::FILE* in, std::uintmax_t fileSize) {
     unsigned char h[34] = {};
-    if (!in.read(reinterpret_cast<char*>(h), sizeof h) || h[0] != 'B' || h[1] != 'M')
+    if (std::fread(h, 1, sizeof h, in) != sizeof h || h[0] != 'B' || h[1] != 'M')
         return {};
     const std::uint32_t infoSize = littleEndian(h + 14, 4);
     if (infoSize < 40)
@@ -92,9 +92,11 @@ std::string truncatedBmp(std::istream& in, std::uintmax_t fileSize) {
 }
 
 // Walks the blocks of a GIF up to its trailer.
-std::string truncatedGif(std::istream& in) {
-    const std::vector<unsigned char> d{std::istreambuf_iterator<char>(in),
-                                       std::istreambuf_iterator<char>()};
+std::string truncatedGif(std::FILE* in) {
+    std::vector<unsigned char> d;
+    unsigned char block[65536];
+    for (std::size_t n; (n = std::fread(block, 1, sizeof block, in)) > 0;)
+        d.insert(d.end(), block, block + n);
     if (d.size() < 6 || d[0] != 'G' || d[1] != 'I' || d[2] != 'F')
         return {};
     const std::string cutShort = "the file ends before its last picture does";
@@ -138,11 +140,13 @@ std::string truncatedPicture(const std::string& path, const std::string& format)
     if (format != "bmp" && format != "gif")
         return {};
     std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(path), ec);
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    if (ec || !in)
+    const std::uintmax_t size = std::filesystem::file_size(utf8Path(path), ec);
+    std::FILE* in = ec ? nullptr : openFile(path, "rb");
+    if (!in)
         return {};
-    return format == "bmp" ? truncatedBmp(in, size) : truncatedGif(in);
+    std::string problem = format == "bmp" ? truncatedBmp(in, size) : truncatedGif(in);
+    std::fclose(in);
+    return problem;
 }
 
 std::string foldMessages(const std::vector<std::string>& messages) {
