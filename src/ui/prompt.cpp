@@ -22,15 +22,21 @@ QMessageBox::Icon toQt(Prompt::Icon icon) {
 
 } // namespace
 
-Prompt::Answer MessageBoxPrompt::ask(QWidget* parent, const Message& message) {
-    QMessageBox box(toQt(message.icon), message.title, message.text, QMessageBox::Ok, parent);
+std::unique_ptr<QDialog> MessageBoxPrompt::makeBox(QWidget* parent, const Message& message) {
+    auto box = std::make_unique<QMessageBox>(toQt(message.icon), message.title, message.text,
+                                             QMessageBox::Ok, parent);
     if (message.buttons == Buttons::OkCancel) {
-        box.addButton(QMessageBox::Cancel);
-        box.setDefaultButton(QMessageBox::Ok);
-        box.setEscapeButton(QMessageBox::Cancel);
+        box->addButton(QMessageBox::Cancel);
+        box->setDefaultButton(QMessageBox::Ok);
+        box->setEscapeButton(QMessageBox::Cancel);
     }
-    box.setTextFormat(Qt::PlainText);
-    return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+    box->setTextFormat(Qt::PlainText);
+    return box;
+}
+
+Prompt::Answer MessageBoxPrompt::ask(QWidget* parent, const Message& message) {
+    const std::unique_ptr<QDialog> box = makeBox(parent, message);
+    return box->exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 
 } // namespace glyphmill
