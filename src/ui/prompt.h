@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <memory>
+
+class QDialog;
 class QWidget;
 
 namespace glyphmill {
@@ -25,10 +28,13 @@ public:
     virtual Answer ask(QWidget* parent, const Message& message) = 0;
 };
 
-// The real thing: a modal QMessageBox.
+// The real thing: a modal message box.
 class MessageBoxPrompt final : public Prompt {
 public:
     Answer ask(QWidget* parent, const Message& message) override;
+
+    // The box that `ask` shows, built apart from its modal loop so that it can be looked at.
+    static std::unique_ptr<QDialog> makeBox(QWidget* parent, const Message& message);
 };
 
 } // namespace glyphmill

@@ -98,9 +98,9 @@ private slots:
         dir1()->setPath(m_f->path(QStringLiteral("pics")));
         QCOMPARE(fileChanges.count(), 1);
         QCOMPARE(file1()->path(), m_f->path(QStringLiteral("pics")));
-        // All files, hidden ones too, no folders; sorted without regard to case.
-        QCOMPARE(fileEntries(), QStringList({QStringLiteral(".hidden"), QStringLiteral("A.bmp"),
-                                             QStringLiteral("b.bmp"), QStringLiteral("c.txt")}));
+        // Files but no folders; sorted without regard to case.
+        QCOMPARE(fileEntries(), QStringList({QStringLiteral("A.bmp"), QStringLiteral("b.bmp"),
+                                             QStringLiteral("c.txt")}));
         QCOMPARE(width->text(), QStringLiteral("77"));
     }
 
@@ -176,18 +176,38 @@ private slots:
         QCOMPARE(file1()->property("fileName").toString(), QString());
         file1()->setProperty("fileName", QStringLiteral("b.bmp"));
         QCOMPARE(file1()->fileName(), QStringLiteral("b.bmp"));
-        QVERIFY(file1()->isSelected(2));
+        QVERIFY(file1()->isSelected(1));
         file1()->setProperty("fileName", QStringLiteral("nothing.bmp"));
         QCOMPARE(file1()->fileName(), QStringLiteral("b.bmp"));
+    }
+
+    // Hidden files are neither listed nor named in the command, however the files are picked;
+    // hidden folders are not listed either.
+    void hiddenFilesAndFoldersAreLeftOut() {
+        QVERIFY(m_f->makeFolder(QStringLiteral("pics/.cache")));
+        m_f->open();
+        dir1()->setPath(m_f->path(QStringLiteral("pics")));
+        m_f->window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_f->window.get()));
+        const QRect first = file1()->visualRect(file1()->model()->index(0, 0));
+        QTest::mouseClick(file1()->viewport(), Qt::LeftButton, {}, first.center());
+        QTest::keyClick(file1(), Qt::Key_End, Qt::ShiftModifier);
+        QVERIFY2(m_f->command().endsWith(QStringLiteral("--no-overwrite  A.bmp b.bmp c.txt")),
+                 qPrintable(m_f->command()));
+        QTest::keyClick(file1(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(file1(), Qt::Key_Home, Qt::ShiftModifier);
+        QVERIFY2(!m_f->command().contains(QStringLiteral(".hidden")), qPrintable(m_f->command()));
+        QVERIFY(!fileEntries().contains(QStringLiteral(".hidden")));
+        QVERIFY(!dirEntries().contains(m_f->path(QStringLiteral("pics/.cache"))));
     }
 
     void commandNamesSelectedFilesInListOrder() {
         m_f->open();
         dir1()->setPath(m_f->path(QStringLiteral("pics")));
-        file1()->setSelected(3, true); // c.txt
-        file1()->setSelected(1, true); // A.bmp
-        file1()->setSelected(0, true); // .hidden
-        file1()->setSelected(0, false);
+        file1()->setSelected(2, true); // c.txt
+        file1()->setSelected(0, true); // A.bmp
+        file1()->setSelected(1, true); // b.bmp
+        file1()->setSelected(1, false);
         m_f->window->Refresh_cmd();
         QVERIFY2(m_f->command().endsWith(QStringLiteral("--no-overwrite  A.bmp c.txt")),
                  qPrintable(m_f->command()));
@@ -199,7 +219,7 @@ private slots:
         m_f->open();
         const QString pics = m_f->path(QStringLiteral("pics"));
         dir1()->setPath(pics);
-        file1()->setSelected(3, true); // c.txt, selected before the drop
+        file1()->setSelected(2, true); // c.txt, selected before the drop
         const auto data =
             fileListData({pics + QStringLiteral("/b.bmp"), pics + QStringLiteral("/A.bmp"),
                           pics + QStringLiteral("/zeta")});

@@ -37,6 +37,24 @@ void save(QWidget& window, const QString& folder, const QString& name) {
         std::printf("%s\n", qPrintable(path));
 }
 
+// Saves a picture of each box the program asks, named in turn, and answers Cancel.
+class ShotPrompt final : public glyphmill::Prompt {
+public:
+    ShotPrompt(QString folder, QStringList names)
+        : m_folder(std::move(folder))
+        , m_names(std::move(names)) {}
+
+    Answer ask(QWidget* parent, const Message& message) override {
+        const auto box = glyphmill::MessageBoxPrompt::makeBox(parent, message);
+        save(*box, m_folder, m_names.isEmpty() ? QStringLiteral("box") : m_names.takeFirst());
+        return Answer::Cancel;
+    }
+
+private:
+    QString m_folder;
+    QStringList m_names;
+};
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -89,6 +107,29 @@ int main(int argc, char* argv[]) {
         save(*options, folder, QStringLiteral("frmOptions-cry-transform"));
         save(main, folder, QStringLiteral("FormMain-with-options"));
     }
+    // The confirmation before a run, for one picture and for 20,000 of them: however long the
+    // command, the box keeps to the screen.
+    const QString many = sample.filePath(QStringLiteral("many"));
+    QDir().mkpath(many);
+    for (int i = 0; i < 20000; ++i) {
+        QFile file(QDir(many).filePath(QStringLiteral("sprite%1.bmp").arg(i, 5, 10, QChar(u'0'))));
+        file.open(QIODevice::WriteOnly);
+    }
+    ShotPrompt shots(folder, {QStringLiteral("ReallyExecute-1-file"),
+                              QStringLiteral("ReallyExecute-20000-files")});
+    glyphmill::MainWindowServices asking = services;
+    asking.prompt = &shots;
+    glyphmill::FormMain running(asking);
+    running.show();
+    running.findChild<QWidget*>(QStringLiteral("Dir1"))->setProperty("path", many);
+    auto* manyFiles = running.findChild<glyphmill::FileList*>(QStringLiteral("File1"));
+    auto* run = running.findChild<QAbstractButton*>(QStringLiteral("Command3"));
+    manyFiles->setSelected(0, true);
+    run->click();
+    manyFiles->selectAll();
+    run->click();
+    running.close();
+
     // No system-information service: the shot needs none, and nothing is clicked.
     glyphmill::FormAbout about(services.prompt, nullptr);
     save(about, folder, QStringLiteral("frmAbout"));

@@ -24,8 +24,10 @@ FormHelp::FormHelp(QWidget* parent)
     m_text1 = new QPlainTextEdit(this);
     m_text1->setObjectName(QStringLiteral("Text1"));
     m_text1->setGeometry(twipsToPixels(0, 0, 6015, 3255));
-    m_text1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Wrapped to the window, so that no line is cut at the right and nothing needs a sideways
+    // scroll: the window has a fixed size and the text is read from top to bottom.
+    m_text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Read-only: the text can be selected and copied, but nothing typed lands in it.
     m_text1->setReadOnly(true);

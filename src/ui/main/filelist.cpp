@@ -1,6 +1,7 @@
 #include "filelist.h"
 
 #include "filelistmodel.h"
+#include "folderfiles.h"
 #include "shelldrop.h"
 
 #include <QDir>
@@ -38,9 +39,7 @@ void FileList::setPath(const QString& path) {
         focused = fileName();
     }
     m_path = folder;
-    // Files only, hidden and system ones included; sorted the way people read names.
-    m_model->setNames(QDir(path).entryList(QDir::Files | QDir::Hidden | QDir::System,
-                                           QDir::Name | QDir::IgnoreCase));
+    m_model->setNames(visibleFileNames(path));
     if (!focused.isEmpty()) {
         const int row = static_cast<int>(m_model->names().indexOf(focused));
         if (row >= 0)

@@ -11,8 +11,8 @@ namespace glyphmill {
 
 class FileListModel;
 
-// The file list: every file of one folder (no name pattern), several of them selectable.
-// `fileName` is the entry with the focus. Setting `path` fills the list at once.
+// The file list: every file of one folder that is not hidden (no name pattern), several of them
+// selectable. `fileName` is the entry with the focus. Setting `path` fills the list at once.
 class FileList : public QListView {
     Q_OBJECT
     Q_PROPERTY(QString path READ path WRITE setPath NOTIFY pathChanged)

@@ -8,6 +8,7 @@
 #include "imagebox.h"
 #include "info/formabout.h"
 #include "info/formhelp.h"
+#include "optiongroups.h"
 #include "targetdirfield.h"
 #include "twips.h"
 #include "uiresources.h"
@@ -42,6 +43,7 @@ FormMain::FormMain(MainWindowServices services, QWidget* parent)
     setFixedSize(twipsToPixels(9090), twipsToPixels(6720));
     buildLayout();
     setTabOrder();
+    groupOptionButtons(*this);
     connectHandlers();
     applyEnablingRules();
     connect(m_command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
@@ -63,6 +65,9 @@ void FormMain::buildLayout() {
     m_textCmd->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_textCmd->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_textCmd->setWordWrapMode(QTextOption::WrapAnywhere);
+    // The field shows a command and takes no typing, so Tab moves on to the run button after
+    // it, as in a multi-line field on Windows, instead of keeping the keyboard for itself.
+    m_textCmd->setTabChangesFocus(true);
 
     m_frame4 = place<QGroupBox>(this, "Frame4", t(4920, 120, 4095, 3855), tr("Output options"));
     m_frame8 = place<QGroupBox>(m_frame4, "Frame8", t(120, 960, 3855, 1455),

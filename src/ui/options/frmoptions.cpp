@@ -1,6 +1,7 @@
 #include "frmoptions.h"
 
 #include "numberfield.h"
+#include "optiongroups.h"
 #include "uistyle.h"
 
 #include <QApplication>
@@ -43,6 +44,7 @@ FrmOptions::FrmOptions(OptionsHost& host, QWidget* parent)
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(tr("Conversion Options"));
     buildLayout();
+    groupOptionButtons(*this);
     setFixedSize(sizeHint());
     m_numberFields = {{{m_rotateDegrees, 0},
                        {m_cutCoordX, 0},
