@@ -1,8 +1,11 @@
 #include "cursorfile.h"
 
+#include "glyphmill/installlayout.h"
+
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -171,16 +174,24 @@ QPixmap centredOnHotSpot(const CursorImage& cursor) {
 CursorFolderDragCursors::CursorFolderDragCursors(QString appFolder)
     : m_appFolder(std::move(appFolder)) {}
 
-QPixmap CursorFolderDragCursors::load(const QString& fileName) const {
+QString CursorFolderDragCursors::locate(const QString& fileName) const {
     const QString relative = QStringLiteral("cursors/") + fileName;
-    for (const QString& folder : {QDir::currentPath(), m_appFolder}) {
-        if (folder.isEmpty())
-            continue;
-        const CursorImage cursor = readCursorFile(QDir(folder).filePath(relative));
-        if (!cursor.image.isNull())
-            return centredOnHotSpot(cursor);
+    QStringList folders{QDir::currentPath()};
+    if (!m_appFolder.isEmpty()) {
+        folders.append(m_appFolder);
+        folders.append(QDir(m_appFolder).filePath(QStringLiteral(GLYPHMILL_DATA_FROM_BINDIR)));
+    }
+    for (const QString& folder : folders) {
+        const QString path = QDir::cleanPath(QDir(folder).filePath(relative));
+        if (!readCursorFile(path).image.isNull())
+            return path;
     }
     return {};
+}
+
+QPixmap CursorFolderDragCursors::load(const QString& fileName) const {
+    const QString path = locate(fileName);
+    return path.isEmpty() ? QPixmap() : centredOnHotSpot(readCursorFile(path));
 }
 
 } // namespace glyphmill

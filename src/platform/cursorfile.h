@@ -34,12 +34,15 @@ public:
     virtual QPixmap load(const QString& fileName) const = 0;
 };
 
-// Looks in "cursors" under the working folder first, then under the application folder, and
-// reads the file again every time it is asked.
+// Looks in "cursors" under the working folder first, then under the application folder, then
+// under the installed data folder (share/glyphmill, found from the application folder so that an
+// installation can be moved), and reads the file again every time it is asked.
 class CursorFolderDragCursors final : public DragCursors {
 public:
     explicit CursorFolderDragCursors(QString appFolder);
     QPixmap load(const QString& fileName) const override;
+    // The path of the first readable cursor `fileName` in that order; empty when there is none.
+    QString locate(const QString& fileName) const;
 
 private:
     QString m_appFolder;

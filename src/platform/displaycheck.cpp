@@ -15,8 +15,8 @@ QString missingDisplayMessage() {
     if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         return {};
     return QStringLiteral("glyphmill needs a graphical display, and none was found (DISPLAY and "
-                          "WAYLAND_DISPLAY are unset); to run it headless, start it as "
-                          "'xvfb-run build/bin/glyphmill'.");
+                          "WAYLAND_DISPLAY are unset); to run it headless, start it under a "
+                          "virtual display, as in 'xvfb-run -a glyphmill'.");
 #endif
 }
 

@@ -137,6 +137,32 @@ private slots:
         QVERIFY(missing.isNull()); // the drag keeps Qt's own cursor
         QVERIFY(!fromWork.isNull());
     }
+
+    void lookupEndsInTheInstalledDataFolderBesideTheProgramsFolder() {
+        QTemporaryDir work;
+        QTemporaryDir prefix;
+        QVERIFY(work.isValid() && prefix.isValid());
+        const QDir root(prefix.path());
+        const QString bin = root.filePath(QStringLiteral("bin"));
+        const QString data = root.filePath(QStringLiteral("share/glyphmill/cursors"));
+        QVERIFY(root.mkpath(QStringLiteral("bin/cursors")) && root.mkpath(data));
+        QVERIFY(QFile::copy(QStringLiteral(GLYPHMILL_CURSOR_DIR "/hwe.cur"),
+                            QDir(data).filePath(QStringLiteral("hwe.cur"))));
+        QVERIFY(QFile::copy(QStringLiteral(GLYPHMILL_CURSOR_DIR "/hibeam.cur"),
+                            QDir(data).filePath(QStringLiteral("hibeam.cur"))));
+        QVERIFY(QFile::copy(QStringLiteral(GLYPHMILL_CURSOR_DIR "/hibeam.cur"),
+                            QDir(bin).filePath(QStringLiteral("cursors/hibeam.cur"))));
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(work.path()));
+        const CursorFolderDragCursors cursors(bin);
+        const QString installed = cursors.locate(QStringLiteral("hwe.cur"));
+        const QString besideProgram = cursors.locate(QStringLiteral("hibeam.cur"));
+        const bool loads = !cursors.load(QStringLiteral("hwe.cur")).isNull();
+        QVERIFY(QDir::setCurrent(before));
+        QCOMPARE(installed, QDir(data).filePath(QStringLiteral("hwe.cur")));
+        QCOMPARE(besideProgram, QDir(bin).filePath(QStringLiteral("cursors/hibeam.cur")));
+        QVERIFY(loads);
+    }
 };
 
 QTEST_MAIN(TestCursorFile)

@@ -21,6 +21,7 @@ public:
     explicit SystemServices(const QString& appFolder);
 
     MainWindowServices mainWindowServices();
+    const CursorFolderDragCursors& cursors() const { return m_cursors; }
 
 private:
     QString m_appFolder;
