@@ -30,20 +30,24 @@ if(UNIX AND NOT APPLE)
                 RENAME glyphmill.png)
     endforeach()
 
-    # Manual pages go in compressed, as Debian policy asks (gzip -n: no name or time stamp, so
-    # the package is reproducible); man reads them either way.
+    # Manual pages and the changelog go in compressed, as Debian policy asks (gzip -n: no name
+    # or time stamp, so the package is reproducible); man reads them either way.
     find_program(GLYPHMILL_GZIP gzip REQUIRED)
-    set(glyphmill_man_gz)
-    foreach(page IN ITEMS rastix.1 glyphmill.1)
-        set(source ${PROJECT_SOURCE_DIR}/docs/man/${page})
-        set(compressed ${CMAKE_BINARY_DIR}/man/${page}.gz)
+    set(glyphmill_gz)
+    foreach(file IN ITEMS docs/man/rastix.1 docs/man/glyphmill.1 data/changelog)
+        get_filename_component(name ${file} NAME)
+        set(compressed ${CMAKE_BINARY_DIR}/compressed/${name}.gz)
         add_custom_command(OUTPUT ${compressed}
-            COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-            COMMAND ${GLYPHMILL_GZIP} -9 -n -c ${source} > ${compressed}
-            DEPENDS ${source}
-            COMMENT "Compressing the manual page ${page}")
-        list(APPEND glyphmill_man_gz ${compressed})
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/compressed
+            COMMAND ${GLYPHMILL_GZIP} -9 -n -c ${PROJECT_SOURCE_DIR}/${file} > ${compressed}
+            DEPENDS ${PROJECT_SOURCE_DIR}/${file}
+            COMMENT "Compressing ${file}")
+        list(APPEND glyphmill_gz ${compressed})
     endforeach()
-    add_custom_target(glyphmill_manpages ALL DEPENDS ${glyphmill_man_gz})
-    install(FILES ${glyphmill_man_gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    add_custom_target(glyphmill_compressed_docs ALL DEPENDS ${glyphmill_gz})
+    install(FILES ${CMAKE_BINARY_DIR}/compressed/rastix.1.gz
+                  ${CMAKE_BINARY_DIR}/compressed/glyphmill.1.gz
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${CMAKE_BINARY_DIR}/compressed/changelog.gz
+            DESTINATION ${GLYPHMILL_INSTALL_DOCDIR})
 endif()

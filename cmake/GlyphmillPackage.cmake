@@ -18,7 +18,7 @@ string(STRIP "${glyphmill_license_text}" glyphmill_license_text)
 # Continuation lines of a field start with a blank; an empty line becomes " .".
 string(REGEX REPLACE "\n\n" "\n.\n" glyphmill_license_text "${glyphmill_license_text}")
 string(REPLACE "\n" "\n " glyphmill_license_text "${glyphmill_license_text}")
-file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/package/copyright CONTENT
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/debian/copyright CONTENT
 "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
 Upstream-Name: Glyphmill
 
@@ -27,7 +27,7 @@ Copyright: ${glyphmill_copyright_holder}
 License: Expat
  ${glyphmill_license_text}
 ")
-install(FILES ${CMAKE_BINARY_DIR}/package/copyright DESTINATION ${GLYPHMILL_INSTALL_DOCDIR})
+install(FILES ${CMAKE_BINARY_DIR}/generated/debian/copyright DESTINATION ${GLYPHMILL_INSTALL_DOCDIR})
 
 set(CPACK_PACKAGE_NAME glyphmill)
 set(CPACK_PACKAGE_VENDOR "The Glyphmill developers")

@@ -14,6 +14,10 @@ else()
         $<$<BOOL:${GLYPHMILL_WERROR}>:-Werror>)
 endif()
 target_compile_definitions(glyphmill_warnings INTERFACE QT_NO_FOREACH QT_NO_URL_CAST_FROM_STRING)
+# Sized operator delete is standard C++ since C++14, but Clang before 19 leaves it out unless
+# asked (GCC has it on).
+target_compile_options(glyphmill_warnings INTERFACE
+    $<$<CXX_COMPILER_ID:Clang,AppleClang>:-fsized-deallocation>)
 
 if(GLYPHMILL_SANITIZE)
     target_compile_options(glyphmill_warnings INTERFACE

@@ -31,7 +31,7 @@ expected=(
     "$data/icons/hicolor/scalable/apps/glyphmill.svg"
     "$data/icons/hicolor/48x48/apps/glyphmill.png"
     "$root$(under "$mandir")/man1/rastix.1.gz" "$root$(under "$mandir")/man1/glyphmill.1.gz"
-    "$root$(under "$docdir")/LICENSE"
+    "$root$(under "$docdir")/LICENSE" "$root$(under "$docdir")/changelog.gz"
 )
 for file in "${expected[@]}"; do
     [ -f "$file" ] || fail "not installed: ${file#"$root"}"

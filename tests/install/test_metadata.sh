@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The desktop entry, the AppStream metainfo and the manual pages pass the checkers that
-# distributions run, without a warning; they carry the project's version; and rastix.1 covers
-# every option that `rastix --help` lists.
+# distributions run, without a warning; they and the changelog carry the project's version; and
+# rastix.1 covers every option that `rastix --help` lists.
 #   test_metadata.sh SOURCE_DIR RASTIX VERSION
 set -euo pipefail
 source=$1 rastix=$2 version=$3
@@ -28,6 +28,8 @@ for page in rastix.1 glyphmill.1; do
 done
 grep -q "<release version=\"$version\"" "$metainfo" ||
     fail "the metainfo lists no release $version"
+head -1 "$source/data/changelog" | grep -q "^glyphmill ($version) " ||
+    fail "data/changelog does not begin with version $version"
 
 # Every option of the help's option lines (two blanks, then the option) must be in the page.
 help=$("$rastix" --help)
