@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh build >/dev/null
 shots=$(mktemp -d)
 trap 'rm -rf "$shots"' EXIT
-QT_QPA_PLATFORM=offscreen build/bin/glyphmill-shots "$shots" >/dev/null
+# As an installed Glyphmill shows it: running /usr/bin/rastix.
+QT_QPA_PLATFORM=offscreen build/bin/glyphmill-shots "$shots" /usr/bin >/dev/null
 # The window browsing a folder of pictures, one of them previewed, two selected.
 cp "$shots/FormMain-browsing.png" docs/main-window.png
 echo docs/main-window.png

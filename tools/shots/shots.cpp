@@ -1,5 +1,7 @@
 // Renders every window offscreen to PNG files, so a layout can be checked by eye:
-//   QT_QPA_PLATFORM=offscreen build/bin/glyphmill-shots OUTPUT_FOLDER
+//   QT_QPA_PLATFORM=offscreen build/bin/glyphmill-shots OUTPUT_FOLDER [PROGRAM_FOLDER]
+// PROGRAM_FOLDER (default: the tool's own) is where the windows take the converter to be, so a
+// picture for the documentation can show the installed one.
 #include "cursorfile.h"
 #include "fileattributes.h"
 #include "folderchooser.h"
@@ -62,7 +64,8 @@ int main(int argc, char* argv[]) {
     glyphmill::applyUiStyle(app);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
 
-    glyphmill::SystemServices system(QApplication::applicationDirPath());
+    glyphmill::SystemServices system(argc > 2 ? QString::fromLocal8Bit(argv[2])
+                                              : QApplication::applicationDirPath());
     const glyphmill::MainWindowServices services = system.mainWindowServices();
     glyphmill::FormMain main(services);
     save(main, folder, QStringLiteral("FormMain"));
