@@ -26,6 +26,10 @@ Colour model
   -cry              CRY16 words
 Output format
   --assembly, --ascii      assembly source, PICTURE.s (default)
+  --syntax madmac          assembly for MADMAC-style assemblers (default): ; comments, $ hex,
+                           .phrase, dc.w / dc.b
+  --syntax gas             assembly for GNU as (m68k): | comments, 0x hex, .balign 8,
+                           .short / .byte
   --binary, --no-ascii     binary: PICTURE.rgb or PICTURE.cry, or PICTURE.map + PICTURE.clut
 Colour mode
   --no-clut         true colour: one 16-bit word per pixel (default)
@@ -81,9 +85,16 @@ Glass packing (relative CRY): each pixel holds signed deltas that the console ad
   dY = Y - 128 in bits 7-0, all in two's complement.
 Assembly files: a comment header, equates NAME_width, NAME_height, NAME_phrases,
   NAME_depth (object DEPTH field), NAME_bpp (and NAME_colours for maps), then .data,
-  .phrase, a global label NAME (and NAME_clut for the palette) and dc.w / dc.b lines in $
-  hex. NAME is the picture's base name with every other character than letters, digits and
-  '_' turned into '_'.
+  phrase alignment, a global label NAME (and NAME_clut for the palette) and the data in hex.
+  NAME is the picture's base name with every other character than letters, digits and '_'
+  turned into '_'. Both syntaxes hold the same bytes as --binary. Example, one phrase:
+    --syntax madmac                      --syntax gas
+    ; 4 x 1 pixels                       | 4 x 1 pixels
+            .data                                .data
+            .phrase                              .balign 8
+            .globl  logo                         .globl  logo
+    logo:                                logo:
+            dc.w    $F800,$07C0,$003F,$0000      .short  0xF800,0x07C0,0x003F,0x0000
 
 Exit status: 0 all converted; 1 some picture failed (the others are still converted);
 2 the command line is faulty (nothing is written).
