@@ -163,10 +163,13 @@ RunResult runCartridge(const QString& cartridge, const QString& scratchDir,
     QImage previous;
     int unchanged = 0;
     while (clock.elapsed() < timeoutSeconds * 1000) {
-        if (emulator.state() == QProcess::NotRunning) {
-            result.message = QStringLiteral("virtualjaguar stopped (exit %1); see %2/emulator.log")
+        // No event loop runs here: waiting for no time is what notices an exit.
+        if (emulator.waitForFinished(0) || emulator.state() == QProcess::NotRunning) {
+            QFile log(scratchDir + QStringLiteral("/emulator.log"));
+            log.open(QIODevice::ReadOnly);
+            result.message = QStringLiteral("virtualjaguar stopped (exit %1): %2")
                                  .arg(emulator.exitCode())
-                                 .arg(scratchDir);
+                                 .arg(QString::fromLocal8Bit(log.readAll().right(400)).trimmed());
             return result;
         }
         if (window.isEmpty()) {

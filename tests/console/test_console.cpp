@@ -821,6 +821,8 @@ int showCase(const Case& c, const QString& dir) {
         std::printf("SKIP: the emulator cannot run here: %s\n", qPrintable(run.message));
         return -1;
     }
+    if (!run.message.isEmpty())
+        std::printf("%s\n", qPrintable(run.message));
     std::printf("%d captures in %.1f s; %d broken 2x2 blocks, %d frame pixels wrong\n",
                 run.captures, run.seconds, report.brokenBlocks, report.frameMismatches);
     for (std::size_t i = 0; i < scene.layers.size(); ++i) {
