@@ -632,10 +632,23 @@ const std::vector<Case>& cases() {
                              {{"rgb16", rampsPicture(), {"-rgb"}, 16}});
          },
          {}},
+        // Beside the converted picture, every colour byte at two intensities written
+        // directly: the console's CRY table against ours, entry by entry.
         {"cry16",
          [](const QString& dir) {
-             return pictures(dir, Screen::Cry16, kCryBackground,
-                             {{"cry16", rampsPicture(), {"-cry"}, 16}});
+             Scene s = pictures(dir, Screen::Cry16, kCryBackground,
+                                {{"cry16", rampsPicture(), {"-cry"}, 16}});
+             Layer table;
+             table.name = QStringLiteral("every colour byte");
+             table.phrases = 4;
+             table.height = 32;
+             for (int row = 0; row < table.height; ++row)
+                 for (int column = 0; column < 16; ++column)
+                     table.pixels.append(static_cast<char>(row % 16 * 16 + column))
+                         .append(static_cast<char>(row < 16 ? 0xFF : 0x81));
+             place(table, 1);
+             s.layers.push_back(table);
+             return s;
          },
          {}},
         // Both 15-bit kinds on one screen in mixed mode: bit 0 set marks RGB, clear marks CRY.
