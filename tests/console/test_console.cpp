@@ -841,10 +841,13 @@ int showCase(const Case& c, const QString& dir) {
     for (std::size_t i = 0; i < scene.layers.size(); ++i) {
         const Layer& l = scene.layers[i];
         const LayerReport& lr = report.layers[i];
-        std::printf("  %-28s %2d bpp: %5d pixels unlike the words written; %5d of %5d unlike the "
-                    "source (largest error %d, tolerance %d)\n",
-                    qPrintable(l.name), l.bpp, lr.wordMismatches, lr.sourceMismatches,
-                    lr.sourceChecked, lr.largestError, l.tolerance);
+        std::printf("  %-28s %2d bpp: %5d pixels unlike the words written", qPrintable(l.name),
+                    l.bpp, lr.wordMismatches);
+        if (l.source.isNull())
+            std::printf("\n");
+        else
+            std::printf("; %5d of %5d unlike the source (largest error %d, tolerance %d)\n",
+                        lr.sourceMismatches, lr.sourceChecked, lr.largestError, l.tolerance);
     }
     for (const QString& e : report.examples)
         std::printf("  e.g. %s\n", qPrintable(e));
