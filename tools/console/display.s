@@ -14,7 +14,6 @@
 |
 | Assemble with: m68k-linux-gnu-as -m68000 --register-prefix-optional
 
-        .equ    CART_BASE, 0x800000     | the emulator loads a 1 MiB multiple here
         .equ    OBJECT_RAM, 0x4000      | where the object processor reads the list
         .equ    STACK_TOP, 0x1FFFF0
         .equ    LAST_LINE, 520          | past VDE: the list may be copied
