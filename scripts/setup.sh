@@ -13,6 +13,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     fonts-dejavu-core fonts-dejavu-extra
     xvfb xauth
+    virtualjaguar binutils-m68k-linux-gnu x11-utils imagemagick
 )
 missing=()
 for p in "${packages[@]}"; do
