@@ -1,3 +1,11 @@
+# Paths handed to tests at build time are the build machine's. Tests of a Windows build run
+# under Wine, which shows the build machine's root as drive Z:.
+if(WIN32 AND CMAKE_CROSSCOMPILING)
+    set(GLYPHMILL_TEST_PATH_PREFIX "Z:")
+else()
+    set(GLYPHMILL_TEST_PATH_PREFIX "")
+endif()
+
 # glyphmill_add_test(<name> SOURCES <files...> LIBS <targets...>)
 # One executable per test, run by CTest with the offscreen platform so widget tests need no display.
 function(glyphmill_add_test name)

@@ -3,6 +3,7 @@
 #include "converter.h"
 #include "output.h"
 #include "pictureproblems.h"
+#include "utf8path.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <sstream>
 
@@ -489,6 +491,29 @@ TEST(PictureProblems, TheRealCauseIsNamed) {
                                "Warning: unknown JFIF revision number 1.03"})
         EXPECT_FALSE(meansDamage(remark)) << remark;
     EXPECT_EQ(foldMessages({"a.\n", "b", "a", ""}), "a; b");
+}
+
+TEST(Utf8Paths, NamesOutsideAsciiAndExclusiveCreation) {
+    QTemporaryDir dir;
+    const std::string folder =
+        dir.filePath(QStringLiteral("Bilder \u00e4\u00df \u20ac")).toStdString();
+    ASSERT_TRUE(std::filesystem::create_directory(utf8Path(folder)));
+    const std::string file = joinPath(folder, "sch\u00f6n.rgb");
+    std::FILE* created = createNewFile(utf8Path(file));
+    ASSERT_NE(created, nullptr);
+    std::fputs("first", created);
+    std::fclose(created);
+    // A second creation must fail, and must not empty the file (MinGW's fopen ignores "x").
+    errno = 0;
+    EXPECT_EQ(createNewFile(utf8Path(file)), nullptr);
+    EXPECT_EQ(errno, EEXIST);
+    std::FILE* read = openFile(file, "rb");
+    ASSERT_NE(read, nullptr);
+    char text[8] = {};
+    EXPECT_EQ(std::fread(text, 1, sizeof text, read), 5u);
+    std::fclose(read);
+    EXPECT_EQ(utf8Text(utf8Path(file)), file);
+    EXPECT_EQ(QFile(QString::fromStdString(file)).size(), 5);
 }
 
 TEST(Help, DocumentsEveryOption) {

@@ -176,6 +176,23 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath("small.s")));
     }
 
+    // Names outside ASCII in the picture, the target folder and the working folder.
+    void writesWhereverThePicturesAre() {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("Bilder \u00e4\u00df \u20ac"));
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/Ausgabe \u00e9")));
+        QImage picture(4, 2, QImage::Format_RGB32);
+        picture.fill(qRgb(255, 0, 0));
+        QVERIFY(picture.save(folder + QStringLiteral("/sch\u00f6n \u03b1.png")));
+        const Result r = runRastix({"--binary", "--target-dir", QStringLiteral("Ausgabe \u00e9"),
+                                    QStringLiteral("sch\u00f6n \u03b1.png")},
+                                   folder);
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.err, QString());
+        QCOMPARE(readAll(folder + QStringLiteral("/Ausgabe \u00e9/sch\u00f6n \u03b1.rgb")),
+                 QByteArray::fromHex("f800f800f800f800f800f800f800f800"));
+    }
+
     void helpAndVersion() {
         QTemporaryDir dir;
         Result r = runRastix({"--help"}, dir.path());
