@@ -78,6 +78,17 @@ if [ ! -f "$gtest_prefix/.complete" ]; then
     touch "$gtest_prefix/.complete"
 fi
 
+# --- a Wine of our own, for build-time generators and the tests ------------------------------------
+export WINEPREFIX=$build_dir/wineprefix WINEDEBUG=-all WINEARCH=win64
+# Wine hands WINEQT_X to the program as QT_X, and drops QT_X itself.
+export WINEQT_QPA_PLATFORM=offscreen WINEQT_FORCE_STDERR_LOGGING=1
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    log "making a Wine prefix"
+    mkdir -p "$build_dir"
+    env -u DISPLAY wineboot -i >/dev/null 2>&1
+    wineserver -w
+fi
+
 # --- the project --------------------------------------------------------------------------------
 log "building the project in $build_dir"
 cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
@@ -96,13 +107,6 @@ for exe in "$build_dir"/bin/glyphmill.exe "$build_dir"/bin/rastix.exe; do
 done
 
 # --- tests under Wine -----------------------------------------------------------------------------
-export WINEPREFIX=$build_dir/wineprefix WINEDEBUG=-all WINEARCH=win64
-# Wine hands WINEQT_X to the program as QT_X, and drops QT_X itself.
-export WINEQT_QPA_PLATFORM=offscreen WINEQT_FORCE_STDERR_LOGGING=1
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    log "making a Wine prefix"
-    wineboot -i >/dev/null 2>&1
-fi
 log "running the test suite under Wine"
 (cd "$build_dir" && ctest --output-on-failure -j "$jobs")
 
@@ -115,7 +119,7 @@ Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 (
     cd "$build_dir/bin"
-    env -u WINEQT_QPA_PLATFORM DISPLAY="$display" wine64 glyphmill.exe >"$shots/glyphmill.log" 2>&1
+    env -u WINEQT_QPA_PLATFORM DISPLAY="$display" wine glyphmill.exe >"$shots/glyphmill.log" 2>&1
 ) &
 app_pid=$!
 found=false
@@ -154,7 +158,7 @@ if [ -x "$linux_rastix" ]; then
         pictures=(sunset.bmp orbs.jpg ship.gif)
         (cd "$compare/pictures" &&
             "$linux_rastix" "${options[@]}" --target-dir ../linux/"$name" "${pictures[@]}" >/dev/null)
-        (cd "$compare/pictures" && wine64 "$build_dir/bin/rastix.exe" "${options[@]}" \
+        (cd "$compare/pictures" && wine "$build_dir/bin/rastix.exe" "${options[@]}" \
             --target-dir ../windows/"$name" "${pictures[@]}" >/dev/null)
         if ! diff -r "$compare/linux/$name" "$compare/windows/$name" >/dev/null; then
             echo "rastix.exe differs with: ${options[*]}" >&2

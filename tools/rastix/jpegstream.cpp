@@ -171,6 +171,14 @@ JpegStreamResult decode(Session& s, BlockSource& source, RowSink& sink, int& wid
 
 } // namespace
 
+bool jpegStreamingAvailable() {
+#ifdef JCS_EXTENSIONS
+    return true;
+#else
+    return false;
+#endif
+}
+
 JpegStreamResult streamJpeg(const std::string& path, RowSink& sink, int& width, int& height) {
 #ifdef JCS_EXTENSIONS
     BlockSource source;
