@@ -176,7 +176,7 @@ if [ -x "$linux_rastix" ]; then
 -cry --glass --gray --negative
 --rotate 90 --binary
 --rotate 33 --binary --clut
---cut 8,4:40x20 -cry --binary
+--cut 2,2:20x20 -cry --binary
 --syntax gas --clut
 OPTIONS
     files=$(find "$compare/linux" -type f | wc -l)
