@@ -100,7 +100,7 @@ cmake --build "$build_dir" --parallel "$jobs"
 for exe in "$build_dir"/bin/glyphmill.exe "$build_dir"/bin/rastix.exe; do
     dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | sort -u)
     log "$(basename "$exe") imports: $(echo $dlls)"
-    if echo "$dlls" | grep -viqE '^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comdlg32|imm32|winmm|ws2_32|uxtheme|dwmapi|version|netapi32|userenv|uuid|setupapi|shlwapi|d3d9|d3d11|d3d12|dxgi|dwrite|d2d1|mpr|winspool|authz|rpcrt4|bcrypt|crypt32|wtsapi32|msvcrt|api-ms-win-.*)\.dll$'; then
+    if echo "$dlls" | grep -viqE '^(kernel32|user32|gdi32|advapi32|shell32|ole32|oleaut32|comdlg32|imm32|winmm|ws2_32|uxtheme|dwmapi|shcore|version|netapi32|userenv|uuid|setupapi|shlwapi|d3d9|d3d11|d3d12|dxgi|dwrite|d2d1|mpr|winspool|authz|rpcrt4|bcrypt|crypt32|wtsapi32|msvcrt|api-ms-win-.*)\.dll$'; then
         echo "$(basename "$exe") needs a DLL that Windows does not ship" >&2
         exit 1
     fi
