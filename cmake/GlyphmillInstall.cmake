@@ -3,12 +3,20 @@
 # by the programs relative to bin; the desktop integration where freedesktop.org expects it.
 
 set(glyphmill_programs glyphmill)
-foreach(program IN ITEMS rastix rastix-show)
-    if(TARGET ${program})
-        list(APPEND glyphmill_programs ${program})
-    endif()
-endforeach()
+if(TARGET rastix)
+    list(APPEND glyphmill_programs rastix)
+endif()
 install(TARGETS ${glyphmill_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# rastix-show (a script) finds the display cartridge's sources in share/glyphmill/console.
+if(UNIX AND TARGET rastix AND EXISTS ${PROJECT_SOURCE_DIR}/tools/console/rastix-show)
+    install(PROGRAMS ${PROJECT_SOURCE_DIR}/tools/console/rastix-show
+            DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(FILES ${PROJECT_SOURCE_DIR}/tools/console/display.s
+                  ${PROJECT_SOURCE_DIR}/tools/console/cartridge.ld
+                  ${PROJECT_SOURCE_DIR}/tools/console/cartridge.cmake
+            DESTINATION ${GLYPHMILL_INSTALL_DATADIR}/console)
+    set(GLYPHMILL_INSTALLS_RASTIX_SHOW ON)
+endif()
 
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/cursors/ DESTINATION ${GLYPHMILL_INSTALL_DATADIR}/cursors
         FILES_MATCHING PATTERN "*.cur")
@@ -34,7 +42,15 @@ if(UNIX AND NOT APPLE)
     # or time stamp, so the package is reproducible); man reads them either way.
     find_program(GLYPHMILL_GZIP gzip REQUIRED)
     set(glyphmill_gz)
-    foreach(file IN ITEMS docs/man/rastix.1 docs/man/glyphmill.1 data/changelog)
+    set(glyphmill_pages rastix.1 glyphmill.1)
+    if(GLYPHMILL_INSTALLS_RASTIX_SHOW)
+        list(APPEND glyphmill_pages rastix-show.1)
+    endif()
+    set(glyphmill_pages_gz ${glyphmill_pages})
+    list(TRANSFORM glyphmill_pages_gz PREPEND ${CMAKE_BINARY_DIR}/compressed/)
+    list(TRANSFORM glyphmill_pages_gz APPEND .gz)
+    list(TRANSFORM glyphmill_pages PREPEND docs/man/)
+    foreach(file IN LISTS glyphmill_pages ITEMS data/changelog)
         get_filename_component(name ${file} NAME)
         set(compressed ${CMAKE_BINARY_DIR}/compressed/${name}.gz)
         add_custom_command(OUTPUT ${compressed}
@@ -45,9 +61,7 @@ if(UNIX AND NOT APPLE)
         list(APPEND glyphmill_gz ${compressed})
     endforeach()
     add_custom_target(glyphmill_compressed_docs ALL DEPENDS ${glyphmill_gz})
-    install(FILES ${CMAKE_BINARY_DIR}/compressed/rastix.1.gz
-                  ${CMAKE_BINARY_DIR}/compressed/glyphmill.1.gz
-            DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${glyphmill_pages_gz} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
     install(FILES ${CMAKE_BINARY_DIR}/compressed/changelog.gz
             DESTINATION ${GLYPHMILL_INSTALL_DOCDIR})
 endif()

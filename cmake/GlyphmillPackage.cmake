@@ -51,6 +51,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads the TIFF, TGA and WebP readers as plug-ins, which no library dependency reveals.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-image-formats-plugins)
+if(GLYPHMILL_INSTALLS_RASTIX_SHOW)
+    # What rastix-show runs: the emulator, the assembler and CMake for the display cartridge.
+    set(CPACK_DEBIAN_PACKAGE_SUGGESTS "virtualjaguar, binutils-m68k-linux-gnu, cmake")
+endif()
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

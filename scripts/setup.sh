@@ -14,6 +14,7 @@ scripts/ensure-packages.sh \
     libgtest-dev libbenchmark-dev \
     fonts-dejavu-core fonts-dejavu-extra \
     xvfb xauth \
+    virtualjaguar binutils-m68k-linux-gnu x11-utils imagemagick \
     desktop-file-utils appstream man-db groff-base
 
 cmake -S . -B "$build_dir" -G Ninja -DGLYPHMILL_WERROR=ON "$@" >/dev/null

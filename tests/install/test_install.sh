@@ -2,9 +2,10 @@
 # Installs the build into a DESTDIR and runs the installed programs from there: rastix converts
 # a sample, glyphmill answers --help and --version without a display and, started offscreen,
 # finds the rastix and the cursors installed beside it.
-#   test_install.sh CMAKE BUILD_DIR PREFIX BINDIR DATADIR MANDIR DOCDIR VERSION
+#   test_install.sh CMAKE BUILD_DIR PREFIX BINDIR DATADIR MANDIR DOCDIR VERSION WITH_SHOW
+# WITH_SHOW is 1 where rastix-show is installed too.
 set -euo pipefail
-cmake=$1 build=$2 prefix=$3 bindir=$4 datadir=$5 mandir=$6 docdir=$7 version=$8
+cmake=$1 build=$2 prefix=$3 bindir=$4 datadir=$5 mandir=$6 docdir=$7 version=$8 with_show=$9
 # GNUInstallDirs hands relative folders; absolute ones are used as they are.
 under() { case $1 in /*) echo "$1" ;; *) echo "$prefix/$1" ;; esac; }
 
@@ -37,6 +38,11 @@ for file in "${expected[@]}"; do
     [ -f "$file" ] || fail "not installed: ${file#"$root"}"
 done
 [ -x "$bin/glyphmill" ] && [ -x "$bin/rastix" ] || fail "the programs are not executable"
+if [ "$with_show" = 1 ]; then
+    [ -f "$data/glyphmill/console/cartridge.cmake" ] || fail "rastix-show's cartridge not installed"
+    [ -f "$root$(under "$mandir")/man1/rastix-show.1.gz" ] || fail "no rastix-show.1"
+    "$bin/rastix-show" --help >/dev/null || fail "rastix-show --help exited with $?"
+fi
 
 # The installed converter on an installed sample.
 out=$stage/out

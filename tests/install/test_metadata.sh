@@ -19,11 +19,13 @@ found=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate fa
 found=$(appstreamcli validate --no-net --explain "$metainfo" 2>&1) || fail "appstreamcli: $found"
 ! grep -qE '^[EW]:' <<<"$found" || fail "appstreamcli: $found"
 
-for page in rastix.1 glyphmill.1; do
+pages=(rastix.1 glyphmill.1)
+[ ! -f "$source/tools/console/rastix-show" ] || pages+=(rastix-show.1)
+for page in "${pages[@]}"; do
     found=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$source/docs/man/$page" 2>&1 >/dev/null) ||
         fail "man could not render $page"
     [ -z "$found" ] || fail "man --warnings $page: $found"
-    grep -q "^\.TH [A-Z]* 1 [0-9-]* \"Glyphmill $version\"" "$source/docs/man/$page" ||
+    grep -q "^\.TH [A-Z-]* 1 [0-9-]* \"Glyphmill $version\"" "$source/docs/man/$page" ||
         fail "$page does not name Glyphmill $version in its .TH line"
 done
 grep -q "<release version=\"$version\"" "$metainfo" ||

@@ -32,6 +32,7 @@ TEST(CommandLine, DefaultsApplyToAPictureWithNoOptions) {
     EXPECT_EQ(s.targetDir, "");
     EXPECT_FALSE(s.cut.has_value());
     EXPECT_EQ(s.rotateDegrees, 0);
+    EXPECT_EQ(s.syntax, AsmSyntax::Madmac);
 }
 
 TEST(CommandLine, OptionsActOnLaterPicturesUntilChanged) {
@@ -55,11 +56,11 @@ TEST(CommandLine, OptionsActOnLaterPicturesUntilChanged) {
 
 TEST(CommandLine, EveryOptionAndItsOpposite) {
     const CommandLine line = parse(
-        {"--binary",  "--clut",   "--opt-clut", "--overwrite", "--15-bits",     "-cry",
-         "--glass",   "--gray",   "--negative", "--rotate",    "-90",           "--cut",
-         "1,2:3x4",   "a",        "--ascii",    "--no-clut",   "--no-opt-clut", "--no-overwrite",
-         "--16-bits", "--normal", "--positive", "--no-gray",   "--no-cut",      "--rotate",
-         "0",         "b"});
+        {"--binary",      "--clut",         "--opt-clut", "--overwrite", "--15-bits",  "-cry",
+         "--glass",       "--gray",         "--negative", "--rotate",    "-90",        "--cut",
+         "1,2:3x4",       "--syntax",       "gas",        "a",           "--ascii",    "--no-clut",
+         "--no-opt-clut", "--no-overwrite", "--16-bits",  "--normal",    "--positive", "--no-gray",
+         "--no-cut",      "--rotate",       "0",          "--syntax",    "madmac",     "b"});
     ASSERT_TRUE(line.error.empty()) << line.error;
     ASSERT_EQ(line.jobs.size(), 2u);
     const Settings& a = line.jobs[0].settings;
@@ -75,6 +76,7 @@ TEST(CommandLine, EveryOptionAndItsOpposite) {
     EXPECT_EQ(a.rotateDegrees, -90);
     ASSERT_TRUE(a.cut.has_value());
     EXPECT_EQ(*a.cut, (CutFrame{1, 2, 3, 4}));
+    EXPECT_EQ(a.syntax, AsmSyntax::Gas);
     const Settings& b = line.jobs[1].settings;
     EXPECT_EQ(b.format, OutputFormat::Assembly);
     EXPECT_FALSE(b.colourMap);
@@ -86,6 +88,7 @@ TEST(CommandLine, EveryOptionAndItsOpposite) {
     EXPECT_EQ(b.kept, KeptDeltas::Positive);
     EXPECT_FALSE(b.cut.has_value());
     EXPECT_EQ(b.rotateDegrees, 0);
+    EXPECT_EQ(b.syntax, AsmSyntax::Madmac);
 }
 
 TEST(CommandLine, FrontEndSpacingAndWindowsStyleTargetAreAccepted) {
@@ -116,6 +119,9 @@ TEST(CommandLine, MalformedLinesAreRefusedAsAWhole) {
         {"a.bmp", "--rotate", "12.5"},
         {"a.bmp", "--rotate", ""},
         {"a.bmp", "--rotate"},
+        {"a.bmp", "--syntax", "GAS"},
+        {"a.bmp", "--syntax", "rmac"},
+        {"a.bmp", "--syntax"},
         {"a.bmp", "--target-dir", "missing"},
         {"a.bmp", "--target-dir"},
         {"a.bmp", "--frobnicate"},

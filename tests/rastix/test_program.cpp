@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -117,10 +118,11 @@ private slots:
                        "folder.png", "ok.jpg", "-cry", "whole.bmp", "ship.gif"},
                       dir.path());
         QCOMPARE(r.status, 1);
-        const QStringList lines = r.err.split('\n', Qt::SkipEmptyParts);
+        // Windows writes text lines with CR LF.
+        const QStringList lines = r.err.split(QRegularExpression("\r?\n"), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 6);
         const char* expected[][2] = {{"cut.jpg", "Premature end of data segment"},
-                                     {"short.png", "libpng error"},
+                                     {"short.png", "Unable to read image data"},
                                      {"crc.png", "CRC error"},
                                      {"half.bmp", "ends before its pixel data"},
                                      {"part.gif", "ends before its last picture"},
@@ -174,6 +176,23 @@ private slots:
         QVERIFY(QFile::exists(dir.filePath("ok.s")));
         QVERIFY(!QFile::exists(dir.filePath("junk.s")));
         QVERIFY(!QFile::exists(dir.filePath("small.s")));
+    }
+
+    // Names outside ASCII in the picture, the target folder and the working folder.
+    void writesWhereverThePicturesAre() {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("Bilder \u00e4\u00df \u20ac"));
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/Ausgabe \u00e9")));
+        QImage picture(4, 2, QImage::Format_RGB32);
+        picture.fill(qRgb(255, 0, 0));
+        QVERIFY(picture.save(folder + QStringLiteral("/sch\u00f6n \u03b1.png")));
+        const Result r = runRastix({"--binary", "--target-dir", QStringLiteral("Ausgabe \u00e9"),
+                                    QStringLiteral("sch\u00f6n \u03b1.png")},
+                                   folder);
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.err, QString());
+        QCOMPARE(readAll(folder + QStringLiteral("/Ausgabe \u00e9/sch\u00f6n \u03b1.rgb")),
+                 QByteArray::fromHex("f800f800f800f800f800f800f800f800"));
     }
 
     void helpAndVersion() {

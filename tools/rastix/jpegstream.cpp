@@ -11,12 +11,15 @@
 #include <memory>
 #include <new>
 
+#ifdef RASTIX_HAVE_LIBJPEG
 #include <jpeglib.h>
+#endif
 
 namespace rastix {
 
 namespace {
 
+#ifdef JCS_EXTENSIONS
 struct ErrorManager {
     jpeg_error_mgr base;
     std::jmp_buf jump;
@@ -43,7 +46,6 @@ struct Session {
     bool begun = false;
 };
 
-#ifdef JCS_EXTENSIONS
 // Feeds libjpeg from the file in large blocks: its own file source reads 4 KB at a time, which
 // measurably slows decoding, and reading the whole file first costs a copy and fresh memory.
 struct BlockSource {
@@ -168,6 +170,14 @@ JpegStreamResult decode(Session& s, BlockSource& source, RowSink& sink, int& wid
 #endif
 
 } // namespace
+
+bool jpegStreamingAvailable() {
+#ifdef JCS_EXTENSIONS
+    return true;
+#else
+    return false;
+#endif
+}
 
 JpegStreamResult streamJpeg(const std::string& path, RowSink& sink, int& width, int& height) {
 #ifdef JCS_EXTENSIONS

@@ -1,5 +1,6 @@
 #include "commandline.h"
 #include "converter.h"
+#include "messagestream.h"
 #include "qtpictureloader.h"
 #include "utf8path.h"
 
@@ -27,7 +28,7 @@ int main(int argc, char** argv) {
     if (line.error.empty() && !line.help && !line.version)
         line.error = rastix::findOutputClash(line.jobs, rastix::samePlaceKey);
     if (!line.error.empty()) {
-        std::cerr << "rastix: " << line.error << '\n';
+        rastix::messageStream() << "rastix: " << line.error << std::endl;
         return 2;
     }
     if (line.help) {
@@ -40,6 +41,6 @@ int main(int argc, char** argv) {
     }
     rastix::AtomicFileWriter writer;
     const int threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-    return rastix::runJobs(line.jobs, rastix::loadPictureWithQt, writer, std::cout, std::cerr,
-                           threads);
+    return rastix::runJobs(line.jobs, rastix::loadPictureWithQt, writer, std::cout,
+                           rastix::messageStream(), threads);
 }

@@ -219,7 +219,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const FolderC
                 unusedOption = arg;
             continue;
         }
-        const bool takesValue = arg == "--target-dir" || arg == "--rotate" || arg == "--cut";
+        const bool takesValue =
+            arg == "--target-dir" || arg == "--rotate" || arg == "--cut" || arg == "--syntax";
         if (!takesValue)
             return fail("unknown option '" + arg + "' (try --help)");
         if (i + 1 >= args.size())
@@ -240,6 +241,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const FolderC
                 return fail("--rotate needs a whole number of degrees, not '" + value + "'");
             }
             current.rotateDegrees = degrees;
+        } else if (arg == "--syntax") {
+            if (value == "madmac")
+                current.syntax = AsmSyntax::Madmac;
+            else if (value == "gas")
+                current.syntax = AsmSyntax::Gas;
+            else
+                return fail("--syntax needs madmac or gas, not '" + value + "'");
         } else {
             CutFrame frame;
             if (!parseCutFrame(value, frame)) {

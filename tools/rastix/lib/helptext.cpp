@@ -30,6 +30,10 @@ Colour model
   -cry              CRY16 words
 Output format
   --assembly, --ascii      assembly source, PICTURE.s (default)
+  --syntax madmac          assembly for MADMAC-style assemblers (default): ; comments, $ hex,
+                           .phrase, dc.w / dc.b
+  --syntax gas             assembly for GNU as (m68k): | comments, 0x hex, .balign 8,
+                           .short / .byte
   --binary, --no-ascii     binary: PICTURE.rgb or PICTURE.cry, or PICTURE.map + PICTURE.clut
 Colour mode
   --no-clut         true colour: one 16-bit word per pixel (default)
@@ -89,11 +93,19 @@ Glass packing (relative CRY): each pixel holds signed deltas that the console ad
   dY = Y - 128 in bits 7-0, all in two's complement.
 Assembly files: a comment header, equates NAME_width, NAME_height, NAME_phrases,
   NAME_depth (object DEPTH field), NAME_bpp (and NAME_colours for maps), then .data,
-  .phrase, a global label NAME (and NAME_clut for the palette) and dc.w / dc.b lines in $
-  hex. NAME is the picture's base name with every character other than a letter, digit or
-  '_' turned into '_', and a '_' put in front when it would be empty, start with a digit or
-  be a 68000 register name (d0-d7, a0-a7, sp, pc, sr, ccr, usp, in any case):
-  "my logo-2.png" gives my_logo_2, "1up.gif" gives _1up, "d0.png" gives _d0.
+  phrase alignment, a global label NAME (and NAME_clut for the palette) and the data in hex.
+  NAME is the picture's base name with every character other than a letter, digit or '_'
+  turned into '_', and a '_' put in front when it would be empty, start with a digit or be
+  a 68000 register name (d0-d7, a0-a7, sp, pc, sr, ccr, usp, in any case): "my logo-2.png"
+  gives my_logo_2, "1up.gif" gives _1up, "d0.png" gives _d0. Both syntaxes hold the same
+  bytes as --binary. Example, one phrase:
+    --syntax madmac                      --syntax gas
+    ; 4 x 1 pixels                       | 4 x 1 pixels
+            .data                                .data
+            .phrase                              .balign 8
+            .globl  logo                         .globl  logo
+    logo:                                logo:
+            dc.w    $F800,$07C0,$003F,$0000      .short  0xF800,0x07C0,0x003F,0x0000
 Sizes: the console's objects are at most 1023 lines high and 1023 phrases wide; a larger
   result is still written, with a warning.
 

@@ -9,6 +9,8 @@ enum class ColourModel { Rgb16, Cry16 };
 enum class OutputFormat { Assembly, Binary };
 enum class CryEncoding { Normal, Glass };
 enum class KeptDeltas { Positive, Negative, Both };
+// Dialect of assembly source: MADMAC-style (Atari's assembler and its descendants) or GNU as.
+enum class AsmSyntax { Madmac, Gas };
 
 // A rectangle taken from the source picture before any rotation.
 struct CutFrame {
@@ -30,6 +32,7 @@ struct Settings {
     bool grayOnly = false;
     CryEncoding cryEncoding = CryEncoding::Normal;
     KeptDeltas kept = KeptDeltas::Both;
+    AsmSyntax syntax = AsmSyntax::Madmac;
     int rotateDegrees = 0;
     std::optional<CutFrame> cut;
     std::string targetDir; // empty: the current folder

@@ -1,0 +1,905 @@
+// Shows the converter's binary output on an emulated console and compares every pixel of the
+// screen with what the console makes of the words written (exactly), with the source picture
+// (within a stated tolerance) and with the empty frame around the pictures. Also assembles the
+// converter's assembly output with GNU as and compares it with the binary output.
+//
+// Usage: test_console CASE. Exit status 0 pass, 1 fail, 77 the emulator cannot run here.
+#include "crytable.h"
+#include "emulator.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace {
+
+constexpr int kSkip = 77;
+
+// The NTSC frame the display cartridge sets up, as measured in the emulator: 326 x 240 pixels
+// of which the first 3 columns and rows show the border, the rest the active area.
+constexpr int kFrameWidth = console::kWindowWidth / 2;
+constexpr int kFrameHeight = console::kWindowHeight / 2;
+constexpr int kBorder = 3;
+
+// Largest difference per channel between a source colour and its colour on screen.
+// RGB16: a 5-bit field shows v << 3, so rounding 0..255 to it is off by at most 4, except near
+// the top (252..255 show 248) and green of a mixed-mode word (see colourOf): one 5-bit step.
+constexpr int kRgbTolerance = 8;
+// CRY: the nearest of the 256 table colours at full intensity is off by at most 25 in a channel
+// (searched over the whole colour cube), plus rounding in scaling to full intensity and the
+// truncating intensity multiply.
+constexpr int kCryTolerance = 28;
+
+struct Rgb {
+    int r = 0, g = 0, b = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
+QString text(const Rgb& c) {
+    return QStringLiteral("(%1,%2,%3)").arg(c.r).arg(c.g).arg(c.b);
+}
+
+// ---- How the console turns a line-buffer word into a colour -------------------------------
+
+enum class Screen { Rgb16, Cry16, Mixed };
+
+std::uint16_t videoMode(Screen s) {
+    // VIDEN, CSYNC, BGEN, PWIDTH4, and the mode: CRY16, RGB16, or CRY16 with VARMOD.
+    switch (s) {
+    case Screen::Rgb16:
+        return 0x06C7;
+    case Screen::Cry16:
+        return 0x06C1;
+    case Screen::Mixed:
+        break;
+    }
+    return 0x07C1;
+}
+
+Rgb rgb16(std::uint16_t w) {
+    return {(w >> 11) << 3, (w & 63) << 2, ((w >> 6) & 31) << 3};
+}
+
+Rgb cry(std::uint16_t w) {
+    const int colour = w >> 8;
+    const int y = w & 0xFF;
+    const rastix::CryRomEntry& e = rastix::cryRom()[colour];
+    // The emulator's red table differs from the manual's at two colour bytes (15 for 115 and
+    // 7 for 17, a copying slip); the screen shows the emulator's values.
+    int red = e.red;
+    if (colour == 0x8C)
+        red = 15;
+    else if (colour == 0x8F)
+        red = 7;
+    return {red * y >> 8, e.green * y >> 8, e.blue * y >> 8};
+}
+
+Rgb colourOf(std::uint16_t w, Screen s) {
+    switch (s) {
+    case Screen::Rgb16:
+        return rgb16(w);
+    case Screen::Cry16:
+        return cry(w);
+    case Screen::Mixed:
+        break;
+    }
+    // Bit 0 picks the model. The manual has the hardware feed 0 instead of bit 0 into the
+    // converter, leaving RGB green 5 bits; the emulator keeps bit 0 as green's lowest bit.
+    return (w & 1) ? rgb16(w) : cry(w);
+}
+
+// Read-modify-write: each field of the word is a signed delta added to the line buffer and
+// clamped: intensity (8 bits), then the two colour nibbles.
+std::uint16_t addRelative(std::uint16_t old, std::uint16_t delta) {
+    const auto field = [&](int shift, int bits) {
+        const int mask = (1 << bits) - 1;
+        int d = (delta >> shift) & mask;
+        if (d >> (bits - 1))
+            d -= 1 << bits;
+        return std::clamp(((old >> shift) & mask) + d, 0, mask) << shift;
+    };
+    return static_cast<std::uint16_t>(field(12, 4) | field(8, 4) | field(0, 8));
+}
+
+// ---- A scene: bitmap objects as the cartridge shows them ------------------------------------
+
+struct Layer {
+    QString name;
+    QByteArray pixels;                  // rows as written by the converter, phrase-padded
+    QByteArray shown;                   // what the cartridge holds, when deliberately different
+    std::vector<std::uint16_t> palette; // colour maps
+    int bpp = 16;
+    int phrases = 0;
+    int height = 0;
+    int x = 0; // frame position of the top-left pixel
+    int y = 0;
+    int clutBase = 0; // first palette entry in the console's table
+    bool relative = false;
+    QImage source; // the picture as it should look (after any cut or turn); null: no source
+    int tolerance = 0;
+
+    int paddedWidth() const { return phrases * 64 / bpp; }
+    int value(int px, int py) const {
+        const int bit = py * phrases * 64 + px * bpp;
+        const auto byte = static_cast<unsigned char>(pixels[bit / 8]);
+        if (bpp == 16)
+            return byte << 8 | static_cast<unsigned char>(pixels[bit / 8 + 1]);
+        return (byte >> (8 - bpp - bit % 8)) & ((1 << bpp) - 1);
+    }
+    bool covers(int fx, int fy) const {
+        return fx >= x && fx < x + paddedWidth() && fy >= y && fy < y + height;
+    }
+};
+
+struct Scene {
+    Screen screen = Screen::Rgb16;
+    std::uint16_t background = 0;
+    std::uint16_t border = 0x2080; // BORD1: green in the high byte, red in the low byte
+    std::vector<Layer> layers;
+};
+
+using Frame = std::vector<Rgb>; // kFrameWidth x kFrameHeight
+
+Rgb borderColour(const Scene& s) {
+    return {s.border & 0xFF, s.border >> 8, 0};
+}
+
+bool inBorder(int fx, int fy) {
+    return fx < kBorder || fy < kBorder;
+}
+
+// The frame the console should show with the first layerCount objects drawn. Transparent
+// pixels (index 0, word 0) are skipped; the line buffer starts each line as the background.
+Frame expectedFrame(const Scene& s, std::size_t layerCount) {
+    std::vector<std::uint16_t> words(kFrameWidth * kFrameHeight, s.background);
+    for (std::size_t i = 0; i < layerCount; ++i) {
+        const Layer& l = s.layers[i];
+        for (int py = 0; py < l.height; ++py)
+            for (int px = 0; px < l.paddedWidth(); ++px) {
+                const int fx = l.x + px;
+                const int fy = l.y + py;
+                if (fx >= kFrameWidth || fy >= kFrameHeight)
+                    continue;
+                const int v = l.value(px, py);
+                if (v == 0)
+                    continue;
+                std::uint16_t word = static_cast<std::uint16_t>(v);
+                if (l.bpp < 16) {
+                    // 1 to 4 bits: the object's INDEX supplies the entry's upper bits.
+                    const int entry = l.bpp == 8 ? v : (l.clutBase & (0xFF << l.bpp)) | v;
+                    word = l.palette[static_cast<std::size_t>(entry - l.clutBase)];
+                }
+                std::uint16_t& at = words[static_cast<std::size_t>(fy * kFrameWidth + fx)];
+                at = l.relative ? addRelative(at, word) : word;
+            }
+    }
+    Frame f(words.size());
+    for (int fy = 0; fy < kFrameHeight; ++fy)
+        for (int fx = 0; fx < kFrameWidth; ++fx) {
+            const std::size_t i = static_cast<std::size_t>(fy * kFrameWidth + fx);
+            f[i] = inBorder(fx, fy) ? borderColour(s) : colourOf(words[i], s.screen);
+        }
+    return f;
+}
+
+// The window as console pixels; a 2 x 2 block that is not one colour counts as broken.
+Frame consolePixels(const QImage& window, int& brokenBlocks) {
+    Frame f(kFrameWidth * kFrameHeight);
+    brokenBlocks = 0;
+    for (int fy = 0; fy < kFrameHeight; ++fy)
+        for (int fx = 0; fx < kFrameWidth; ++fx) {
+            const QRgb p = window.pixel(2 * fx, 2 * fy);
+            if (window.pixel(2 * fx + 1, 2 * fy) != p || window.pixel(2 * fx, 2 * fy + 1) != p ||
+                window.pixel(2 * fx + 1, 2 * fy + 1) != p)
+                ++brokenBlocks;
+            f[static_cast<std::size_t>(fy * kFrameWidth + fx)] = {qRed(p), qGreen(p), qBlue(p)};
+        }
+    return f;
+}
+
+// ---- The comparisons -----------------------------------------------------------------------
+
+struct LayerReport {
+    int wordMismatches = 0;   // pixels unlike what the console makes of the words written
+    int sourceMismatches = 0; // pixels beyond tolerance from the source, or not background
+    int largestError = 0;     // largest channel difference from an opaque source pixel
+    int sourceChecked = 0;
+};
+
+struct Report {
+    int brokenBlocks = 0;
+    int frameMismatches = 0; // outside every picture: border and background
+    std::vector<LayerReport> layers;
+    QStringList examples;
+
+    void example(const QString& line) {
+        if (examples.size() < 6)
+            examples << line;
+    }
+};
+
+Report compare(const Scene& s, const QImage& window) {
+    Report r;
+    r.layers.resize(s.layers.size());
+    const Frame seen = consolePixels(window, r.brokenBlocks);
+    const Frame expected = expectedFrame(s, s.layers.size());
+    const auto at = [](int fx, int fy) {
+        return static_cast<std::size_t>(fy * kFrameWidth + fx);
+    };
+
+    for (int fy = 0; fy < kFrameHeight; ++fy)
+        for (int fx = 0; fx < kFrameWidth; ++fx) {
+            if (seen[at(fx, fy)] == expected[at(fx, fy)])
+                continue;
+            auto top = std::find_if(s.layers.rbegin(), s.layers.rend(),
+                                    [&](const Layer& l) { return l.covers(fx, fy); });
+            if (top == s.layers.rend())
+                ++r.frameMismatches;
+            else
+                ++r.layers[static_cast<std::size_t>(s.layers.rend() - top - 1)].wordMismatches;
+            r.example(QStringLiteral("(%1,%2): words give %3, screen shows %4")
+                          .arg(fx)
+                          .arg(fy)
+                          .arg(text(expected[at(fx, fy)]), text(seen[at(fx, fy)])));
+        }
+
+    for (std::size_t i = 0; i < s.layers.size(); ++i) {
+        const Layer& l = s.layers[i];
+        if (l.source.isNull())
+            continue;
+        const Frame beneath = expectedFrame(s, i);
+        LayerReport& lr = r.layers[i];
+        for (int py = 0; py < l.height; ++py)
+            for (int px = 0; px < l.paddedWidth(); ++px) {
+                const int fx = l.x + px;
+                const int fy = l.y + py;
+                const Rgb shown = seen[at(fx, fy)];
+                const bool inside = px < l.source.width() && py < l.source.height();
+                const QRgb src = inside ? l.source.pixel(px, py) : 0;
+                ++lr.sourceChecked;
+                if (qAlpha(src) == 0) {
+                    // Padding and transparent pixels let what lies beneath show.
+                    if (shown == beneath[at(fx, fy)])
+                        continue;
+                    ++lr.sourceMismatches;
+                    r.example(QStringLiteral("%1 (%2,%3): transparent, shows %4 not %5")
+                                  .arg(l.name)
+                                  .arg(px)
+                                  .arg(py)
+                                  .arg(text(shown), text(beneath[at(fx, fy)])));
+                    continue;
+                }
+                const int error =
+                    std::max({std::abs(shown.r - qRed(src)), std::abs(shown.g - qGreen(src)),
+                              std::abs(shown.b - qBlue(src))});
+                lr.largestError = std::max(lr.largestError, error);
+                if (error <= l.tolerance)
+                    continue;
+                ++lr.sourceMismatches;
+                r.example(QStringLiteral("%1 (%2,%3): source %4, screen %5")
+                              .arg(l.name)
+                              .arg(px)
+                              .arg(py)
+                              .arg(text({qRed(src), qGreen(src), qBlue(src)}), text(shown)));
+            }
+    }
+    return r;
+}
+
+bool clean(const Report& r, std::size_t layer) {
+    return r.layers[layer].wordMismatches == 0 && r.layers[layer].sourceMismatches == 0;
+}
+
+bool clean(const Report& r) {
+    if (r.brokenBlocks || r.frameMismatches)
+        return false;
+    for (std::size_t i = 0; i < r.layers.size(); ++i)
+        if (!clean(r, i))
+            return false;
+    return true;
+}
+
+// ---- Test pictures -------------------------------------------------------------------------
+
+// 61 pixels wide: every depth needs padding to a whole phrase.
+constexpr int kWidth = 61;
+constexpr int kHeight = 40;
+
+int ramp(int x) {
+    // Never 0: opaque black in RGB16 is the transparent word.
+    return 8 + x * 247 / (kWidth - 1);
+}
+
+// Bands of ramps (primaries, grey, secondaries), flat patches and transparent pixels.
+QImage rampsPicture() {
+    QImage img(kWidth, kHeight, QImage::Format_ARGB32);
+    const QRgb patches[] = {qRgb(255, 255, 255), qRgb(255, 128, 0), qRgb(40, 200, 120),
+                            qRgb(200, 60, 160), qRgb(90, 90, 200)};
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const int v = ramp(x);
+            const int band = y / 5;
+            const QRgb c[] = {qRgb(v, 0, 0), qRgb(0, v, 0), qRgb(0, 0, v), qRgb(v, v, v),
+                              qRgb(v, v, 0), qRgb(0, v, v), qRgb(v, 0, v), patches[x / 10 % 5]};
+            img.setPixel(x, y, c[band]);
+        }
+    for (int y = 35; y < kHeight; ++y)
+        for (int x = 50; x < kWidth; ++x)
+            img.setPixel(x, y, 0);
+    for (int y = 0; y < 5; ++y)
+        img.setPixel(30, y, 0);
+    return img;
+}
+
+// Exactly `colours` colours taken from the CRY table (so both models keep them apart), in
+// blocks, with a transparent corner; one colour alternates with transparent stripes.
+QImage mapPicture(int colours) {
+    QImage img(kWidth, kHeight, QImage::Format_ARGB32);
+    std::vector<QRgb> list;
+    for (int i = 0; list.size() < static_cast<std::size_t>(colours); ++i) {
+        const int c = (i * 97 + 13) % 256;
+        if (c == 0x8C || c == 0x8F || c == 0x88)
+            continue;
+        const rastix::CryRomEntry& e = rastix::cryRom()[c];
+        const int k = 255 - (i % 3) * 50;
+        list.push_back(qRgb(e.red * k / 255, e.green * k / 255, e.blue * k / 255));
+    }
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const bool hole = colours == 1 ? (x / 3 + y / 2) % 2 : x >= 52 && y >= 32;
+            img.setPixel(x, y,
+                         hole ? 0 : list[static_cast<std::size_t>((x / 4 + y / 4 * 16) % colours)]);
+        }
+    return img;
+}
+
+QImage flatPicture(QRgb colour) {
+    QImage img(kWidth, kHeight, QImage::Format_ARGB32);
+    img.fill(colour);
+    return img;
+}
+
+// ---- Running things ------------------------------------------------------------------------
+
+struct Run {
+    int status = -1;
+    QByteArray out;
+};
+
+Run run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    Run r;
+    if (p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit)
+        r.status = p.exitCode();
+    r.out = p.readAll();
+    return r;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
+struct Failure {
+    QString message;
+};
+
+void require(bool ok, const QString& message) {
+    if (!ok)
+        throw Failure{message};
+}
+
+// Converts a picture with the given options into binary output in dir.
+Layer convert(const QString& dir, const QString& name, const QImage& picture,
+              const QStringList& options, int bpp, const QImage& looksLike) {
+    const QString png = dir + QLatin1Char('/') + name + QStringLiteral(".png");
+    require(picture.save(png), QStringLiteral("cannot save ") + png);
+    // Options always precede the picture they apply to.
+    const Run r = run(QStringLiteral(RASTIX_PROGRAM),
+                      QStringList{QStringLiteral("--target-dir"), dir, QStringLiteral("--binary")} +
+                          options + QStringList{png});
+    require(r.status == 0, QStringLiteral("rastix failed: ") + QString::fromUtf8(r.out));
+    Layer l;
+    l.name = name;
+    l.bpp = bpp;
+    l.height = looksLike.height();
+    l.phrases = (looksLike.width() * bpp + 63) / 64;
+    l.source = looksLike;
+    const QString base = dir + QLatin1Char('/') + name;
+    if (options.contains(QStringLiteral("--clut"))) {
+        l.pixels = readFile(base + QStringLiteral(".map"));
+        const QByteArray clut = readFile(base + QStringLiteral(".clut"));
+        for (qsizetype i = 0; i + 1 < clut.size(); i += 2)
+            l.palette.push_back(
+                static_cast<std::uint16_t>(static_cast<unsigned char>(clut[i]) << 8 |
+                                           static_cast<unsigned char>(clut[i + 1])));
+        require(!l.palette.empty() && l.palette.size() <= (1u << bpp),
+                QStringLiteral("%1: %2 palette entries for %3 bits")
+                    .arg(name)
+                    .arg(l.palette.size())
+                    .arg(bpp));
+    } else {
+        l.pixels =
+            readFile(base + (options.contains(QStringLiteral("-cry")) ? QStringLiteral(".cry")
+                                                                      : QStringLiteral(".rgb")));
+    }
+    require(l.pixels.size() == l.phrases * 8 * l.height,
+            QStringLiteral("%1: %2 bytes of pixels, not %3 (expected %4 bits per pixel)")
+                .arg(name)
+                .arg(l.pixels.size())
+                .arg(l.phrases * 8 * l.height)
+                .arg(bpp));
+    l.tolerance = options.contains(QStringLiteral("-cry")) ? kCryTolerance : kRgbTolerance;
+    return l;
+}
+
+int depthCode(int bpp) {
+    switch (bpp) {
+    case 1:
+        return 0;
+    case 2:
+        return 1;
+    case 4:
+        return 2;
+    case 8:
+        return 3;
+    default:
+        return 4;
+    }
+}
+
+QString hex(long long v) {
+    return QStringLiteral("0x") + QString::number(v, 16).toUpper();
+}
+
+// Writes scene.s and the files it pulls in, and builds the cartridge with the CMake script
+// users' builds share.
+QString buildCartridge(const Scene& s, const QString& dir) {
+    constexpr long long kCart = 0x800000;
+    constexpr long long kObjects = 0x4000;
+    long long next = kCart + 0x10000;
+    QString pictures;
+    QString palettes;
+    QString objects;
+    const auto place = [&](const QByteArray& data, const QString& file) {
+        const long long address = next;
+        require(writeFile(dir + QLatin1Char('/') + file, data),
+                QStringLiteral("cannot write ") + file);
+        pictures += QStringLiteral("        .org    %1\n        .incbin \"%2\"\n")
+                        .arg(hex(address - kCart), file);
+        next = (address + data.size() + 0xFF) & ~0xFFLL;
+        return address;
+    };
+    for (std::size_t i = 0; i < s.layers.size(); ++i) {
+        const Layer& l = s.layers[i];
+        const long long data =
+            place(l.shown.isEmpty() ? l.pixels : l.shown, QStringLiteral("layer%1.bin").arg(i));
+        if (!l.palette.empty()) {
+            QByteArray words;
+            for (std::uint16_t w : l.palette)
+                words.append(static_cast<char>(w >> 8)).append(static_cast<char>(w & 0xFF));
+            const long long address = place(words, QStringLiteral("layer%1.clut").arg(i));
+            palettes += QStringLiteral("        .long   %1\n        .short  %2, %3\n")
+                            .arg(hex(address))
+                            .arg(l.clutBase)
+                            .arg(l.palette.size());
+        }
+        const long long link = kObjects + 16 * static_cast<long long>(i + 1);
+        const int flags = 4 | (l.relative ? 2 : 0); // TRANS, RMW
+        objects += QStringLiteral("        bitmap  %1, %2, %3, %4, %5, %6, %7, %8, %9\n")
+                       .arg(hex(data), hex(link))
+                       .arg(l.height)
+                       .arg(32 + 2 * l.y)
+                       .arg(depthCode(l.bpp))
+                       .arg(l.phrases)
+                       .arg(l.bpp < 8 ? l.clutBase / 2 : 0)
+                       .arg(flags)
+                       .arg(l.x - kBorder);
+    }
+    const QString scene = QStringLiteral("scene_vmode:    .short  %1\n"
+                                         "scene_bg:       .short  %2\n"
+                                         "scene_border:   .short  %3\n"
+                                         "scene_longs:    .short  %4\n"
+                                         "scene_palettes:\n%5        .long   0\n"
+                                         "        .balign 16\n"
+                                         "scene_objects:\n%6        stop\n%7")
+                              .arg(hex(videoMode(s.screen)), hex(s.background), hex(s.border))
+                              .arg(4 * s.layers.size() + 2)
+                              .arg(palettes, objects, pictures);
+    require(writeFile(dir + QStringLiteral("/scene.s"), scene.toUtf8()),
+            QStringLiteral("cannot write scene.s"));
+    const QString cartridge = dir + QStringLiteral("/scene.j64");
+    const Run r =
+        run(QStringLiteral(CMAKE_PROGRAM),
+            {QStringLiteral("-DSCENE_DIR=") + dir, QStringLiteral("-DCARTRIDGE=") + cartridge,
+             QStringLiteral("-P"), QStringLiteral(CONSOLE_DIR "/cartridge.cmake")});
+    require(r.status == 0, QStringLiteral("cartridge build failed:\n") + QString::fromUtf8(r.out));
+    return cartridge;
+}
+
+// ---- The cases -----------------------------------------------------------------------------
+
+struct Case {
+    const char* name;
+    std::function<Scene(const QString& dir)> scene;
+    // Whether a report is what the case wants; by default, everything clean.
+    std::function<bool(const Report&)> accept;
+};
+
+// Frame position for the n-th picture of a scene: two rows of three.
+void place(Layer& l, int n) {
+    l.x = 10 + (n % 3) * 100;
+    l.y = 12 + (n / 3) * 110;
+}
+
+struct Picture {
+    QString name;
+    QImage image;
+    QStringList options;
+    int bpp;
+};
+
+Scene pictures(const QString& dir, Screen screen, std::uint16_t background,
+               const std::vector<Picture>& list) {
+    Scene s;
+    s.screen = screen;
+    s.background = background;
+    for (const Picture& p : list) {
+        Layer l = convert(dir, p.name, p.image, p.options, p.bpp, p.image);
+        place(l, static_cast<int>(s.layers.size()));
+        s.layers.push_back(l);
+    }
+    return s;
+}
+
+Scene colourMaps(const QString& dir, const QString& model, std::uint16_t background) {
+    Scene s;
+    s.screen = model == QStringLiteral("-cry") ? Screen::Cry16 : Screen::Rgb16;
+    s.background = background;
+    // Each map's palette goes to its own part of the table, reached through INDEX.
+    const struct {
+        int colours, bpp, clutBase;
+    } maps[] = {{40, 8, 0}, {12, 4, 0x40}, {3, 2, 0x60}, {1, 1, 0x70}};
+    for (const auto& m : maps) {
+        const QString name = QStringLiteral("map%1").arg(m.bpp);
+        Layer l = convert(dir, name, mapPicture(m.colours),
+                          {model, QStringLiteral("--clut"), QStringLiteral("--opt-clut")}, m.bpp,
+                          mapPicture(m.colours));
+        l.clutBase = m.clutBase;
+        place(l, static_cast<int>(s.layers.size()));
+        s.layers.push_back(l);
+    }
+    return s;
+}
+
+QImage turnedClockwise(const QImage& img) {
+    QImage out(img.height(), img.width(), img.format());
+    for (int y = 0; y < out.height(); ++y)
+        for (int x = 0; x < out.width(); ++x)
+            out.setPixel(x, y, img.pixel(y, img.height() - 1 - x));
+    return out;
+}
+
+// The kinds of broken data the comparison must catch, made from good RGB16 rows.
+QByteArray swappedBytes(QByteArray d) {
+    for (qsizetype i = 0; i + 1 < d.size(); i += 2)
+        std::swap(d[i], d[i + 1]);
+    return d;
+}
+
+QByteArray exchangedRedBlue(QByteArray d) {
+    for (qsizetype i = 0; i + 1 < d.size(); i += 2) {
+        const unsigned w =
+            static_cast<unsigned char>(d[i]) << 8 | static_cast<unsigned char>(d[i + 1]);
+        const unsigned x = ((w >> 6) & 31) << 11 | ((w >> 11) & 31) << 6 | (w & 63);
+        d[i] = static_cast<char>(x >> 8);
+        d[i + 1] = static_cast<char>(x & 0xFF);
+    }
+    return d;
+}
+
+QByteArray rowShiftedByAPhrase(QByteArray d, int rowBytes, int row) {
+    const qsizetype start = static_cast<qsizetype>(row) * rowBytes;
+    const QByteArray shifted = QByteArray(8, 0) + d.mid(start, rowBytes - 8);
+    d.replace(start, rowBytes, shifted);
+    return d;
+}
+
+const std::uint16_t kRgbBackground = 0x4308; // (64, 32, 96): in no test picture
+const std::uint16_t kCryBackground = 0x3A60; // a dim blue-green, bit 0 clear: CRY in mixed mode
+
+const std::vector<Case>& cases() {
+    static const std::vector<Case> list = {
+        {"rgb16",
+         [](const QString& dir) {
+             return pictures(dir, Screen::Rgb16, kRgbBackground,
+                             {{"rgb16", rampsPicture(), {"-rgb"}, 16}});
+         },
+         {}},
+        // Beside the converted picture, every colour byte at two intensities written
+        // directly: the console's CRY table against ours, entry by entry.
+        {"cry16",
+         [](const QString& dir) {
+             Scene s = pictures(dir, Screen::Cry16, kCryBackground,
+                                {{"cry16", rampsPicture(), {"-cry"}, 16}});
+             Layer table;
+             table.name = QStringLiteral("every colour byte");
+             table.phrases = 4;
+             table.height = 32;
+             for (int row = 0; row < table.height; ++row)
+                 for (int column = 0; column < 16; ++column)
+                     table.pixels.append(static_cast<char>(row % 16 * 16 + column))
+                         .append(static_cast<char>(row < 16 ? 0xFF : 0x81));
+             place(table, 1);
+             s.layers.push_back(table);
+             return s;
+         },
+         {}},
+        // Both 15-bit kinds on one screen in mixed mode: bit 0 set marks RGB, clear marks CRY.
+        {"mixed15",
+         [](const QString& dir) {
+             return pictures(dir, Screen::Mixed, kCryBackground,
+                             {{"rgb15", rampsPicture(), {"-rgb", "--15-bits"}, 16},
+                              {"cry15", rampsPicture(), {"-cry", "--15-bits"}, 16}});
+         },
+         {}},
+        {"rgb_maps",
+         [](const QString& dir) { return colourMaps(dir, "-rgb", kRgbBackground); },
+         {}},
+        {"cry_maps",
+         [](const QString& dir) { return colourMaps(dir, "-cry", kCryBackground); },
+         {}},
+        {"cut_turn",
+         [](const QString& dir) {
+             const QImage ramps = rampsPicture();
+             Scene s;
+             s.screen = Screen::Rgb16;
+             s.background = kRgbBackground;
+             Layer cut =
+                 convert(dir, "cut", ramps, {"--cut", "7,3:37x29"}, 16, ramps.copy(7, 3, 37, 29));
+             Layer turned =
+                 convert(dir, "turned", ramps, {"--rotate", "90"}, 16, turnedClockwise(ramps));
+             place(cut, 0);
+             place(turned, 1);
+             s.layers = {cut, turned};
+             return s;
+         },
+         {}},
+        // Relative CRY drawn by read-modify-write over a neutral base at intensity 128: the
+        // deltas rebuild the picture. Over a bright yellow base the fields saturate instead.
+        {"glass",
+         [](const QString& dir) {
+             Scene s;
+             s.screen = Screen::Cry16;
+             s.background = kCryBackground;
+             const QImage grey = flatPicture(qRgb(128, 128, 128));
+             const QImage yellow = flatPicture(qRgb(255, 255, 0));
+             Layer base = convert(dir, "grey base", grey, {"-cry"}, 16, grey);
+             Layer bright = convert(dir, "yellow base", yellow, {"-cry"}, 16, yellow);
+             Layer glass =
+                 convert(dir, "glass", rampsPicture(), {"-cry", "--glass"}, 16, rampsPicture());
+             glass.relative = true;
+             Layer saturated = glass;
+             saturated.name = QStringLiteral("glass, saturated");
+             // What lies beneath decides the colour, so only the words are compared.
+             for (Layer* l : {&base, &bright, &saturated})
+                 l->source = QImage();
+             place(base, 0);
+             place(glass, 0);
+             place(bright, 1);
+             place(saturated, 1);
+             s.layers = {base, glass, bright, saturated};
+             return s;
+         },
+         {}},
+        // The cartridge shows deliberately broken copies of good data beside the good data itself;
+        // only the good copy may pass.
+        {"selfcheck",
+         [](const QString& dir) {
+             Scene s = pictures(dir, Screen::Rgb16, kRgbBackground,
+                                {{"good", rampsPicture(), {"-rgb"}, 16}});
+             const Layer good = s.layers[0];
+             const int rowBytes = good.phrases * 8;
+             const std::pair<QString, QByteArray> broken[] = {
+                 {"byte-swapped words", swappedBytes(good.pixels)},
+                 {"red and blue exchanged", exchangedRedBlue(good.pixels)},
+                 {"row 20 shifted by a phrase", rowShiftedByAPhrase(good.pixels, rowBytes, 20)}};
+             for (const auto& [name, data] : broken) {
+                 Layer l = good;
+                 l.name = name;
+                 l.shown = data;
+                 place(l, static_cast<int>(s.layers.size()));
+                 s.layers.push_back(l);
+             }
+             return s;
+         },
+         [](const Report& r) {
+             if (r.brokenBlocks || r.frameMismatches || !clean(r, 0))
+                 return false;
+             for (std::size_t i = 1; i < r.layers.size(); ++i)
+                 if (r.layers[i].wordMismatches == 0 || r.layers[i].sourceMismatches == 0)
+                     return false;
+             return true;
+         }},
+    };
+    return list;
+}
+
+// Every mode's assembly output, in both syntaxes, must assemble with GNU as into exactly the
+// bytes of the binary output. The MADMAC-style text is first translated mechanically.
+QString madmacToGas(QString t) {
+    return t.replace(QLatin1Char(';'), QLatin1Char('|'))
+        .replace(QLatin1Char('$'), QStringLiteral("0x"))
+        .replace(QStringLiteral("\t.phrase"), QStringLiteral("\t.balign 8"))
+        .replace(QStringLiteral("dc.w"), QStringLiteral(".short"))
+        .replace(QStringLiteral("dc.b"), QStringLiteral(".byte"));
+}
+
+int assemblyCase(const QString& dir) {
+    const QString map = QStringLiteral("--clut");
+    const QString opt = QStringLiteral("--opt-clut");
+    const std::vector<Picture> modes = {
+        {"rgb16", rampsPicture(), {"-rgb"}, 16},
+        {"rgb15", rampsPicture(), {"-rgb", "--15-bits"}, 16},
+        {"cry16", rampsPicture(), {"-cry"}, 16},
+        {"cry15", rampsPicture(), {"-cry", "--15-bits"}, 16},
+        {"glass", rampsPicture(), {"-cry", "--glass"}, 16},
+        {"rgbmap8", mapPicture(40), {"-rgb", map, opt}, 8},
+        {"rgbmap4", mapPicture(12), {"-rgb", map, opt}, 4},
+        {"rgbmap2", mapPicture(3), {"-rgb", map, opt}, 2},
+        {"rgbmap1", mapPicture(1), {"-rgb", map, opt}, 1},
+        {"crymap8", mapPicture(40), {"-cry", map, opt}, 8},
+        {"crymap4", mapPicture(12), {"-cry", map, opt}, 4},
+        {"crymap2", mapPicture(3), {"-cry", map, opt}, 2},
+        {"crymap1", mapPicture(1), {"-cry", map, opt}, 1},
+    };
+    int failures = 0;
+    for (const QString& syntax : {QStringLiteral("gas"), QStringLiteral("madmac")})
+        QDir(dir).mkdir(syntax);
+    for (const Picture& m : modes) {
+        const Layer binary = convert(dir, m.name, m.image, m.options, m.bpp, m.image);
+        QByteArray expected = binary.pixels;
+        for (std::uint16_t w : binary.palette)
+            expected.append(static_cast<char>(w >> 8)).append(static_cast<char>(w & 0xFF));
+        for (const QString& syntax : {QStringLiteral("gas"), QStringLiteral("madmac")}) {
+            const QString out = dir + QLatin1Char('/') + syntax;
+            const QString base = out + QLatin1Char('/') + m.name;
+            const Run r = run(QStringLiteral(RASTIX_PROGRAM),
+                              QStringList{QStringLiteral("--target-dir"), out,
+                                          QStringLiteral("--syntax"), syntax} +
+                                  m.options + QStringList{dir + "/" + m.name + ".png"});
+            require(r.status == 0, QStringLiteral("rastix failed: ") + QString::fromUtf8(r.out));
+            QString source = QString::fromUtf8(readFile(base + QStringLiteral(".s")));
+            if (syntax == QStringLiteral("madmac"))
+                require(writeFile(base + QStringLiteral(".s"), madmacToGas(source).toUtf8()),
+                        QStringLiteral("cannot write ") + base);
+            const Run as = run(
+                QStringLiteral("m68k-linux-gnu-as"),
+                {QStringLiteral("-o"), base + QStringLiteral(".o"), base + QStringLiteral(".s")});
+            const Run copy = run(QStringLiteral("m68k-linux-gnu-objcopy"),
+                                 {QStringLiteral("-O"), QStringLiteral("binary"),
+                                  QStringLiteral("-j"), QStringLiteral(".data"),
+                                  base + QStringLiteral(".o"), base + QStringLiteral(".data")});
+            const QByteArray data = readFile(base + QStringLiteral(".data"));
+            // The equates must describe the object the data makes.
+            const QString symbols = QString::fromUtf8(
+                run(QStringLiteral("m68k-linux-gnu-nm"), {base + QStringLiteral(".o")}).out);
+            const bool equates = symbols.contains(QStringLiteral("%1 a %2_phrases\n")
+                                                      .arg(binary.phrases, 8, 16, QLatin1Char('0'))
+                                                      .arg(m.name)) &&
+                                 symbols.contains(QStringLiteral("%1 a %2_height\n")
+                                                      .arg(binary.height, 8, 16, QLatin1Char('0'))
+                                                      .arg(m.name));
+            const bool ok = as.status == 0 && copy.status == 0 && data == expected && equates;
+            std::printf("%-8s %-6s %s: %lld bytes assembled, %lld written by --binary%s\n",
+                        qPrintable(m.name), qPrintable(syntax), ok ? "same" : "DIFFERENT",
+                        static_cast<long long>(data.size()),
+                        static_cast<long long>(expected.size()), equates ? "" : "; equates wrong");
+            if (as.status != 0)
+                std::printf("%s", as.out.constData());
+            failures += ok ? 0 : 1;
+        }
+    }
+    return failures ? 1 : 0;
+}
+
+int showCase(const Case& c, const QString& dir) {
+    const Scene scene = c.scene(dir);
+    const QString cartridge = buildCartridge(scene, dir);
+    const auto accept = c.accept ? c.accept : [](const Report& r) {
+        return clean(r);
+    };
+    Report report;
+    const console::RunResult run = console::runCartridge(cartridge, dir, [&](const QImage& w) {
+        report = compare(scene, w);
+        return accept(report);
+    });
+    if (!run.started) {
+        std::printf("SKIP: the emulator cannot run here: %s\n", qPrintable(run.message));
+        return -1;
+    }
+    if (!run.message.isEmpty())
+        std::printf("%s\n", qPrintable(run.message));
+    std::printf("%d captures in %.1f s; %d broken 2x2 blocks, %d frame pixels wrong\n",
+                run.captures, run.seconds, report.brokenBlocks, report.frameMismatches);
+    for (std::size_t i = 0; i < scene.layers.size(); ++i) {
+        const Layer& l = scene.layers[i];
+        const LayerReport& lr = report.layers[i];
+        std::printf("  %-28s %2d bpp: %5d pixels unlike the words written", qPrintable(l.name),
+                    l.bpp, lr.wordMismatches);
+        if (l.source.isNull())
+            std::printf("\n");
+        else
+            std::printf("; %5d of %5d unlike the source (largest error %d, tolerance %d)\n",
+                        lr.sourceMismatches, lr.sourceChecked, lr.largestError, l.tolerance);
+    }
+    for (const QString& e : report.examples)
+        std::printf("  e.g. %s\n", qPrintable(e));
+    const bool ok = !report.layers.empty() && accept(report);
+    if ((!ok || qEnvironmentVariableIsSet("GLYPHMILL_KEEP_CONSOLE")) && !run.window.isNull()) {
+        // Outside the scratch folder, which goes when the test ends.
+        const QString shot = QDir::current().absoluteFilePath(
+            QStringLiteral("console_%1%2.png").arg(QLatin1String(c.name), ok ? "" : "_failed"));
+        run.window.save(shot);
+        std::printf("capture kept in %s\n", qPrintable(shot));
+    }
+    return ok ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    const bool assembly = args.size() == 2 && args[1] == QLatin1String("assembly");
+    const auto found = std::find_if(cases().begin(), cases().end(), [&](const Case& c) {
+        return args.size() == 2 && args[1] == QLatin1String(c.name);
+    });
+    if (!assembly && found == cases().end()) {
+        std::fprintf(stderr, "usage: test_console CASE\n");
+        return 2;
+    }
+    // Where the emulator has to run (CI), not being able to is a failure, not a skip.
+    const bool required = qEnvironmentVariableIsSet("GLYPHMILL_REQUIRE_CONSOLE");
+    QStringList tools = {"m68k-linux-gnu-as", "m68k-linux-gnu-ld", "m68k-linux-gnu-objcopy",
+                         "m68k-linux-gnu-nm"};
+    if (!assembly)
+        tools << "virtualjaguar"
+              << "Xvfb"
+              << "xwininfo"
+              << "import";
+    const QString missing = console::missingTool(tools);
+    if (!missing.isEmpty()) {
+        std::printf("SKIP: %s is not installed (scripts/setup.sh installs it)\n",
+                    qPrintable(missing));
+        return required ? 1 : kSkip;
+    }
+    QTemporaryDir dir;
+    if (qEnvironmentVariableIsSet("GLYPHMILL_KEEP_CONSOLE"))
+        dir.setAutoRemove(false);
+    try {
+        const int status = assembly ? assemblyCase(dir.path()) : showCase(*found, dir.path());
+        if (status < 0)
+            return required ? 1 : kSkip;
+        return status;
+    } catch (const Failure& f) {
+        std::printf("FAIL: %s\n", qPrintable(f.message));
+        return 1;
+    }
+}
