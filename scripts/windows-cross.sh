@@ -93,7 +93,7 @@ fi
 log "building the project in $build_dir"
 cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_PREFIX_PATH="$qt_prefix;$gtest_prefix" -DQT_HOST_PATH=/usr \
-    -DCMAKE_BUILD_TYPE=Release -DGLYPHMILL_BENCHMARKS=OFF >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DGLYPHMILL_BENCHMARKS=OFF -DGLYPHMILL_WERROR=ON >/dev/null
 cmake --build "$build_dir" --parallel "$jobs"
 
 # Static programs import only DLLs that every Windows has.
