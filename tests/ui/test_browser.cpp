@@ -16,6 +16,22 @@
 using namespace glyphmill;
 using namespace glyphmill::testing;
 
+namespace {
+
+// Hidden as the system hides: a leading dot on Unix, the hidden attribute on Windows.
+bool hide(const QString& path) {
+#ifdef _WIN32
+    const auto* name = reinterpret_cast<const wchar_t*>(path.utf16());
+    const DWORD attributes = GetFileAttributesW(name);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           SetFileAttributesW(name, attributes | FILE_ATTRIBUTE_HIDDEN);
+#else
+    return QFileInfo(path).fileName().startsWith(QLatin1Char('.'));
+#endif
+}
+
+} // namespace
+
 class TestBrowser : public QObject {
     Q_OBJECT
 
@@ -25,19 +41,6 @@ private:
     DriveList* drive1() const { return m_f->child<DriveList>("Drive1"); }
     DirList* dir1() const { return m_f->child<DirList>("Dir1"); }
     FileList* file1() const { return m_f->child<FileList>("File1"); }
-
-    // Hidden as the system hides: a leading dot on Unix, the hidden attribute on Windows.
-    bool hide(const QString& relative) const {
-#ifdef _WIN32
-        const QString path = m_f->path(relative);
-        return SetFileAttributesW(
-            reinterpret_cast<const wchar_t*>(path.utf16()),
-            GetFileAttributesW(reinterpret_cast<const wchar_t*>(path.utf16())) |
-                FILE_ATTRIBUTE_HIDDEN);
-#else
-        return QFileInfo(m_f->path(relative)).fileName().startsWith(QLatin1Char('.'));
-#endif
-    }
 
     QStringList dirEntries() const {
         QStringList paths;
@@ -61,9 +64,7 @@ private:
     }
 
 private slots:
-    void initTestCase() {
-        applyUiStyle(*qApp);
-    }
+    void initTestCase() { applyUiStyle(*qApp); }
 
     void init() {
         m_f = std::make_unique<WindowFixture>();
@@ -72,7 +73,7 @@ private slots:
         QVERIFY(m_f->makeFile(QStringLiteral("pics/A.bmp")));
         QVERIFY(m_f->makeFile(QStringLiteral("pics/c.txt")));
         QVERIFY(m_f->makeFile(QStringLiteral("pics/.hidden")));
-        QVERIFY(hide(QStringLiteral("pics/.hidden")));
+        QVERIFY(hide(m_f->path(QStringLiteral("pics/.hidden"))));
         QVERIFY(m_f->makeFolder(QStringLiteral("pics/zeta")));
         QVERIFY(m_f->makeFolder(QStringLiteral("pics/Alpha")));
         QVERIFY(m_f->makeFolder(QStringLiteral("other")));
@@ -81,9 +82,7 @@ private slots:
                                 m_f->path(QStringLiteral("other"))};
     }
 
-    void cleanup() {
-        m_f.reset();
-    }
+    void cleanup() { m_f.reset(); }
 
     void startsAtTheRoot() {
         m_f->open();
@@ -209,7 +208,7 @@ private slots:
     // hidden folders are not listed either.
     void hiddenFilesAndFoldersAreLeftOut() {
         QVERIFY(m_f->makeFolder(QStringLiteral("pics/.cache")));
-        QVERIFY(hide(QStringLiteral("pics/.cache")));
+        QVERIFY(hide(m_f->path(QStringLiteral("pics/.cache"))));
         m_f->open();
         dir1()->setPath(m_f->path(QStringLiteral("pics")));
         m_f->window->show();

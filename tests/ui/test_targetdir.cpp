@@ -9,17 +9,6 @@
 using namespace glyphmill;
 using namespace glyphmill::testing;
 
-namespace {
-
-// A root folder as the system spells it; it ends in a separator already.
-#ifdef _WIN32
-const QString kRoot = QStringLiteral("c:\\");
-#else
-const QString kRoot = QStringLiteral("/");
-#endif
-
-} // namespace
-
 class TestTargetDir : public QObject {
     Q_OBJECT
 
@@ -78,9 +67,9 @@ private slots:
         QCOMPARE(m_f->folders.startFolders.first(), dir1()->path());
         QCOMPARE(m_f->command(), before);
 
-        m_f->folders.answer = kRoot;
+        m_f->folders.answer = kStartFolder;
         m_f->child<QPushButton>("CommandChose")->click();
-        QCOMPARE(field()->text(), kRoot);
+        QCOMPARE(field()->text(), kStartFolder);
         QCOMPARE(m_f->folders.startFolders.at(1), out);
     }
 
@@ -113,7 +102,7 @@ private slots:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("expected");
         const QString folder = QDir::toNativeSeparators(QStringLiteral("/usr/share"));
-        QTest::newRow("root") << kRoot << kRoot;
+        QTest::newRow("root") << kStartFolder << kStartFolder;
         QTest::newRow("folder") << folder << folder + QDir::separator();
     }
 
