@@ -6,6 +6,14 @@ else()
     set(GLYPHMILL_TEST_PATH_PREFIX "")
 endif()
 
+# On Windows the offscreen platform draws with the fonts of one folder (QT_QPA_FONTDIR), not the
+# system's, and has none by default: text would be measured with no real font at all. Under Wine,
+# hand it the build machine's DejaVu fonts, the family the program asks for.
+set(GLYPHMILL_TEST_FONT_DIR "")
+if(WIN32 AND CMAKE_CROSSCOMPILING AND EXISTS /usr/share/fonts/truetype/dejavu/DejaVuSansCondensed.ttf)
+    set(GLYPHMILL_TEST_FONT_DIR "Z:/usr/share/fonts/truetype/dejavu")
+endif()
+
 # A static Qt links in only the system's own platform plugin; widget tests and the shots tool
 # draw offscreen.
 function(glyphmill_link_offscreen_platform target)
@@ -24,7 +32,13 @@ function(glyphmill_add_test name)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     glyphmill_link_offscreen_platform(${name})
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0"
-        TIMEOUT 300)
+    set(environment "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0")
+    if(WIN32 AND CMAKE_CROSSCOMPILING)
+        # Wine drops QT_* and hands WINEQT_* to the program as QT_*.
+        list(APPEND environment "WINEQT_QPA_PLATFORM=offscreen" "WINEQT_FORCE_STDERR_LOGGING=1")
+        if(GLYPHMILL_TEST_FONT_DIR)
+            list(APPEND environment "WINEQT_QPA_FONTDIR=${GLYPHMILL_TEST_FONT_DIR}")
+        endif()
+    endif()
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${environment}" TIMEOUT 300)
 endfunction()

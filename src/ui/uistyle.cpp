@@ -1,7 +1,10 @@
 #include "uistyle.h"
 
+#include "uifont.h"
+
 #include <QApplication>
 #include <QFont>
+#include <QFontDatabase>
 #include <QScreen>
 #include <QStyleFactory>
 #include <QWidget>
@@ -12,8 +15,16 @@ void applyUiStyle(QApplication& app) {
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(fusion);
     QFont font(QStringLiteral("DejaVu Sans Condensed"));
+    if (!QFontDatabase::hasFamily(font.family())) {
+        // Fontconfig and Windows list the condensed face under its full name; a database that
+        // reads the font files itself (the offscreen platform's on Windows) knows it only as the
+        // condensed style of "DejaVu Sans".
+        font.setFamily(QStringLiteral("DejaVu Sans"));
+        font.setStretch(QFont::SemiCondensed);
+    }
     font.setPixelSize(10);
     font.setStyleHint(QFont::SansSerif);
+    adaptUiFont(font);
     app.setFont(font);
 }
 

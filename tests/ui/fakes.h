@@ -14,6 +14,16 @@
 
 namespace glyphmill::testing {
 
+// The volume the browser starts on and the folder it opens there: the root on Unix, drive c: on
+// Windows.
+#ifdef _WIN32
+inline const QString kStartVolume = QStringLiteral("c:");
+inline const QString kStartFolder = QStringLiteral("c:\\");
+#else
+inline const QString kStartVolume = QStringLiteral("/");
+inline const QString kStartFolder = QStringLiteral("/");
+#endif
+
 // Records every message and answers with a set answer, without a modal loop.
 class FakePrompt final : public Prompt {
 public:
@@ -32,7 +42,7 @@ public:
         ++readabilityQueries;
         return !unreadable.contains(volume);
     }
-    QStringList volumes{QStringLiteral("/")};
+    QStringList volumes{kStartVolume};
     QSet<QString> unreadable;
     mutable int readabilityQueries = 0;
 };

@@ -9,8 +9,28 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 using namespace glyphmill;
 using namespace glyphmill::testing;
+
+namespace {
+
+// Hidden as the system hides: a leading dot on Unix, the hidden attribute on Windows.
+bool hide(const QString& path) {
+#ifdef _WIN32
+    const auto* name = reinterpret_cast<const wchar_t*>(path.utf16());
+    const DWORD attributes = GetFileAttributesW(name);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           SetFileAttributesW(name, attributes | FILE_ATTRIBUTE_HIDDEN);
+#else
+    return QFileInfo(path).fileName().startsWith(QLatin1Char('.'));
+#endif
+}
+
+} // namespace
 
 class TestBrowser : public QObject {
     Q_OBJECT
@@ -53,11 +73,12 @@ private slots:
         QVERIFY(m_f->makeFile(QStringLiteral("pics/A.bmp")));
         QVERIFY(m_f->makeFile(QStringLiteral("pics/c.txt")));
         QVERIFY(m_f->makeFile(QStringLiteral("pics/.hidden")));
+        QVERIFY(hide(m_f->path(QStringLiteral("pics/.hidden"))));
         QVERIFY(m_f->makeFolder(QStringLiteral("pics/zeta")));
         QVERIFY(m_f->makeFolder(QStringLiteral("pics/Alpha")));
         QVERIFY(m_f->makeFolder(QStringLiteral("other")));
         QVERIFY(m_f->makeFile(QStringLiteral("other/o.gif")));
-        m_f->volumes.volumes = {QStringLiteral("/"), m_f->path(QStringLiteral("pics")),
+        m_f->volumes.volumes = {kStartVolume, m_f->path(QStringLiteral("pics")),
                                 m_f->path(QStringLiteral("other"))};
     }
 
@@ -65,11 +86,11 @@ private slots:
 
     void startsAtTheRoot() {
         m_f->open();
-        QCOMPARE(drive1()->property("drive").toString(), QStringLiteral("/"));
-        QCOMPARE(dir1()->property("path").toString(), QStringLiteral("/"));
-        QCOMPARE(file1()->property("path").toString(), QStringLiteral("/"));
+        QCOMPARE(drive1()->property("drive").toString(), kStartVolume);
+        QCOMPARE(dir1()->property("path").toString(), kStartFolder);
+        QCOMPARE(file1()->property("path").toString(), kStartFolder);
         QCOMPARE(drive1()->count(), 3);
-        QCOMPARE(drive1()->itemText(0), QStringLiteral("/"));
+        QCOMPARE(drive1()->itemText(0), kStartVolume);
         QVERIFY(m_f->prompt.messages.isEmpty());
     }
 
@@ -79,14 +100,15 @@ private slots:
         dir1()->setProperty("path", pics);
         QCOMPARE(dir1()->path(), pics);
         const QStringList entries = dirEntries();
-        QCOMPARE(entries.first(), QStringLiteral("/"));
+        // The root of the temporary tree: "/" or its drive's, such as "C:\\".
+        QCOMPARE(entries.first(), pics.left(pics.indexOf(QDir::separator()) + 1));
         const qsizetype current = entries.indexOf(pics);
         QVERIFY(current > 0);
         // Every entry above the current folder is one of its ancestors, root first.
         for (qsizetype i = 1; i < current; ++i)
-            QVERIFY2(pics.startsWith(entries[i] + QLatin1Char('/')), qPrintable(entries[i]));
-        QCOMPARE(entries.mid(current + 1),
-                 QStringList({pics + QStringLiteral("/Alpha"), pics + QStringLiteral("/zeta")}));
+            QVERIFY2(pics.startsWith(entries[i] + QDir::separator()), qPrintable(entries[i]));
+        QCOMPARE(entries.mid(current + 1), QStringList({m_f->path(QStringLiteral("pics/Alpha")),
+                                                        m_f->path(QStringLiteral("pics/zeta"))}));
         QCOMPARE(dir1()->currentRow(), current);
     }
 
@@ -108,15 +130,16 @@ private slots:
         m_f->open();
         const QString pics = m_f->path(QStringLiteral("pics"));
         dir1()->setPath(pics);
-        const qsizetype zeta = dirEntries().indexOf(pics + QStringLiteral("/zeta"));
+        const QString zetaPath = m_f->path(QStringLiteral("pics/zeta"));
+        const qsizetype zeta = dirEntries().indexOf(zetaPath);
         QVERIFY(zeta > 0);
         dir1()->setCurrentRow(static_cast<int>(zeta));
         QSignalSpy changes(dir1(), &DirList::pathChanged);
         dir1()->setFocus();
         QTest::keyClick(dir1(), Qt::Key_Return);
         QCOMPARE(changes.count(), 1);
-        QCOMPARE(dir1()->path(), pics + QStringLiteral("/zeta"));
-        QCOMPARE(file1()->path(), pics + QStringLiteral("/zeta"));
+        QCOMPARE(dir1()->path(), zetaPath);
+        QCOMPARE(file1()->path(), zetaPath);
         QCOMPARE(file1()->count(), 0);
     }
 
@@ -161,13 +184,13 @@ private slots:
     void driveListIsAskedAgainWhenItOpens() {
         m_f->open();
         m_f->volumes.volumes.append(m_f->path(QStringLiteral("pics/zeta")));
-        m_f->volumes.volumes.removeAll(QStringLiteral("/"));
+        m_f->volumes.volumes.removeAll(kStartVolume);
         drive1()->showPopup();
         drive1()->hidePopup();
-        QCOMPARE(drive1()->count(), 4); // the new volume, and "/" kept as it is in use
+        QCOMPARE(drive1()->count(), 4); // the new volume, and the start kept as it is in use
         QCOMPARE(drive1()->findText(m_f->path(QStringLiteral("pics/zeta"))), 2);
-        QCOMPARE(drive1()->drive(), QStringLiteral("/"));
-        QCOMPARE(dir1()->path(), QStringLiteral("/"));
+        QCOMPARE(drive1()->drive(), kStartVolume);
+        QCOMPARE(dir1()->path(), kStartFolder);
     }
 
     void fileNamePropertyIsTheFocusedEntry() {
@@ -185,6 +208,7 @@ private slots:
     // hidden folders are not listed either.
     void hiddenFilesAndFoldersAreLeftOut() {
         QVERIFY(m_f->makeFolder(QStringLiteral("pics/.cache")));
+        QVERIFY(hide(m_f->path(QStringLiteral("pics/.cache"))));
         m_f->open();
         dir1()->setPath(m_f->path(QStringLiteral("pics")));
         m_f->window->show();
@@ -220,9 +244,9 @@ private slots:
         const QString pics = m_f->path(QStringLiteral("pics"));
         dir1()->setPath(pics);
         file1()->setSelected(2, true); // c.txt, selected before the drop
-        const auto data =
-            fileListData({pics + QStringLiteral("/b.bmp"), pics + QStringLiteral("/A.bmp"),
-                          pics + QStringLiteral("/zeta")});
+        const auto data = fileListData({m_f->path(QStringLiteral("pics/b.bmp")),
+                                        m_f->path(QStringLiteral("pics/A.bmp")),
+                                        m_f->path(QStringLiteral("pics/zeta"))});
         QVERIFY(drop(m_f->widget("Image1"), data.get()));
         QCOMPARE(file1()->selectedNames(),
                  QStringList({QStringLiteral("A.bmp"), QStringLiteral("b.bmp")}));
@@ -231,13 +255,13 @@ private slots:
     void dropOnTheFileListAddsToTheSelectionAndMovesThere() {
         m_f->open();
         const QString pics = m_f->path(QStringLiteral("pics"));
-        const auto first = fileListData({pics + QStringLiteral("/c.txt")});
+        const auto first = fileListData({m_f->path(QStringLiteral("pics/c.txt"))});
         QVERIFY(drop(file1(), first.get()));
         // From the root, the browser moved to the dropped files' drive and folder.
         QCOMPARE(drive1()->drive(), pics);
         QCOMPARE(dir1()->path(), pics);
         QCOMPARE(file1()->path(), pics);
-        const auto second = fileListData({pics + QStringLiteral("/b.bmp")});
+        const auto second = fileListData({m_f->path(QStringLiteral("pics/b.bmp"))});
         QVERIFY(drop(file1(), second.get()));
         QCOMPARE(file1()->selectedNames(),
                  QStringList({QStringLiteral("b.bmp"), QStringLiteral("c.txt")}));
@@ -248,7 +272,7 @@ private slots:
     void droppedFilesAreComparedWithCase() {
         m_f->open();
         const QString pics = m_f->path(QStringLiteral("pics"));
-        const auto data = fileListData({pics + QStringLiteral("/a.bmp")}); // not "A.bmp"
+        const auto data = fileListData({m_f->path(QStringLiteral("pics/a.bmp"))}); // not "A.bmp"
         QVERIFY(drop(m_f->widget("Image1"), data.get()));
         QCOMPARE(dir1()->path(), pics);
         QVERIFY(file1()->selectedNames().isEmpty());
@@ -289,7 +313,7 @@ private slots:
         text.setText(QStringLiteral("/tmp"));
         QVERIFY(!drop(image, &text));
         QVERIFY(!drop(file1(), &text));
-        QCOMPARE(dir1()->path(), QStringLiteral("/"));
+        QCOMPARE(dir1()->path(), kStartFolder);
     }
 
     void folderDragStartsWithTheLeftButtonAlone_data() {

@@ -122,7 +122,9 @@ private:
     QString converterFolder() const {
         const QString folder = m_root.filePath(QStringLiteral("app"));
         QDir().mkpath(folder);
-        QFile converter(QDir(folder).filePath(QStringLiteral("rastix")));
+        // Named as the system names programs: Windows knows one by its ".exe" alone.
+        QFile converter(
+            QDir(folder).filePath(QString::fromStdString(PathConvention::native().converterName)));
         if (converter.open(QIODevice::WriteOnly))
             converter.write(kConverter);
         converter.close();
@@ -166,7 +168,8 @@ private slots:
         QFETCH(bool, scrolls);
         LookingPrompt prompt;
         MainWindowServices services = testServices(m_files);
-        services.appFolder = appFolder;
+        services.appFolder = QDir::toNativeSeparators(appFolder);
+        services.convention = PathConvention::native();
         services.prompt = &prompt;
         FormMain window(services);
         window.show();
@@ -201,7 +204,7 @@ private slots:
         if (title == QLatin1String("Really Execute?"))
             QCOMPARE(look.text, namedChild<QPlainTextEdit>(window, "TextCmd")->toPlainText());
         else
-            QVERIFY(look.text.contains(appFolder));
+            QVERIFY(look.text.contains(services.appFolder));
         QVERIFY(look.closedByClick);
     }
 };

@@ -61,15 +61,15 @@ private slots:
         m_f->folders.answer = out;
         const QString before = m_f->command();
         m_f->child<QPushButton>("CommandChose")->click();
-        QCOMPARE(field()->text(), out + QLatin1Char('/'));
+        QCOMPARE(field()->text(), out + QDir::separator());
         QCOMPARE(m_f->folders.titles, QStringList{QStringLiteral("Chose an output directory")});
         // It starts in the folder being browsed, and the command waits for the next rebuild.
         QCOMPARE(m_f->folders.startFolders.first(), dir1()->path());
         QCOMPARE(m_f->command(), before);
 
-        m_f->folders.answer = QStringLiteral("/");
+        m_f->folders.answer = kStartFolder;
         m_f->child<QPushButton>("CommandChose")->click();
-        QCOMPARE(field()->text(), QStringLiteral("/"));
+        QCOMPARE(field()->text(), kStartFolder);
         QCOMPARE(m_f->folders.startFolders.at(1), out);
     }
 
@@ -101,8 +101,9 @@ private slots:
     void folderDropAddsASeparatorUnlessThereIsOne_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("root") << QStringLiteral("/") << QStringLiteral("/");
-        QTest::newRow("folder") << QStringLiteral("/usr/share") << QStringLiteral("/usr/share/");
+        const QString folder = QDir::toNativeSeparators(QStringLiteral("/usr/share"));
+        QTest::newRow("root") << kStartFolder << kStartFolder;
+        QTest::newRow("folder") << folder << folder + QDir::separator();
     }
 
     void folderDropAddsASeparatorUnlessThereIsOne() {
@@ -119,17 +120,18 @@ private slots:
     void shellDropTakesTheFolderOfTheFirstItem() {
         const QString pics = m_f->path(QStringLiteral("pics"));
         const QString out = m_f->path(QStringLiteral("out"));
-        const auto file = fileListData({pics + QStringLiteral("/a.bmp"), out});
+        const QString picture = m_f->path(QStringLiteral("pics/a.bmp"));
+        const auto file = fileListData({picture, out});
         QVERIFY(enter(file.get()));
         QVERIFY(dropOnField(file.get()));
-        QCOMPARE(field()->text(), pics + QLatin1Char('/'));
+        QCOMPARE(field()->text(), pics + QDir::separator());
         QVERIFY(
-            m_f->command().contains(QStringLiteral(" --target-dir ") + pics + QLatin1Char('/')));
+            m_f->command().contains(QStringLiteral(" --target-dir ") + pics + QDir::separator()));
 
-        const auto folder = fileListData({out, pics + QStringLiteral("/a.bmp")});
+        const auto folder = fileListData({out, picture});
         QVERIFY(enter(folder.get()));
         QVERIFY(dropOnField(folder.get()));
-        QCOMPARE(field()->text(), out + QLatin1Char('/'));
+        QCOMPARE(field()->text(), out + QDir::separator());
         // A shell drag changes no cursor.
         QVERIFY(m_f->cursors.asked.isEmpty());
     }

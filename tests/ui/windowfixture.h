@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QListView>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -20,7 +21,8 @@
 
 namespace glyphmill::testing {
 
-// A main window on fakes, over a temporary folder tree.
+// A main window on fakes, over a temporary folder tree, with the paths spelt as the system spells
+// them: the browser hands out native paths, and a drop carries them.
 struct WindowFixture {
     QTemporaryDir tree;
     SystemFileAttributes files;
@@ -33,6 +35,7 @@ struct WindowFixture {
 
     void open() {
         MainWindowServices services = testServices(files);
+        services.convention = PathConvention::native();
         services.prompt = &prompt;
         services.volumes = &volumes;
         services.pictures = &pictures;
@@ -41,12 +44,13 @@ struct WindowFixture {
         window = std::make_unique<FormMain>(services);
     }
 
+    // `relative` (spelt with slashes) inside the tree, in native spelling.
     QString path(const QString& relative) const {
-        return QDir::cleanPath(tree.path() + QLatin1Char('/') + relative);
+        return QDir::toNativeSeparators(QDir::cleanPath(tree.path() + QLatin1Char('/') + relative));
     }
 
     bool makeFile(const QString& relative, const QByteArray& content = "x") const {
-        const QString full = path(relative);
+        const QString full = QDir::fromNativeSeparators(path(relative));
         QDir().mkpath(QFileInfo(full).path());
         QFile file(full);
         return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();

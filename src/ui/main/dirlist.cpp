@@ -40,7 +40,10 @@ void DirList::setPath(const QString& path) {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.isDir())
         return;
-    const QString folder = QDir::toNativeSeparators(QDir::cleanPath(info.absoluteFilePath()));
+    // An absolute path keeps the spelling it was given: Qt would write the drive letter of
+    // "c:\" in capitals, and the folder list must name the folder the file list was given.
+    const QString folder = QDir::toNativeSeparators(
+        QDir::cleanPath(info.isAbsolute() ? path : info.absoluteFilePath()));
     const bool changed = folder != m_path;
     m_path = folder;
     fill();
