@@ -152,23 +152,18 @@ namespace {
 
 // The first run of digits in text whose value does not fit an int; empty when there is none.
 std::string tooLargeNumber(const std::string& text) {
+    const auto isDigit = [](char c) {
+        return c >= '0' && c <= '9';
+    };
     for (std::size_t i = 0; i < text.size();) {
-        if (text[i] < '0' || text[i] > '9') {
-            ++i;
-            continue;
-        }
         std::size_t end = i;
-        long long v = 0;
-        bool tooLarge = false;
-        for (; end < text.size() && text[end] >= '0' && text[end] <= '9'; ++end) {
-            v = v * 10 + (text[end] - '0');
-            tooLarge = tooLarge || v > std::numeric_limits<int>::max();
-            if (tooLarge)
-                v = 0;
-        }
-        if (tooLarge)
+        while (end < text.size() && isDigit(text[end]))
+            ++end;
+        int ignored = 0;
+        // A run of digits alone fails to parse only when it overflows.
+        if (end > i && !parseInteger(text.substr(i, end - i), false, ignored))
             return text.substr(i, end - i);
-        i = end;
+        i = end == i ? i + 1 : end;
     }
     return {};
 }

@@ -257,13 +257,4 @@ bool commitTogether(const std::vector<StagedFile*>& files, ExistingFile existing
     return true;
 }
 
-bool AtomicFileWriter::write(const std::string& path, const ByteBuffer& bytes,
-                             ExistingFile existing, std::string& error) {
-    const std::unique_ptr<StagedFile> file = stage(path, error);
-    if (!file)
-        return false;
-    file->append(bytes.data(), bytes.size());
-    return file->commit(existing, error);
-}
-
 } // namespace rastix

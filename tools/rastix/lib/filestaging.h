@@ -1,7 +1,5 @@
 #pragma once
 
-#include "largeblock.h"
-
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -23,8 +21,6 @@ enum class ExistingFile {
 class AtomicFileWriter {
 public:
     virtual ~AtomicFileWriter() = default;
-    bool write(const std::string& path, const ByteBuffer& bytes, ExistingFile existing,
-               std::string& error);
     // Opens the temporary file for path, to be filled piece by piece; null and a message when it
     // cannot be created. Safe to call from several threads.
     std::unique_ptr<StagedFile> stage(const std::string& path, std::string& error);
