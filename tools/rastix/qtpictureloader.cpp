@@ -8,9 +8,12 @@
 #include <QImageIOHandler>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <limits>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #ifdef __GLIBC__
@@ -50,10 +53,30 @@ std::shared_ptr<void> largePixelBlock(const QSize& size, QImage::Format format) 
 
 // Whether the picture is a JPEG that libjpeg can stream exactly as Qt's reader would decode
 // it: one picture, and no orientation for the reader to apply.
-bool streamableJpeg(const QString& path) {
-    QImageReader probe(path);
+bool streamableJpeg(QImageReader& probe) {
     return probe.format() == "jpeg" && probe.imageCount() <= 1 &&
            probe.transformation() == QImageIOHandler::TransformationNone;
+}
+
+// What holding the decoded picture takes: the reader's own format and, unless that is already
+// 32-bit ARGB, the converted copy made from it.
+std::uint64_t decodedBytes(const QSize& size, QImage::Format format) {
+    const auto pixels = static_cast<std::uint64_t>(size.width()) * size.height();
+    const std::uint64_t argb = pixels * 4;
+    if (isDirect32(format))
+        return argb;
+    const int depth = QImage::toPixelFormat(format).bitsPerPixel();
+    const std::uint64_t native = depth > 0 ? pixels * static_cast<std::uint64_t>(depth) / 8 : argb;
+    return argb + native;
+}
+
+// Asks the caller whether the picture may be loaded, before anything large is allocated. A
+// reader that cannot tell the size from the header is left to Qt's allocation limit.
+bool admitted(const LoadedPicture& picture, const QSize& size, QImage::Format format, bool streamed,
+              std::string& error) {
+    if (!picture.admit || !size.isValid())
+        return true;
+    return picture.admit(size.width(), size.height(), decodedBytes(size, format), streamed, error);
 }
 
 // What Qt and the decoders under it (libpng, libjpeg, ...) say while this thread reads a
@@ -154,6 +177,13 @@ private:
 
 } // namespace
 
+void allowDecodingUpTo(std::uint64_t bytes) {
+    const std::uint64_t megabytes = bytes >> 20;
+    // 0 would lift the limit altogether; the largest int Qt takes is far beyond any machine.
+    QImageReader::setAllocationLimit(
+        static_cast<int>(std::clamp<std::uint64_t>(megabytes, 1, std::numeric_limits<int>::max())));
+}
+
 bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::string& error,
                        int /*threads: Qt's readers and libjpeg decode on one core*/) {
     const QString file = QString::fromStdString(path);
@@ -163,7 +193,13 @@ bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::str
         return false;
     }
     const DecoderMessages heard;
-    if (picture.rowSink && streamableJpeg(file)) {
+    std::optional<QImageReader> probe;
+    if (picture.rowSink)
+        probe.emplace(file);
+    if (probe && streamableJpeg(*probe)) {
+        if (!admitted(picture, probe->size(), probe->imageFormat(), true, error))
+            return false;
+        probe.reset();
         int width = 0;
         int height = 0;
         if (streamJpeg(path, *picture.rowSink, width, height) == JpegStreamResult::Complete) {
@@ -177,6 +213,8 @@ bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::str
     auto decoded = std::make_shared<DecodedImage>();
     QImageReader reader(file);
     const std::string format = reader.format().toStdString();
+    if (!admitted(picture, reader.size(), reader.imageFormat(), false, error))
+        return false;
     decoded->block = largePixelBlock(reader.size(), reader.imageFormat());
     if (decoded->block)
         decoded->image = QImage(static_cast<uchar*>(decoded->block.get()), reader.size().width(),
@@ -205,6 +243,11 @@ bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::str
         error = "not enough memory to convert the picture's pixels";
         return false;
     }
+    // Some readers tell a size before decoding that is not the one they decode (a GIF's
+    // screen is larger than its first frame): what comes next is weighed by the real one.
+    if (image.size() != reader.size() &&
+        !admitted(picture, image.size(), image.format(), false, error))
+        return false;
     picture.view.pixels = reinterpret_cast<const std::uint32_t*>(image.constBits());
     picture.view.width = image.width();
     picture.view.height = image.height();

@@ -50,16 +50,21 @@ int depthCode(int bits) {
     }
 }
 
+const Dialect& dialectOf(const Settings& s) {
+    return s.syntax == AsmSyntax::Gas ? kGas : kMadmac;
+}
+
+// Text is handed on in pieces of about this size: large enough for few writes, small enough
+// that a picture's text never has to exist whole.
+constexpr std::size_t kPiece = std::size_t{1} << 20;
+
 } // namespace
 
-std::string assemblySource(const EncodedPicture& p, const Settings& s,
+std::string assemblyHeader(const EncodedPicture& p, const Settings& s,
                            const std::string& sourceName, const std::string& label) {
-    const Dialect& d = s.syntax == AsmSyntax::Gas ? kGas : kMadmac;
+    const Dialect& d = dialectOf(s);
     const std::string c = d.comment;
-    const std::string wordLine = std::string("\t") + d.words + "\t";
-    const std::string byteLine = std::string("\t") + d.bytes + "\t";
     std::string out;
-    out.reserve(p.data.size() * 5 + 1024);
     const std::string mode =
         p.isColourMap()
             ? "colour map, " + std::to_string(p.palette.size()) + " colours" +
@@ -88,10 +93,17 @@ std::string assemblySource(const EncodedPicture& p, const Settings& s,
     out += "\n\t.data\n\t" + std::string(d.phrase) + "\n";
     out += "\t.globl\t" + label + "\n";
     out += label + ":\n";
+    return out;
+}
 
-    if (!p.isColourMap()) {
-        for (int y = 0; y < p.height; ++y) {
-            const std::uint8_t* row = p.data.data() + static_cast<std::size_t>(y) * p.rowBytes;
+void appendAssemblyRows(std::string& out, const std::uint8_t* rows, int count,
+                        const EncodedPicture& p, const Settings& s) {
+    const Dialect& d = dialectOf(s);
+    const std::string wordLine = std::string("\t") + d.words + "\t";
+    const std::string byteLine = std::string("\t") + d.bytes + "\t";
+    for (int y = 0; y < count; ++y) {
+        const std::uint8_t* row = rows + static_cast<std::size_t>(y) * p.rowBytes;
+        if (!p.isColourMap()) {
             const int words = p.rowBytes / 2;
             for (int i = 0; i < words; ++i) {
                 out += i % 8 == 0 ? wordLine : ",";
@@ -99,11 +111,8 @@ std::string assemblySource(const EncodedPicture& p, const Settings& s,
                 if (i % 8 == 7 || i == words - 1)
                     out += '\n';
             }
+            continue;
         }
-        return out;
-    }
-    for (int y = 0; y < p.height; ++y) {
-        const std::uint8_t* row = p.data.data() + static_cast<std::size_t>(y) * p.rowBytes;
         for (int i = 0; i < p.rowBytes; ++i) {
             out += i % 16 == 0 ? byteLine : ",";
             appendHexByte(out, d, row[i]);
@@ -111,7 +120,14 @@ std::string assemblySource(const EncodedPicture& p, const Settings& s,
                 out += '\n';
         }
     }
-    out += "\n\t" + std::string(d.phrase) + "\n";
+}
+
+std::string assemblyTrailer(const EncodedPicture& p, const Settings& s, const std::string& label) {
+    if (!p.isColourMap())
+        return {};
+    const Dialect& d = dialectOf(s);
+    const std::string wordLine = std::string("\t") + d.words + "\t";
+    std::string out = "\n\t" + std::string(d.phrase) + "\n";
     out += "\t.globl\t" + label + "_clut\n";
     out += label + "_clut:\n";
     for (std::size_t i = 0; i < p.palette.size(); ++i) {
@@ -120,6 +136,34 @@ std::string assemblySource(const EncodedPicture& p, const Settings& s,
         if (i % 8 == 7 || i == p.palette.size() - 1)
             out += '\n';
     }
+    return out;
+}
+
+bool writeAssemblySource(const EncodedPicture& p, const Settings& s, const std::string& sourceName,
+                         const std::string& label,
+                         const std::function<bool(const std::string&)>& put) {
+    std::string text = assemblyHeader(p, s, sourceName, label);
+    text.reserve(kPiece + 4096);
+    for (int y = 0; y < p.height; ++y) {
+        appendAssemblyRows(text, p.data.data() + static_cast<std::size_t>(y) * p.rowBytes, 1, p, s);
+        if (text.size() >= kPiece) {
+            if (!put(text))
+                return false;
+            text.clear();
+        }
+    }
+    text += assemblyTrailer(p, s, label);
+    return put(text);
+}
+
+std::string assemblySource(const EncodedPicture& p, const Settings& s,
+                           const std::string& sourceName, const std::string& label) {
+    std::string out;
+    out.reserve(p.data.size() * 5 + 1024);
+    writeAssemblySource(p, s, sourceName, label, [&](const std::string& piece) {
+        out += piece;
+        return true;
+    });
     return out;
 }
 
