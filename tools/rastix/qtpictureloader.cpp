@@ -3,6 +3,7 @@
 #include "jpegstream.h"
 #include "largeblock.h"
 #include "pictureproblems.h"
+#include "pngstream.h"
 
 #include <QImage>
 #include <QImageIOHandler>
@@ -51,11 +52,20 @@ std::shared_ptr<void> largePixelBlock(const QSize& size, QImage::Format format) 
     }
 }
 
-// Whether the picture is a JPEG that libjpeg can stream exactly as Qt's reader would decode
-// it: one picture, and no orientation for the reader to apply.
-bool streamableJpeg(QImageReader& probe) {
-    return probe.format() == "jpeg" && probe.imageCount() <= 1 &&
-           probe.transformation() == QImageIOHandler::TransformationNone;
+using RowStreamer = JpegStreamResult (*)(const std::string&, RowSink&, int&, int&);
+
+// What can stream the picture exactly as Qt's reader would decode it (libjpeg for a JPEG,
+// libpng for a PNG, either of which may still decline it): one picture, and no orientation for
+// the reader to apply. Null when nothing can.
+RowStreamer streamerFor(QImageReader& probe) {
+    const QByteArray format = probe.format();
+    if (probe.imageCount() > 1 || probe.transformation() != QImageIOHandler::TransformationNone)
+        return nullptr;
+    if (format == "jpeg")
+        return streamJpeg;
+    if (format == "png" && pngStreamingAvailable())
+        return streamPng;
+    return nullptr;
 }
 
 // What holding the decoded picture takes: the reader's own format and, unless that is already
@@ -196,13 +206,13 @@ bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::str
     std::optional<QImageReader> probe;
     if (picture.rowSink)
         probe.emplace(file);
-    if (probe && streamableJpeg(*probe)) {
+    if (const RowStreamer stream = probe ? streamerFor(*probe) : nullptr) {
         if (!admitted(picture, probe->size(), probe->imageFormat(), true, error))
             return false;
         probe.reset();
         int width = 0;
         int height = 0;
-        if (streamJpeg(path, *picture.rowSink, width, height) == JpegStreamResult::Complete) {
+        if (stream(path, *picture.rowSink, width, height) == JpegStreamResult::Complete) {
             picture.view = ImageView{nullptr, width, height, width};
             picture.keepAlive.reset();
             picture.rowsStreamed = true;
