@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Peak memory and time of rastix on 8000 x 8000 pictures (a photo-like JPEG and the same as PNG),
+# side by side in one run: binary and assembly output, true colour and colour map, one picture
+# alone and four in one run; next to a bare decode of the same picture by Qt's reader (what any
+# Qt program needs to read it), which is the yardstick for time and memory.
+# Usage: bench/rastix_memory.sh [BUILD_DIR] [RASTIX]
+#   BUILD_DIR  where bench_rastix is (default: build; run scripts/setup.sh first)
+#   RASTIX     the converter to measure (default: BUILD_DIR/bin/rastix), e.g. an older build
+# SIZE=WxH changes the picture size; KEEP=1 keeps the work folder.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+rastix=$(realpath "${2:-$build/bin/rastix}")
+maker="$build/bench/bench_rastix"
+[ -x "$rastix" ] && [ -x "$maker" ] || { echo "build first: scripts/setup.sh $build" >&2; exit 2; }
+size=${SIZE:-8000x8000}
+
+work=$(mktemp -d)
+[ -n "${KEEP:-}" ] || trap 'rm -rf "$work"' EXIT
+mkdir "$work/out"
+for kind in jpg png; do
+    "$maker" --write-picture "$work/photo.$kind" "$size"
+    for i in 1 2 3 4; do ln "$work/photo.$kind" "$work/photo$i.$kind"; done
+done
+
+# Runs a command once; prints "seconds peak-MB status" (peak resident memory of the process).
+measure() {
+    local report="" status seconds kb
+    set +e
+    /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null 2>"$work/err"
+    status=$?
+    set -e
+    # time puts "Command exited with non-zero status" first when the command fails.
+    read -r seconds kb < <(tail -n 1 "$work/time")
+    printf '%7.2f %7d %3d' "$seconds" $((kb / 1024)) "$status"
+    [ "$status" -eq 0 ] || report=$(head -n 1 "$work/err" | cut -c 1-110)
+    [ -z "$report" ] || printf '   %s' "$report"
+}
+
+w=${size%x*}
+h=${size#*x}
+echo "rastix: $rastix"
+echo "pictures: $size, decoded $((w * h * 4 / 1048576)) MB as 32-bit pixels;" \
+    "JPEG $(($(stat -c %s "$work/photo.jpg") / 1048576)) MB, PNG $(($(stat -c %s "$work/photo.png") / 1048576)) MB"
+printf '%-36s %7s %7s %3s\n' "case" "seconds" "peak-MB" "st"
+for kind in jpg png; do
+    printf '%-36s %s\n' "$kind: bare decode (Qt)" "$(measure "$maker" --decode "$work/photo.$kind")"
+    for format in --binary --assembly; do
+        for mode in "" --clut; do
+            name="$kind ${format#--} ${mode:+colour map}"
+            [ -n "$mode" ] || name+="true colour"
+            for count in 1 4; do
+                if [ "$count" -eq 1 ]; then
+                    pictures=("$work/photo.$kind")
+                else
+                    pictures=("$work"/photo[1-4]."$kind")
+                fi
+                printf '%-36s %s\n' "$name, x$count" \
+                    "$(measure "$rastix" $format $mode --overwrite --target-dir "$work/out" \
+                        "${pictures[@]}")"
+                rm -f "$work/out"/*
+            done
+        done
+    done
+done
