@@ -2,6 +2,9 @@
 
 #include "outputnames.h"
 
+#include <algorithm>
+#include <string_view>
+
 namespace rastix {
 
 namespace {
@@ -27,12 +30,6 @@ void appendHexWord(std::string& out, const Dialect& d, unsigned w) {
     out += kHex[(w >> 8) & 15];
     out += kHex[(w >> 4) & 15];
     out += kHex[w & 15];
-}
-
-void appendHexByte(std::string& out, const Dialect& d, unsigned b) {
-    out += d.hex;
-    out += kHex[(b >> 4) & 15];
-    out += kHex[b & 15];
 }
 
 int depthCode(int bits) {
@@ -98,28 +95,41 @@ std::string assemblyHeader(const EncodedPicture& p, const Settings& s,
 
 void appendAssemblyRows(std::string& out, const std::uint8_t* rows, int count,
                         const EncodedPicture& p, const Settings& s) {
+    // Written straight into the string: this is most of the text, and appending it a character
+    // at a time took longer than decoding the picture.
     const Dialect& d = dialectOf(s);
-    const std::string wordLine = std::string("\t") + d.words + "\t";
-    const std::string byteLine = std::string("\t") + d.bytes + "\t";
+    const bool words = !p.isColourMap();
+    const std::string_view directive = words ? d.words : d.bytes;
+    const std::string_view hex = d.hex;
+    const int items = words ? p.rowBytes / 2 : p.rowBytes;
+    const int perLine = words ? 8 : 16;
+    const int digits = words ? 4 : 2;
+    const auto lines = static_cast<std::size_t>((items + perLine - 1) / perLine);
+    const std::size_t rowText = lines * (directive.size() + 3) +
+                                static_cast<std::size_t>(items) * (hex.size() + digits + 1);
+    const std::size_t start = out.size();
+    out.resize(start + rowText * static_cast<std::size_t>(count));
+    char* o = out.data() + start;
     for (int y = 0; y < count; ++y) {
         const std::uint8_t* row = rows + static_cast<std::size_t>(y) * p.rowBytes;
-        if (!p.isColourMap()) {
-            const int words = p.rowBytes / 2;
-            for (int i = 0; i < words; ++i) {
-                out += i % 8 == 0 ? wordLine : ",";
-                appendHexWord(out, d, static_cast<unsigned>(row[2 * i] << 8 | row[2 * i + 1]));
-                if (i % 8 == 7 || i == words - 1)
-                    out += '\n';
+        for (int i = 0; i < items; ++i) {
+            if (i % perLine == 0) {
+                *o++ = '\t';
+                o = std::copy(directive.begin(), directive.end(), o);
+                *o++ = '\t';
+            } else {
+                *o++ = ',';
             }
-            continue;
-        }
-        for (int i = 0; i < p.rowBytes; ++i) {
-            out += i % 16 == 0 ? byteLine : ",";
-            appendHexByte(out, d, row[i]);
-            if (i % 16 == 15 || i == p.rowBytes - 1)
-                out += '\n';
+            o = std::copy(hex.begin(), hex.end(), o);
+            const unsigned value =
+                words ? static_cast<unsigned>(row[2 * i] << 8 | row[2 * i + 1]) : row[i];
+            for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+                *o++ = kHex[(value >> shift) & 15];
+            if (i % perLine == perLine - 1 || i == items - 1)
+                *o++ = '\n';
         }
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
 }
 
 std::string assemblyTrailer(const EncodedPicture& p, const Settings& s, const std::string& label) {
