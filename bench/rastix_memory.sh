@@ -6,7 +6,8 @@
 # Usage: bench/rastix_memory.sh [BUILD_DIR] [RASTIX]
 #   BUILD_DIR  where bench_rastix is (default: build; run scripts/setup.sh first)
 #   RASTIX     the converter to measure (default: BUILD_DIR/bin/rastix), e.g. an older build
-# SIZE=WxH changes the picture size; KEEP=1 keeps the work folder.
+# SIZE=WxH changes the picture size; RUNS=N runs each case N times (default 3: the best time
+# and the largest peak are shown); KEEP=1 keeps the work folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -23,16 +24,23 @@ for kind in jpg png; do
     for i in 1 2 3 4; do ln "$work/photo.$kind" "$work/photo$i.$kind"; done
 done
 
-# Runs a command once; prints "seconds peak-MB status" (peak resident memory of the process).
+# Runs a command $RUNS times (default 3); prints "seconds peak-MB status": the best time, the
+# largest peak resident memory and the last status, then the first line of a failure.
+runs=${RUNS:-3}
 measure() {
-    local report="" status seconds kb
-    set +e
-    /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null 2>"$work/err"
-    status=$?
-    set -e
-    # time puts "Command exited with non-zero status" first when the command fails.
-    read -r seconds kb < <(tail -n 1 "$work/time")
-    printf '%7.2f %7d %3d' "$seconds" $((kb / 1024)) "$status"
+    local report="" status best=999999 peak=0 seconds kb
+    for _ in $(seq "$runs"); do
+        set +e
+        /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null 2>"$work/err"
+        status=$?
+        set -e
+        rm -f "$work/out"/*
+        # time puts "Command exited with non-zero status" first when the command fails.
+        read -r seconds kb < <(tail -n 1 "$work/time")
+        best=$(awk -v a="$best" -v b="$seconds" 'BEGIN { print (b < a) ? b : a }')
+        ((kb > peak)) && peak=$kb
+    done
+    printf '%7.2f %7d %3d' "$best" $((peak / 1024)) "$status"
     [ "$status" -eq 0 ] || report=$(head -n 1 "$work/err" | cut -c 1-110)
     [ -z "$report" ] || printf '   %s' "$report"
 }
@@ -58,7 +66,6 @@ for kind in jpg png; do
                 printf '%-36s %s\n' "$name, x$count" \
                     "$(measure "$rastix" $format $mode --overwrite --target-dir "$work/out" \
                         "${pictures[@]}")"
-                rm -f "$work/out"/*
             done
         done
     done
