@@ -6,8 +6,8 @@
 # Usage: bench/rastix_memory.sh [BUILD_DIR] [RASTIX]
 #   BUILD_DIR  where bench_rastix is (default: build; run scripts/setup.sh first)
 #   RASTIX     the converter to measure (default: BUILD_DIR/bin/rastix), e.g. an older build
-# SIZE=WxH changes the picture size; RUNS=N runs each case N times (default 3: the best time
-# and the largest peak are shown); KEEP=1 keeps the work folder.
+# SIZE=WxH changes the picture size; RUNS=N runs each case N times (default 3); KEEP=1 keeps
+# the work folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -24,24 +24,34 @@ for kind in jpg png; do
     for i in 1 2 3 4; do ln "$work/photo.$kind" "$work/photo$i.$kind"; done
 done
 
-# Runs a command $RUNS times (default 3); prints "seconds peak-MB status": the best time, the
-# largest peak resident memory and the last status, then the first line of a failure.
+# Runs a command $RUNS times (default 3), each time just after a bare decode of the same
+# picture, so that both see the same load on the machine. Prints "seconds peak-MB status ratio":
+# the best time, the largest peak resident memory, the last status and the best time per
+# picture over the best bare decode; then the first line of a failure.
 runs=${RUNS:-3}
-measure() {
-    local report="" status best=999999 peak=0 seconds kb
+best_of() { awk -v a="$1" -v b="$2" 'BEGIN { print (b < a) ? b : a }'; }
+run_once() { # command...; sets seconds, kb, status
+    set +e
+    /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null 2>"$work/err"
+    status=$?
+    set -e
+    rm -f "$work/out"/*
+    # time puts "Command exited with non-zero status" first when the command fails.
+    read -r seconds kb < <(tail -n 1 "$work/time")
+}
+measure() { # picture-count bare-decode-picture command...
+    local count=$1 bare=$2 report="" status seconds kb best=999999 bareBest=999999 peak=0
+    shift 2
     for _ in $(seq "$runs"); do
-        set +e
-        /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null 2>"$work/err"
-        status=$?
-        set -e
-        rm -f "$work/out"/*
-        # time puts "Command exited with non-zero status" first when the command fails.
-        read -r seconds kb < <(tail -n 1 "$work/time")
-        best=$(awk -v a="$best" -v b="$seconds" 'BEGIN { print (b < a) ? b : a }')
+        run_once "$maker" --decode "$bare"
+        bareBest=$(best_of "$bareBest" "$seconds")
+        run_once "$@"
+        best=$(best_of "$best" "$seconds")
         ((kb > peak)) && peak=$kb
     done
-    printf '%7.2f %7d %3d' "$best" $((peak / 1024)) "$status"
-    [ "$status" -eq 0 ] || report=$(head -n 1 "$work/err" | cut -c 1-110)
+    printf '%7.2f %7d %3d %6.2f' "$best" $((peak / 1024)) "$status" \
+        "$(awk -v a="$best" -v b="$bareBest" -v n="$count" 'BEGIN { print a / n / b }')"
+    [ "$status" -eq 0 ] || report=$(head -n 1 "$work/err" | cut -c 1-90)
     [ -z "$report" ] || printf '   %s' "$report"
 }
 
@@ -50,9 +60,11 @@ h=${size#*x}
 echo "rastix: $rastix"
 echo "pictures: $size, decoded $((w * h * 4 / 1048576)) MB as 32-bit pixels;" \
     "JPEG $(($(stat -c %s "$work/photo.jpg") / 1048576)) MB, PNG $(($(stat -c %s "$work/photo.png") / 1048576)) MB"
-printf '%-36s %7s %7s %3s\n' "case" "seconds" "peak-MB" "st"
+echo "ratio: time per picture / a bare decode by Qt's reader run just before; best of $runs runs"
+printf '%-36s %7s %7s %3s %6s\n' "case" "seconds" "peak-MB" "st" "ratio"
 for kind in jpg png; do
-    printf '%-36s %s\n' "$kind: bare decode (Qt)" "$(measure "$maker" --decode "$work/photo.$kind")"
+    printf '%-36s %s\n' "$kind: bare decode (Qt)" \
+        "$(measure 1 "$work/photo.$kind" "$maker" --decode "$work/photo.$kind")"
     for format in --binary --assembly; do
         for mode in "" --clut; do
             name="$kind ${format#--} ${mode:+colour map}"
@@ -64,8 +76,8 @@ for kind in jpg png; do
                     pictures=("$work"/photo[1-4]."$kind")
                 fi
                 printf '%-36s %s\n' "$name, x$count" \
-                    "$(measure "$rastix" $format $mode --overwrite --target-dir "$work/out" \
-                        "${pictures[@]}")"
+                    "$(measure "$count" "$work/photo.$kind" "$rastix" $format $mode --overwrite \
+                        --target-dir "$work/out" "${pictures[@]}")"
             done
         done
     done

@@ -1,11 +1,14 @@
 // What a conversion needs is known from the picture's size before anything is allocated, and
 // pictures converted together share the memory there is.
+#include "converter.h"
 #include "image.h"
 #include "memorybudget.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
+#include <sstream>
 #include <thread>
 
 using namespace rastix;
@@ -101,4 +104,38 @@ TEST(MemoryBudget, MemoryTextReadsNaturally) {
     EXPECT_EQ(memoryText(3 * 1024 * kMB + 300 * kMB), "3.3 GB");
     EXPECT_EQ(memoryText(22 * 1024 * kMB), "22 GB");
     EXPECT_GT(availableMemoryBytes(), 16 * kMB); // the machine running the tests has some
+}
+
+TEST(RunJobs, APictureBeyondTheMemoryFailsAloneOnOneLine) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() /
+        ("rastix-memory-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    std::filesystem::create_directories(dir);
+    // The loader says what its header says before it decodes anything.
+    const PictureLoader loader = [](const std::string& path, LoadedPicture& picture,
+                                    std::string& error, int) {
+        static const Image small(10, 10, 0xFF112233u);
+        const int side = path == "huge.png" ? 100000 : small.width;
+        const auto bytes = static_cast<std::uint64_t>(side) * side * 4;
+        if (picture.admit && !picture.admit(side, side, bytes, false, error))
+            return false;
+        picture.view = small.view();
+        return true;
+    };
+    std::vector<Job> jobs(3);
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        jobs[i].picture = i == 1 ? "huge.png" : "small" + std::to_string(i) + ".png";
+        jobs[i].settings.format = OutputFormat::Binary;
+        jobs[i].settings.targetDir = dir.string();
+    }
+    AtomicFileWriter writer;
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runJobs(jobs, loader, writer, out, err, 2, 64 * kMB), 1);
+    EXPECT_EQ(err.str(), "rastix: huge.png: needs about 56 GB of memory to convert, but only 64 MB "
+                         "are available\n");
+    EXPECT_TRUE(std::filesystem::exists(dir / "small0.rgb"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "small2.rgb"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "huge.rgb"));
+    std::filesystem::remove_all(dir);
 }

@@ -1,5 +1,6 @@
 #include "pngstream.h"
 
+#include "pictureproblems.h"
 #include "utf8path.h"
 
 #include <algorithm>
@@ -19,9 +20,16 @@ namespace {
 
 #ifdef RASTIX_HAVE_LIBPNG
 // libpng reports errors by calling back and never returning; the session gives up at the
-// setjmp in decode(). A warning means damage Qt's reader would report: give up on it too.
+// setjmp in decode().
 [[noreturn]] void giveUp(png_structp png, png_const_charp) {
     png_longjmp(png, 1);
+}
+
+// A warning that means damage would make Qt's reader refuse the picture: give up on it too,
+// and leave the verdict to that reader. Others (an odd colour profile) change no pixel.
+void onWarning(png_structp png, png_const_charp message) {
+    if (meansDamage(message))
+        giveUp(png, message);
 }
 
 struct Session {
@@ -114,7 +122,7 @@ JpegStreamResult streamPng(const std::string& path, RowSink& sink, int& width, i
     session.file = openFile(path, "rb");
     if (!session.file)
         return JpegStreamResult::NotTaken;
-    session.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, giveUp, giveUp);
+    session.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, giveUp, onWarning);
     if (!session.png)
         return JpegStreamResult::NotTaken;
     session.info = png_create_info_struct(session.png);
