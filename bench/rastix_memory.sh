@@ -49,8 +49,10 @@ measure() { # picture-count bare-decode-picture command...
         best=$(best_of "$best" "$seconds")
         ((kb > peak)) && peak=$kb
     done
-    printf '%7.2f %7d %3d %6.2f' "$best" $((peak / 1024)) "$status" \
-        "$(awk -v a="$best" -v b="$bareBest" -v n="$count" 'BEGIN { print a / n / b }')"
+    local ratio="-"
+    [ "$status" -ne 0 ] ||
+        ratio=$(awk -v a="$best" -v b="$bareBest" -v n="$count" 'BEGIN { printf "%.2f", a / n / b }')
+    printf '%7.2f %7d %3d %6s' "$best" $((peak / 1024)) "$status" "$ratio"
     [ "$status" -eq 0 ] || report=$(head -n 1 "$work/err" | cut -c 1-90)
     [ -z "$report" ] || printf '   %s' "$report"
 }

@@ -2,14 +2,23 @@
 
 #include "outputnames.h"
 
-#include <algorithm>
-#include <string_view>
-
 namespace rastix {
 
 namespace {
 
-const char kHex[] = "0123456789ABCDEF";
+constexpr char kHex[] = "0123456789ABCDEF";
+
+struct HexPairs {
+    char digits[256][2];
+    constexpr HexPairs()
+        : digits() {
+        for (int b = 0; b < 256; ++b) {
+            digits[b][0] = kHex[b >> 4];
+            digits[b][1] = kHex[b & 15];
+        }
+    }
+};
+constexpr HexPairs kHexPairs;
 
 // What differs between the two dialects; everything else (.data, .globl, "name = value",
 // "label:") both accept.
@@ -95,36 +104,31 @@ std::string assemblyHeader(const EncodedPicture& p, const Settings& s,
 
 void appendAssemblyRows(std::string& out, const std::uint8_t* rows, int count,
                         const EncodedPicture& p, const Settings& s) {
-    // Written straight into the string: this is most of the text, and appending it a character
-    // at a time took longer than decoding the picture.
+    // Written straight into the string, two digits a byte from a table: this is most of the
+    // text, and appending it a character at a time took longer than decoding the picture.
     const Dialect& d = dialectOf(s);
     const bool words = !p.isColourMap();
-    const std::string_view directive = words ? d.words : d.bytes;
-    const std::string_view hex = d.hex;
-    const int items = words ? p.rowBytes / 2 : p.rowBytes;
+    const int bytesPerItem = words ? 2 : 1;
+    const int items = p.rowBytes / bytesPerItem;
     const int perLine = words ? 8 : 16;
-    const int digits = words ? 4 : 2;
+    const std::string lineStart = std::string("\t") + (words ? d.words : d.bytes) + "\t" + d.hex;
+    const std::string between = std::string(",") + d.hex;
     const auto lines = static_cast<std::size_t>((items + perLine - 1) / perLine);
-    const std::size_t rowText = lines * (directive.size() + 3) +
-                                static_cast<std::size_t>(items) * (hex.size() + digits + 1);
+    const std::size_t rowText = lines * (lineStart.size() + 1) +
+                                static_cast<std::size_t>(items) * between.size() +
+                                static_cast<std::size_t>(p.rowBytes) * 2;
     const std::size_t start = out.size();
     out.resize(start + rowText * static_cast<std::size_t>(count));
     char* o = out.data() + start;
     for (int y = 0; y < count; ++y) {
-        const std::uint8_t* row = rows + static_cast<std::size_t>(y) * p.rowBytes;
+        const std::uint8_t* byte = rows + static_cast<std::size_t>(y) * p.rowBytes;
         for (int i = 0; i < items; ++i) {
-            if (i % perLine == 0) {
-                *o++ = '\t';
-                o = std::copy(directive.begin(), directive.end(), o);
-                *o++ = '\t';
-            } else {
-                *o++ = ',';
+            for (const char c : i % perLine == 0 ? lineStart : between)
+                *o++ = c;
+            for (int k = 0; k < bytesPerItem; ++k, ++byte) {
+                *o++ = kHexPairs.digits[*byte][0];
+                *o++ = kHexPairs.digits[*byte][1];
             }
-            o = std::copy(hex.begin(), hex.end(), o);
-            const unsigned value =
-                words ? static_cast<unsigned>(row[2 * i] << 8 | row[2 * i + 1]) : row[i];
-            for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
-                *o++ = kHex[(value >> shift) & 15];
             if (i % perLine == perLine - 1 || i == items - 1)
                 *o++ = '\n';
         }

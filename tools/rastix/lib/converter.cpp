@@ -33,6 +33,30 @@ std::uint64_t streamingBytes(int width) {
     return static_cast<std::uint64_t>(width) * RowSink::kChunkRows * kChunksHeld * (4 + 2 + 8);
 }
 
+// Cuts, turns and encodes a picture decoded whole. Each stage is let go as soon as the next one
+// is made, as conversionPeakBytes expects.
+std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Settings& s, int threads,
+                                          std::string& error) {
+    ImageView view = loaded.view;
+    Image cut;
+    if (s.cut) {
+        if (!cutFrame(view, *s.cut, cut, error))
+            return std::nullopt;
+        view = cut.view();
+        loaded.keepAlive.reset();
+    }
+    Image turned;
+    if (s.rotateDegrees % 360 != 0) {
+        turned = rotateClockwise(view, s.rotateDegrees);
+        view = turned.view();
+        loaded.keepAlive.reset();
+        cut = Image();
+    }
+    EncodedPicture picture = encodePicture(view, s, threads);
+    loaded.keepAlive.reset();
+    return picture;
+}
+
 } // namespace
 
 PictureResult convertJob(const Job& job, const PictureLoader& loader, int encodeThreads,
@@ -82,34 +106,14 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
         if (!loader(job.picture, loaded, result.error, encodeThreads))
             return result;
     }
-    EncodedPicture picture;
-    if (streamed) {
-        picture = stream->take();
-    } else {
-        // Each stage is let go as soon as the next one is made, as the memory estimate expects.
-        ImageView view = loaded.view;
-        Image cut;
-        if (s.cut) {
-            if (!cutFrame(view, *s.cut, cut, result.error))
-                return result;
-            view = cut.view();
-            loaded.keepAlive.reset();
-        }
-        Image turned;
-        if (s.rotateDegrees % 360 != 0) {
-            turned = rotateClockwise(view, s.rotateDegrees);
-            view = turned.view();
-            loaded.keepAlive.reset();
-            cut = Image();
-        }
-        // Anything that went wrong on the way (a failed write to the staged file, a picture the
-        // loader could not stream) leaves the loader to decode it whole, and the straightforward
-        // way reports any error properly.
-        picture = encodePicture(view, s, encodeThreads);
-        loaded.keepAlive.reset();
-        cut = Image();
-        turned = Image();
-    }
+    // Anything that went wrong on the way (a failed write to the staged file, a picture the
+    // loader could not stream) leaves the loader to decode it whole, and the straightforward
+    // way reports any error properly.
+    std::optional<EncodedPicture> encoded =
+        streamed ? stream->take() : encodeWhole(loaded, s, encodeThreads, result.error);
+    if (!encoded)
+        return result;
+    EncodedPicture& picture = *encoded;
     result.description = std::to_string(picture.width) + "x" + std::to_string(picture.height) +
                          ", " + modelDescription(s) + ", ";
     if (picture.isColourMap())
