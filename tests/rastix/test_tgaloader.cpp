@@ -156,6 +156,8 @@ TEST(TgaLoader, FileCutShortOrAskingTooMuchIsRefusedBeforeDecoding) {
     const QByteArray packed = writeTga(picture, {10, 32});
     QByteArray wide = plain;
     wide[12] = wide[13] = char(0xFF); // 65535 pixels a row, with the data of 37
+    QByteArray mapped = writeTga(picture, {1, 8, 32});
+    mapped[mapped.size() - 1] = char(0xFF); // the picture has fewer colours
     QByteArray huge = packed;
     huge[12] = huge[13] = huge[14] = huge[15] = char(0xFF);
     const struct {
@@ -168,6 +170,7 @@ TEST(TgaLoader, FileCutShortOrAskingTooMuchIsRefusedBeforeDecoding) {
         {"packed.tga", packed.left(packed.size() * 2 / 3), "ends before its pixel data"},
         {"wide.tga", wide, "ends before its pixel data"},
         {"huge.tga", huge, "allocation limit"},
+        {"index.tga", mapped, "outside the colour map (index 255"},
         {"type.tga", QByteArray(plain).replace(2, 1, "\x05"), "image type 5"},
     };
     for (const auto& c : cases) {

@@ -8,8 +8,10 @@
 #include <array>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 namespace rastix {
@@ -217,12 +219,17 @@ std::string stbFront(const unsigned char* header, const TgaHeader& h) {
     return front;
 }
 
-// stb_image gives R, G, B, A bytes; the rest of rastix wants 0xAARRGGBB words.
-void toArgbWords(unsigned char* data, std::uint64_t pixels) {
-    for (std::uint64_t i = 0; i < pixels; ++i, data += 4) {
-        const std::uint32_t word = std::uint32_t(data[3]) << 24 | std::uint32_t(data[0]) << 16 |
-                                   std::uint32_t(data[1]) << 8 | data[2];
-        std::memcpy(data, &word, 4);
+// stb_image gives grey, grey and alpha, RGB or RGBA bytes; the rest of rastix wants 0xAARRGGBB
+// words. Done from the last pixel back, so the words can take the place of the bytes.
+void toArgbWords(unsigned char* data, std::uint64_t pixels, int channels) {
+    for (std::uint64_t i = pixels; i-- > 0;) {
+        const unsigned char* p = data + i * static_cast<unsigned>(channels);
+        const std::uint32_t alpha = channels == 2 ? p[1] : channels == 4 ? p[3] : 0xFF;
+        const std::uint32_t red = p[0];
+        const std::uint32_t green = channels >= 3 ? p[1] : p[0];
+        const std::uint32_t blue = channels >= 3 ? p[2] : p[0];
+        const std::uint32_t word = alpha << 24 | red << 16 | green << 8 | blue;
+        std::memcpy(data + i * 4, &word, 4);
     }
 }
 
@@ -241,16 +248,12 @@ bool isTgaPicture(const std::string& path) {
     for (const char* known : {".tga", ".tpic", ".icb", ".vda", ".vst"})
         if (extension == known)
             return true;
-    static const char kFooter[] = "TRUEVISION-XFILE.";
-    const std::uint64_t size = fileSize(path);
-    const File file(openFile(path, "rb"));
-    if (!file || size < kHeaderBytes + sizeof kFooter)
-        return false;
-    ByteReader in(file.get());
-    char tail[sizeof kFooter] = {};
-    return in.skip(size - sizeof kFooter) == size - sizeof kFooter &&
-           in.read(reinterpret_cast<unsigned char*>(tail), sizeof tail) == sizeof tail &&
-           std::memcmp(tail, kFooter, sizeof kFooter) == 0; // the final NUL included
+    // The footer ends with this signature and its terminating NUL.
+    static const char kSignature[] = "TRUEVISION-XFILE.";
+    std::ifstream in(utf8Path(path), std::ios::binary);
+    char tail[sizeof kSignature] = {};
+    return in.seekg(-static_cast<std::streamoff>(sizeof tail), std::ios::end) &&
+           in.read(tail, sizeof tail) && std::memcmp(tail, kSignature, sizeof tail) == 0;
 }
 
 bool loadTga(const std::string& path, LoadedPicture& picture, std::string& error,
@@ -294,7 +297,24 @@ bool loadTga(const std::string& path, LoadedPicture& picture, std::string& error
     };
     if (in.skip(h.dataStart() - kHeaderBytes) != h.dataStart() - kHeaderBytes)
         return cutShort();
-    if (h.runLength()) {
+    if (h.indexed()) {
+        // stb_image shows an index outside the colour map as entry 0, without a word.
+        std::uint64_t outside = 0;
+        unsigned firstOutside = 0;
+        const bool complete = walkPixels(in, h, true, [&](const unsigned char* p, std::uint64_t) {
+            const unsigned index = h.bits == 8 ? p[0] : p[0] | p[1] << 8;
+            if (index < h.mapFirst || index >= h.mapFirst + h.mapLength)
+                firstOutside = outside++ ? firstOutside : index;
+        });
+        if (!complete)
+            return cutShort();
+        if (outside)
+            return damaged(std::to_string(outside) +
+                           " pixels with colours outside the colour map (" + "index " +
+                           std::to_string(firstOutside) + ", the map holds " +
+                           std::to_string(h.mapFirst) + " to " +
+                           std::to_string(h.mapFirst + h.mapLength - 1) + ")");
+    } else if (h.runLength()) {
         if (!walkPixels(in, h, false, [](const unsigned char*, std::uint64_t) {}))
             return cutShort();
     } else if (size < h.dataStart() + h.pixelCount() * h.pixelBytes()) {
@@ -315,13 +335,20 @@ bool loadTga(const std::string& path, LoadedPicture& picture, std::string& error
     int width = 0;
     int height = 0;
     int channels = 0;
-    stbi_uc* data = stbi_load_from_callbacks(&callbacks, &source, &width, &height, &channels, 4);
-    if (!data) {
+    stbi_uc* decoded = stbi_load_from_callbacks(&callbacks, &source, &width, &height, &channels, 0);
+    if (!decoded) {
         const char* reason = stbi_failure_reason();
         return refuse(std::string("the TGA reader failed: ") + (reason ? reason : "no reason"));
     }
-    std::shared_ptr<void> pixels(data, [](void* p) { stbi_image_free(p); });
-    toArgbWords(data, h.pixelCount());
+    // Widened in place rather than through stb_image's conversion to a second buffer, so a
+    // picture of 24 bits or fewer never takes more than its 32-bit size.
+    auto* data = static_cast<unsigned char*>(std::realloc(decoded, h.pixelCount() * 4));
+    if (!data) {
+        stbi_image_free(decoded);
+        return refuse("not enough memory for the picture's pixels");
+    }
+    std::shared_ptr<void> pixels(data, [](void* p) { std::free(p); });
+    toArgbWords(data, h.pixelCount(), channels);
     auto* words = reinterpret_cast<std::uint32_t*>(data);
     if (h.rightOrigin()) // stb_image turns bottom-up rows over, but not right-to-left ones
         for (unsigned y = 0; y < h.height; ++y)
