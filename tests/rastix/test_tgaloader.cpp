@@ -200,6 +200,7 @@ TEST(TgaLoader, RecognisedByNameOrByTheTga2Footer) {
         {"b.bin", withFooter, true},
         {"c.bin", plain, false},
         {"d.png", withFooter.left(withFooter.size() - 1), false},
+        {"e.tga", QByteArray("\x89PNG\r\n\x1a\n", 8), false}, // another format, misnamed
     };
     for (const auto& c : cases) {
         QFile f(dir.filePath(c.name));

@@ -241,16 +241,23 @@ std::uint64_t fileSize(const std::string& path) {
 
 } // namespace
 
+const char* const kExtensions[] = {".tga", ".tpic", ".icb", ".vda", ".vst"};
+
 bool isTgaPicture(const std::string& path) {
     std::string extension = utf8Text(utf8Path(path).extension());
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    for (const char* known : {".tga", ".tpic", ".icb", ".vda", ".vst"})
-        if (extension == known)
-            return true;
+    std::ifstream in(utf8Path(path), std::ios::binary);
+    char start[2] = {};
+    const bool named = std::any_of(std::begin(kExtensions), std::end(kExtensions),
+                                   [&](const char* known) { return extension == known; });
+    // Every other format's signature (PNG, JPEG, GIF, BMP, TIFF, WebP, ...) puts a byte above
+    // 1 where TGA keeps its colour map type: such a file is another picture under a TGA name,
+    // for the readers that go by content.
+    if (named)
+        return !in.read(start, 2) || static_cast<unsigned char>(start[1]) <= 1;
     // The footer ends with this signature and its terminating NUL.
     static const char kSignature[] = "TRUEVISION-XFILE.";
-    std::ifstream in(utf8Path(path), std::ios::binary);
     char tail[sizeof kSignature] = {};
     return in.seekg(-static_cast<std::streamoff>(sizeof tail), std::ios::end) &&
            in.read(tail, sizeof tail) && std::memcmp(tail, kSignature, sizeof tail) == 0;

@@ -8,7 +8,8 @@
 namespace rastix {
 
 // Whether a file is to be read as a Truevision TGA picture: TGA has no signature at its start,
-// so this goes by the name (.tga, .tpic, .icb, .vda, .vst) or by the TGA 2.0 footer.
+// so this goes by the name (.tga, .tpic, .icb, .vda, .vst; unless the file starts with another
+// format's signature) or by the TGA 2.0 footer.
 bool isTgaPicture(const std::string& path);
 
 // Decodes a TGA picture (colour-mapped, true colour or grey; 8 to 32 bits; uncompressed or
