@@ -78,8 +78,7 @@ struct Variant {
     const char* name;
     QStringList imageMagickOptions; // written by ImageMagick when not empty
     Layout layout;                  // otherwise written by writeTga
-    // ImageMagick 6 reads 16-bit colour map indices as colours: such a file is checked against
-    // the picture it was written from.
+    // For files ImageMagick 6 misreads: checked against the picture they were written from.
     bool againstSource = false;
 };
 
@@ -111,6 +110,8 @@ TEST(TgaLoader, ReadsWhatImageMagickReadsFromTheSameFile) {
         {"truecolour-24-id-footer", {}, {2, 24, 0, 0, 0, 0, 11, true}},
         {"colourmap-32-rle-footer", {}, {9, 8, 32, 0, 0x20, 8, 0, true}},
         {"colourmap-16bit-index-24", {}, {1, 16, 24}, true},
+        // ImageMagick 6 reads the unused colour map of a true-colour file as pixels.
+        {"truecolour-24-rle-unused-colour-map", {}, {10, 24, 24}, true},
         {"colourmap-16-from-entry-5", {}, {1, 8, 16, 5}},
         {"colourmap-15-rle", {}, {9, 8, 15}},
         {"grey-8-top-left-rle", {}, {11, 8, 0, 0, 0x20}},

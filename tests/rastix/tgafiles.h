@@ -49,13 +49,15 @@ inline QByteArray writeTga(const QImage& image, const Layout& l) {
             for (int x = 0; x < image.width(); ++x)
                 if (std::find(colours.begin(), colours.end(), image.pixel(x, y)) == colours.end())
                     colours.push_back(image.pixel(x, y));
+    if (kind != 1 && l.mapBits != 0) // a colour map the pixels do not use, which TGA allows
+        colours = {qRgb(1, 2, 3), qRgb(4, 5, 6), qRgb(7, 8, 9)};
     QByteArray out(18, '\0');
     out[0] = char(l.idLength);
-    out[1] = char(kind == 1);
+    out[1] = char(!colours.empty());
     out[2] = char(l.imageType);
     out[3] = char(l.mapFirst & 0xFF), out[4] = char(l.mapFirst >> 8);
     out[5] = char(colours.size() & 0xFF), out[6] = char(colours.size() >> 8);
-    out[7] = char(kind == 1 ? l.mapBits : 0);
+    out[7] = char(colours.empty() ? 0 : l.mapBits);
     out[12] = char(image.width() & 0xFF), out[13] = char(image.width() >> 8);
     out[14] = char(image.height() & 0xFF), out[15] = char(image.height() >> 8);
     out[16] = char(l.bits);

@@ -213,7 +213,7 @@ std::string stbFront(const unsigned char* header, const TgaHeader& h) {
         front[6] = static_cast<char>(entries >> 8);
         front.append(std::size_t(h.mapFirst) * ((h.mapBits + 7) / 8), '\0');
     } else {
-        std::fill(front.begin() + 1, front.begin() + 2, '\0');
+        front[1] = 0; // colour map type
         std::fill(front.begin() + 3, front.begin() + 8, '\0');
     }
     return front;
@@ -239,9 +239,9 @@ std::uint64_t fileSize(const std::string& path) {
     return ec ? 0 : size;
 }
 
-} // namespace
-
 const char* const kExtensions[] = {".tga", ".tpic", ".icb", ".vda", ".vst"};
+
+} // namespace
 
 bool isTgaPicture(const std::string& path) {
     std::string extension = utf8Text(utf8Path(path).extension());
