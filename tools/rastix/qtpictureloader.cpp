@@ -3,6 +3,7 @@
 #include "jpegstream.h"
 #include "largeblock.h"
 #include "pictureproblems.h"
+#include "tgaloader.h"
 
 #include <QImage>
 #include <QImageIOHandler>
@@ -162,6 +163,8 @@ bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::str
         error = "cannot read picture: " + problem;
         return false;
     }
+    if (isTgaPicture(path))
+        return loadTga(path, picture, error, std::uint64_t(QImageReader::allocationLimit()) << 20);
     const DecoderMessages heard;
     if (picture.rowSink && streamableJpeg(file)) {
         int width = 0;

@@ -3,13 +3,36 @@
 #include "streamencoder.h"
 #include "utf8path.h"
 
+#include <cmath>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <numbers>
 #include <optional>
 #include <thread>
 
 namespace rastix {
+
+namespace {
+
+// The canvas of a long, thin picture turned by an odd angle grows with the square of its length
+// (a 1x65304 strip turned by 31 degrees needs 7 GB): refused before anything is allocated.
+std::string turnTooLarge(const ImageView& view, int degrees) {
+    constexpr double kMostBytes = 1024.0 * 1024 * 1024;
+    const double angle = (degrees % 360) * std::numbers::pi / 180.0;
+    const double c = std::abs(std::cos(angle));
+    const double s = std::abs(std::sin(angle));
+    const double w = std::ceil(view.width * c + view.height * s);
+    const double h = std::ceil(view.width * s + view.height * c);
+    if (w * h * 4 <= kMostBytes)
+        return {};
+    return "turned by " + std::to_string(degrees) + " degrees the picture would be " +
+           std::to_string(static_cast<long long>(w)) + "x" +
+           std::to_string(static_cast<long long>(h)) +
+           " pixels, more than the 1024 megabytes a turned picture may take";
+}
+
+} // namespace
 
 PictureResult convertJob(const Job& job, const PictureLoader& loader, int encodeThreads,
                          AtomicFileWriter* writer) {
@@ -52,6 +75,8 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     }
     Image turned;
     if (job.settings.rotateDegrees % 360 != 0) {
+        if (result.error = turnTooLarge(view, job.settings.rotateDegrees); !result.error.empty())
+            return result;
         turned = rotateClockwise(view, job.settings.rotateDegrees);
         view = turned.view();
     }

@@ -21,9 +21,11 @@ same output file (d1/a.png and d2/a.png, or a.png and a.jpg) or an output that w
 one of the pictures.
 
 Pictures: whatever the installed Qt image readers decode (BMP, GIF, JPEG, PNG, PPM, XPM,
-TIFF, TGA, WebP, ...). Fully transparent pixels stay transparent. A picture whose decoder
-reports missing or corrupt data (a file cut short, a bad checksum) is not converted. Pictures
-are converted in parallel; outputs and messages keep the order of the command line.
+TIFF, WebP, ...), and TGA (named .tga, or with a TGA 2.0 footer): uncompressed or run-length
+encoded; colour-mapped, grey, or true colour of 15, 16, 24 or 32 bits; any origin. Fully
+transparent pixels stay transparent. A picture whose decoder reports missing or corrupt data
+(a file cut short, a bad checksum) is not converted. Pictures are converted in parallel;
+outputs and messages keep the order of the command line.
 
 Colour model
   -rgb              RGB16 words (default)
