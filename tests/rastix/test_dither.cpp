@@ -2,6 +2,7 @@
 // on average, while exact colours, transparency and padding are left exactly as they were.
 #include "dither.h"
 #include "image.h"
+#include "palette.h"
 #include "pictureencoder.h"
 #include "pixelcodec.h"
 #include "quantiser.h"
@@ -212,6 +213,26 @@ TEST(Palette, EveryEntryIsADifferentWordInTheModelWritten) {
             EXPECT_EQ(p.palette.size(), static_cast<std::size_t>(colours)) << colours;
             EXPECT_EQ(words.size(), p.palette.size()) << colours;
         }
+}
+
+TEST(Palette, WordsThatLookAlikeStillFillThePalette) {
+    // Nearly black CRY words of every colour byte all show (0, 0, 0) or close: the centres
+    // meet on a handful of words, and the rest of the palette must come from elsewhere.
+    Settings s;
+    s.model = ColourModel::Cry16;
+    std::vector<std::uint16_t> distinct;
+    std::vector<std::uint64_t> histogram(65536, 0);
+    for (int colour = 0; colour < 256; colour += 8)
+        for (int y = 1; y <= 3; ++y) {
+            const auto word = static_cast<std::uint16_t>(colour << 8 | y);
+            distinct.push_back(word);
+            histogram[word] = static_cast<std::uint64_t>(1 + colour % 5);
+        }
+    for (const std::size_t entries : {std::size_t{16}, std::size_t{64}}) {
+        const auto words = choosePaletteWords(distinct, histogram, entries, s);
+        EXPECT_EQ(words.size(), entries);
+        EXPECT_EQ(std::set<std::uint16_t>(words.begin(), words.end()).size(), entries);
+    }
 }
 
 TEST(Palette, FewColoursStillMapExactly) {
