@@ -191,6 +191,7 @@ NearestFinder::NearestFinder(const std::vector<ColourPoint>& palette) {
             m_axis = a;
         }
     }
+    m_points = palette;
     m_sorted.reserve(palette.size());
     for (std::size_t i = 0; i < palette.size(); ++i)
         m_sorted.push_back({palette[i], i});
@@ -200,6 +201,10 @@ NearestFinder::NearestFinder(const std::vector<ColourPoint>& palette) {
 }
 
 std::size_t NearestFinder::operator()(const ColourPoint& p) const {
+    return (*this)(p, m_sorted.size());
+}
+
+std::size_t NearestFinder::operator()(const ColourPoint& p, std::size_t guess) const {
     if (m_sorted.empty())
         return 0;
     const int key = p[m_axis];
@@ -208,6 +213,10 @@ std::size_t NearestFinder::operator()(const ColourPoint& p) const {
                          [this](const Entry& e, int value) { return e.point[m_axis] < value; });
     std::size_t best = m_sorted.size();
     int bestDistance = 1 << 30;
+    if (guess < m_points.size()) {
+        best = guess;
+        bestDistance = squaredDistance(m_points[guess], p);
+    }
     const auto consider = [&](const Entry& e) {
         const int d = squaredDistance(e.point, p);
         if (d < bestDistance || (d == bestDistance && e.index < best)) {
@@ -242,7 +251,7 @@ std::vector<ColourPoint> refineByKMeans(const std::vector<WeightedPoint>& points
         std::vector<std::uint64_t> weights(centres.size(), 0);
         bool moved = pass == 0;
         for (std::size_t i = 0; i < points.size(); ++i) {
-            const std::size_t c = nearest(points[i].point);
+            const std::size_t c = nearest(points[i].point, pass == 0 ? centres.size() : owner[i]);
             moved |= c != owner[i];
             owner[i] = c;
             const auto w = static_cast<std::int64_t>(points[i].weight);

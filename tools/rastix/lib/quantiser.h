@@ -38,6 +38,9 @@ class NearestFinder {
 public:
     explicit NearestFinder(const std::vector<ColourPoint>& palette);
     std::size_t operator()(const ColourPoint& p) const;
+    // The same, starting from a guess (such as the answer for the previous palette): a good
+    // guess leaves little to search.
+    std::size_t operator()(const ColourPoint& p, std::size_t guess) const;
 
 private:
     struct Entry {
@@ -45,6 +48,7 @@ private:
         std::size_t index;
     };
     std::vector<Entry> m_sorted;
+    std::vector<ColourPoint> m_points; // in palette order, for guesses
     int m_axis = 0;
 };
 
