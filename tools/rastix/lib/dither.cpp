@@ -66,24 +66,58 @@ Rgb limitedError(const Rgb& error, int maxError) {
 }
 
 // The error the candidates aim past is limited as in diffusion (below), for the same reason.
-template <typename Quantise>
-Choice orderedChoice(const Rgb& source, int x, int y, const Quantise& quantise, int maxError) {
-    std::array<Choice, kCandidates> candidates;
-    Rgb error;
-    for (Choice& candidate : candidates) {
-        candidate = quantise(Rgb{clampChannel(source.red + error.red),
-                                 clampChannel(source.green + error.green),
-                                 clampChannel(source.blue + error.blue)});
-        error = limitedError({error.red + source.red - candidate.shown.red,
-                              error.green + source.green - candidate.shown.green,
-                              error.blue + source.blue - candidate.shown.blue},
-                             maxError);
+// Every pixel of one colour has the same candidates, and photos repeat colours often enough
+// that remembering them for the last colour seen in each of a few thousand slots saves most
+// of the work. A slot answers only for its exact colour, so the result never depends on it.
+template <typename Quantise> class OrderedDither {
+public:
+    OrderedDither(const Quantise& quantise, int maxError)
+        : m_quantise(quantise)
+        , m_maxError(maxError)
+        , m_slots(std::size_t{1} << kSlotBits) {}
+
+    unsigned operator()(std::uint32_t argb, int x, int y) {
+        const std::uint32_t colour = argb & 0xFFFFFF;
+        Slot& slot = m_slots[(colour * 2654435761u) >> (32 - kSlotBits)];
+        if (slot.colour != colour) {
+            slot.colour = colour;
+            slot.codes = candidates(channels(argb));
+        }
+        return slot.codes[static_cast<std::size_t>(kBayer[y & 7][x & 7] * kCandidates / 64)];
     }
-    std::stable_sort(candidates.begin(), candidates.end(), [](const Choice& a, const Choice& b) {
-        return luma(a.shown) < luma(b.shown);
-    });
-    return candidates[static_cast<std::size_t>(kBayer[y & 7][x & 7] * kCandidates / 64)];
-}
+
+private:
+    static constexpr int kSlotBits = 14;
+    struct Slot {
+        std::uint32_t colour = 0xFFFFFFFF; // no colour: the alpha byte is never kept
+        std::array<std::uint16_t, kCandidates> codes{};
+    };
+
+    std::array<std::uint16_t, kCandidates> candidates(const Rgb& source) const {
+        std::array<Choice, kCandidates> found;
+        Rgb error;
+        for (Choice& candidate : found) {
+            candidate = m_quantise(Rgb{clampChannel(source.red + error.red),
+                                       clampChannel(source.green + error.green),
+                                       clampChannel(source.blue + error.blue)});
+            error = limitedError({error.red + source.red - candidate.shown.red,
+                                  error.green + source.green - candidate.shown.green,
+                                  error.blue + source.blue - candidate.shown.blue},
+                                 m_maxError);
+        }
+        std::stable_sort(found.begin(), found.end(), [](const Choice& a, const Choice& b) {
+            return luma(a.shown) < luma(b.shown);
+        });
+        std::array<std::uint16_t, kCandidates> codes;
+        for (std::size_t i = 0; i < codes.size(); ++i)
+            codes[i] = static_cast<std::uint16_t>(found[i].code);
+        return codes;
+    }
+
+    const Quantise& m_quantise;
+    int m_maxError;
+    std::vector<Slot> m_slots;
+};
 
 // Serpentine Floyd-Steinberg with integer error in 256ths, so every platform gives the same
 // bytes. Transparent pixels neither take nor pass on error: a sprite's edge does not bleed
@@ -162,8 +196,14 @@ public:
         , m_nearest(points(shown, firstColour)) {}
 
     Choice operator()(const Rgb& c) const {
-        const std::size_t index = m_first + m_nearest({c.red, c.green, c.blue});
-        return {static_cast<unsigned>(index), m_shown[index]};
+        // The same colours come back again and again: remembered exactly, as in OrderedDither.
+        const auto colour = static_cast<std::uint32_t>(c.red << 16 | c.green << 8 | c.blue);
+        Slot& slot = m_slots[(colour * 2654435761u) >> (32 - kSlotBits)];
+        if (slot.colour != colour) {
+            slot.colour = colour;
+            slot.index = m_first + m_nearest({c.red, c.green, c.blue});
+        }
+        return {static_cast<unsigned>(slot.index), m_shown[slot.index]};
     }
 
 private:
@@ -174,9 +214,16 @@ private:
         return result;
     }
 
+    static constexpr int kSlotBits = 16;
+    struct Slot {
+        std::uint32_t colour = 0xFFFFFFFF;
+        std::size_t index = 0;
+    };
+
     const std::vector<Rgb>& m_shown;
     std::size_t m_first;
     NearestFinder m_nearest;
+    mutable std::vector<Slot> m_slots = std::vector<Slot>(std::size_t{1} << kSlotBits);
 };
 
 // How far apart a palette's colours lie: the median distance from an entry to its nearest
@@ -261,12 +308,12 @@ void ditherTrueColourRows(const ImageView& image, const Settings& settings,
         }
         return;
     }
+    OrderedDither<decltype(quantise)> ordered(quantise, maxError);
     for (int y = firstRow; y < lastRow; ++y) {
         const std::uint32_t* row = image.row(y);
         for (int x = 0; x < image.width; ++x)
             if ((row[x] >> 24) != 0)
-                putWord(rowStart(y), x,
-                        orderedChoice(channels(row[x]), x, y, quantise, maxError).code);
+                putWord(rowStart(y), x, ordered(row[x], x, y));
     }
 }
 
@@ -290,11 +337,12 @@ std::vector<std::uint8_t> ditherToPalette(const ImageView& image, const Settings
         diffuse(image, quantise, maxError, 12, emit);
         return indices;
     }
+    OrderedDither<PaletteQuantiser> ordered(quantise, maxError);
     for (int y = 0; y < image.height; ++y) {
         const std::uint32_t* row = image.row(y);
         for (int x = 0; x < image.width; ++x)
             if ((row[x] >> 24) != 0)
-                emit(x, y, orderedChoice(channels(row[x]), x, y, quantise, maxError).code);
+                emit(x, y, ordered(row[x], x, y));
     }
     return indices;
 }
