@@ -45,26 +45,26 @@ Rgb channels(std::uint32_t argb) {
             static_cast<int>(argb & 0xFF)};
 }
 
-// Pattern dithering that works for any set of colours, not only evenly spaced levels: a
-// pixel's candidates are found one after another, each aiming past the error the previous
-// ones left, so that their mean is the pixel's colour; sorted from dark to light, the
-// threshold picks one. Every pixel is decided on its own, so any band split gives the same
-// result and a still part of an animation keeps its pattern.
 // Error left by a choice, limited before it is passed on. Where no colour on offer lies in the
 // direction of the error (the console's neutral CRY grey is a little yellow, so no grey entry
 // of a CRY map ever has enough blue), the error would grow from pixel to pixel until it chose
 // entries far off in lightness. Such error is nearly always a tint; lightness errors are what
 // dithering is for. So lightness keeps up to maxError and the tint a quarter of that.
 Rgb limitedError(const Rgb& error, int maxError) {
-    const int luma = std::clamp((299 * error.red + 587 * error.green + 114 * error.blue) / 1000,
-                                -maxError, maxError);
+    const int lightness = std::clamp(
+        (299 * error.red + 587 * error.green + 114 * error.blue) / 1000, -maxError, maxError);
     const int tint = std::max(1, maxError / 4);
     const auto limit = [&](int e) {
-        return luma + std::clamp(e - luma, -tint, tint);
+        return lightness + std::clamp(e - lightness, -tint, tint);
     };
     return {limit(error.red), limit(error.green), limit(error.blue)};
 }
 
+// Pattern dithering that works for any set of colours, not only evenly spaced levels: a
+// pixel's candidates are found one after another, each aiming past the error the previous
+// ones left, so that their mean is the pixel's colour; sorted from dark to light, the
+// threshold picks one. Every pixel is decided on its own, so any band split gives the same
+// result and a still part of an animation keeps its pattern.
 // The error the candidates aim past is limited as in diffusion (below), for the same reason.
 // Every pixel of one colour has the same candidates, and photos repeat colours often enough
 // that remembering them for the last colour seen in each of a few thousand slots saves most
