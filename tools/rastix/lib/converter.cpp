@@ -38,10 +38,11 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
                          AtomicFileWriter* writer) {
     PictureResult result;
     LoadedPicture loaded;
-    // A true-colour picture used whole can be encoded row by row while it is decoded.
+    // A true-colour picture used whole can be encoded row by row while it is decoded; a
+    // dithered one needs the whole picture.
     const Settings& s = job.settings;
     std::optional<StreamEncoder> stream;
-    if (!s.colourMap && !s.cut && s.rotateDegrees % 360 == 0) {
+    if (!s.colourMap && s.dither == Dither::None && !s.cut && s.rotateDegrees % 360 == 0) {
         stream.emplace(s, encodeThreads > 1);
         loaded.rowSink = &*stream;
     }
