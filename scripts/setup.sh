@@ -11,7 +11,8 @@ shift || true
 scripts/ensure-packages.sh \
     cmake ninja-build g++ pkg-config \
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-image-formats-plugins libgl-dev libjpeg-dev \
-    libpng-dev libgtest-dev libbenchmark-dev \
+    libpng-dev libstb-dev \
+    libgtest-dev libbenchmark-dev \
     fonts-dejavu-core fonts-dejavu-extra \
     xvfb xauth \
     virtualjaguar binutils-m68k-linux-gnu x11-utils imagemagick \

@@ -35,7 +35,7 @@ apt_get() {
 # --- packages ---------------------------------------------------------------------------------
 packages=(
     g++-mingw-w64-x86-64-posix wine64 wine cmake ninja-build dpkg-dev
-    qt6-base-dev-tools googletest xvfb xauth x11-utils imagemagick zip
+    qt6-base-dev-tools googletest libstb-dev xvfb xauth x11-utils imagemagick zip
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -33,6 +33,8 @@ TEST(CommandLine, DefaultsApplyToAPictureWithNoOptions) {
     EXPECT_FALSE(s.cut.has_value());
     EXPECT_EQ(s.rotateDegrees, 0);
     EXPECT_EQ(s.syntax, AsmSyntax::Madmac);
+    EXPECT_EQ(s.dither, Dither::None);
+    EXPECT_EQ(s.mapColours, 256);
 }
 
 TEST(CommandLine, OptionsActOnLaterPicturesUntilChanged) {
@@ -91,6 +93,19 @@ TEST(CommandLine, EveryOptionAndItsOpposite) {
     EXPECT_EQ(b.syntax, AsmSyntax::Madmac);
 }
 
+TEST(CommandLine, DitherAndColourCountActOnLaterPictures) {
+    const CommandLine line = parse({"a", "--dither", "ordered", "--colours", "2", "b", "--dither",
+                                    "diffusion", "--colours", "256", "c", "--dither", "none", "d"});
+    ASSERT_TRUE(line.error.empty()) << line.error;
+    const std::vector<std::pair<Dither, int>> expected = {
+        {Dither::None, 256}, {Dither::Ordered, 2}, {Dither::Diffusion, 256}, {Dither::None, 256}};
+    ASSERT_EQ(line.jobs.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(line.jobs[i].settings.dither, expected[i].first) << i;
+        EXPECT_EQ(line.jobs[i].settings.mapColours, expected[i].second) << i;
+    }
+}
+
 TEST(CommandLine, FrontEndSpacingAndWindowsStyleTargetAreAccepted) {
     // The front-end writes pieces such as " --target-dir " directly followed by the folder.
     const CommandLine line =
@@ -140,6 +155,23 @@ TEST(CommandLine, MalformedLinesAreRefusedAsAWhole) {
     }
     EXPECT_NE(parse({"a", "--cut", "10,20:0x5"}).error.find("10,20:0x5"), std::string::npos);
     EXPECT_NE(parse({"a", "--target-dir", "missing"}).error.find("missing"), std::string::npos);
+}
+
+TEST(CommandLine, DitherAndColourCountOutsideTheirChoicesAreRefused) {
+    // Before the picture, so the refusal is the value's own, not "applies to no picture".
+    const std::vector<std::vector<std::string>> bad = {
+        {"--dither", "Ordered", "a.bmp"}, {"--dither", "", "a.bmp"},
+        {"--dither", "random", "a.bmp"},  {"--colours", "1", "a.bmp"},
+        {"--colours", "257", "a.bmp"},    {"--colours", "-16", "a.bmp"},
+        {"--colours", "16k", "a.bmp"},    {"--colours", "99999999999", "a.bmp"},
+    };
+    for (const auto& args : bad) {
+        const CommandLine line = parse(args);
+        EXPECT_NE(line.error.find(args[0] + " needs"), std::string::npos)
+            << args[1] << ": " << line.error;
+        EXPECT_NE(line.error.find("'" + args[1] + "'"), std::string::npos) << line.error;
+        EXPECT_TRUE(line.jobs.empty());
+    }
 }
 
 TEST(CommandLine, HelpVersionAndEndOfOptions) {

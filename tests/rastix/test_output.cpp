@@ -528,8 +528,9 @@ TEST(Help, DocumentsEveryOption) {
           "--gray",        "--glass",      "--normal",       "--positive", "--negative",
           "--both",        "--rotate",     "--cut",          "--help",     "--version",
           ".rgb",          ".cry",         ".map",           ".clut",      ".s",
-          "Glass packing", "phrase"})
+          "Glass packing", "phrase",       "--colours"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
-    for (const char* syntax : {"--syntax madmac", "--syntax gas"})
+    for (const char* syntax : {"--syntax madmac", "--syntax gas", "--dither none",
+                               "--dither ordered", "--dither diffusion"})
         EXPECT_NE(help.find(syntax), std::string::npos) << syntax;
 }

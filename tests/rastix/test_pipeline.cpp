@@ -282,3 +282,29 @@ TEST(StreamEncoder, AFailedWriteStopsTheLoader) {
     EXPECT_FALSE(feed(stream, picture, picture.height)) << "the loader should have been stopped";
     EXPECT_FALSE(stream.end(false));
 }
+
+TEST(Pipeline, ATurnIsRefusedBeforeItsCanvasOutgrowsMemory) {
+    // A strip of 1x65304 pixels (a GIF's logical screen can claim that in a few hundred bytes)
+    // turned by 31 degrees would need a canvas of 33635x55977 pixels.
+    const struct {
+        int width;
+        int height;
+        int degrees;
+        bool refused;
+    } cases[] = {{1, 65304, 31, true}, {1, 65304, 90, false}, {300, 200, 31, false}};
+    for (const auto& c : cases) {
+        std::vector<std::uint32_t> pixels(std::size_t(c.width) * c.height, 0xFF112233u);
+        const PictureLoader loader = [&](const std::string&, LoadedPicture& picture, std::string&,
+                                         int) {
+            picture.view = ImageView{pixels.data(), c.width, c.height, c.width};
+            return true;
+        };
+        Job job;
+        job.picture = "strip.png";
+        job.settings.rotateDegrees = c.degrees;
+        const PictureResult result = convertJob(job, loader, 1);
+        EXPECT_EQ(result.error.find("turned by") != std::string::npos, c.refused)
+            << c.degrees << ": " << result.error;
+        EXPECT_EQ(result.files.empty(), c.refused) << c.degrees;
+    }
+}

@@ -4,7 +4,9 @@
 #include "largeblock.h"
 #include "pictureproblems.h"
 #include "pngstream.h"
+#include "tgaloader.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QImageIOHandler>
 #include <QImageReader>
@@ -80,13 +82,50 @@ std::uint64_t decodedBytes(const QSize& size, QImage::Format format) {
     return argb + native;
 }
 
+// The size a reader will decode, from the header: Qt's GIF reader tells the first frame's size
+// but decodes the whole logical screen.
+QSize headerSize(QImageReader& reader) {
+    QSize size = reader.size();
+    if (reader.format() != "gif" || !reader.device())
+        return size;
+    const QByteArray head = reader.device()->peek(10);
+    if (head.size() < 10)
+        return size;
+    const auto word = [&](int at) {
+        return int(uchar(head[at])) | int(uchar(head[at + 1])) << 8;
+    };
+    return size.expandedTo(QSize(word(6), word(8)));
+}
+
+// A damaged header can ask for any size, and decoders fill in what the data lacks (a JPEG of a
+// thousand bytes that claims 30000 x 30000 pixels takes libjpeg over 20 GB). Beyond Qt's usual
+// limit of 128 MB, a size is believed only from a file that could hold it: no format here packs
+// more than a few thousand bytes of pixels into one byte of file (deflate's limit is about a
+// thousand, times 32 for one-bit pixels).
+constexpr std::uint64_t kAlwaysBelieved = std::uint64_t{128} << 20;
+constexpr std::uint64_t kMostExpansion = 8192;
+
+std::string implausibleSize(const QSize& size, std::uint64_t bytes, const QString& file) {
+    const auto fileBytes = static_cast<std::uint64_t>(std::max<qint64>(QFileInfo(file).size(), 0));
+    if (bytes <= kAlwaysBelieved || bytes / kMostExpansion <= fileBytes)
+        return {};
+    return "damaged picture, not converted: its header asks for " + std::to_string(size.width()) +
+           "x" + std::to_string(size.height()) + " pixels (" + memoryText(bytes) +
+           "), far more than a file of " + std::to_string(fileBytes) + " bytes can hold";
+}
+
 // Asks the caller whether the picture may be loaded, before anything large is allocated. A
 // reader that cannot tell the size from the header is left to Qt's allocation limit.
 bool admitted(const LoadedPicture& picture, const QSize& size, QImage::Format format, bool streamed,
-              std::string& error) {
-    if (!picture.admit || !size.isValid())
+              std::string& error, const QString& file = {}) {
+    if (!size.isValid())
         return true;
-    return picture.admit(size.width(), size.height(), decodedBytes(size, format), streamed, error);
+    const std::uint64_t bytes = decodedBytes(size, format);
+    if (!file.isEmpty()) {
+        if (error = implausibleSize(size, bytes, file); !error.empty())
+            return false;
+    }
+    return !picture.admit || picture.admit(size.width(), size.height(), bytes, streamed, error);
 }
 
 // What Qt and the decoders under it (libpng, libjpeg, ...) say while this thread reads a
@@ -202,12 +241,20 @@ bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::str
         error = "cannot read picture: " + problem;
         return false;
     }
+    if (isTgaPicture(path)) {
+        if (!loadTga(path, picture, error, std::uint64_t(QImageReader::allocationLimit()) << 20))
+            return false;
+        // The decoder refuses a header that asks for more than there is; what comes next (a
+        // cut, a turn, the encoding) is weighed by the decoded size.
+        const QSize size(picture.view.width, picture.view.height);
+        return admitted(picture, size, QImage::Format_ARGB32, false, error);
+    }
     const DecoderMessages heard;
     std::optional<QImageReader> probe;
     if (picture.rowSink)
         probe.emplace(file);
     if (const RowStreamer stream = probe ? streamerFor(*probe) : nullptr) {
-        if (!admitted(picture, probe->size(), probe->imageFormat(), true, error))
+        if (!admitted(picture, headerSize(*probe), probe->imageFormat(), true, error, file))
             return false;
         probe.reset();
         int width = 0;
@@ -223,7 +270,7 @@ bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::str
     auto decoded = std::make_shared<DecodedImage>();
     QImageReader reader(file);
     const std::string format = reader.format().toStdString();
-    if (!admitted(picture, reader.size(), reader.imageFormat(), false, error))
+    if (!admitted(picture, headerSize(reader), reader.imageFormat(), false, error, file))
         return false;
     decoded->block = largePixelBlock(reader.size(), reader.imageFormat());
     if (decoded->block)

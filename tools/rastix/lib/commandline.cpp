@@ -214,8 +214,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const FolderC
                 unusedOption = arg;
             continue;
         }
-        const bool takesValue =
-            arg == "--target-dir" || arg == "--rotate" || arg == "--cut" || arg == "--syntax";
+        const bool takesValue = arg == "--target-dir" || arg == "--rotate" || arg == "--cut" ||
+                                arg == "--syntax" || arg == "--dither" || arg == "--colours";
         if (!takesValue)
             return fail("unknown option '" + arg + "' (try --help)");
         if (i + 1 >= args.size())
@@ -236,6 +236,20 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const FolderC
                 return fail("--rotate needs a whole number of degrees, not '" + value + "'");
             }
             current.rotateDegrees = degrees;
+        } else if (arg == "--dither") {
+            if (value == "none")
+                current.dither = Dither::None;
+            else if (value == "ordered")
+                current.dither = Dither::Ordered;
+            else if (value == "diffusion")
+                current.dither = Dither::Diffusion;
+            else
+                return fail("--dither needs none, ordered or diffusion, not '" + value + "'");
+        } else if (arg == "--colours") {
+            int colours = 0;
+            if (!parseInteger(value, false, colours) || colours < 2 || colours > 256)
+                return fail("--colours needs a whole number from 2 to 256, not '" + value + "'");
+            current.mapColours = colours;
         } else if (arg == "--syntax") {
             if (value == "madmac")
                 current.syntax = AsmSyntax::Madmac;

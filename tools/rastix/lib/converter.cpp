@@ -4,15 +4,34 @@
 #include "streamencoder.h"
 #include "utf8path.h"
 
+#include <cmath>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <numbers>
 #include <optional>
 #include <thread>
 
 namespace rastix {
 
 namespace {
+
+// The canvas of a long, thin picture turned by an odd angle grows with the square of its length
+// (a 1x65304 strip turned by 31 degrees needs 7 GB): refused before anything is allocated.
+std::string turnTooLarge(const ImageView& view, int degrees) {
+    constexpr double kMostBytes = 1024.0 * 1024 * 1024;
+    const double angle = (degrees % 360) * std::numbers::pi / 180.0;
+    const double c = std::abs(std::cos(angle));
+    const double s = std::abs(std::sin(angle));
+    const double w = std::ceil(view.width * c + view.height * s);
+    const double h = std::ceil(view.width * s + view.height * c);
+    if (w * h * 4 <= kMostBytes)
+        return {};
+    return "turned by " + std::to_string(degrees) + " degrees the picture would be " +
+           std::to_string(static_cast<long long>(w)) + "x" +
+           std::to_string(static_cast<long long>(h)) +
+           " pixels, more than the 1024 megabytes a turned picture may take";
+}
 
 // Outputs are staged while they are made only when they will be written: not when an existing
 // file is going to refuse them.
@@ -47,6 +66,8 @@ std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Settings&
     }
     Image turned;
     if (s.rotateDegrees % 360 != 0) {
+        if (error = turnTooLarge(view, s.rotateDegrees); !error.empty())
+            return std::nullopt;
         turned = rotateClockwise(view, s.rotateDegrees);
         view = turned.view();
         loaded.keepAlive.reset();
@@ -68,9 +89,10 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     MemoryBudget& memory = budget ? *budget : available;
     MemoryBudget::Share share; // given back before `available` goes
     LoadedPicture loaded;
-    // A true-colour picture used whole can be encoded row by row while it is decoded.
+    // A true-colour picture used whole can be encoded row by row while it is decoded; a
+    // dithered one needs the whole picture.
     std::optional<StreamEncoder> stream;
-    if (!s.colourMap && !s.cut && s.rotateDegrees % 360 == 0) {
+    if (!s.colourMap && s.dither == Dither::None && !s.cut && s.rotateDegrees % 360 == 0) {
         stream.emplace(s, encodeThreads > 1);
         loaded.rowSink = &*stream;
     }

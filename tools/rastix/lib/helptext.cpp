@@ -21,9 +21,11 @@ same output file (d1/a.png and d2/a.png, or a.png and a.jpg) or an output that w
 one of the pictures.
 
 Pictures: whatever the installed Qt image readers decode (BMP, GIF, JPEG, PNG, PPM, XPM,
-TIFF, TGA, WebP, ...). Fully transparent pixels stay transparent. A picture whose decoder
-reports missing or corrupt data (a file cut short, a bad checksum) is not converted. Pictures
-are converted in parallel; outputs and messages keep the order of the command line.
+TIFF, WebP, ...), and TGA (named .tga, or with a TGA 2.0 footer): uncompressed or run-length
+encoded; colour-mapped, grey, or true colour of 15, 16, 24 or 32 bits; any origin. Fully
+transparent pixels stay transparent. A picture whose decoder reports missing or corrupt data
+(a file cut short, a bad checksum) is not converted. Pictures are converted in parallel;
+outputs and messages keep the order of the command line.
 
 Colour model
   -rgb              RGB16 words (default)
@@ -38,10 +40,24 @@ Output format
 Colour mode
   --no-clut         true colour: one 16-bit word per pixel (default)
   --clut            pixel map and palette (CLUT) of at most 256 colours in the current model;
-                    pictures with more colours are reduced by median cut
+                    pictures with more colours are reduced (variance cut refined by k-means,
+                    among the words of the model, every entry a different word)
+  --colours N       at most N palette entries, 2 to 256, the transparent one included
+                    (default 256; only with --clut); a picture with no more colours keeps
+                    them exactly
   --opt-clut        map with the fewest of 1, 2, 4 or 8 bits per pixel that hold the palette
-                    (only with --clut)
+                    (only with --clut); a reduced map takes the fewest bits for N entries
+                    (--colours 16: 4 bits, 4: 2 bits, 2: 1 bit)
   --no-opt-clut     map with 8 bits per pixel (default; only with --clut)
+Dithering (true colour, and maps whose colours had to be reduced; not with --glass)
+  --dither none     every pixel takes its nearest colour (default)
+  --dither ordered  a fixed 8x8 threshold pattern: a still part of an animation keeps the
+                    same pixels from frame to frame
+  --dither diffusion
+                    error diffusion (serpentine Floyd-Steinberg): the finest gradients, but
+                    a change anywhere may ripple through the rest of the picture
+  Transparent pixels and row padding are never dithered; the same picture always gives the
+  same bytes.
 Words
   --16-bits         use all 16 bits (default)
   --15-bits         keep bit 0 for the console's mixed mode: RGB words get green in bits 5-1

@@ -1,5 +1,7 @@
 #include "pictureencoder.h"
 
+#include "dither.h"
+#include "palette.h"
 #include "pixelcodec.h"
 #include "quantiser.h"
 
@@ -26,14 +28,22 @@ EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings
     const bool glass =
         settings.model == ColourModel::Cry16 && settings.cryEncoding == CryEncoding::Glass;
     const PixelEncoder encoder(settings, !glass && hasTransparentPixels(image));
+    const bool dithered = dithers(settings);
     const auto encodeRows = [&](int first, int last) {
+        if (dithered) {
+            ditherTrueColourRows(image, settings, encoder, first, last, out.data.data(),
+                                 out.rowBytes);
+            return;
+        }
         for (int y = first; y < last; ++y)
             encoder.encodeRow(image.row(y), image.width,
                               out.data.data() + static_cast<std::size_t>(y) * out.rowBytes);
     };
     const long long pixels = static_cast<long long>(image.width) * image.height;
     threads = std::clamp(threads, 1, std::max(1, image.height));
-    if (threads == 1 || pixels < 1 << 18) {
+    // Diffused error runs from each row into the next, so only one thread can carry it.
+    const bool wholePicture = dithered && settings.dither == Dither::Diffusion;
+    if (threads == 1 || pixels < 1 << 18 || wholePicture) {
         encodeRows(0, image.height);
         return out;
     }
@@ -78,18 +88,30 @@ std::uint16_t wordFromFeature(const std::array<int, 3>& f, const Settings& setti
     return PixelEncoder(settings)(argb);
 }
 
+std::size_t mapCapacity(int bits, std::size_t maxEntries, bool reserveZero) {
+    return std::min(std::size_t{1} << bits, maxEntries) - (reserveZero ? 1 : 0);
+}
+
 int chooseMapDepth(std::size_t colours, bool optimise, int width, bool hasTransparent,
-                   bool& reserveZero) {
+                   bool& reserveZero, std::size_t maxEntries) {
+    const auto reserveAt = [&](int bits) {
+        const bool padded = (static_cast<long long>(width) * bits) % 64 != 0;
+        return hasTransparent || padded;
+    };
     for (const int bits : {1, 2, 4, 8}) {
         if (!optimise && bits != 8)
             continue;
-        const bool padded = (static_cast<long long>(width) * bits) % 64 != 0;
-        reserveZero = hasTransparent || padded;
-        const std::size_t capacity = (std::size_t{1} << bits) - (reserveZero ? 1 : 0);
-        if (colours <= capacity)
+        reserveZero = reserveAt(bits);
+        if (colours <= mapCapacity(bits, maxEntries, reserveZero))
             return bits;
     }
-    return 8;
+    // The colours must be reduced: to the fewest bits that hold as many entries as allowed.
+    int bits = 8;
+    if (optimise)
+        while (bits > 1 && (std::size_t{1} << (bits / 2)) >= maxEntries)
+            bits /= 2;
+    reserveZero = reserveAt(bits);
+    return bits;
 }
 
 EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings) {
@@ -122,10 +144,11 @@ EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings)
     out.height = image.height;
     out.sourceColours = distinct.size();
     bool reserveZero = false;
+    const auto maxEntries = static_cast<std::size_t>(std::clamp(settings.mapColours, 2, 256));
     out.bitsPerPixel = chooseMapDepth(distinct.size(), settings.optimiseMapDepth, image.width,
-                                      hasTransparent, reserveZero);
+                                      hasTransparent, reserveZero, maxEntries);
     out.transparentIndexZero = reserveZero;
-    const std::size_t capacity = (std::size_t{1} << out.bitsPerPixel) - (reserveZero ? 1 : 0);
+    const std::size_t capacity = mapCapacity(out.bitsPerPixel, maxEntries, reserveZero);
     if (reserveZero)
         out.palette.push_back(kTransparentWord);
     const std::size_t firstColour = out.palette.size();
@@ -139,25 +162,19 @@ EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings)
         }
     } else {
         out.quantised = true;
-        std::vector<WeightedPoint> points;
-        points.reserve(distinct.size());
-        for (const std::uint16_t w : distinct)
-            points.push_back({wordFeature(w, settings), histogram[w]});
-        std::vector<std::uint16_t> words;
-        for (const ColourPoint& c : medianCut(std::move(points), capacity)) {
-            const std::uint16_t w = wordFromFeature(c, settings);
-            if (std::find(words.begin(), words.end(), w) == words.end())
-                words.push_back(w);
-        }
         std::vector<ColourPoint> features;
-        for (const std::uint16_t w : words) {
+        for (const std::uint16_t w : choosePaletteWords(distinct, histogram, capacity, settings)) {
             out.palette.push_back(w);
             features.push_back(wordFeature(w, settings));
         }
+        const NearestFinder nearest(features);
         for (const std::uint16_t w : distinct)
-            indexOf[w] = static_cast<std::uint8_t>(
-                firstColour + nearestIndex(features, wordFeature(w, settings)));
+            indexOf[w] = static_cast<std::uint8_t>(firstColour + nearest(wordFeature(w, settings)));
     }
+    // A picture that fits its map keeps its exact colours; only a reduced one is dithered.
+    std::vector<std::uint8_t> dithered;
+    if (out.quantised && dithers(settings))
+        dithered = ditherToPalette(image, settings, out.palette, firstColour);
     if (out.palette.empty())
         out.palette.push_back(kTransparentWord); // an empty picture still gets a valid map
 
@@ -168,7 +185,10 @@ EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings)
         const std::uint32_t* row = codes.data() + static_cast<std::size_t>(y) * image.width;
         std::uint8_t* dest = out.data.data() + static_cast<std::size_t>(y) * out.rowBytes;
         for (int x = 0; x < image.width; ++x) {
-            const unsigned index = row[x] == kTransparentCode ? 0u : indexOf[row[x]];
+            const std::size_t at = static_cast<std::size_t>(y) * image.width + x;
+            const unsigned index = row[x] == kTransparentCode ? 0u
+                                   : dithered.empty()         ? indexOf[row[x]]
+                                                              : dithered[at];
             const long long bit = static_cast<long long>(x) * bits;
             const int shift = 8 - bits - static_cast<int>(bit % 8);
             dest[bit / 8] = static_cast<std::uint8_t>(dest[bit / 8] | (index << shift));

@@ -36,12 +36,15 @@ EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings
 EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings);
 EncodedPicture encodePicture(const ImageView& image, const Settings& settings, int threads = 1);
 
-// The map depth to use: the fewest of 1, 2, 4, 8 bits (only 8 unless optimise) whose entries
-// hold the colours, where index 0 is kept transparent when the picture has transparent pixels
-// or its rows need padding at that depth. Sets reserveZero accordingly. When nothing holds the
-// colours the answer is 8 and the caller must reduce them.
+// The map depth to use: the fewest of 1, 2, 4, 8 bits (only 8 unless optimise) whose entries,
+// no more than maxEntries in all, hold the colours, where index 0 is kept transparent when the
+// picture has transparent pixels or its rows need padding at that depth. Sets reserveZero
+// accordingly. When nothing holds the colours the caller must reduce them; the answer is then
+// 8, or with optimise the fewest bits with room for maxEntries (16 entries: 4 bits).
 int chooseMapDepth(std::size_t colours, bool optimise, int width, bool hasTransparent,
-                   bool& reserveZero);
+                   bool& reserveZero, std::size_t maxEntries = 256);
+// The opaque colours a map of that depth may hold.
+std::size_t mapCapacity(int bits, std::size_t maxEntries, bool reserveZero);
 
 // How colour-map reduction sees a word: a point in a space where distance means visible
 // difference (RGB for plain words, scaled deltas for relative CRY), and back.

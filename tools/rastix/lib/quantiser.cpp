@@ -30,7 +30,132 @@ void measure(const std::vector<WeightedPoint>& points, Box& box) {
         }
 }
 
+struct VarianceBox {
+    std::size_t begin;
+    std::size_t end;
+    double gain = 0; // how much splitting it at the best place lowers the total error
+    int axis = 0;
+    int threshold = 0; // the first half holds the points up to this value on the axis
+};
+
+// Sums of the points of one value on one axis: enough to know the error of any half that is
+// a run of values, without sorting.
+struct Moments {
+    double weight = 0;
+    double sum[3] = {0, 0, 0};
+    double squares = 0;
+
+    void add(const WeightedPoint& p) {
+        const double w = static_cast<double>(p.weight);
+        weight += w;
+        for (int a = 0; a < 3; ++a) {
+            sum[a] += w * p.point[a];
+            squares += w * p.point[a] * p.point[a];
+        }
+    }
+    void add(const Moments& m) {
+        weight += m.weight;
+        for (int a = 0; a < 3; ++a)
+            sum[a] += m.sum[a];
+        squares += m.squares;
+    }
+    Moments minus(const Moments& m) const {
+        Moments r = *this;
+        r.weight -= m.weight;
+        for (int a = 0; a < 3; ++a)
+            r.sum[a] -= m.sum[a];
+        r.squares -= m.squares;
+        return r;
+    }
+    double error() const {
+        return squares - (sum[0] * sum[0] + sum[1] * sum[1] + sum[2] * sum[2]) / weight;
+    }
+};
+
+// Finds the best place to split the box: on each axis every value boundary is tried, with
+// running sums over the values giving each half's error at once.
+void planSplit(const std::vector<WeightedPoint>& points, VarianceBox& box) {
+    box.gain = 0;
+    ColourPoint lo{1 << 30, 1 << 30, 1 << 30};
+    ColourPoint hi{-(1 << 30), -(1 << 30), -(1 << 30)};
+    Moments whole;
+    for (std::size_t i = box.begin; i < box.end; ++i) {
+        whole.add(points[i]);
+        for (int a = 0; a < 3; ++a) {
+            lo[a] = std::min(lo[a], points[i].point[a]);
+            hi[a] = std::max(hi[a], points[i].point[a]);
+        }
+    }
+    const double wholeError = whole.error();
+    std::vector<Moments> byValue;
+    for (int axis = 0; axis < 3; ++axis) {
+        if (hi[axis] == lo[axis])
+            continue;
+        byValue.assign(static_cast<std::size_t>(hi[axis] - lo[axis]) + 1, Moments{});
+        for (std::size_t i = box.begin; i < box.end; ++i)
+            byValue[static_cast<std::size_t>(points[i].point[axis] - lo[axis])].add(points[i]);
+        Moments first;
+        for (std::size_t v = 0; v + 1 < byValue.size(); ++v) {
+            first.add(byValue[v]);
+            if (byValue[v].weight == 0) // the same split as the value before
+                continue;
+            const double gain = wholeError - first.error() - whole.minus(first).error();
+            if (gain > box.gain) {
+                box.gain = gain;
+                box.axis = axis;
+                box.threshold = lo[axis] + static_cast<int>(v);
+            }
+        }
+    }
+}
+
+ColourPoint weightedMean(const std::vector<WeightedPoint>& points, std::size_t begin,
+                         std::size_t end) {
+    double sum[3] = {0, 0, 0};
+    double weight = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        for (int a = 0; a < 3; ++a)
+            sum[a] += static_cast<double>(points[i].point[a]) * points[i].weight;
+        weight += static_cast<double>(points[i].weight);
+    }
+    ColourPoint mean;
+    for (int a = 0; a < 3; ++a)
+        mean[a] = static_cast<int>(std::lround(sum[a] / weight));
+    return mean;
+}
+
 } // namespace
+
+std::vector<ColourPoint> varianceCut(std::vector<WeightedPoint> points, std::size_t maxColours) {
+    std::vector<ColourPoint> result;
+    if (points.empty() || maxColours == 0)
+        return result;
+    std::vector<VarianceBox> boxes;
+    boxes.push_back({0, points.size()});
+    planSplit(points, boxes.back());
+    while (boxes.size() < maxColours) {
+        const auto best = std::max_element(
+            boxes.begin(), boxes.end(),
+            [](const VarianceBox& a, const VarianceBox& b) { return a.gain < b.gain; });
+        if (best->gain <= 0)
+            break;
+        const int axis = best->axis;
+        const int threshold = best->threshold;
+        const auto middle = std::partition(
+            points.begin() + static_cast<std::ptrdiff_t>(best->begin),
+            points.begin() + static_cast<std::ptrdiff_t>(best->end),
+            [axis, threshold](const WeightedPoint& p) { return p.point[axis] <= threshold; });
+        const auto split = static_cast<std::size_t>(middle - points.begin());
+        VarianceBox second{split, best->end};
+        best->end = split;
+        planSplit(points, *best);
+        planSplit(points, second);
+        boxes.push_back(second);
+    }
+    for (const VarianceBox& box : boxes)
+        result.push_back(weightedMean(points, box.begin, box.end));
+    return result;
+}
 
 int squaredDistance(const ColourPoint& a, const ColourPoint& b) {
     const int d0 = a[0] - b[0];
@@ -50,6 +175,105 @@ std::size_t nearestIndex(const std::vector<ColourPoint>& palette, const ColourPo
         }
     }
     return best;
+}
+
+NearestFinder::NearestFinder(const std::vector<ColourPoint>& palette) {
+    int widest = -1;
+    for (int a = 0; a < 3; ++a) {
+        int lo = 1 << 30;
+        int hi = -(1 << 30);
+        for (const ColourPoint& p : palette) {
+            lo = std::min(lo, p[a]);
+            hi = std::max(hi, p[a]);
+        }
+        if (hi - lo > widest) {
+            widest = hi - lo;
+            m_axis = a;
+        }
+    }
+    m_points = palette;
+    m_sorted.reserve(palette.size());
+    for (std::size_t i = 0; i < palette.size(); ++i)
+        m_sorted.push_back({palette[i], i});
+    std::stable_sort(m_sorted.begin(), m_sorted.end(), [this](const Entry& a, const Entry& b) {
+        return a.point[m_axis] < b.point[m_axis];
+    });
+}
+
+std::size_t NearestFinder::operator()(const ColourPoint& p) const {
+    return (*this)(p, m_sorted.size());
+}
+
+std::size_t NearestFinder::operator()(const ColourPoint& p, std::size_t guess) const {
+    if (m_sorted.empty())
+        return 0;
+    const int key = p[m_axis];
+    const auto start =
+        std::lower_bound(m_sorted.begin(), m_sorted.end(), key,
+                         [this](const Entry& e, int value) { return e.point[m_axis] < value; });
+    std::size_t best = m_sorted.size();
+    int bestDistance = 1 << 30;
+    if (guess < m_points.size()) {
+        best = guess;
+        bestDistance = squaredDistance(m_points[guess], p);
+    }
+    const auto consider = [&](const Entry& e) {
+        const int d = squaredDistance(e.point, p);
+        if (d < bestDistance || (d == bestDistance && e.index < best)) {
+            bestDistance = d;
+            best = e.index;
+        }
+    };
+    // Ties must still go to the lowest index, so an entry exactly as far along the axis as
+    // the best match is still looked at.
+    for (auto it = start; it != m_sorted.end(); ++it) {
+        const int along = it->point[m_axis] - key;
+        if (along * along > bestDistance)
+            break;
+        consider(*it);
+    }
+    for (auto it = start; it != m_sorted.begin();) {
+        --it;
+        const int along = key - it->point[m_axis];
+        if (along * along > bestDistance)
+            break;
+        consider(*it);
+    }
+    return best;
+}
+
+std::vector<ColourPoint> refineByKMeans(const std::vector<WeightedPoint>& points,
+                                        std::vector<ColourPoint> centres, int passes) {
+    std::vector<std::size_t> owner(points.size(), 0);
+    for (int pass = 0; pass < passes && !centres.empty(); ++pass) {
+        const NearestFinder nearest(centres);
+        std::vector<std::array<std::int64_t, 3>> sums(centres.size(), {0, 0, 0});
+        std::vector<std::uint64_t> weights(centres.size(), 0);
+        bool moved = pass == 0;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const std::size_t c = nearest(points[i].point, pass == 0 ? centres.size() : owner[i]);
+            moved |= c != owner[i];
+            owner[i] = c;
+            const auto w = static_cast<std::int64_t>(points[i].weight);
+            for (int a = 0; a < 3; ++a)
+                sums[c][a] += w * points[i].point[a];
+            weights[c] += points[i].weight;
+        }
+        if (!moved)
+            break;
+        for (std::size_t c = 0; c < centres.size(); ++c) {
+            if (weights[c] == 0)
+                continue;
+            const auto w = static_cast<std::int64_t>(weights[c]);
+            for (int a = 0; a < 3; ++a) {
+                // Rounded to nearest, halves away from zero, for negative deltas too.
+                const std::int64_t s = sums[c][a];
+                centres[c][a] =
+                    static_cast<int>(s >= 0 ? (2 * s + w) / (2 * w) : -((-2 * s + w) / (2 * w)));
+            }
+        }
+    }
+    return centres;
 }
 
 std::vector<ColourPoint> medianCut(std::vector<WeightedPoint> points, std::size_t maxColours) {

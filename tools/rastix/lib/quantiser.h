@@ -20,8 +20,42 @@ struct WeightedPoint {
 // each box, rounded.
 std::vector<ColourPoint> medianCut(std::vector<WeightedPoint> points, std::size_t maxColours);
 
+// Greedy variance cut (after Wu): the box whose points lie farthest from their mean in total
+// (weighted squared error) is split where the two halves' error is least, on whichever axis
+// gains most, until there are maxColours boxes or no box can be split. Aims at the average
+// error, so it makes a better start for k-means than median cut. Returns the rounded weighted
+// mean of each box.
+std::vector<ColourPoint> varianceCut(std::vector<WeightedPoint> points, std::size_t maxColours);
+
 int squaredDistance(const ColourPoint& a, const ColourPoint& b);
 // Index of the nearest palette point (lowest index on ties).
 std::size_t nearestIndex(const std::vector<ColourPoint>& palette, const ColourPoint& p);
+
+// The same answers as nearestIndex, found without measuring every entry: the palette is kept
+// sorted along its widest axis and the search stops once that axis alone is farther than the
+// best match. Mapping tens of thousands of colours to 256 entries is most of a palette's cost.
+class NearestFinder {
+public:
+    explicit NearestFinder(const std::vector<ColourPoint>& palette);
+    std::size_t operator()(const ColourPoint& p) const;
+    // The same, starting from a guess (such as the answer for the previous palette): a good
+    // guess leaves little to search.
+    std::size_t operator()(const ColourPoint& p, std::size_t guess) const;
+
+private:
+    struct Entry {
+        ColourPoint point;
+        std::size_t index;
+    };
+    std::vector<Entry> m_sorted;
+    std::vector<ColourPoint> m_points; // in palette order, for guesses
+    int m_axis = 0;
+};
+
+// Lloyd's k-means on weighted points, started from the given centres: each pass moves every
+// centre to the rounded weighted mean of the points nearest to it. Integer sums, so the result
+// is the same on every platform. A centre that attracts no point stays where it is.
+std::vector<ColourPoint> refineByKMeans(const std::vector<WeightedPoint>& points,
+                                        std::vector<ColourPoint> centres, int passes);
 
 } // namespace rastix

@@ -11,6 +11,9 @@ enum class CryEncoding { Normal, Glass };
 enum class KeptDeltas { Positive, Negative, Both };
 // Dialect of assembly source: MADMAC-style (Atari's assembler and its descendants) or GNU as.
 enum class AsmSyntax { Madmac, Gas };
+// How the error left by fewer colours is spread: not at all, by a fixed threshold pattern (stable
+// from one animation frame to the next), or by diffusing it to the neighbours.
+enum class Dither { None, Ordered, Diffusion };
 
 // A rectangle taken from the source picture before any rotation.
 struct CutFrame {
@@ -27,6 +30,8 @@ struct Settings {
     OutputFormat format = OutputFormat::Assembly;
     bool colourMap = false;
     bool optimiseMapDepth = false;
+    int mapColours = 256; // the most palette entries, a transparent one included
+    Dither dither = Dither::None;
     bool overwrite = false;
     bool fifteenBits = false;
     bool grayOnly = false;

@@ -1,0 +1,315 @@
+// Dithering and reduced palettes: the picture the console shows must stay close to the source
+// on average, while exact colours, transparency and padding are left exactly as they were.
+#include "dither.h"
+#include "image.h"
+#include "palette.h"
+#include "pictureencoder.h"
+#include "pixelcodec.h"
+#include "quantiser.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+using namespace rastix;
+
+namespace {
+
+unsigned wordAt(const EncodedPicture& p, int x, int y) {
+    const std::uint8_t* row = p.data.data() + static_cast<std::size_t>(y) * p.rowBytes;
+    return static_cast<unsigned>(row[2 * x] << 8 | row[2 * x + 1]);
+}
+
+unsigned indexAt(const EncodedPicture& p, int x, int y) {
+    const std::uint8_t* row = p.data.data() + static_cast<std::size_t>(y) * p.rowBytes;
+    const int bit = x * p.bitsPerPixel;
+    return (row[bit / 8] >> (8 - p.bitsPerPixel - bit % 8)) & ((1u << p.bitsPerPixel) - 1);
+}
+
+Rgb shownAt(const EncodedPicture& p, int x, int y, const Settings& s) {
+    const unsigned word = p.isColourMap() ? p.palette[indexAt(p, x, y)] : wordAt(p, x, y);
+    return shownColour(static_cast<std::uint16_t>(word), s);
+}
+
+std::uint32_t grey(int v) {
+    const auto c = static_cast<std::uint32_t>(v);
+    return 0xFF000000u | c << 16 | c << 8 | c;
+}
+
+// A slow grey ramp: far fewer levels than pixels, the classic source of banding.
+Image ramp(int width, int height, int from, int to) {
+    Image img(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            img.at(x, y) = grey(from + (to - from) * x / (width - 1));
+    return img;
+}
+
+// A colourful picture with tens of thousands of distinct colours.
+Image sweep(int width, int height) {
+    Image img(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            img.at(x, y) = 0xFF000000u | static_cast<std::uint32_t>(x * 255 / width) << 16 |
+                           static_cast<std::uint32_t>(y * 255 / height) << 8 |
+                           static_cast<std::uint32_t>((x * 3 + y * 5) % 256);
+    return img;
+}
+
+int luma(const Rgb& c) {
+    return 299 * c.red + 587 * c.green + 114 * c.blue;
+}
+
+// Banding as the eye sees it from a distance: the mean lightness error over 8x8 blocks, where
+// a dithered pattern averages out and a band does not. Lightness, because the console's CRY
+// greys are slightly tinted, which no dithering of a grey map can undo.
+double blockError(const Image& source, const EncodedPicture& p, const Settings& s) {
+    double total = 0;
+    int blocks = 0;
+    for (int by = 0; by + 8 <= source.height; by += 8)
+        for (int bx = 0; bx + 8 <= source.width; bx += 8) {
+            long long sum = 0;
+            for (int y = by; y < by + 8; ++y)
+                for (int x = bx; x < bx + 8; ++x) {
+                    const std::uint32_t c = source.at(x, y);
+                    const Rgb want{static_cast<int>((c >> 16) & 255),
+                                   static_cast<int>((c >> 8) & 255), static_cast<int>(c & 255)};
+                    sum += luma(shownAt(p, x, y, s)) - luma(want);
+                }
+            total += std::abs(static_cast<double>(sum) / (64 * 1000.0));
+            ++blocks;
+        }
+    return total / blocks;
+}
+
+struct Case {
+    const char* name;
+    ColourModel model;
+    bool colourMap;
+    int colours;
+    bool fifteenBits;
+};
+
+const Case kCases[] = {
+    {"RGB16", ColourModel::Rgb16, false, 256, false},
+    {"RGB15", ColourModel::Rgb16, false, 256, true},
+    {"CRY16", ColourModel::Cry16, false, 256, false},
+    {"RGB map of 4", ColourModel::Rgb16, true, 4, false},
+    {"CRY map of 16", ColourModel::Cry16, true, 16, false},
+};
+
+Settings settingsFor(const Case& c, Dither dither) {
+    Settings s;
+    s.model = c.model;
+    s.colourMap = c.colourMap;
+    s.optimiseMapDepth = true;
+    s.mapColours = c.colours;
+    s.fifteenBits = c.fifteenBits;
+    s.dither = dither;
+    return s;
+}
+
+} // namespace
+
+TEST(Dither, EveryMethodRemovesBandingFromARamp) {
+    // Dark greys: RGB16 steps of 4-8 levels, a 4-entry map has steps of tens of levels.
+    const Image source = ramp(256, 32, 16, 80);
+    for (const Case& c : kCases) {
+        const double plain =
+            blockError(source, encodePicture(source.view(), settingsFor(c, Dither::None)),
+                       settingsFor(c, Dither::None));
+        for (const Dither d : {Dither::Ordered, Dither::Diffusion}) {
+            const Settings s = settingsFor(c, d);
+            const double dithered = blockError(source, encodePicture(source.view(), s), s);
+            EXPECT_LT(dithered, plain * 0.6) << c.name << " dither " << static_cast<int>(d);
+        }
+    }
+}
+
+TEST(Dither, ColoursThatFitExactlyAreLeftAlone) {
+    // Every colour is an exact RGB16 word, and the map has room for all of them.
+    Image img(24, 8);
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x)
+            img.at(x, y) = 0xFF000000u | static_cast<std::uint32_t>((x % 3) * 0x40) << 16 |
+                           static_cast<std::uint32_t>(y * 0x20);
+    for (const bool map : {false, true})
+        for (const Dither d : {Dither::Ordered, Dither::Diffusion}) {
+            Settings s;
+            s.colourMap = map;
+            const EncodedPicture plain = encodePicture(img.view(), s);
+            s.dither = d;
+            EXPECT_EQ(encodePicture(img.view(), s).data, plain.data) << map;
+        }
+}
+
+TEST(Dither, TransparentPixelsAndPaddingAreUntouched) {
+    // 13 pixels wide: padding in every depth; a hole in the middle of a dark ramp, whose
+    // opaque black must not become the transparent word either.
+    Image img = ramp(13, 6, 0, 40);
+    for (int y = 2; y < 4; ++y)
+        for (int x = 4; x < 8; ++x)
+            img.at(x, y) = 0x00FFFFFF;
+    for (const Case& c : kCases)
+        for (const Dither d : {Dither::Ordered, Dither::Diffusion}) {
+            const Settings s = settingsFor(c, d);
+            const EncodedPicture p = encodePicture(img.view(), s);
+            for (int y = 0; y < img.height; ++y)
+                for (int x = 0; x < p.paddedWidth(); ++x) {
+                    const bool clear = x >= img.width || (img.at(x, y) >> 24) == 0;
+                    const unsigned code = p.isColourMap() ? indexAt(p, x, y) : wordAt(p, x, y);
+                    EXPECT_EQ(code == 0, clear) << c.name << " at " << x << "," << y;
+                }
+        }
+}
+
+TEST(Dither, SameBytesWhateverTheThreadCount) {
+    const Image img = sweep(640, 480); // large enough to be split into bands
+    for (const Dither d : {Dither::Ordered, Dither::Diffusion}) {
+        Settings s;
+        s.model = ColourModel::Cry16;
+        s.dither = d;
+        EXPECT_EQ(encodePicture(img.view(), s, 1).data, encodePicture(img.view(), s, 4).data);
+    }
+}
+
+TEST(Palette, ColourCountLimitsEntriesAndDepth) {
+    const Image img = sweep(64, 32);
+    // {entries allowed, transparent pixel, bits expected}
+    const struct {
+        int colours;
+        bool hole;
+        int bits;
+    } table[] = {{2, false, 1}, {4, false, 2}, {16, false, 4}, {16, true, 4}, {200, false, 8}};
+    for (const auto& row : table) {
+        Image picture = img;
+        if (row.hole)
+            picture.at(5, 5) = 0;
+        Settings s;
+        s.colourMap = true;
+        s.optimiseMapDepth = true;
+        s.mapColours = row.colours;
+        const EncodedPicture p = encodeColourMap(picture.view(), s);
+        EXPECT_EQ(p.bitsPerPixel, row.bits) << row.colours;
+        EXPECT_EQ(p.palette.size(), static_cast<std::size_t>(row.colours)) << row.colours;
+        EXPECT_EQ(p.transparentIndexZero, row.hole);
+    }
+}
+
+TEST(Palette, EveryEntryIsADifferentWordInTheModelWritten) {
+    // In CRY many RGB colours share a word; centres found in RGB used to collide and leave
+    // entries unused.
+    for (const ColourModel model : {ColourModel::Cry16, ColourModel::Rgb16})
+        for (const int colours : {256, 16}) {
+            Settings s;
+            s.model = model;
+            s.colourMap = true;
+            s.mapColours = colours;
+            const Image img = sweep(320, 240);
+            const EncodedPicture p = encodeColourMap(img.view(), s);
+            const std::set<std::uint16_t> words(p.palette.begin(), p.palette.end());
+            EXPECT_EQ(p.palette.size(), static_cast<std::size_t>(colours)) << colours;
+            EXPECT_EQ(words.size(), p.palette.size()) << colours;
+        }
+}
+
+TEST(Palette, WordsThatLookAlikeStillFillThePalette) {
+    // Nearly black CRY words of every colour byte all show (0, 0, 0) or close: the centres
+    // meet on a handful of words, and the rest of the palette must come from elsewhere.
+    Settings s;
+    s.model = ColourModel::Cry16;
+    std::vector<std::uint16_t> distinct;
+    std::vector<std::uint64_t> histogram(65536, 0);
+    for (int colour = 0; colour < 256; colour += 8)
+        for (int y = 1; y <= 3; ++y) {
+            const auto word = static_cast<std::uint16_t>(colour << 8 | y);
+            distinct.push_back(word);
+            histogram[word] = static_cast<std::uint64_t>(1 + colour % 5);
+        }
+    for (const std::size_t entries : {std::size_t{16}, std::size_t{64}}) {
+        const auto words = choosePaletteWords(distinct, histogram, entries, s);
+        EXPECT_EQ(words.size(), entries);
+        EXPECT_EQ(std::set<std::uint16_t>(words.begin(), words.end()).size(), entries);
+    }
+}
+
+TEST(Palette, FewColoursStillMapExactly) {
+    Image img(16, 4);
+    for (int x = 0; x < 16; ++x)
+        for (int y = 0; y < 4; ++y)
+            img.at(x, y) = grey(x * 16);
+    Settings s;
+    s.colourMap = true;
+    s.optimiseMapDepth = true;
+    s.mapColours = 16;
+    s.dither = Dither::Diffusion;
+    const EncodedPicture p = encodeColourMap(img.view(), s);
+    EXPECT_FALSE(p.quantised);
+    const PixelEncoder encoder(s);
+    for (int x = 0; x < 16; ++x)
+        EXPECT_EQ(p.palette[indexAt(p, x, 1)], encoder(img.at(x, 1))) << x;
+}
+
+namespace {
+
+// Like the colours of a photo: a few clouds of different size and weight.
+std::vector<WeightedPoint> cloudedPoints() {
+    const ColourPoint centres[] = {{40, 60, 30}, {200, 180, 150}, {90, 140, 220}, {230, 40, 50}};
+    std::vector<WeightedPoint> points;
+    unsigned seed = 1;
+    for (int i = 0; i < 4000; ++i) {
+        const ColourPoint& c = centres[i % 4];
+        const int spread = 10 + 20 * (i % 4);
+        ColourPoint p;
+        for (int a = 0; a < 3; ++a) {
+            seed = seed * 1103515245u + 12345u;
+            p[a] =
+                std::clamp(c[a] + static_cast<int>((seed >> 16) % (2 * spread)) - spread, 0, 255);
+        }
+        points.push_back({p, static_cast<std::uint64_t>(1 + (i % 4) * 5 + i % 3)});
+    }
+    return points;
+}
+
+std::uint64_t totalError(const std::vector<WeightedPoint>& points,
+                         const std::vector<ColourPoint>& palette) {
+    const NearestFinder nearest(palette);
+    std::uint64_t total = 0;
+    for (const WeightedPoint& p : points)
+        total += static_cast<std::uint64_t>(squaredDistance(palette[nearest(p.point)], p.point)) *
+                 p.weight;
+    return total;
+}
+
+} // namespace
+
+TEST(Quantiser, VarianceCutAndKMeansEachLowerTheError) {
+    const auto points = cloudedPoints();
+    for (const std::size_t colours : {std::size_t{4}, std::size_t{16}, std::size_t{256}}) {
+        const auto median = static_cast<double>(totalError(points, medianCut(points, colours)));
+        const auto cut = varianceCut(points, colours);
+        ASSERT_EQ(cut.size(), colours);
+        const auto variance = static_cast<double>(totalError(points, cut));
+        const auto refined =
+            static_cast<double>(totalError(points, refineByKMeans(points, cut, 8)));
+        EXPECT_LT(variance, 0.8 * median) << colours;
+        EXPECT_LT(refined, variance) << colours;
+    }
+}
+
+TEST(Quantiser, NearestFinderAgreesWithTheFullSearchTiesIncluded) {
+    std::vector<ColourPoint> palette = {{10, 10, 10}, {30, 10, 10}, {20, 0, 10}, {20, 20, 10},
+                                        {10, 10, 10}, {200, 5, 9},  {-8, 3, 120}};
+    for (int i = 0; i < 20; ++i)
+        palette.push_back({(i * 53) % 256, (i * 17) % 256, (i * 101) % 256});
+    const NearestFinder nearest(palette);
+    for (int r = -10; r < 260; r += 7)
+        for (int g = 0; g < 256; g += 9)
+            for (int b = 0; b < 256; b += 11) {
+                const ColourPoint p{r, g, b};
+                ASSERT_EQ(nearest(p), nearestIndex(palette, p)) << r << "," << g << "," << b;
+            }
+    EXPECT_EQ(nearest({20, 10, 10}), 0u); // equally far from entries 0, 1, 2 and 3
+}

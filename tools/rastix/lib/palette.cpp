@@ -1,0 +1,72 @@
+#include "palette.h"
+
+#include "pictureencoder.h"
+#include "quantiser.h"
+
+#include <algorithm>
+
+namespace rastix {
+
+namespace {
+
+// Beyond this the centres of a photo hardly move and each pass costs as much as the cut.
+constexpr int kKMeansPasses = 8;
+
+} // namespace
+
+std::vector<std::uint16_t> choosePaletteWords(const std::vector<std::uint16_t>& distinct,
+                                              const std::vector<std::uint64_t>& histogram,
+                                              std::size_t entries, const Settings& settings) {
+    std::vector<WeightedPoint> points;
+    points.reserve(distinct.size());
+    for (const std::uint16_t w : distinct)
+        points.push_back({wordFeature(w, settings), histogram[w]});
+    const std::vector<ColourPoint> centres =
+        refineByKMeans(points, varianceCut(points, entries), kKMeansPasses);
+
+    std::vector<std::uint16_t> words;
+    std::vector<bool> taken(65536, false);
+    for (const ColourPoint& c : centres) {
+        const std::uint16_t w = wordFromFeature(c, settings);
+        if (!taken[w]) {
+            taken[w] = true;
+            words.push_back(w);
+        }
+    }
+
+    const std::size_t wanted = std::min(entries, distinct.size());
+    if (words.size() >= wanted)
+        return words;
+    // Two centres gave the same word: fill the places with the words that the palette serves
+    // worst, weighted by how often they occur.
+    std::vector<ColourPoint> features;
+    for (const std::uint16_t w : words)
+        features.push_back(wordFeature(w, settings));
+    const NearestFinder nearest(features);
+    std::vector<std::uint64_t> cost(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const auto d = static_cast<std::uint64_t>(
+            squaredDistance(features[nearest(points[i].point)], points[i].point));
+        cost[i] = taken[distinct[i]] ? 0 : d * points[i].weight;
+    }
+    while (words.size() < wanted) {
+        std::size_t worst =
+            static_cast<std::size_t>(std::max_element(cost.begin(), cost.end()) - cost.begin());
+        // Words left at no cost look exactly like an entry (in CRY several words can show the
+        // same colour); one of them still makes the palette as long as it may be.
+        if (cost[worst] == 0)
+            while (taken[distinct[worst]])
+                worst = (worst + 1) % distinct.size();
+        const std::uint16_t w = distinct[worst];
+        taken[w] = true;
+        words.push_back(w);
+        const ColourPoint added = points[worst].point;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const auto d = static_cast<std::uint64_t>(squaredDistance(added, points[i].point));
+            cost[i] = taken[distinct[i]] ? 0 : std::min(cost[i], d * points[i].weight);
+        }
+    }
+    return words;
+}
+
+} // namespace rastix
