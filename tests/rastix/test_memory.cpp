@@ -35,6 +35,8 @@ TEST(ConversionPeak, CountsEveryStageThatIsHeldAtOnce) {
         bool toDisk;
         std::uint64_t expected;
     };
+    Settings dithered = with(OutputFormat::Binary, true);
+    dithered.dither = Dither::Diffusion;
     Settings cut = with(OutputFormat::Binary, false);
     cut.cut = CutFrame{0, 0, 1000, 500};
     const Case cases[] = {
@@ -48,6 +50,8 @@ TEST(ConversionPeak, CountsEveryStageThatIsHeldAtOnce) {
         {"text in memory", with(OutputFormat::Assembly, false), false, decoded / 2 * 6},
         {"text to disk", with(OutputFormat::Assembly, false), true, decoded + decoded / 2},
         {"cut", cut, true, decoded + 1000 * 500 * 4},
+        // And a dithered one an index for each pixel besides.
+        {"dithered map", dithered, true, decoded + decoded + decoded / 4 + decoded / 4},
     };
     for (const Case& c : cases)
         EXPECT_EQ(conversionPeakBytes(8000, 8000, decoded, c.settings, c.toDisk), c.expected)

@@ -150,7 +150,9 @@ std::uint64_t conversionPeakBytes(int width, int height, std::uint64_t decodedBy
     }
     // A colour map first codes every pixel as a 32-bit word, then packs at most 8 bits a pixel.
     const std::uint64_t encoded = encodedBytes(w, h, s.colourMap ? 8 : 16);
-    const std::uint64_t encoding = s.colourMap ? encoded + w * h * 4 : encoded;
+    // A dithered map keeps a palette index for each pixel besides.
+    const std::uint64_t dithered = s.dither != Dither::None ? w * h : 0;
+    const std::uint64_t encoding = s.colourMap ? encoded + w * h * 4 + dithered : encoded;
     peak = std::max(peak, held + encoding);
     if (s.format == OutputFormat::Assembly && !outputsToDisk)
         peak = std::max(peak, encoded + encoded * kTextPerByte);
