@@ -2,7 +2,10 @@
 // output written to disk, all in one run so the figures compare directly; *AgainstDecode time
 // them turn about and report the ratios.
 //   bench_rastix                       run the benchmarks (the picture is made in a temp folder)
-//   bench_rastix --write-picture FILE  only write the test picture (used by the comparison script)
+//   bench_rastix --write-picture FILE [WxH]  only write the test picture, 6000x4000 unless told,
+//                                       as JPEG or PNG by FILE's suffix (used by the scripts)
+//   bench_rastix --decode FILE          only decode FILE whole with Qt's reader, as any Qt program
+//                                       would: the yardstick of bench/rastix_memory.sh
 #include "converter.h"
 #include "jpegstream.h"
 #include "qtpictureloader.h"
@@ -29,23 +32,36 @@ namespace {
 QString g_picture;
 QString g_outDir;
 
-bool writeTestPicture(const QString& path) {
+bool writeTestPicture(const QString& path, int width = 6000, int height = 4000) {
     // Smooth gradients, rings and a little noise: something like a photo for the JPEG coder.
-    QImage img(6000, 4000, QImage::Format_RGB32);
+    QImage img(width, height, QImage::Format_RGB32);
+    if (img.isNull())
+        return false;
+    const double cx = width / 2.0;
+    const double cy = height / 2.0;
     unsigned seed = 12345;
     for (int y = 0; y < img.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
         for (int x = 0; x < img.width(); ++x) {
             seed = seed * 1103515245u + 12345u;
             const int noise = static_cast<int>((seed >> 16) & 15) - 8;
-            const double ring = std::sin(std::hypot(x - 3000.0, y - 2000.0) / 90.0);
-            const int r = std::clamp(x * 255 / 6000 + noise, 0, 255);
+            const double ring = std::sin(std::hypot(x - cx, y - cy) / 90.0);
+            const int r = std::clamp(x * 255 / width + noise, 0, 255);
             const int g = std::clamp(static_cast<int>(128 + 100 * ring) + noise, 0, 255);
-            const int b = std::clamp(y * 255 / 4000 + noise, 0, 255);
+            const int b = std::clamp(y * 255 / height + noise, 0, 255);
             row[x] = qRgb(r, g, b);
         }
     }
-    return img.save(path, "JPEG", 90);
+    const bool png = path.endsWith(".png", Qt::CaseInsensitive);
+    return img.save(path, png ? "PNG" : "JPEG", png ? -1 : 90);
+}
+
+// Decodes a picture whole as a plain Qt program does; false when it cannot.
+bool decodeOnly(const QString& path) {
+    QImageReader::setAllocationLimit(0);
+    QImageReader reader(path);
+    QImage image;
+    return reader.read(&image) && !image.isNull();
 }
 
 // Decoding as any Qt program does it: the reader allocates the picture itself.
@@ -232,8 +248,15 @@ BENCHMARK(BM_Cry16AgainstDecode)
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    if (argc == 3 && std::strcmp(argv[1], "--write-picture") == 0)
-        return writeTestPicture(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+    if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "--write-picture") == 0) {
+        int width = 6000;
+        int height = 4000;
+        if (argc == 4 && std::sscanf(argv[3], "%dx%d", &width, &height) != 2)
+            return 2;
+        return writeTestPicture(QString::fromLocal8Bit(argv[2]), width, height) ? 0 : 1;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "--decode") == 0)
+        return decodeOnly(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
     QTemporaryDir dir;
     if (!dir.isValid() || !writeTestPicture(dir.filePath("photo.jpg"))) {
         std::cerr << "bench_rastix: cannot write the test picture\n";

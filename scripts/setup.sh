@@ -11,7 +11,7 @@ shift || true
 scripts/ensure-packages.sh \
     cmake ninja-build g++ pkg-config \
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-image-formats-plugins libgl-dev libjpeg-dev \
-    libstb-dev \
+    libpng-dev libstb-dev \
     libgtest-dev libbenchmark-dev \
     fonts-dejavu-core fonts-dejavu-extra \
     xvfb xauth \

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <set>
 
 using namespace rastix;
@@ -319,4 +320,34 @@ TEST(Transforms, OtherAnglesGrowTheCanvasWithTransparentCorners) {
         }
     EXPECT_GT(greenY, t.height / 2);
     EXPECT_LT(blueTopY, t.height / 2);
+}
+
+TEST(Transforms, OddAnglesSampleEveryCoveredPixelOfTheCanvas) {
+    // Each canvas pixel sampled from the nearest source pixel, looking at every one: the turn
+    // may skip the uncovered parts of rows, but must give exactly this.
+    const auto fullScan = [](const Image& src, int degrees) {
+        const Image shape = rotateClockwise(src.view(), degrees);
+        Image out(shape.width, shape.height, 0);
+        const double angle = (((degrees % 360) + 360) % 360) * std::numbers::pi / 180.0;
+        const double c = std::cos(angle);
+        const double s = std::sin(angle);
+        for (int y = 0; y < out.height; ++y)
+            for (int x = 0; x < out.width; ++x) {
+                const double dx = x + 0.5 - out.width / 2.0;
+                const double dy = y + 0.5 - out.height / 2.0;
+                const auto ix = static_cast<int>(std::floor(c * dx + s * dy + src.width / 2.0));
+                const auto iy = static_cast<int>(std::floor(-s * dx + c * dy + src.height / 2.0));
+                if (ix >= 0 && iy >= 0 && ix < src.width && iy < src.height)
+                    out.at(x, y) = src.at(ix, iy);
+            }
+        return out;
+    };
+    for (const auto& [w, h] : {std::pair{31, 17}, {1, 40}, {200, 2}, {9, 9}}) {
+        Image src(w, h);
+        for (std::size_t i = 0; i < src.pixels.size(); ++i)
+            src.pixels[i] = 0xFF000000u | static_cast<std::uint32_t>(i + 1);
+        for (const int degrees : {1, 30, 45, 89, 91, 135, 179, 181, 269, 271, 300, 359, -30})
+            EXPECT_EQ(rotateClockwise(src.view(), degrees).pixels, fullScan(src, degrees).pixels)
+                << w << "x" << h << " by " << degrees;
+    }
 }

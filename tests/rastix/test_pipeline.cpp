@@ -2,6 +2,7 @@
 // staged output file, must give exactly the bytes of decoding first and encoding after.
 #include "converter.h"
 #include "jpegstream.h"
+#include "pngstream.h"
 #include "qtpictureloader.h"
 #include "streamencoder.h"
 
@@ -83,11 +84,19 @@ TEST(Pipeline, StreamedTrueColourFilesEqualTheStraightforwardOnes) {
     variants.back().fifteenBits = true;
     variants.push_back(variants[1]);
     variants.back().cryEncoding = CryEncoding::Glass;
+    // The same rows as assembly text, in both dialects.
+    variants.push_back(variants[0]);
+    variants.back().format = OutputFormat::Assembly;
+    variants.push_back(variants[1]);
+    variants.back().format = OutputFormat::Assembly;
+    variants.back().syntax = AsmSyntax::Gas;
     for (const Settings& settings : variants) {
         job.settings = settings;
         const std::vector<OutputFile> expected = straightforward(job.picture, settings);
         ASSERT_EQ(expected.size(), 1u);
-        ASSERT_EQ(expected[0].bytes.size(), 1204u * 2 * 901); // padded to 301 phrases a row
+        if (settings.format == OutputFormat::Binary) {
+            ASSERT_EQ(expected[0].bytes.size(), 1204u * 2 * 901); // padded to 301 phrases a row
+        }
 
         AtomicFileWriter writer;
         PictureResult result = convertJob(job, loadPictureWithQt, 2, &writer);
@@ -109,8 +118,43 @@ TEST(Pipeline, StreamedTrueColourFilesEqualTheStraightforwardOnes) {
                 << modelDescription(settings) << ", threads " << threads;
         }
     }
-    // Nothing left behind but the outputs and the picture.
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    // Nothing left behind but the outputs (.rgb, .cry, .s) and the picture.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
+}
+
+TEST(Pipeline, StreamedPngFilesEqualTheStraightforwardOnes) {
+    if (!pngStreamingAvailable())
+        GTEST_SKIP() << "built without libpng: PNGs are decoded whole by Qt";
+    QTemporaryDir dir;
+    const QImage photo(writeJpeg(dir));
+    ASSERT_FALSE(photo.isNull());
+    // Colour and grey are streamed; transparency (known only at the end) is not.
+    const QImage::Format formats[] = {QImage::Format_RGB32, QImage::Format_Grayscale8,
+                                      QImage::Format_ARGB32};
+    for (const QImage::Format format : formats) {
+        const QString png = dir.filePath("photo.png");
+        QImage picture = photo.convertToFormat(format);
+        if (format == QImage::Format_ARGB32)
+            picture.setPixel(5, 7, 0x00000000);
+        ASSERT_TRUE(picture.save(png, "PNG"));
+        Job job;
+        job.picture = png.toStdString();
+        job.settings = binary(ColourModel::Rgb16, dir);
+        const std::vector<OutputFile> expected = straightforward(job.picture, job.settings);
+        AtomicFileWriter writer;
+        PictureResult result = convertJob(job, loadPictureWithQt, 2, &writer);
+        ASSERT_TRUE(result.error.empty()) << result.error;
+        ASSERT_EQ(result.files.size(), 1u);
+        const bool opaque = format != QImage::Format_ARGB32;
+        EXPECT_EQ(bool(result.files[0].staged), opaque) << format;
+        QByteArray got = bytesOf(result.files[0].bytes);
+        if (result.files[0].staged) {
+            std::string error;
+            ASSERT_TRUE(result.files[0].staged->commit(ExistingFile::Replace, error)) << error;
+            got = contents(expected[0].path);
+        }
+        EXPECT_TRUE(got == bytesOf(expected[0].bytes)) << format;
+    }
 }
 
 TEST(Pipeline, ColourMapOfALargePictureEqualsTheStraightforwardOne) {

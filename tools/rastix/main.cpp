@@ -41,6 +41,9 @@ int main(int argc, char** argv) {
     }
     rastix::AtomicFileWriter writer;
     const int threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    // Asked once: the pictures of this run share what there is now.
+    const std::uint64_t memory = rastix::availableMemoryBytes();
+    rastix::allowDecodingUpTo(memory);
     return rastix::runJobs(line.jobs, rastix::loadPictureWithQt, writer, std::cout,
-                           rastix::messageStream(), threads);
+                           rastix::messageStream(), threads, memory);
 }

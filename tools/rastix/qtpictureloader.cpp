@@ -3,15 +3,20 @@
 #include "jpegstream.h"
 #include "largeblock.h"
 #include "pictureproblems.h"
+#include "pngstream.h"
 #include "tgaloader.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QImageIOHandler>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <limits>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #ifdef __GLIBC__
@@ -49,12 +54,78 @@ std::shared_ptr<void> largePixelBlock(const QSize& size, QImage::Format format) 
     }
 }
 
-// Whether the picture is a JPEG that libjpeg can stream exactly as Qt's reader would decode
-// it: one picture, and no orientation for the reader to apply.
-bool streamableJpeg(const QString& path) {
-    QImageReader probe(path);
-    return probe.format() == "jpeg" && probe.imageCount() <= 1 &&
-           probe.transformation() == QImageIOHandler::TransformationNone;
+using RowStreamer = JpegStreamResult (*)(const std::string&, RowSink&, int&, int&);
+
+// What can stream the picture exactly as Qt's reader would decode it (libjpeg for a JPEG,
+// libpng for a PNG, either of which may still decline it): one picture, and no orientation for
+// the reader to apply. Null when nothing can.
+RowStreamer streamerFor(QImageReader& probe) {
+    const QByteArray format = probe.format();
+    if (probe.imageCount() > 1 || probe.transformation() != QImageIOHandler::TransformationNone)
+        return nullptr;
+    if (format == "jpeg")
+        return streamJpeg;
+    if (format == "png" && pngStreamingAvailable())
+        return streamPng;
+    return nullptr;
+}
+
+// What holding the decoded picture takes: the reader's own format and, unless that is already
+// 32-bit ARGB, the converted copy made from it.
+std::uint64_t decodedBytes(const QSize& size, QImage::Format format) {
+    const auto pixels = static_cast<std::uint64_t>(size.width()) * size.height();
+    const std::uint64_t argb = pixels * 4;
+    if (isDirect32(format))
+        return argb;
+    const int depth = QImage::toPixelFormat(format).bitsPerPixel();
+    const std::uint64_t native = depth > 0 ? pixels * static_cast<std::uint64_t>(depth) / 8 : argb;
+    return argb + native;
+}
+
+// The size a reader will decode, from the header: Qt's GIF reader tells the first frame's size
+// but decodes the whole logical screen.
+QSize headerSize(QImageReader& reader) {
+    QSize size = reader.size();
+    if (reader.format() != "gif" || !reader.device())
+        return size;
+    const QByteArray head = reader.device()->peek(10);
+    if (head.size() < 10)
+        return size;
+    const auto word = [&](int at) {
+        return int(uchar(head[at])) | int(uchar(head[at + 1])) << 8;
+    };
+    return size.expandedTo(QSize(word(6), word(8)));
+}
+
+// A damaged header can ask for any size, and decoders fill in what the data lacks (a JPEG of a
+// thousand bytes that claims 30000 x 30000 pixels takes libjpeg over 20 GB). Beyond Qt's usual
+// limit of 128 MB, a size is believed only from a file that could hold it: no format here packs
+// more than a few thousand bytes of pixels into one byte of file (deflate's limit is about a
+// thousand, times 32 for one-bit pixels).
+constexpr std::uint64_t kAlwaysBelieved = std::uint64_t{128} << 20;
+constexpr std::uint64_t kMostExpansion = 8192;
+
+std::string implausibleSize(const QSize& size, std::uint64_t bytes, const QString& file) {
+    const auto fileBytes = static_cast<std::uint64_t>(std::max<qint64>(QFileInfo(file).size(), 0));
+    if (bytes <= kAlwaysBelieved || bytes / kMostExpansion <= fileBytes)
+        return {};
+    return "damaged picture, not converted: its header asks for " + std::to_string(size.width()) +
+           "x" + std::to_string(size.height()) + " pixels (" + memoryText(bytes) +
+           "), far more than a file of " + std::to_string(fileBytes) + " bytes can hold";
+}
+
+// Asks the caller whether the picture may be loaded, before anything large is allocated. A
+// reader that cannot tell the size from the header is left to Qt's allocation limit.
+bool admitted(const LoadedPicture& picture, const QSize& size, QImage::Format format, bool streamed,
+              std::string& error, const QString& file = {}) {
+    if (!size.isValid())
+        return true;
+    const std::uint64_t bytes = decodedBytes(size, format);
+    if (!file.isEmpty()) {
+        if (error = implausibleSize(size, bytes, file); !error.empty())
+            return false;
+    }
+    return !picture.admit || picture.admit(size.width(), size.height(), bytes, streamed, error);
 }
 
 // What Qt and the decoders under it (libpng, libjpeg, ...) say while this thread reads a
@@ -155,6 +226,13 @@ private:
 
 } // namespace
 
+void allowDecodingUpTo(std::uint64_t bytes) {
+    const std::uint64_t megabytes = bytes >> 20;
+    // 0 would lift the limit altogether; the largest int Qt takes is far beyond any machine.
+    QImageReader::setAllocationLimit(
+        static_cast<int>(std::clamp<std::uint64_t>(megabytes, 1, std::numeric_limits<int>::max())));
+}
+
 bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::string& error,
                        int /*threads: Qt's readers and libjpeg decode on one core*/) {
     const QString file = QString::fromStdString(path);
@@ -163,13 +241,25 @@ bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::str
         error = "cannot read picture: " + problem;
         return false;
     }
-    if (isTgaPicture(path))
-        return loadTga(path, picture, error, std::uint64_t(QImageReader::allocationLimit()) << 20);
+    if (isTgaPicture(path)) {
+        if (!loadTga(path, picture, error, std::uint64_t(QImageReader::allocationLimit()) << 20))
+            return false;
+        // The decoder refuses a header that asks for more than there is; what comes next (a
+        // cut, a turn, the encoding) is weighed by the decoded size.
+        const QSize size(picture.view.width, picture.view.height);
+        return admitted(picture, size, QImage::Format_ARGB32, false, error);
+    }
     const DecoderMessages heard;
-    if (picture.rowSink && streamableJpeg(file)) {
+    std::optional<QImageReader> probe;
+    if (picture.rowSink)
+        probe.emplace(file);
+    if (const RowStreamer stream = probe ? streamerFor(*probe) : nullptr) {
+        if (!admitted(picture, headerSize(*probe), probe->imageFormat(), true, error, file))
+            return false;
+        probe.reset();
         int width = 0;
         int height = 0;
-        if (streamJpeg(path, *picture.rowSink, width, height) == JpegStreamResult::Complete) {
+        if (stream(path, *picture.rowSink, width, height) == JpegStreamResult::Complete) {
             picture.view = ImageView{nullptr, width, height, width};
             picture.keepAlive.reset();
             picture.rowsStreamed = true;
@@ -180,6 +270,8 @@ bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::str
     auto decoded = std::make_shared<DecodedImage>();
     QImageReader reader(file);
     const std::string format = reader.format().toStdString();
+    if (!admitted(picture, headerSize(reader), reader.imageFormat(), false, error, file))
+        return false;
     decoded->block = largePixelBlock(reader.size(), reader.imageFormat());
     if (decoded->block)
         decoded->image = QImage(static_cast<uchar*>(decoded->block.get()), reader.size().width(),
@@ -208,6 +300,11 @@ bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::str
         error = "not enough memory to convert the picture's pixels";
         return false;
     }
+    // Some readers tell a size before decoding that is not the one they decode (a GIF's
+    // screen is larger than its first frame): what comes next is weighed by the real one.
+    if (image.size() != reader.size() &&
+        !admitted(picture, image.size(), image.format(), false, error))
+        return false;
     picture.view.pixels = reinterpret_cast<const std::uint32_t*>(image.constBits());
     picture.view.width = image.width();
     picture.view.height = image.height();

@@ -6,7 +6,19 @@ namespace rastix {
 
 namespace {
 
-const char kHex[] = "0123456789ABCDEF";
+constexpr char kHex[] = "0123456789ABCDEF";
+
+struct HexPairs {
+    char digits[256][2];
+    constexpr HexPairs()
+        : digits() {
+        for (int b = 0; b < 256; ++b) {
+            digits[b][0] = kHex[b >> 4];
+            digits[b][1] = kHex[b & 15];
+        }
+    }
+};
+constexpr HexPairs kHexPairs;
 
 // What differs between the two dialects; everything else (.data, .globl, "name = value",
 // "label:") both accept.
@@ -29,12 +41,6 @@ void appendHexWord(std::string& out, const Dialect& d, unsigned w) {
     out += kHex[w & 15];
 }
 
-void appendHexByte(std::string& out, const Dialect& d, unsigned b) {
-    out += d.hex;
-    out += kHex[(b >> 4) & 15];
-    out += kHex[b & 15];
-}
-
 int depthCode(int bits) {
     switch (bits) {
     case 1:
@@ -50,16 +56,21 @@ int depthCode(int bits) {
     }
 }
 
+const Dialect& dialectOf(const Settings& s) {
+    return s.syntax == AsmSyntax::Gas ? kGas : kMadmac;
+}
+
+// Text is handed on in pieces of about this size: large enough for few writes, small enough
+// that a picture's text never has to exist whole.
+constexpr std::size_t kPiece = std::size_t{1} << 20;
+
 } // namespace
 
-std::string assemblySource(const EncodedPicture& p, const Settings& s,
+std::string assemblyHeader(const EncodedPicture& p, const Settings& s,
                            const std::string& sourceName, const std::string& label) {
-    const Dialect& d = s.syntax == AsmSyntax::Gas ? kGas : kMadmac;
+    const Dialect& d = dialectOf(s);
     const std::string c = d.comment;
-    const std::string wordLine = std::string("\t") + d.words + "\t";
-    const std::string byteLine = std::string("\t") + d.bytes + "\t";
     std::string out;
-    out.reserve(p.data.size() * 5 + 1024);
     const std::string mode =
         p.isColourMap()
             ? "colour map, " + std::to_string(p.palette.size()) + " colours" +
@@ -88,30 +99,49 @@ std::string assemblySource(const EncodedPicture& p, const Settings& s,
     out += "\n\t.data\n\t" + std::string(d.phrase) + "\n";
     out += "\t.globl\t" + label + "\n";
     out += label + ":\n";
+    return out;
+}
 
-    if (!p.isColourMap()) {
-        for (int y = 0; y < p.height; ++y) {
-            const std::uint8_t* row = p.data.data() + static_cast<std::size_t>(y) * p.rowBytes;
-            const int words = p.rowBytes / 2;
-            for (int i = 0; i < words; ++i) {
-                out += i % 8 == 0 ? wordLine : ",";
-                appendHexWord(out, d, static_cast<unsigned>(row[2 * i] << 8 | row[2 * i + 1]));
-                if (i % 8 == 7 || i == words - 1)
-                    out += '\n';
+void appendAssemblyRows(std::string& out, const std::uint8_t* rows, int count,
+                        const EncodedPicture& p, const Settings& s) {
+    // Written straight into the string, two digits a byte from a table: this is most of the
+    // text, and appending it a character at a time took longer than decoding the picture.
+    const Dialect& d = dialectOf(s);
+    const bool words = !p.isColourMap();
+    const int bytesPerItem = words ? 2 : 1;
+    const int items = p.rowBytes / bytesPerItem;
+    const int perLine = words ? 8 : 16;
+    const std::string lineStart = std::string("\t") + (words ? d.words : d.bytes) + "\t" + d.hex;
+    const std::string between = std::string(",") + d.hex;
+    const auto lines = static_cast<std::size_t>((items + perLine - 1) / perLine);
+    const std::size_t rowText = lines * (lineStart.size() + 1) +
+                                static_cast<std::size_t>(items) * between.size() +
+                                static_cast<std::size_t>(p.rowBytes) * 2;
+    const std::size_t start = out.size();
+    out.resize(start + rowText * static_cast<std::size_t>(count));
+    char* o = out.data() + start;
+    for (int y = 0; y < count; ++y) {
+        const std::uint8_t* byte = rows + static_cast<std::size_t>(y) * p.rowBytes;
+        for (int i = 0; i < items; ++i) {
+            for (const char c : i % perLine == 0 ? lineStart : between)
+                *o++ = c;
+            for (int k = 0; k < bytesPerItem; ++k, ++byte) {
+                *o++ = kHexPairs.digits[*byte][0];
+                *o++ = kHexPairs.digits[*byte][1];
             }
-        }
-        return out;
-    }
-    for (int y = 0; y < p.height; ++y) {
-        const std::uint8_t* row = p.data.data() + static_cast<std::size_t>(y) * p.rowBytes;
-        for (int i = 0; i < p.rowBytes; ++i) {
-            out += i % 16 == 0 ? byteLine : ",";
-            appendHexByte(out, d, row[i]);
-            if (i % 16 == 15 || i == p.rowBytes - 1)
-                out += '\n';
+            if (i % perLine == perLine - 1 || i == items - 1)
+                *o++ = '\n';
         }
     }
-    out += "\n\t" + std::string(d.phrase) + "\n";
+    out.resize(static_cast<std::size_t>(o - out.data()));
+}
+
+std::string assemblyTrailer(const EncodedPicture& p, const Settings& s, const std::string& label) {
+    if (!p.isColourMap())
+        return {};
+    const Dialect& d = dialectOf(s);
+    const std::string wordLine = std::string("\t") + d.words + "\t";
+    std::string out = "\n\t" + std::string(d.phrase) + "\n";
     out += "\t.globl\t" + label + "_clut\n";
     out += label + "_clut:\n";
     for (std::size_t i = 0; i < p.palette.size(); ++i) {
@@ -120,6 +150,34 @@ std::string assemblySource(const EncodedPicture& p, const Settings& s,
         if (i % 8 == 7 || i == p.palette.size() - 1)
             out += '\n';
     }
+    return out;
+}
+
+bool writeAssemblySource(const EncodedPicture& p, const Settings& s, const std::string& sourceName,
+                         const std::string& label,
+                         const std::function<bool(const std::string&)>& put) {
+    std::string text = assemblyHeader(p, s, sourceName, label);
+    text.reserve(kPiece + 4096);
+    for (int y = 0; y < p.height; ++y) {
+        appendAssemblyRows(text, p.data.data() + static_cast<std::size_t>(y) * p.rowBytes, 1, p, s);
+        if (text.size() >= kPiece) {
+            if (!put(text))
+                return false;
+            text.clear();
+        }
+    }
+    text += assemblyTrailer(p, s, label);
+    return put(text);
+}
+
+std::string assemblySource(const EncodedPicture& p, const Settings& s,
+                           const std::string& sourceName, const std::string& label) {
+    std::string out;
+    out.reserve(p.data.size() * 5 + 1024);
+    writeAssemblySource(p, s, sourceName, label, [&](const std::string& piece) {
+        out += piece;
+        return true;
+    });
     return out;
 }
 

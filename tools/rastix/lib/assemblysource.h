@@ -3,6 +3,7 @@
 #include "pictureencoder.h"
 #include "settings.h"
 
+#include <functional>
 #include <string>
 
 namespace rastix {
@@ -11,5 +12,21 @@ namespace rastix {
 // rows and, for a colour map, the palette.
 std::string assemblySource(const EncodedPicture& picture, const Settings& settings,
                            const std::string& sourceName, const std::string& label);
+
+// The same text piece by piece (each at most about a megabyte), so that the text of a large
+// picture never has to be held whole; stops and returns false when put does.
+bool writeAssemblySource(const EncodedPicture& picture, const Settings& settings,
+                         const std::string& sourceName, const std::string& label,
+                         const std::function<bool(const std::string&)>& put);
+
+// The parts, for text written while the rows are still being encoded. The header and the
+// trailer need only the picture's shape (size, depth, row bytes) and palette, not its data.
+std::string assemblyHeader(const EncodedPicture& shape, const Settings& settings,
+                           const std::string& sourceName, const std::string& label);
+// Appends the text of `count` rows of shape.rowBytes bytes each.
+void appendAssemblyRows(std::string& out, const std::uint8_t* rows, int count,
+                        const EncodedPicture& shape, const Settings& settings);
+std::string assemblyTrailer(const EncodedPicture& shape, const Settings& settings,
+                            const std::string& label);
 
 } // namespace rastix

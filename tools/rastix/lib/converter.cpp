@@ -1,5 +1,6 @@
 #include "converter.h"
 
+#include "outputnames.h"
 #include "streamencoder.h"
 #include "utf8path.h"
 
@@ -32,71 +33,124 @@ std::string turnTooLarge(const ImageView& view, int degrees) {
            " pixels, more than the 1024 megabytes a turned picture may take";
 }
 
+// Outputs are staged while they are made only when they will be written: not when an existing
+// file is going to refuse them.
+bool outputsWillBeWritten(const Job& job) {
+    if (job.settings.overwrite)
+        return true;
+    for (const std::string& path : outputPaths(job.settings, job.picture)) {
+        std::error_code ec;
+        if (std::filesystem::exists(utf8Path(path), ec) || ec)
+            return false;
+    }
+    return true;
+}
+
+// What a stream encoder holds: its chunks of rows in flight, their encoded form and their text.
+std::uint64_t streamingBytes(int width) {
+    constexpr std::uint64_t kChunksHeld = 16;
+    return static_cast<std::uint64_t>(width) * RowSink::kChunkRows * kChunksHeld * (4 + 2 + 8);
+}
+
+// Cuts, turns and encodes a picture decoded whole. Each stage is let go as soon as the next one
+// is made, as conversionPeakBytes expects.
+std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Settings& s, int threads,
+                                          std::string& error) {
+    ImageView view = loaded.view;
+    Image cut;
+    if (s.cut) {
+        if (!cutFrame(view, *s.cut, cut, error))
+            return std::nullopt;
+        view = cut.view();
+        loaded.keepAlive.reset();
+    }
+    Image turned;
+    if (s.rotateDegrees % 360 != 0) {
+        if (error = turnTooLarge(view, s.rotateDegrees); !error.empty())
+            return std::nullopt;
+        turned = rotateClockwise(view, s.rotateDegrees);
+        view = turned.view();
+        loaded.keepAlive.reset();
+        cut = Image();
+    }
+    EncodedPicture picture = encodePicture(view, s, threads);
+    loaded.keepAlive.reset();
+    return picture;
+}
+
 } // namespace
 
 PictureResult convertJob(const Job& job, const PictureLoader& loader, int encodeThreads,
-                         AtomicFileWriter* writer) {
+                         AtomicFileWriter* writer, MemoryBudget* budget) {
     PictureResult result;
+    const Settings& s = job.settings;
+    AtomicFileWriter* const diskWriter = writer && outputsWillBeWritten(job) ? writer : nullptr;
+    MemoryBudget available(budget ? 0 : availableMemoryBytes());
+    MemoryBudget& memory = budget ? *budget : available;
+    MemoryBudget::Share share; // given back before `available` goes
     LoadedPicture loaded;
     // A true-colour picture used whole can be encoded row by row while it is decoded; a
     // dithered one needs the whole picture.
-    const Settings& s = job.settings;
     std::optional<StreamEncoder> stream;
     if (!s.colourMap && s.dither == Dither::None && !s.cut && s.rotateDegrees % 360 == 0) {
         stream.emplace(s, encodeThreads > 1);
         loaded.rowSink = &*stream;
     }
-    // The rows of a binary picture go to disk as they are encoded. Only safe for a writer that
-    // is not shared, which callers give only when this is the one picture being converted.
+    // The rows go to disk as they are encoded, as binary data or as assembly text.
     std::unique_ptr<StagedFile> staged;
-    if (stream && writer && s.format == OutputFormat::Binary) {
-        const std::string target = trueColourBinaryPath(s, job.picture);
-        std::error_code ec;
+    if (stream && diskWriter) {
         std::string ignored; // without a staged file the outputs are written the usual way
-        if (s.overwrite || !std::filesystem::exists(utf8Path(target), ec))
-            staged = writer->stage(target, ignored);
-        if (staged)
+        staged = diskWriter->stage(outputPaths(s, job.picture).front(), ignored);
+        if (staged && s.format == OutputFormat::Assembly)
+            stream->streamTo(staged.get(), StreamEncoder::AssemblyNames{
+                                               job.picture, labelFor(baseName(job.picture))});
+        else if (staged)
             stream->streamTo(staged.get());
     }
+    loaded.admit = [&](int width, int height, std::uint64_t decodedBytes, bool streamed,
+                       std::string& error) {
+        const std::uint64_t need =
+            streamed && staged
+                ? streamingBytes(width)
+                : conversionPeakBytes(width, height,
+                                      streamed ? streamingBytes(width) : decodedBytes, s,
+                                      diskWriter != nullptr);
+        return share.resize(memory, need, error);
+    };
     if (!loader(job.picture, loaded, result.error, encodeThreads))
         return result;
     const bool streamed = stream && loaded.rowsStreamed && stream->complete();
     if (loaded.rowsStreamed && !streamed) {
         // Rows went astray although the loader was told the sink took them: decode again whole.
+        auto admit = std::move(loaded.admit);
         loaded = LoadedPicture{};
+        loaded.admit = std::move(admit);
         if (!loader(job.picture, loaded, result.error, encodeThreads))
             return result;
-    }
-    ImageView view = loaded.view;
-    Image cut;
-    if (job.settings.cut) {
-        if (!cutFrame(view, *job.settings.cut, cut, result.error))
-            return result;
-        view = cut.view();
-    }
-    Image turned;
-    if (job.settings.rotateDegrees % 360 != 0) {
-        if (result.error = turnTooLarge(view, job.settings.rotateDegrees); !result.error.empty())
-            return result;
-        turned = rotateClockwise(view, job.settings.rotateDegrees);
-        view = turned.view();
     }
     // Anything that went wrong on the way (a failed write to the staged file, a picture the
     // loader could not stream) leaves the loader to decode it whole, and the straightforward
     // way reports any error properly.
-    EncodedPicture picture =
-        streamed ? stream->take() : encodePicture(view, job.settings, encodeThreads);
+    std::optional<EncodedPicture> encoded =
+        streamed ? stream->take() : encodeWhole(loaded, s, encodeThreads, result.error);
+    if (!encoded)
+        return result;
+    EncodedPicture& picture = *encoded;
     result.description = std::to_string(picture.width) + "x" + std::to_string(picture.height) +
-                         ", " + modelDescription(job.settings) + ", ";
+                         ", " + modelDescription(s) + ", ";
     if (picture.isColourMap())
         result.description += std::to_string(picture.bitsPerPixel) + "-bit map, " +
                               std::to_string(picture.palette.size()) + " colours";
     else
         result.description += "true colour";
     result.warning = consoleLimitWarning(picture);
-    result.files = outputsFor(std::move(picture), job.settings, job.picture);
-    if (streamed && staged) // the one file of a true-colour binary, already under a temporary name
-        result.files.front().staged = std::move(staged);
+    if (streamed && staged) { // the one file of a true-colour picture, already on disk
+        const std::string path = staged->path();
+        result.files.push_back({path, {}, std::move(staged)});
+    } else {
+        staged.reset(); // not used: its temporary file goes
+        result.files = outputsFor(std::move(picture), s, job.picture, diskWriter);
+    }
     return result;
 }
 
@@ -160,9 +214,9 @@ bool writeResult(const Job& job, const PictureResult& result, AtomicFileWriter& 
 
 // convertJob, with what it throws turned into the picture's error.
 PictureResult convertGuarded(const Job& job, const PictureLoader& loader, int encodeThreads,
-                             AtomicFileWriter* writer) {
+                             AtomicFileWriter* writer, MemoryBudget& budget) {
     try {
-        return convertJob(job, loader, encodeThreads, writer);
+        return convertJob(job, loader, encodeThreads, writer, &budget);
     } catch (const std::bad_alloc&) {
         PictureResult r;
         r.error = "not enough memory to convert this picture";
@@ -177,14 +231,14 @@ PictureResult convertGuarded(const Job& job, const PictureLoader& loader, int en
 } // namespace
 
 int runJobs(const std::vector<Job>& jobs, const PictureLoader& loader, AtomicFileWriter& writer,
-            std::ostream& out, std::ostream& err, int threads) {
+            std::ostream& out, std::ostream& err, int threads, std::uint64_t memoryBytes) {
     const std::size_t n = jobs.size();
+    MemoryBudget budget(memoryBytes);
     if (n == 1) {
-        // One picture: converted here, with every core for it, and its output may be written
-        // while it is decoded since no other picture shares the writer.
+        // One picture: converted here, with every core for it.
         const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-        const bool written =
-            writeResult(jobs[0], convertGuarded(jobs[0], loader, cores, &writer), writer, out, err);
+        const bool written = writeResult(
+            jobs[0], convertGuarded(jobs[0], loader, cores, &writer, budget), writer, out, err);
         out.flush();
         err.flush();
         return written ? 0 : 1;
@@ -192,7 +246,8 @@ int runJobs(const std::vector<Job>& jobs, const PictureLoader& loader, AtomicFil
     threads = std::max(1, std::min(threads, static_cast<int>(n)));
     const int encodeThreads = 1; // the pictures share the cores out among themselves
     // Pictures may finish in any order, but are written in argument order; the look-ahead
-    // window keeps the number of decoded pictures held in memory bounded.
+    // window keeps the number of finished pictures waiting their turn bounded. Their outputs
+    // are staged on disk while they are made, where possible, rather than held in memory.
     const std::size_t window = static_cast<std::size_t>(threads) * 2;
     std::vector<std::optional<PictureResult>> results(n);
     std::mutex mutex;
@@ -210,7 +265,7 @@ int runJobs(const std::vector<Job>& jobs, const PictureLoader& loader, AtomicFil
                     return;
                 i = next++;
             }
-            PictureResult r = convertGuarded(jobs[i], loader, encodeThreads, nullptr);
+            PictureResult r = convertGuarded(jobs[i], loader, encodeThreads, &writer, budget);
             std::lock_guard lock(mutex);
             results[i] = std::move(r);
             changed.notify_all();

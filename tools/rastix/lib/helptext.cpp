@@ -123,7 +123,8 @@ Assembly files: a comment header, equates NAME_width, NAME_height, NAME_phrases,
     logo:                                logo:
             dc.w    $F800,$07C0,$003F,$0000      .short  0xF800,0x07C0,0x003F,0x0000
 Sizes: the console's objects are at most 1023 lines high and 1023 phrases wide; a larger
-  result is still written, with a warning.
+  result is still written, with a warning. A picture of any size converts when the memory it
+  needs is available; when not, one line says how much it needs, before any is taken.
 
 Messages: one line on stdout for each file written; one line on stderr for each picture that
 fails, naming it and the cause (the decoders' own words folded in), or that gets a warning.

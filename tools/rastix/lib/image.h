@@ -34,9 +34,18 @@ struct Image {
 // The frame must lie inside the picture; returns false and a message otherwise.
 bool cutFrame(const ImageView& source, const CutFrame& frame, Image& result, std::string& error);
 
+struct RotatedSize {
+    std::uint64_t width = 0;
+    std::uint64_t height = 0;
+};
+// The canvas a turn needs, known before anything is allocated (it can be far larger than the
+// picture: a long thin strip turned by 30 degrees).
+RotatedSize rotatedSize(std::uint64_t width, std::uint64_t height, int degrees);
+
 // Turns the picture clockwise. Multiples of 90 degrees move pixels exactly; other angles sample
 // the nearest source pixel on a canvas grown to hold the whole turned picture, and leave the
-// uncovered corners transparent.
+// uncovered corners transparent. A canvas wider or higher than an int can count throws
+// std::length_error.
 Image rotateClockwise(const ImageView& source, int degrees);
 
 } // namespace rastix

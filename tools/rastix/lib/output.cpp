@@ -4,13 +4,38 @@
 
 namespace rastix {
 
+namespace {
+
+// The text goes to a staged file piece by piece when there is a writer, and there is no
+// reason to hold it; otherwise into memory, still without a second copy.
+OutputFile assemblyFile(const EncodedPicture& p, const Settings& s, const std::string& picturePath,
+                        const std::string& path, AtomicFileWriter* writer) {
+    const std::string label = labelFor(baseName(picturePath));
+    OutputFile file{path, {}, nullptr};
+    std::string ignored; // without a staged file the text is kept in memory instead
+    std::shared_ptr<StagedFile> staged = writer ? writer->stage(path, ignored) : nullptr;
+    if (staged && writeAssemblySource(p, s, picturePath, label, [&](const std::string& piece) {
+            return staged->append(reinterpret_cast<const std::uint8_t*>(piece.data()),
+                                  piece.size());
+        })) {
+        file.staged = std::move(staged);
+        return file;
+    }
+    writeAssemblySource(p, s, picturePath, label, [&](const std::string& piece) {
+        file.bytes.insert(file.bytes.end(), piece.begin(), piece.end());
+        return true;
+    });
+    return file;
+}
+
+} // namespace
+
 std::vector<OutputFile> outputsFor(EncodedPicture p, const Settings& s,
-                                   const std::string& picturePath) {
+                                   const std::string& picturePath, AtomicFileWriter* writer) {
     std::vector<std::string> paths = outputPaths(s, picturePath);
     std::vector<OutputFile> files;
     if (s.format == OutputFormat::Assembly) {
-        std::string src = assemblySource(p, s, picturePath, labelFor(baseName(picturePath)));
-        files.push_back({paths[0], ByteBuffer(src.begin(), src.end()), nullptr});
+        files.push_back(assemblyFile(p, s, picturePath, paths[0], writer));
         return files;
     }
     files.push_back({paths[0], std::move(p.data), nullptr});

@@ -19,8 +19,10 @@ struct OutputFile {
 };
 
 // Every file one picture produces, in the order they are written: "base.s"; or "base.rgb" /
-// "base.cry"; or "base.map" then "base.clut".
+// "base.cry"; or "base.map" then "base.clut". Given a writer, assembly text is staged on disk as
+// it is made instead of being held in memory.
 std::vector<OutputFile> outputsFor(EncodedPicture picture, const Settings& settings,
-                                   const std::string& picturePath);
+                                   const std::string& picturePath,
+                                   AtomicFileWriter* writer = nullptr);
 
 } // namespace rastix

@@ -1,5 +1,7 @@
 #include "streamencoder.h"
 
+#include "assemblysource.h"
+
 #include <cstring>
 #include <new>
 #include <system_error>
@@ -18,7 +20,8 @@ constexpr std::size_t kWakeBatch = 6;
 } // namespace
 
 StreamEncoder::StreamEncoder(const Settings& settings, bool ownThread)
-    : m_encoder(settings)
+    : m_settings(settings)
+    , m_encoder(settings)
     , m_ownThread(ownThread) {}
 
 StreamEncoder::~StreamEncoder() {
@@ -57,6 +60,12 @@ bool StreamEncoder::begin(int width, int height) {
         }
     } catch (const std::bad_alloc&) {
         return false;
+    }
+    if (m_file && m_assembly) {
+        const std::string header =
+            assemblyHeader(m_out, m_settings, m_assembly->sourceName, m_assembly->label);
+        if (!m_file->append(reinterpret_cast<const std::uint8_t*>(header.data()), header.size()))
+            return false;
     }
     if (m_ownThread) {
         try {
@@ -139,7 +148,13 @@ bool StreamEncoder::encodeChunk(const Chunk& chunk) {
         if (padding != 0)
             std::memset(dest + rowBytes - padding, 0, padding);
     }
-    return !m_file || m_file->append(first, static_cast<std::size_t>(dest - first));
+    if (!m_file)
+        return true;
+    if (!m_assembly)
+        return m_file->append(first, static_cast<std::size_t>(dest - first));
+    m_text.clear();
+    appendAssemblyRows(m_text, first, chunk.count, m_out, m_settings);
+    return m_file->append(reinterpret_cast<const std::uint8_t*>(m_text.data()), m_text.size());
 }
 
 bool StreamEncoder::end(bool allRows) {

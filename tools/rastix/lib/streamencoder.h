@@ -8,6 +8,8 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -26,8 +28,16 @@ public:
     StreamEncoder(const StreamEncoder&) = delete;
     StreamEncoder& operator=(const StreamEncoder&) = delete;
 
-    // Before loading: write the rows to file (which must outlive the loading) instead.
-    void streamTo(StagedFile* file) { m_file = file; }
+    // Before loading: write the rows to file (which must outlive the loading) instead; as
+    // assembly source when given the names for its header and label.
+    struct AssemblyNames {
+        std::string sourceName;
+        std::string label;
+    };
+    void streamTo(StagedFile* file, std::optional<AssemblyNames> assembly = std::nullopt) {
+        m_file = file;
+        m_assembly = std::move(assembly);
+    }
 
     bool begin(int width, int height) override;
     std::uint32_t* rowsToFill(int top, int count) override;
@@ -50,9 +60,12 @@ private:
     bool encodeChunk(const Chunk& chunk);
     void chunkDone(std::size_t index, bool encoded);
 
+    const Settings m_settings;
     const PixelEncoder m_encoder;
     const bool m_ownThread;
     StagedFile* m_file = nullptr;
+    std::optional<AssemblyNames> m_assembly;
+    std::string m_text; // the assembly text of the chunk on its way to the file
     EncodedPicture m_out;
     // One block for all chunks: the loader's thread would otherwise spend longer on fresh
     // pages than on decoding the first rows (see largeblock.h).

@@ -1,0 +1,145 @@
+// What a conversion needs is known from the picture's size before anything is allocated, and
+// pictures converted together share the memory there is.
+#include "converter.h"
+#include "image.h"
+#include "memorybudget.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <sstream>
+#include <thread>
+
+using namespace rastix;
+
+namespace {
+
+constexpr std::uint64_t kMB = std::uint64_t{1} << 20;
+
+Settings with(OutputFormat format, bool colourMap, int rotate = 0) {
+    Settings s;
+    s.format = format;
+    s.colourMap = colourMap;
+    s.rotateDegrees = rotate;
+    return s;
+}
+
+} // namespace
+
+TEST(ConversionPeak, CountsEveryStageThatIsHeldAtOnce) {
+    const std::uint64_t decoded = 8000ull * 8000 * 4; // 32-bit pixels
+    struct Case {
+        const char* what;
+        Settings settings;
+        bool toDisk;
+        std::uint64_t expected;
+    };
+    Settings dithered = with(OutputFormat::Binary, true);
+    dithered.dither = Dither::Diffusion;
+    Settings cut = with(OutputFormat::Binary, false);
+    cut.cut = CutFrame{0, 0, 1000, 500};
+    const Case cases[] = {
+        // Decoded picture plus its 16-bit words.
+        {"binary", with(OutputFormat::Binary, false), true, decoded + decoded / 2},
+        // A 32-bit code per pixel, then one byte per pixel.
+        {"map", with(OutputFormat::Binary, true), true, decoded + decoded + decoded / 4},
+        // A quarter turn holds the decoded and the turned picture at once.
+        {"quarter turn", with(OutputFormat::Binary, false, 90), true, 2 * decoded},
+        // The text is made from the words once the pixels are gone.
+        {"text in memory", with(OutputFormat::Assembly, false), false, decoded / 2 * 6},
+        {"text to disk", with(OutputFormat::Assembly, false), true, decoded + decoded / 2},
+        {"cut", cut, true, decoded + 1000 * 500 * 4},
+        // And a dithered one an index for each pixel besides.
+        {"dithered map", dithered, true, decoded + decoded + decoded / 4 + decoded / 4},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(conversionPeakBytes(8000, 8000, decoded, c.settings, c.toDisk), c.expected)
+            << c.what;
+}
+
+TEST(ConversionPeak, ATurnedStripNeedsItsWholeCanvas) {
+    // 65304 x 24 turned by 30 degrees: a canvas of about 56600 x 32700 pixels.
+    const RotatedSize size = rotatedSize(65304, 24, 30);
+    EXPECT_EQ(size.width, 56567u);
+    EXPECT_EQ(size.height, 32673u);
+    const std::uint64_t need = conversionPeakBytes(65304, 24, 65304ull * 24 * 4,
+                                                   with(OutputFormat::Binary, false, 30), true);
+    EXPECT_GE(need, size.width * size.height * 6); // canvas and words
+    EXPECT_EQ(rotatedSize(3, 7, -90).width, 7u);
+}
+
+TEST(MemoryBudget, RefusesAtOnceWhatCanNeverFit) {
+    MemoryBudget budget(100 * kMB);
+    MemoryBudget::Share share;
+    std::string error;
+    EXPECT_FALSE(share.resize(budget, 101 * kMB, error));
+    EXPECT_EQ(error, "needs about 101 MB of memory to convert, but only 100 MB are available");
+    EXPECT_EQ(budget.held(), 0u);
+}
+
+TEST(MemoryBudget, ASecondPictureWaitsUntilTheFirstGivesItsShareBack) {
+    MemoryBudget budget(100 * kMB);
+    std::atomic<bool> firstGone{false};
+    std::atomic<bool> waited{false};
+    std::thread second;
+    {
+        MemoryBudget::Share first;
+        std::string error;
+        ASSERT_TRUE(first.resize(budget, 60 * kMB, error));
+        second = std::thread([&] {
+            MemoryBudget::Share share;
+            std::string ignored;
+            waited = share.resize(budget, 50 * kMB, ignored) && firstGone;
+        });
+        // Growing may not wait (the other picture might be waiting for this one), so it takes
+        // what it needs at once.
+        ASSERT_TRUE(first.resize(budget, 90 * kMB, error));
+        EXPECT_EQ(budget.held(), 90 * kMB);
+        firstGone = true;
+    }
+    second.join();
+    EXPECT_TRUE(waited);
+    EXPECT_EQ(budget.held(), 0u);
+}
+
+TEST(MemoryBudget, MemoryTextReadsNaturally) {
+    EXPECT_EQ(memoryText(712 * kMB), "712 MB");
+    EXPECT_EQ(memoryText(3 * 1024 * kMB + 300 * kMB), "3.3 GB");
+    EXPECT_EQ(memoryText(22 * 1024 * kMB), "22 GB");
+    EXPECT_GT(availableMemoryBytes(), 16 * kMB); // the machine running the tests has some
+}
+
+TEST(RunJobs, APictureBeyondTheMemoryFailsAloneOnOneLine) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() /
+        ("rastix-memory-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    std::filesystem::create_directories(dir);
+    // The loader says what its header says before it decodes anything.
+    const PictureLoader loader = [](const std::string& path, LoadedPicture& picture,
+                                    std::string& error, int) {
+        static const Image small(10, 10, 0xFF112233u);
+        const int side = path == "huge.png" ? 100000 : small.width;
+        const auto bytes = static_cast<std::uint64_t>(side) * side * 4;
+        if (picture.admit && !picture.admit(side, side, bytes, false, error))
+            return false;
+        picture.view = small.view();
+        return true;
+    };
+    std::vector<Job> jobs(3);
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        jobs[i].picture = i == 1 ? "huge.png" : "small" + std::to_string(i) + ".png";
+        jobs[i].settings.format = OutputFormat::Binary;
+        jobs[i].settings.targetDir = dir.string();
+    }
+    AtomicFileWriter writer;
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runJobs(jobs, loader, writer, out, err, 2, 64 * kMB), 1);
+    EXPECT_EQ(err.str(), "rastix: huge.png: needs about 56 GB of memory to convert, but only 64 MB "
+                         "are available\n");
+    EXPECT_TRUE(std::filesystem::exists(dir / "small0.rgb"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "small2.rgb"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "huge.rgb"));
+    std::filesystem::remove_all(dir);
+}
