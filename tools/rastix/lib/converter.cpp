@@ -4,6 +4,7 @@
 #include "streamencoder.h"
 #include "utf8path.h"
 
+#include <algorithm>
 #include <cmath>
 #include <condition_variable>
 #include <filesystem>
@@ -17,20 +18,26 @@ namespace rastix {
 namespace {
 
 // The canvas of a long, thin picture turned by an odd angle grows with the square of its length
-// (a 1x65304 strip turned by 31 degrees needs 7 GB): refused before anything is allocated.
+// (a 1x65304 strip turned by 31 degrees needs 7 GB of which almost all is transparent corner):
+// refused before anything is allocated. A turn may always take 1 GB, and up to four times the
+// picture (a square at 45 degrees takes twice), so any picture that fits in memory can be turned.
 std::string turnTooLarge(const ImageView& view, int degrees) {
-    constexpr double kMostBytes = 1024.0 * 1024 * 1024;
+    if (degrees % 90 == 0)
+        return {};
+    constexpr double kAlwaysAllowed = 1024.0 * 1024 * 1024;
+    constexpr double kMostGrowth = 4.0;
     const double angle = (degrees % 360) * std::numbers::pi / 180.0;
     const double c = std::abs(std::cos(angle));
     const double s = std::abs(std::sin(angle));
     const double w = std::ceil(view.width * c + view.height * s);
     const double h = std::ceil(view.width * s + view.height * c);
-    if (w * h * 4 <= kMostBytes)
+    const double picture = double(view.width) * view.height * 4;
+    if (w * h * 4 <= std::max(kAlwaysAllowed, picture * kMostGrowth))
         return {};
     return "turned by " + std::to_string(degrees) + " degrees the picture would be " +
            std::to_string(static_cast<long long>(w)) + "x" +
            std::to_string(static_cast<long long>(h)) +
-           " pixels, more than the 1024 megabytes a turned picture may take";
+           " pixels, more than a turn may take (1024 megabytes, or four times the picture)";
 }
 
 // Outputs are staged while they are made only when they will be written: not when an existing

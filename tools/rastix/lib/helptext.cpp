@@ -77,7 +77,8 @@ Transforms
   --no-cut          take the whole picture again (default)
   --rotate DEGREES  then turn clockwise by a whole number of degrees (negative: counter-
                     clockwise); multiples of 90 are exact, other angles take the nearest
-                    pixel on a canvas grown to hold the result, corners transparent
+                    pixel on a canvas grown to hold the result, corners transparent;
+                    that canvas may take 1024 MB, or four times the picture if more
 Files
   --target-dir DIR  write into DIR, which must exist (default: the current folder)
   --overwrite       replace existing output files
