@@ -99,15 +99,20 @@ QSize headerSize(QImageReader& reader) {
 
 // A damaged header can ask for any size, and decoders fill in what the data lacks (a JPEG of a
 // thousand bytes that claims 30000 x 30000 pixels takes libjpeg over 20 GB). Beyond Qt's usual
-// limit of 128 MB, a size is believed only from a file that could hold it: no format here packs
-// more than a few thousand bytes of pixels into one byte of file (deflate's limit is about a
-// thousand, times 32 for one-bit pixels).
+// limit of 128 MB, a size is believed only from a file that could hold it. JPEG spends at least
+// a few bits on every 8 x 8 block, so a byte of file makes at most about 1500 bytes of pixels;
+// the lossless formats pack more (deflate's limit is about a thousand, times 128 bytes for eight
+// one-bit pixels), so they are only held to that.
 constexpr std::uint64_t kAlwaysBelieved = std::uint64_t{128} << 20;
-constexpr std::uint64_t kMostExpansion = 8192;
 
-std::string implausibleSize(const QSize& size, std::uint64_t bytes, const QString& file) {
+std::uint64_t mostExpansion(const QByteArray& format) {
+    return format == "jpeg" ? 8192 : std::uint64_t{1} << 18;
+}
+
+std::string implausibleSize(const QSize& size, std::uint64_t bytes, const QString& file,
+                            const QByteArray& format) {
     const auto fileBytes = static_cast<std::uint64_t>(std::max<qint64>(QFileInfo(file).size(), 0));
-    if (bytes <= kAlwaysBelieved || bytes / kMostExpansion <= fileBytes)
+    if (bytes <= kAlwaysBelieved || bytes / mostExpansion(format) <= fileBytes)
         return {};
     return "damaged picture, not converted: its header asks for " + std::to_string(size.width()) +
            "x" + std::to_string(size.height()) + " pixels (" + memoryText(bytes) +
@@ -117,12 +122,12 @@ std::string implausibleSize(const QSize& size, std::uint64_t bytes, const QStrin
 // Asks the caller whether the picture may be loaded, before anything large is allocated. A
 // reader that cannot tell the size from the header is left to Qt's allocation limit.
 bool admitted(const LoadedPicture& picture, const QSize& size, QImage::Format format, bool streamed,
-              std::string& error, const QString& file = {}) {
+              std::string& error, const QString& file = {}, const QByteArray& fileFormat = {}) {
     if (!size.isValid())
         return true;
     const std::uint64_t bytes = decodedBytes(size, format);
     if (!file.isEmpty()) {
-        if (error = implausibleSize(size, bytes, file); !error.empty())
+        if (error = implausibleSize(size, bytes, file, fileFormat); !error.empty())
             return false;
     }
     return !picture.admit || picture.admit(size.width(), size.height(), bytes, streamed, error);
@@ -254,7 +259,8 @@ bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::str
     if (picture.rowSink)
         probe.emplace(file);
     if (const RowStreamer stream = probe ? streamerFor(*probe) : nullptr) {
-        if (!admitted(picture, headerSize(*probe), probe->imageFormat(), true, error, file))
+        if (!admitted(picture, headerSize(*probe), probe->imageFormat(), true, error, file,
+                      probe->format()))
             return false;
         probe.reset();
         int width = 0;
@@ -270,7 +276,8 @@ bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::str
     auto decoded = std::make_shared<DecodedImage>();
     QImageReader reader(file);
     const std::string format = reader.format().toStdString();
-    if (!admitted(picture, headerSize(reader), reader.imageFormat(), false, error, file))
+    if (!admitted(picture, headerSize(reader), reader.imageFormat(), false, error, file,
+                  reader.format()))
         return false;
     decoded->block = largePixelBlock(reader.size(), reader.imageFormat());
     if (decoded->block)
