@@ -1,5 +1,6 @@
 // Dithering and reduced palettes: the picture the console shows must stay close to the source
 // on average, while exact colours, transparency and padding are left exactly as they were.
+#include "cellnearest.h"
 #include "dither.h"
 #include "image.h"
 #include "palette.h"
@@ -299,17 +300,21 @@ TEST(Quantiser, VarianceCutAndKMeansEachLowerTheError) {
     }
 }
 
-TEST(Quantiser, NearestFinderAgreesWithTheFullSearchTiesIncluded) {
-    std::vector<ColourPoint> palette = {{10, 10, 10}, {30, 10, 10}, {20, 0, 10}, {20, 20, 10},
-                                        {10, 10, 10}, {200, 5, 9},  {-8, 3, 120}};
+TEST(Quantiser, FastNearestFindersAgreeWithTheFullSearchTiesIncluded) {
+    std::vector<ColourPoint> palette = {{10, 10, 10}, {30, 10, 10}, {20, 0, 10},  {20, 20, 10},
+                                        {10, 10, 10}, {200, 5, 9},  {-8, 3, 120}, {7, 8, 9}};
     for (int i = 0; i < 20; ++i)
         palette.push_back({(i * 53) % 256, (i * 17) % 256, (i * 101) % 256});
-    const NearestFinder nearest(palette);
-    for (int r = -10; r < 260; r += 7)
-        for (int g = 0; g < 256; g += 9)
-            for (int b = 0; b < 256; b += 11) {
+    const NearestFinder sorted(palette);
+    const CellNearestFinder cells(palette);
+    for (int r = -10; r < 260; r += 3)
+        for (int g = 0; g < 256; g += 5)
+            for (int b = 0; b < 256; b += 7) {
                 const ColourPoint p{r, g, b};
-                ASSERT_EQ(nearest(p), nearestIndex(palette, p)) << r << "," << g << "," << b;
+                const std::size_t expected = nearestIndex(palette, p);
+                ASSERT_EQ(sorted(p), expected) << r << "," << g << "," << b;
+                ASSERT_EQ(cells(p), expected) << r << "," << g << "," << b;
             }
-    EXPECT_EQ(nearest({20, 10, 10}), 0u); // equally far from entries 0, 1, 2 and 3
+    EXPECT_EQ(sorted({20, 10, 10}), 0u); // equally far from entries 0, 1, 2 and 3
+    EXPECT_EQ(cells({20, 10, 10}), 0u);
 }
