@@ -236,6 +236,42 @@ TEST(Palette, WordsThatLookAlikeStillFillThePalette) {
     }
 }
 
+// Every source colour rounds to a word before the palette is chosen, but the error that counts
+// is against the source: fitted to the words alone, a smooth picture loses that rounding twice.
+TEST(Palette, FitsTheSourceColoursNotOnlyTheirWords) {
+    const Image img = sweep(64, 48);
+    Settings s;
+    s.colourMap = true;
+    s.mapColours = 16;
+    const PixelEncoder encoder(s);
+    std::vector<std::uint64_t> histogram(65536, 0);
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x)
+            ++histogram[encoder(img.at(x, y))];
+    std::vector<std::uint16_t> distinct;
+    for (std::uint32_t w = 0; w < 65536; ++w)
+        if (histogram[w] != 0)
+            distinct.push_back(static_cast<std::uint16_t>(w));
+    std::vector<ColourPoint> byWords;
+    for (const std::uint16_t w : choosePaletteWords(distinct, histogram, 16, s))
+        byWords.push_back(wordFeature(w, s));
+    const EncodedPicture p = encodeColourMap(img.view(), s);
+    ASSERT_TRUE(p.quantised);
+    long long fitted = 0;
+    long long wordsOnly = 0;
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x) {
+            const std::uint32_t c = img.at(x, y);
+            const ColourPoint source{static_cast<int>((c >> 16) & 255),
+                                     static_cast<int>((c >> 8) & 255), static_cast<int>(c & 255)};
+            const Rgb shown = shownAt(p, x, y, s);
+            fitted += squaredDistance({shown.red, shown.green, shown.blue}, source);
+            const ColourPoint word = wordFeature(encoder(c), s);
+            wordsOnly += squaredDistance(byWords[nearestIndex(byWords, word)], source);
+        }
+    EXPECT_LT(fitted, wordsOnly);
+}
+
 TEST(Palette, FewColoursStillMapExactly) {
     Image img(16, 4);
     for (int x = 0; x < 16; ++x)

@@ -16,11 +16,14 @@ constexpr int kKMeansPasses = 8;
 
 std::vector<std::uint16_t> choosePaletteWords(const std::vector<std::uint16_t>& distinct,
                                               const std::vector<std::uint64_t>& histogram,
-                                              std::size_t entries, const Settings& settings) {
+                                              std::size_t entries, const Settings& settings,
+                                              const std::vector<ColourPoint>& sourceColours) {
     std::vector<WeightedPoint> points;
     points.reserve(distinct.size());
-    for (const std::uint16_t w : distinct)
-        points.push_back({wordFeature(w, settings), histogram[w]});
+    for (std::size_t i = 0; i < distinct.size(); ++i)
+        points.push_back(
+            {sourceColours.empty() ? wordFeature(distinct[i], settings) : sourceColours[i],
+             histogram[distinct[i]]});
     const std::vector<ColourPoint> centres =
         refineByKMeans(points, varianceCut(points, entries), kKMeansPasses);
 
@@ -60,7 +63,7 @@ std::vector<std::uint16_t> choosePaletteWords(const std::vector<std::uint16_t>& 
         const std::uint16_t w = distinct[worst];
         taken[w] = true;
         words.push_back(w);
-        const ColourPoint added = points[worst].point;
+        const ColourPoint added = wordFeature(w, settings);
         for (std::size_t i = 0; i < points.size(); ++i) {
             const auto d = static_cast<std::uint64_t>(squaredDistance(added, points[i].point));
             cost[i] = taken[distinct[i]] ? 0 : std::min(cost[i], d * points[i].weight);
