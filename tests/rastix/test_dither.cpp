@@ -336,6 +336,18 @@ TEST(Quantiser, VarianceCutAndKMeansEachLowerTheError) {
     }
 }
 
+TEST(Quantiser, MovingCentresLeavesAPoorLocalOptimum) {
+    // Two centres share one cloud while the third stands between two others: k-means alone
+    // stays there, as each centre already sits at the mean of its points.
+    std::vector<WeightedPoint> points;
+    for (const int x : {0, 2, 100, 102, 200, 202})
+        points.push_back({{x, 50, 50}, 10});
+    const std::vector<ColourPoint> start = {{0, 50, 50}, {2, 50, 50}, {151, 50, 50}};
+    const auto stuck = totalError(points, refineByKMeans(points, start, 8));
+    const auto moved = totalError(points, refineByMovingCentres(points, start, 8, 2));
+    EXPECT_LT(moved * 100, stuck);
+}
+
 TEST(Quantiser, FastNearestFindersAgreeWithTheFullSearchTiesIncluded) {
     std::vector<ColourPoint> palette = {{10, 10, 10}, {30, 10, 10}, {20, 0, 10},  {20, 20, 10},
                                         {10, 10, 10}, {200, 5, 9},  {-8, 3, 120}, {7, 8, 9}};
