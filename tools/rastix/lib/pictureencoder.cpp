@@ -124,14 +124,18 @@ std::vector<ColourPoint> sourceColoursOf(const ImageView& image,
                                          const Settings& settings) {
     if (settings.model == ColourModel::Cry16 && settings.cryEncoding == CryEncoding::Glass)
         return {};
-    std::vector<std::array<std::uint64_t, 4>> sums(65536, {0, 0, 0, 0});
+    // Sums for the distinct words only: a small picture should not pay for all 65536.
+    std::vector<std::int32_t> position(65536, -1);
+    for (std::size_t i = 0; i < distinct.size(); ++i)
+        position[distinct[i]] = static_cast<std::int32_t>(i);
+    std::vector<std::array<std::uint64_t, 4>> sums(distinct.size(), {0, 0, 0, 0});
     for (int y = 0; y < image.height; ++y) {
         const std::uint32_t* row = image.row(y);
         const std::uint32_t* code = codes.data() + static_cast<std::size_t>(y) * image.width;
         for (int x = 0; x < image.width; ++x) {
             if (code[x] > 0xFFFF)
                 continue; // transparent
-            std::array<std::uint64_t, 4>& sum = sums[code[x]];
+            std::array<std::uint64_t, 4>& sum = sums[static_cast<std::size_t>(position[code[x]])];
             sum[0] += (row[x] >> 16) & 0xFF;
             sum[1] += (row[x] >> 8) & 0xFF;
             sum[2] += row[x] & 0xFF;
@@ -140,10 +144,9 @@ std::vector<ColourPoint> sourceColoursOf(const ImageView& image,
     }
     std::vector<ColourPoint> colours;
     colours.reserve(distinct.size());
-    for (const std::uint16_t w : distinct) {
-        const std::array<std::uint64_t, 4>& sum = sums[w];
-        const auto mean = [&](int a) {
-            return static_cast<int>((2 * sum[static_cast<std::size_t>(a)] + sum[3]) / (2 * sum[3]));
+    for (const std::array<std::uint64_t, 4>& sum : sums) {
+        const auto mean = [&](std::size_t a) {
+            return static_cast<int>((2 * sum[a] + sum[3]) / (2 * sum[3]));
         };
         colours.push_back({mean(0), mean(1), mean(2)});
     }

@@ -372,7 +372,8 @@ std::vector<ColourPoint> refineByMovingCentres(const std::vector<WeightedPoint>&
         trial[cheapest] = trial[worst];
         trial[worst][axis] -= deviation;
         trial[cheapest][axis] += deviation;
-        trial = refineByKMeans(points, std::move(trial), passes);
+        // Only the centres near the move have far to go: half the passes settle them.
+        trial = refineByKMeans(points, std::move(trial), std::max(1, passes / 2));
         std::int64_t trialError = 0;
         std::vector<Cluster> trialClusters = clustersOf(points, trial, trialError);
         // A gain below a percent is lost again when the centres become words.
