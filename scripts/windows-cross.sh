@@ -180,6 +180,9 @@ if [ -x "$linux_rastix" ]; then
 --rotate 33 --binary --clut
 --cut 4,2:16x20 -cry --binary
 --syntax gas --clut
+--colours 16 --clut --dither ordered
+--clut --dither diffusion
+-cry --dither diffusion --binary
 OPTIONS
     files=$(find "$compare/linux" -type f | wc -l)
     ((differing == 0)) || exit 1

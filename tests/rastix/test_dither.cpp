@@ -1,5 +1,6 @@
 // Dithering and reduced palettes: the picture the console shows must stay close to the source
 // on average, while exact colours, transparency and padding are left exactly as they were.
+#include "cellnearest.h"
 #include "dither.h"
 #include "image.h"
 #include "palette.h"
@@ -235,6 +236,42 @@ TEST(Palette, WordsThatLookAlikeStillFillThePalette) {
     }
 }
 
+// Every source colour rounds to a word before the palette is chosen, but the error that counts
+// is against the source: fitted to the words alone, a smooth picture loses that rounding twice.
+TEST(Palette, FitsTheSourceColoursNotOnlyTheirWords) {
+    const Image img = sweep(64, 48);
+    Settings s;
+    s.colourMap = true;
+    s.mapColours = 16;
+    const PixelEncoder encoder(s);
+    std::vector<std::uint64_t> histogram(65536, 0);
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x)
+            ++histogram[encoder(img.at(x, y))];
+    std::vector<std::uint16_t> distinct;
+    for (std::uint32_t w = 0; w < 65536; ++w)
+        if (histogram[w] != 0)
+            distinct.push_back(static_cast<std::uint16_t>(w));
+    std::vector<ColourPoint> byWords;
+    for (const std::uint16_t w : choosePaletteWords(distinct, histogram, 16, s))
+        byWords.push_back(wordFeature(w, s));
+    const EncodedPicture p = encodeColourMap(img.view(), s);
+    ASSERT_TRUE(p.quantised);
+    long long fitted = 0;
+    long long wordsOnly = 0;
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x) {
+            const std::uint32_t c = img.at(x, y);
+            const ColourPoint source{static_cast<int>((c >> 16) & 255),
+                                     static_cast<int>((c >> 8) & 255), static_cast<int>(c & 255)};
+            const Rgb shown = shownAt(p, x, y, s);
+            fitted += squaredDistance({shown.red, shown.green, shown.blue}, source);
+            const ColourPoint word = wordFeature(encoder(c), s);
+            wordsOnly += squaredDistance(byWords[nearestIndex(byWords, word)], source);
+        }
+    EXPECT_LT(fitted, wordsOnly);
+}
+
 TEST(Palette, FewColoursStillMapExactly) {
     Image img(16, 4);
     for (int x = 0; x < 16; ++x)
@@ -299,17 +336,33 @@ TEST(Quantiser, VarianceCutAndKMeansEachLowerTheError) {
     }
 }
 
-TEST(Quantiser, NearestFinderAgreesWithTheFullSearchTiesIncluded) {
-    std::vector<ColourPoint> palette = {{10, 10, 10}, {30, 10, 10}, {20, 0, 10}, {20, 20, 10},
-                                        {10, 10, 10}, {200, 5, 9},  {-8, 3, 120}};
+TEST(Quantiser, MovingCentresLeavesAPoorLocalOptimum) {
+    // Two centres share one cloud while the third stands between two others: k-means alone
+    // stays there, as each centre already sits at the mean of its points.
+    std::vector<WeightedPoint> points;
+    for (const int x : {0, 2, 100, 102, 200, 202})
+        points.push_back({{x, 50, 50}, 10});
+    const std::vector<ColourPoint> start = {{0, 50, 50}, {2, 50, 50}, {151, 50, 50}};
+    const auto stuck = totalError(points, refineByKMeans(points, start, 8));
+    const auto moved = totalError(points, refineByMovingCentres(points, start, 8, 2));
+    EXPECT_LT(moved * 100, stuck);
+}
+
+TEST(Quantiser, FastNearestFindersAgreeWithTheFullSearchTiesIncluded) {
+    std::vector<ColourPoint> palette = {{10, 10, 10}, {30, 10, 10}, {20, 0, 10},  {20, 20, 10},
+                                        {10, 10, 10}, {200, 5, 9},  {-8, 3, 120}, {7, 8, 9}};
     for (int i = 0; i < 20; ++i)
         palette.push_back({(i * 53) % 256, (i * 17) % 256, (i * 101) % 256});
-    const NearestFinder nearest(palette);
-    for (int r = -10; r < 260; r += 7)
-        for (int g = 0; g < 256; g += 9)
-            for (int b = 0; b < 256; b += 11) {
+    const NearestFinder sorted(palette);
+    const CellNearestFinder cells(palette);
+    for (int r = -10; r < 260; r += 3)
+        for (int g = 0; g < 256; g += 5)
+            for (int b = 0; b < 256; b += 7) {
                 const ColourPoint p{r, g, b};
-                ASSERT_EQ(nearest(p), nearestIndex(palette, p)) << r << "," << g << "," << b;
+                const std::size_t expected = nearestIndex(palette, p);
+                ASSERT_EQ(sorted(p), expected) << r << "," << g << "," << b;
+                ASSERT_EQ(cells(p), expected) << r << "," << g << "," << b;
             }
-    EXPECT_EQ(nearest({20, 10, 10}), 0u); // equally far from entries 0, 1, 2 and 3
+    EXPECT_EQ(sorted({20, 10, 10}), 0u); // equally far from entries 0, 1, 2 and 3
+    EXPECT_EQ(cells({20, 10, 10}), 0u);
 }

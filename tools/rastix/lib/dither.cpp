@@ -1,5 +1,6 @@
 #include "dither.h"
 
+#include "cellnearest.h"
 #include "quantiser.h"
 
 #include <algorithm>
@@ -71,14 +72,18 @@ Rgb limitedError(const Rgb& error, int maxError) {
 // of the work. A slot answers only for its exact colour, so the result never depends on it.
 template <typename Quantise> class OrderedDither {
 public:
-    OrderedDither(const Quantise& quantise, int maxError)
+    // A big photo holds millions of colours, and slots a few times fewer than its pixels keep
+    // most of their candidates until the colour comes back nearby; a small picture would spend
+    // more time clearing as many slots than it saves.
+    OrderedDither(const Quantise& quantise, int maxError, long long pixels)
         : m_quantise(quantise)
         , m_maxError(maxError)
-        , m_slots(std::size_t{1} << kSlotBits) {}
+        , m_slotBits(pixels > (1 << 20) ? 18 : 14)
+        , m_slots(std::size_t{1} << m_slotBits) {}
 
     unsigned operator()(std::uint32_t argb, int x, int y) {
         const std::uint32_t colour = argb & 0xFFFFFF;
-        Slot& slot = m_slots[(colour * 2654435761u) >> (32 - kSlotBits)];
+        Slot& slot = m_slots[(colour * 2654435761u) >> (32 - m_slotBits)];
         if (slot.colour != colour) {
             slot.colour = colour;
             slot.codes = candidates(channels(argb));
@@ -87,7 +92,6 @@ public:
     }
 
 private:
-    static constexpr int kSlotBits = 14;
     struct Slot {
         std::uint32_t colour = 0xFFFFFFFF; // no colour: the alpha byte is never kept
         std::array<std::uint16_t, kCandidates> codes{};
@@ -105,9 +109,10 @@ private:
                                   error.blue + source.blue - candidate.shown.blue},
                                  m_maxError);
         }
-        std::stable_sort(found.begin(), found.end(), [](const Choice& a, const Choice& b) {
-            return luma(a.shown) < luma(b.shown);
-        });
+        // Insertion sort, stable: eight short items, sorted for every new colour.
+        for (std::size_t i = 1; i < found.size(); ++i)
+            for (std::size_t j = i; j > 0 && luma(found[j].shown) < luma(found[j - 1].shown); --j)
+                std::swap(found[j], found[j - 1]);
         std::array<std::uint16_t, kCandidates> codes;
         for (std::size_t i = 0; i < codes.size(); ++i)
             codes[i] = static_cast<std::uint16_t>(found[i].code);
@@ -116,6 +121,7 @@ private:
 
     const Quantise& m_quantise;
     int m_maxError;
+    int m_slotBits;
     std::vector<Slot> m_slots;
 };
 
@@ -186,8 +192,8 @@ void putWord(std::uint8_t* rowStart, int x, unsigned word) {
     rowStart[2 * x + 1] = static_cast<std::uint8_t>(word);
 }
 
-// The nearest palette entry to a colour, by the colours the console shows. Diffusion asks for
-// arbitrary colours, so this is a search, kept short by the sorted palette.
+// The nearest palette entry to a colour, by the colours the console shows. Dithering asks for
+// arbitrary colours, so this is a search, kept short by the cubes of CellNearestFinder.
 class PaletteQuantiser {
 public:
     PaletteQuantiser(const std::vector<Rgb>& shown, std::size_t firstColour)
@@ -222,7 +228,7 @@ private:
 
     const std::vector<Rgb>& m_shown;
     std::size_t m_first;
-    NearestFinder m_nearest;
+    CellNearestFinder m_nearest;
     mutable std::vector<Slot> m_slots = std::vector<Slot>(std::size_t{1} << kSlotBits);
 };
 
@@ -308,7 +314,8 @@ void ditherTrueColourRows(const ImageView& image, const Settings& settings,
         }
         return;
     }
-    OrderedDither<decltype(quantise)> ordered(quantise, maxError);
+    OrderedDither<decltype(quantise)> ordered(
+        quantise, maxError, static_cast<long long>(image.width) * (lastRow - firstRow));
     for (int y = firstRow; y < lastRow; ++y) {
         const std::uint32_t* row = image.row(y);
         for (int x = 0; x < image.width; ++x)
@@ -337,7 +344,8 @@ std::vector<std::uint8_t> ditherToPalette(const ImageView& image, const Settings
         diffuse(image, quantise, maxError, 12, emit);
         return indices;
     }
-    OrderedDither<PaletteQuantiser> ordered(quantise, maxError);
+    OrderedDither<PaletteQuantiser> ordered(quantise, maxError,
+                                            static_cast<long long>(image.width) * image.height);
     for (int y = 0; y < image.height; ++y) {
         const std::uint32_t* row = image.row(y);
         for (int x = 0; x < image.width; ++x)

@@ -11,18 +11,30 @@ namespace {
 
 // Beyond this the centres of a photo hardly move and each pass costs as much as the cut.
 constexpr int kKMeansPasses = 8;
+// Fitted to the pixels' own colours, 256 centres keep moving a little for many passes; after
+// five they no longer change PSNR or CIEDE2000 by a hundredth (bench/palette_quality.sh).
+constexpr int kManyEntriesPasses = 5;
+// With few entries a poorly placed one costs much and another k-means run little; two moves
+// are where the photos of bench/palette_quality.sh stopped gaining.
+constexpr std::size_t kFewEntries = 16;
+constexpr int kMoves = 2;
 
 } // namespace
 
 std::vector<std::uint16_t> choosePaletteWords(const std::vector<std::uint16_t>& distinct,
                                               const std::vector<std::uint64_t>& histogram,
-                                              std::size_t entries, const Settings& settings) {
+                                              std::size_t entries, const Settings& settings,
+                                              const std::vector<ColourPoint>& sourceColours) {
     std::vector<WeightedPoint> points;
     points.reserve(distinct.size());
-    for (const std::uint16_t w : distinct)
-        points.push_back({wordFeature(w, settings), histogram[w]});
+    for (std::size_t i = 0; i < distinct.size(); ++i)
+        points.push_back(
+            {sourceColours.empty() ? wordFeature(distinct[i], settings) : sourceColours[i],
+             histogram[distinct[i]]});
     const std::vector<ColourPoint> centres =
-        refineByKMeans(points, varianceCut(points, entries), kKMeansPasses);
+        refineByMovingCentres(points, varianceCut(points, entries),
+                              entries <= kFewEntries ? kKMeansPasses : kManyEntriesPasses,
+                              entries <= kFewEntries ? kMoves : 0);
 
     std::vector<std::uint16_t> words;
     std::vector<bool> taken(65536, false);
@@ -60,7 +72,7 @@ std::vector<std::uint16_t> choosePaletteWords(const std::vector<std::uint16_t>& 
         const std::uint16_t w = distinct[worst];
         taken[w] = true;
         words.push_back(w);
-        const ColourPoint added = points[worst].point;
+        const ColourPoint added = wordFeature(w, settings);
         for (std::size_t i = 0; i < points.size(); ++i) {
             const auto d = static_cast<std::uint64_t>(squaredDistance(added, points[i].point));
             cost[i] = taken[distinct[i]] ? 0 : std::min(cost[i], d * points[i].weight);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "quantiser.h"
 #include "settings.h"
 
 #include <cstddef>
@@ -13,8 +14,12 @@ namespace rastix {
 // k-means, both in the space of the words as the console shows them. No two entries are the
 // same word, and as long as the picture has that many distinct words every entry is used: a
 // centre that lands on a word already taken gives way to the word worst served so far.
+// sourceColours, when given, holds for each distinct word the mean colour of the pixels that
+// became it: the palette is then fitted to the picture itself rather than to its rounded
+// words, which matters most for smooth gradients and few entries.
 std::vector<std::uint16_t> choosePaletteWords(const std::vector<std::uint16_t>& distinct,
                                               const std::vector<std::uint64_t>& histogram,
-                                              std::size_t entries, const Settings& settings);
+                                              std::size_t entries, const Settings& settings,
+                                              const std::vector<ColourPoint>& sourceColours = {});
 
 } // namespace rastix

@@ -114,6 +114,47 @@ int chooseMapDepth(std::size_t colours, bool optimise, int width, bool hasTransp
     return bits;
 }
 
+namespace {
+
+// The mean colour of the pixels behind each distinct word, rounded; empty where the words are
+// not colours (glass CRY holds changes of colour).
+std::vector<ColourPoint> sourceColoursOf(const ImageView& image,
+                                         const std::vector<std::uint32_t>& codes,
+                                         const std::vector<std::uint16_t>& distinct,
+                                         const Settings& settings) {
+    if (settings.model == ColourModel::Cry16 && settings.cryEncoding == CryEncoding::Glass)
+        return {};
+    // Sums for the distinct words only: a small picture should not pay for all 65536.
+    std::vector<std::int32_t> position(65536, -1);
+    for (std::size_t i = 0; i < distinct.size(); ++i)
+        position[distinct[i]] = static_cast<std::int32_t>(i);
+    std::vector<std::array<std::uint64_t, 4>> sums(distinct.size(), {0, 0, 0, 0});
+    for (int y = 0; y < image.height; ++y) {
+        const std::uint32_t* row = image.row(y);
+        const std::uint32_t* code = codes.data() + static_cast<std::size_t>(y) * image.width;
+        for (int x = 0; x < image.width; ++x) {
+            if (code[x] > 0xFFFF)
+                continue; // transparent
+            std::array<std::uint64_t, 4>& sum = sums[static_cast<std::size_t>(position[code[x]])];
+            sum[0] += (row[x] >> 16) & 0xFF;
+            sum[1] += (row[x] >> 8) & 0xFF;
+            sum[2] += row[x] & 0xFF;
+            ++sum[3];
+        }
+    }
+    std::vector<ColourPoint> colours;
+    colours.reserve(distinct.size());
+    for (const std::array<std::uint64_t, 4>& sum : sums) {
+        const auto mean = [&](std::size_t a) {
+            return static_cast<int>((2 * sum[a] + sum[3]) / (2 * sum[3]));
+        };
+        colours.push_back({mean(0), mean(1), mean(2)});
+    }
+    return colours;
+}
+
+} // namespace
+
 EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings) {
     constexpr std::uint32_t kTransparentCode = 0x10000;
     const PixelEncoder encoder(settings);
@@ -162,14 +203,18 @@ EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings)
         }
     } else {
         out.quantised = true;
+        const std::vector<ColourPoint> sources = sourceColoursOf(image, codes, distinct, settings);
         std::vector<ColourPoint> features;
-        for (const std::uint16_t w : choosePaletteWords(distinct, histogram, capacity, settings)) {
+        for (const std::uint16_t w :
+             choosePaletteWords(distinct, histogram, capacity, settings, sources)) {
             out.palette.push_back(w);
             features.push_back(wordFeature(w, settings));
         }
         const NearestFinder nearest(features);
-        for (const std::uint16_t w : distinct)
-            indexOf[w] = static_cast<std::uint8_t>(firstColour + nearest(wordFeature(w, settings)));
+        for (std::size_t i = 0; i < distinct.size(); ++i)
+            indexOf[distinct[i]] = static_cast<std::uint8_t>(
+                firstColour +
+                nearest(sources.empty() ? wordFeature(distinct[i], settings) : sources[i]));
     }
     // A picture that fits its map keeps its exact colours; only a reduced one is dithered.
     std::vector<std::uint8_t> dithered;

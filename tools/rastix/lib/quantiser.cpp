@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace rastix {
 
@@ -272,6 +273,115 @@ std::vector<ColourPoint> refineByKMeans(const std::vector<WeightedPoint>& points
                     static_cast<int>(s >= 0 ? (2 * s + w) / (2 * w) : -((-2 * s + w) / (2 * w)));
             }
         }
+    }
+    return centres;
+}
+
+namespace {
+
+struct Cluster {
+    std::uint64_t weight = 0;
+    std::array<std::int64_t, 3> sum{};
+    std::array<std::int64_t, 3> squares{};
+    std::int64_t error = 0; // weighted squared distance of its points to their centre
+};
+
+std::vector<Cluster> clustersOf(const std::vector<WeightedPoint>& points,
+                                const std::vector<ColourPoint>& centres, std::int64_t& total) {
+    std::vector<Cluster> clusters(centres.size());
+    const NearestFinder nearest(centres);
+    total = 0;
+    for (const WeightedPoint& p : points) {
+        const std::size_t c = nearest(p.point);
+        const auto w = static_cast<std::int64_t>(p.weight);
+        Cluster& cluster = clusters[c];
+        cluster.weight += p.weight;
+        for (int a = 0; a < 3; ++a) {
+            cluster.sum[a] += w * p.point[a];
+            cluster.squares[a] += w * p.point[a] * p.point[a];
+        }
+        const std::int64_t e = w * squaredDistance(centres[c], p.point);
+        cluster.error += e;
+        total += e;
+    }
+    return clusters;
+}
+
+// The centre that costs least to give up: merged into its nearest neighbour, its cluster's
+// error grows by Ward's measure, w1 w2 / (w1 + w2) times the squared distance.
+std::size_t cheapestCentre(const std::vector<ColourPoint>& centres,
+                           const std::vector<Cluster>& clusters) {
+    std::size_t cheapest = 0;
+    double lowest = 1e300;
+    for (std::size_t i = 0; i < centres.size(); ++i) {
+        double cost = 0;
+        if (clusters[i].weight != 0) {
+            int nearest = 1 << 30;
+            std::size_t neighbour = i;
+            for (std::size_t j = 0; j < centres.size(); ++j)
+                if (j != i && squaredDistance(centres[i], centres[j]) < nearest) {
+                    nearest = squaredDistance(centres[i], centres[j]);
+                    neighbour = j;
+                }
+            const auto wi = static_cast<double>(clusters[i].weight);
+            const auto wj = static_cast<double>(clusters[neighbour].weight);
+            cost = wi * wj / (wi + wj) * nearest;
+        }
+        if (cost < lowest) {
+            lowest = cost;
+            cheapest = i;
+        }
+    }
+    return cheapest;
+}
+
+} // namespace
+
+std::vector<ColourPoint> refineByMovingCentres(const std::vector<WeightedPoint>& points,
+                                               std::vector<ColourPoint> centres, int passes,
+                                               int tries) {
+    centres = refineByKMeans(points, std::move(centres), passes);
+    if (centres.size() < 2)
+        return centres;
+    std::int64_t error = 0;
+    std::vector<Cluster> clusters = clustersOf(points, centres, error);
+    for (int t = 0; t < tries; ++t) {
+        const auto worst = static_cast<std::size_t>(
+            std::max_element(clusters.begin(), clusters.end(),
+                             [](const Cluster& a, const Cluster& b) { return a.error < b.error; }) -
+            clusters.begin());
+        const std::size_t cheapest = cheapestCentre(centres, clusters);
+        const Cluster& split = clusters[worst];
+        if (cheapest == worst || split.weight < 2)
+            break;
+        // The worst cluster gets two centres, a standard deviation either side of its mean along
+        // its widest axis: where k-means would put them if it split the cluster in two.
+        const auto w = static_cast<double>(split.weight);
+        int axis = 0;
+        double widest = -1;
+        for (int a = 0; a < 3; ++a) {
+            const double mean = static_cast<double>(split.sum[a]) / w;
+            const double variance = static_cast<double>(split.squares[a]) / w - mean * mean;
+            if (variance > widest) {
+                widest = variance;
+                axis = a;
+            }
+        }
+        const int deviation = std::max(1, static_cast<int>(std::sqrt(std::max(0.0, widest))));
+        std::vector<ColourPoint> trial = centres;
+        trial[cheapest] = trial[worst];
+        trial[worst][axis] -= deviation;
+        trial[cheapest][axis] += deviation;
+        // Only the centres near the move have far to go: half the passes settle them.
+        trial = refineByKMeans(points, std::move(trial), std::max(1, passes / 2));
+        std::int64_t trialError = 0;
+        std::vector<Cluster> trialClusters = clustersOf(points, trial, trialError);
+        // A gain below a percent is lost again when the centres become words.
+        if (trialError >= error - error / 100)
+            break;
+        centres = std::move(trial);
+        clusters = std::move(trialClusters);
+        error = trialError;
     }
     return centres;
 }

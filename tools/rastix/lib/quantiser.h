@@ -58,4 +58,11 @@ private:
 std::vector<ColourPoint> refineByKMeans(const std::vector<WeightedPoint>& points,
                                         std::vector<ColourPoint> centres, int passes);
 
+// k-means as above, then k-means is helped out of a poor local optimum: the centre that costs
+// least to give up is moved into the cluster with the largest error, splitting it, and k-means
+// runs again; kept while the total error falls, at most tries times.
+std::vector<ColourPoint> refineByMovingCentres(const std::vector<WeightedPoint>& points,
+                                               std::vector<ColourPoint> centres, int passes,
+                                               int tries);
+
 } // namespace rastix
