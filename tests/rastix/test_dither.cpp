@@ -168,12 +168,17 @@ TEST(Dither, TransparentPixelsAndPaddingAreUntouched) {
 
 TEST(Dither, SameBytesWhateverTheThreadCount) {
     const Image img = sweep(640, 480); // large enough to be split into bands
-    for (const Dither d : {Dither::Ordered, Dither::Diffusion}) {
-        Settings s;
-        s.model = ColourModel::Cry16;
-        s.dither = d;
-        EXPECT_EQ(encodePicture(img.view(), s, 1).data, encodePicture(img.view(), s, 4).data);
-    }
+    for (const bool map : {false, true})
+        for (const Dither d : {Dither::None, Dither::Ordered, Dither::Diffusion}) {
+            Settings s;
+            s.model = ColourModel::Cry16;
+            s.colourMap = map;
+            s.dither = d;
+            const EncodedPicture one = encodePicture(img.view(), s, 1);
+            const EncodedPicture four = encodePicture(img.view(), s, 4);
+            EXPECT_EQ(one.data, four.data) << map << int(d);
+            EXPECT_EQ(one.palette, four.palette) << map << int(d);
+        }
 }
 
 TEST(Palette, ColourCountLimitsEntriesAndDepth) {

@@ -148,11 +148,11 @@ std::uint64_t conversionPeakBytes(int width, int height, std::uint64_t decodedBy
         peak = std::max(peak, held + pixelBytes(w, h));
         held = pixelBytes(w, h);
     }
-    // A colour map first codes every pixel as a 32-bit word, then packs at most 8 bits a pixel.
+    // A colour map packs at most 8 bits a pixel; its words are made again row by row on each
+    // pass, but a dithered map keeps a palette index for each pixel besides.
     const std::uint64_t encoded = encodedBytes(w, h, s.colourMap ? 8 : 16);
-    // A dithered map keeps a palette index for each pixel besides.
     const std::uint64_t dithered = s.dither != Dither::None ? w * h : 0;
-    const std::uint64_t encoding = s.colourMap ? encoded + w * h * 4 + dithered : encoded;
+    const std::uint64_t encoding = s.colourMap ? encoded + dithered : encoded;
     peak = std::max(peak, held + encoding);
     if (s.format == OutputFormat::Assembly && !outputsToDisk)
         peak = std::max(peak, encoded + encoded * kTextPerByte);

@@ -16,6 +16,27 @@ int phraseAlignedRowBytes(int width, int bitsPerPixel) {
     return static_cast<int>((bits + 63) / 64 * 8);
 }
 
+namespace {
+
+// Runs work(first, last) over bands of rows, one band per thread; a small picture is not worth
+// the threads.
+template <typename Work> void inBands(const ImageView& image, int threads, Work work) {
+    const long long pixels = static_cast<long long>(image.width) * image.height;
+    threads = std::clamp(threads, 1, std::max(1, image.height));
+    if (threads == 1 || pixels < 1 << 18) {
+        work(0, image.height, 0);
+        return;
+    }
+    std::vector<std::thread> workers;
+    for (int t = 1; t < threads; ++t)
+        workers.emplace_back(work, image.height * t / threads, image.height * (t + 1) / threads, t);
+    work(0, image.height / threads, 0);
+    for (auto& w : workers)
+        w.join();
+}
+
+} // namespace
+
 EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings, int threads) {
     EncodedPicture out;
     out.width = image.width;
@@ -29,7 +50,7 @@ EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings
         settings.model == ColourModel::Cry16 && settings.cryEncoding == CryEncoding::Glass;
     const PixelEncoder encoder(settings, !glass && hasTransparentPixels(image));
     const bool dithered = dithers(settings);
-    const auto encodeRows = [&](int first, int last) {
+    const auto encodeRows = [&](int first, int last, int /*band*/) {
         if (dithered) {
             ditherTrueColourRows(image, settings, encoder, first, last, out.data.data(),
                                  out.rowBytes);
@@ -39,21 +60,9 @@ EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings
             encoder.encodeRow(image.row(y), image.width,
                               out.data.data() + static_cast<std::size_t>(y) * out.rowBytes);
     };
-    const long long pixels = static_cast<long long>(image.width) * image.height;
-    threads = std::clamp(threads, 1, std::max(1, image.height));
     // Diffused error runs from each row into the next, so only one thread can carry it.
     const bool wholePicture = dithered && settings.dither == Dither::Diffusion;
-    if (threads == 1 || pixels < 1 << 18 || wholePicture) {
-        encodeRows(0, image.height);
-        return out;
-    }
-    std::vector<std::thread> workers;
-    for (int t = 1; t < threads; ++t)
-        workers.emplace_back(encodeRows, image.height * t / threads,
-                             image.height * (t + 1) / threads);
-    encodeRows(0, image.height / threads);
-    for (auto& w : workers)
-        w.join();
+    inBands(image, wholePicture ? 1 : threads, encodeRows);
     return out;
 }
 
@@ -116,10 +125,38 @@ int chooseMapDepth(std::size_t colours, bool optimise, int width, bool hasTransp
 
 namespace {
 
+constexpr std::uint32_t kTransparentCode = 0x10000;
+
+// The word of every pixel of a row, or kTransparentCode. Made again on each pass over the
+// picture rather than kept for all of it, which would take as much memory as the decoded picture.
+class RowCodes {
+public:
+    RowCodes(const ImageView& image, const Settings& settings)
+        : m_image(image)
+        , m_encoder(settings)
+        , m_bytes(static_cast<std::size_t>(image.width) * 2)
+        , m_codes(static_cast<std::size_t>(image.width)) {}
+
+    const std::uint32_t* operator()(int y) {
+        const std::uint32_t* row = m_image.row(y);
+        m_encoder.encodeRow(row, m_image.width, m_bytes.data());
+        for (std::size_t x = 0; x < m_codes.size(); ++x)
+            m_codes[x] = (row[x] >> 24) == 0
+                             ? kTransparentCode
+                             : std::uint32_t{m_bytes[2 * x]} << 8 | m_bytes[2 * x + 1];
+        return m_codes.data();
+    }
+
+private:
+    const ImageView m_image;
+    const PixelEncoder m_encoder;
+    std::vector<std::uint8_t> m_bytes;
+    std::vector<std::uint32_t> m_codes;
+};
+
 // The mean colour of the pixels behind each distinct word, rounded; empty where the words are
 // not colours (glass CRY holds changes of colour).
 std::vector<ColourPoint> sourceColoursOf(const ImageView& image,
-                                         const std::vector<std::uint32_t>& codes,
                                          const std::vector<std::uint16_t>& distinct,
                                          const Settings& settings) {
     if (settings.model == ColourModel::Cry16 && settings.cryEncoding == CryEncoding::Glass)
@@ -129,9 +166,10 @@ std::vector<ColourPoint> sourceColoursOf(const ImageView& image,
     for (std::size_t i = 0; i < distinct.size(); ++i)
         position[distinct[i]] = static_cast<std::int32_t>(i);
     std::vector<std::array<std::uint64_t, 4>> sums(distinct.size(), {0, 0, 0, 0});
+    RowCodes codesOf(image, settings);
     for (int y = 0; y < image.height; ++y) {
         const std::uint32_t* row = image.row(y);
-        const std::uint32_t* code = codes.data() + static_cast<std::size_t>(y) * image.width;
+        const std::uint32_t* code = codesOf(y);
         for (int x = 0; x < image.width; ++x) {
             if (code[x] > 0xFFFF)
                 continue; // transparent
@@ -155,26 +193,28 @@ std::vector<ColourPoint> sourceColoursOf(const ImageView& image,
 
 } // namespace
 
-EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings) {
-    constexpr std::uint32_t kTransparentCode = 0x10000;
-    const PixelEncoder encoder(settings);
-    const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
-    std::vector<std::uint32_t> codes(count);
-    std::vector<std::uint64_t> histogram(65536, 0);
-    bool hasTransparent = false;
-    for (int y = 0; y < image.height; ++y) {
-        const std::uint32_t* row = image.row(y);
-        std::uint32_t* out = codes.data() + static_cast<std::size_t>(y) * image.width;
-        for (int x = 0; x < image.width; ++x) {
-            if ((row[x] >> 24) == 0) {
-                out[x] = kTransparentCode;
-                hasTransparent = true;
-            } else {
-                out[x] = encoder(row[x]);
-                ++histogram[out[x]];
-            }
+EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings, int threads) {
+    threads = std::clamp(threads, 1, 16);
+    // One slot past the words counts the transparent pixels. Each band counts its own; the sums
+    // are the same whatever the number of bands.
+    std::vector<std::vector<std::uint64_t>> counts(static_cast<std::size_t>(threads));
+    inBands(image, threads, [&](int first, int last, int band) {
+        std::vector<std::uint64_t>& count = counts[static_cast<std::size_t>(band)];
+        count.assign(kTransparentCode + 1, 0);
+        RowCodes codesOf(image, settings);
+        for (int y = first; y < last; ++y) {
+            const std::uint32_t* codes = codesOf(y);
+            for (int x = 0; x < image.width; ++x)
+                ++count[codes[x]];
         }
-    }
+    });
+    std::vector<std::uint64_t> histogram(kTransparentCode + 1, 0);
+    for (const std::vector<std::uint64_t>& count : counts)
+        for (std::size_t w = 0; w < count.size(); ++w)
+            histogram[w] += count[w];
+    counts.clear();
+    const bool hasTransparent = histogram[kTransparentCode] != 0;
+    histogram.pop_back();
     std::vector<std::uint16_t> distinct;
     for (std::uint32_t w = 0; w < 65536; ++w)
         if (histogram[w] != 0)
@@ -203,7 +243,7 @@ EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings)
         }
     } else {
         out.quantised = true;
-        const std::vector<ColourPoint> sources = sourceColoursOf(image, codes, distinct, settings);
+        const std::vector<ColourPoint> sources = sourceColoursOf(image, distinct, settings);
         std::vector<ColourPoint> features;
         for (const std::uint16_t w :
              choosePaletteWords(distinct, histogram, capacity, settings, sources)) {
@@ -226,24 +266,27 @@ EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings)
     out.rowBytes = phraseAlignedRowBytes(image.width, out.bitsPerPixel);
     out.data.assign(static_cast<std::size_t>(out.rowBytes) * out.height, 0);
     const int bits = out.bitsPerPixel;
-    for (int y = 0; y < image.height; ++y) {
-        const std::uint32_t* row = codes.data() + static_cast<std::size_t>(y) * image.width;
-        std::uint8_t* dest = out.data.data() + static_cast<std::size_t>(y) * out.rowBytes;
-        for (int x = 0; x < image.width; ++x) {
-            const std::size_t at = static_cast<std::size_t>(y) * image.width + x;
-            const unsigned index = row[x] == kTransparentCode ? 0u
-                                   : dithered.empty()         ? indexOf[row[x]]
-                                                              : dithered[at];
-            const long long bit = static_cast<long long>(x) * bits;
-            const int shift = 8 - bits - static_cast<int>(bit % 8);
-            dest[bit / 8] = static_cast<std::uint8_t>(dest[bit / 8] | (index << shift));
+    inBands(image, threads, [&](int first, int last, int) {
+        RowCodes codesOf(image, settings);
+        for (int y = first; y < last; ++y) {
+            const std::uint32_t* row = codesOf(y);
+            std::uint8_t* dest = out.data.data() + static_cast<std::size_t>(y) * out.rowBytes;
+            for (int x = 0; x < image.width; ++x) {
+                const std::size_t at = static_cast<std::size_t>(y) * image.width + x;
+                const unsigned index = row[x] == kTransparentCode ? 0u
+                                       : dithered.empty()         ? indexOf[row[x]]
+                                                                  : dithered[at];
+                const long long bit = static_cast<long long>(x) * bits;
+                const int shift = 8 - bits - static_cast<int>(bit % 8);
+                dest[bit / 8] = static_cast<std::uint8_t>(dest[bit / 8] | (index << shift));
+            }
         }
-    }
+    });
     return out;
 }
 
 EncodedPicture encodePicture(const ImageView& image, const Settings& settings, int threads) {
-    return settings.colourMap ? encodeColourMap(image, settings)
+    return settings.colourMap ? encodeColourMap(image, settings, threads)
                               : encodeTrueColour(image, settings, threads);
 }
 

@@ -33,7 +33,7 @@ int phraseAlignedRowBytes(int width, int bitsPerPixel);
 
 // threads > 1 lets a large picture be encoded in bands on several cores.
 EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings, int threads = 1);
-EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings);
+EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings, int threads = 1);
 EncodedPicture encodePicture(const ImageView& image, const Settings& settings, int threads = 1);
 
 // The map depth to use: the fewest of 1, 2, 4, 8 bits (only 8 unless optimise) whose entries,
