@@ -158,28 +158,38 @@ private:
 // not colours (glass CRY holds changes of colour).
 std::vector<ColourPoint> sourceColoursOf(const ImageView& image,
                                          const std::vector<std::uint16_t>& distinct,
-                                         const Settings& settings) {
+                                         const Settings& settings, int threads) {
     if (settings.model == ColourModel::Cry16 && settings.cryEncoding == CryEncoding::Glass)
         return {};
     // Sums for the distinct words only: a small picture should not pay for all 65536.
     std::vector<std::int32_t> position(65536, -1);
     for (std::size_t i = 0; i < distinct.size(); ++i)
         position[distinct[i]] = static_cast<std::int32_t>(i);
-    std::vector<std::array<std::uint64_t, 4>> sums(distinct.size(), {0, 0, 0, 0});
-    RowCodes codesOf(image, settings);
-    for (int y = 0; y < image.height; ++y) {
-        const std::uint32_t* row = image.row(y);
-        const std::uint32_t* code = codesOf(y);
-        for (int x = 0; x < image.width; ++x) {
-            if (code[x] > 0xFFFF)
-                continue; // transparent
-            std::array<std::uint64_t, 4>& sum = sums[static_cast<std::size_t>(position[code[x]])];
-            sum[0] += (row[x] >> 16) & 0xFF;
-            sum[1] += (row[x] >> 8) & 0xFF;
-            sum[2] += row[x] & 0xFF;
-            ++sum[3];
+    using Sums = std::vector<std::array<std::uint64_t, 4>>;
+    std::vector<Sums> bands(static_cast<std::size_t>(threads));
+    inBands(image, threads, [&](int first, int last, int band) {
+        Sums& sums = bands[static_cast<std::size_t>(band)];
+        sums.assign(distinct.size(), {0, 0, 0, 0});
+        RowCodes codesOf(image, settings);
+        for (int y = first; y < last; ++y) {
+            const std::uint32_t* row = image.row(y);
+            const std::uint32_t* code = codesOf(y);
+            for (int x = 0; x < image.width; ++x) {
+                if (code[x] > 0xFFFF)
+                    continue; // transparent
+                auto& sum = sums[static_cast<std::size_t>(position[code[x]])];
+                sum[0] += (row[x] >> 16) & 0xFF;
+                sum[1] += (row[x] >> 8) & 0xFF;
+                sum[2] += row[x] & 0xFF;
+                ++sum[3];
+            }
         }
-    }
+    });
+    Sums sums = std::move(bands[0]);
+    for (std::size_t b = 1; b < bands.size(); ++b)
+        for (std::size_t i = 0; i < bands[b].size(); ++i)
+            for (std::size_t a = 0; a < 4; ++a)
+                sums[i][a] += bands[b][i][a];
     std::vector<ColourPoint> colours;
     colours.reserve(distinct.size());
     for (const std::array<std::uint64_t, 4>& sum : sums) {
@@ -243,7 +253,8 @@ EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings,
         }
     } else {
         out.quantised = true;
-        const std::vector<ColourPoint> sources = sourceColoursOf(image, distinct, settings);
+        const std::vector<ColourPoint> sources =
+            sourceColoursOf(image, distinct, settings, threads);
         std::vector<ColourPoint> features;
         for (const std::uint16_t w :
              choosePaletteWords(distinct, histogram, capacity, settings, sources)) {
@@ -271,6 +282,11 @@ EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings,
         for (int y = first; y < last; ++y) {
             const std::uint32_t* row = codesOf(y);
             std::uint8_t* dest = out.data.data() + static_cast<std::size_t>(y) * out.rowBytes;
+            if (bits == 8 && dithered.empty()) { // the usual map, a byte a pixel
+                for (int x = 0; x < image.width; ++x)
+                    dest[x] = row[x] == kTransparentCode ? 0 : indexOf[row[x]];
+                continue;
+            }
             for (int x = 0; x < image.width; ++x) {
                 const std::size_t at = static_cast<std::size_t>(y) * image.width + x;
                 const unsigned index = row[x] == kTransparentCode ? 0u
