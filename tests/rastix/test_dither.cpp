@@ -2,6 +2,7 @@
 // on average, while exact colours, transparency and padding are left exactly as they were.
 #include "cellnearest.h"
 #include "dither.h"
+#include "encodedpixels.h"
 #include "image.h"
 #include "palette.h"
 #include "pictureencoder.h"
@@ -17,17 +18,6 @@
 using namespace rastix;
 
 namespace {
-
-unsigned wordAt(const EncodedPicture& p, int x, int y) {
-    const std::uint8_t* row = p.data.data() + static_cast<std::size_t>(y) * p.rowBytes;
-    return static_cast<unsigned>(row[2 * x] << 8 | row[2 * x + 1]);
-}
-
-unsigned indexAt(const EncodedPicture& p, int x, int y) {
-    const std::uint8_t* row = p.data.data() + static_cast<std::size_t>(y) * p.rowBytes;
-    const int bit = x * p.bitsPerPixel;
-    return (row[bit / 8] >> (8 - p.bitsPerPixel - bit % 8)) & ((1u << p.bitsPerPixel) - 1);
-}
 
 Rgb shownAt(const EncodedPicture& p, int x, int y, const Settings& s) {
     const unsigned word = p.isColourMap() ? p.palette[indexAt(p, x, y)] : wordAt(p, x, y);

@@ -1,3 +1,4 @@
+#include "encodedpixels.h"
 #include "image.h"
 #include "pictureencoder.h"
 #include "pixelcodec.h"
@@ -20,17 +21,6 @@ constexpr std::uint32_t kClear = 0x00000000;
 
 Image filled(int w, int h, std::uint32_t colour) {
     return Image(w, h, colour);
-}
-
-unsigned wordAt(const EncodedPicture& p, int x, int y) {
-    const std::uint8_t* row = p.data.data() + static_cast<std::size_t>(y) * p.rowBytes;
-    return static_cast<unsigned>(row[2 * x] << 8 | row[2 * x + 1]);
-}
-
-unsigned indexAt(const EncodedPicture& p, int x, int y) {
-    const std::uint8_t* row = p.data.data() + static_cast<std::size_t>(y) * p.rowBytes;
-    const int bit = x * p.bitsPerPixel;
-    return (row[bit / 8] >> (8 - p.bitsPerPixel - bit % 8)) & ((1u << p.bitsPerPixel) - 1);
 }
 
 Settings mapSettings(bool optimise) {
