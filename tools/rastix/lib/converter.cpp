@@ -5,11 +5,9 @@
 #include "utf8path.h"
 
 #include <algorithm>
-#include <cmath>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
-#include <numbers>
 #include <optional>
 #include <thread>
 
@@ -26,17 +24,14 @@ std::string turnTooLarge(const ImageView& view, int degrees) {
         return {};
     constexpr double kAlwaysAllowed = 1024.0 * 1024 * 1024;
     constexpr double kMostGrowth = 4.0;
-    const double angle = (degrees % 360) * std::numbers::pi / 180.0;
-    const double c = std::abs(std::cos(angle));
-    const double s = std::abs(std::sin(angle));
-    const double w = std::ceil(view.width * c + view.height * s);
-    const double h = std::ceil(view.width * s + view.height * c);
+    const RotatedSize canvas = rotatedSize(static_cast<std::uint64_t>(view.width),
+                                           static_cast<std::uint64_t>(view.height), degrees);
     const double picture = double(view.width) * view.height * 4;
-    if (w * h * 4 <= std::max(kAlwaysAllowed, picture * kMostGrowth))
+    if (double(canvas.width) * double(canvas.height) * 4 <=
+        std::max(kAlwaysAllowed, picture * kMostGrowth))
         return {};
     return "turned by " + std::to_string(degrees) + " degrees the picture would be " +
-           std::to_string(static_cast<long long>(w)) + "x" +
-           std::to_string(static_cast<long long>(h)) +
+           std::to_string(canvas.width) + "x" + std::to_string(canvas.height) +
            " pixels, more than a turn may take (1024 megabytes, or four times the picture)";
 }
 
