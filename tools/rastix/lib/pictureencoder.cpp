@@ -67,16 +67,12 @@ EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings
 }
 
 std::array<int, 3> wordFeature(std::uint16_t word, const Settings& settings) {
-    if (settings.model == ColourModel::Rgb16) {
-        const Rgb c = decodeRgb16(word, settings.fifteenBits);
-        return {c.red, c.green, c.blue};
-    }
-    if (settings.cryEncoding == CryEncoding::Glass) {
+    if (settings.model == ColourModel::Cry16 && settings.cryEncoding == CryEncoding::Glass) {
         // A nibble step moves a colour by about a sixteenth of the square, roughly 17 levels.
         const GlassDeltas d = unpackGlass(word);
         return {d.high * 17, d.low * 17, d.intensity};
     }
-    const Rgb c = decodeCry(word);
+    const Rgb c = shownColour(word, settings);
     return {c.red, c.green, c.blue};
 }
 
