@@ -2,6 +2,7 @@
 // staged output file, must give exactly the bytes of decoding first and encoding after.
 #include "converter.h"
 #include "jpegstream.h"
+#include "mapcollector.h"
 #include "pngstream.h"
 #include "qtpictureloader.h"
 #include "streamencoder.h"
@@ -15,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <memory>
 #include <thread>
 
 using namespace rastix;
@@ -242,30 +245,58 @@ TEST(StreamEncoder, EncodesEveryChunkWithOrWithoutItsOwnThread) {
     }
 }
 
-TEST(StreamEncoder, StopsCleanlyWhenRowsGoAstray) {
-    const Image picture = patterned(100);
-    for (const bool ownThread : {false, true}) {
-        // Decoding gave up half-way.
-        StreamEncoder early(Settings{}, ownThread);
-        ASSERT_TRUE(early.begin(picture.width, picture.height));
-        ASSERT_TRUE(feed(early, picture, 48));
-        EXPECT_FALSE(early.end(false));
-        EXPECT_FALSE(early.complete());
-
-        // Rows out of order are refused, and so is everything after.
-        StreamEncoder skipped(Settings{}, ownThread);
-        ASSERT_TRUE(skipped.begin(picture.width, picture.height));
-        EXPECT_EQ(skipped.rowsToFill(RowSink::kChunkRows, RowSink::kChunkRows), nullptr);
-        EXPECT_EQ(skipped.rowsToFill(0, RowSink::kChunkRows), nullptr);
-        EXPECT_FALSE(skipped.end(true));
-
-        // A loader that never ends the picture must not leave the encoder waiting.
-        StreamEncoder abandoned(Settings{}, ownThread);
-        ASSERT_TRUE(abandoned.begin(picture.width, picture.height));
-        ASSERT_TRUE(feed(abandoned, picture, 32));
+TEST(MapCollector, MakesTheMapOfThePictureWithOrWithoutItsOwnThread) {
+    const Image picture = patterned(300);
+    for (const Dither dither : {Dither::None, Dither::Ordered}) {
+        Settings settings;
+        settings.colourMap = true;
+        settings.mapColours = 16; // reduced, so that the dithered map differs
+        settings.dither = dither;
+        const ColourCensus census = takeCensus(picture.view(), settings, 1);
+        const EncodedPicture expected = encodeColourMap(picture.view(), settings);
+        for (const bool ownThread : {false, true}) {
+            MapCollector collector(settings, ownThread);
+            ASSERT_TRUE(collector.begin(picture.width, picture.height));
+            ASSERT_TRUE(feed(collector, picture, picture.height));
+            ASSERT_TRUE(collector.end(true));
+            EXPECT_TRUE(collector.census().words == census.words);
+            const EncodedPicture got = collector.encode(2);
+            EXPECT_EQ(got.palette, expected.palette);
+            EXPECT_TRUE(got.data == expected.data)
+                << "dither " << int(dither) << ", own thread " << ownThread;
+        }
     }
-    StreamEncoder none(Settings{}, true);
-    EXPECT_FALSE(none.begin(0, 10));
+}
+
+TEST(RowSinks, StopCleanlyWhenRowsGoAstray) {
+    const Image picture = patterned(100);
+    const std::function<std::unique_ptr<RowSink>(bool)> sinks[] = {
+        [](bool ownThread) { return std::make_unique<StreamEncoder>(Settings{}, ownThread); },
+        [](bool ownThread) {
+            return std::make_unique<MapCollector>(Settings{}, ownThread);
+        }};
+    for (const auto& make : sinks) {
+        for (const bool ownThread : {false, true}) {
+            // Decoding gave up half-way.
+            const auto early = make(ownThread);
+            ASSERT_TRUE(early->begin(picture.width, picture.height));
+            ASSERT_TRUE(feed(*early, picture, 48));
+            EXPECT_FALSE(early->end(false));
+
+            // Rows out of order are refused, and so is everything after.
+            const auto skipped = make(ownThread);
+            ASSERT_TRUE(skipped->begin(picture.width, picture.height));
+            EXPECT_EQ(skipped->rowsToFill(RowSink::kChunkRows, RowSink::kChunkRows), nullptr);
+            EXPECT_EQ(skipped->rowsToFill(0, RowSink::kChunkRows), nullptr);
+            EXPECT_FALSE(skipped->end(true));
+
+            // A loader that never ends the picture must not leave the sink waiting.
+            const auto abandoned = make(ownThread);
+            ASSERT_TRUE(abandoned->begin(picture.width, picture.height));
+            ASSERT_TRUE(feed(*abandoned, picture, 32));
+        }
+        EXPECT_FALSE(make(true)->begin(0, 10));
+    }
 }
 
 TEST(StreamEncoder, AFailedWriteStopsTheLoader) {

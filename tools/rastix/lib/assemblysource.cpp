@@ -2,6 +2,9 @@
 
 #include "outputnames.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace rastix {
 
 namespace {
@@ -102,35 +105,67 @@ std::string assemblyHeader(const EncodedPicture& p, const Settings& s,
     return out;
 }
 
+namespace {
+
+// The text of an item that follows another on its line, separator and digits, for each value of
+// its first byte, padded so that it can be copied as one 8-byte block.
+struct ItemTexts {
+    char text[256][8] = {};
+    std::size_t length = 0;
+    explicit ItemTexts(const Dialect& d) {
+        const std::string between = std::string(",") + d.hex;
+        length = between.size() + 2;
+        for (int b = 0; b < 256; ++b) {
+            std::memcpy(text[b], between.data(), between.size());
+            std::memcpy(text[b] + between.size(), kHexPairs.digits[b], 2);
+        }
+    }
+};
+const ItemTexts kMadmacItems(kMadmac);
+const ItemTexts kGasItems(kGas);
+
+} // namespace
+
 void appendAssemblyRows(std::string& out, const std::uint8_t* rows, int count,
                         const EncodedPicture& p, const Settings& s) {
-    // Written straight into the string, two digits a byte from a table: this is most of the
-    // text, and appending it a character at a time took longer than decoding the picture.
+    // Written straight into the string from tables, a block of eight characters at a time: this
+    // is most of the text, and appending it a character at a time took longer than decoding.
     const Dialect& d = dialectOf(s);
+    const ItemTexts& itemText = &d == &kGas ? kGasItems : kMadmacItems;
     const bool words = !p.isColourMap();
     const int bytesPerItem = words ? 2 : 1;
     const int items = p.rowBytes / bytesPerItem;
     const int perLine = words ? 8 : 16;
     const std::string lineStart = std::string("\t") + (words ? d.words : d.bytes) + "\t" + d.hex;
-    const std::string between = std::string(",") + d.hex;
+    const std::size_t itemLength = itemText.length + (words ? 2 : 0);
     const auto lines = static_cast<std::size_t>((items + perLine - 1) / perLine);
-    const std::size_t rowText = lines * (lineStart.size() + 1) +
-                                static_cast<std::size_t>(items) * between.size() +
-                                static_cast<std::size_t>(p.rowBytes) * 2;
+    const std::size_t rowText =
+        lines * (lineStart.size() + 1) + static_cast<std::size_t>(items) * itemLength - lines;
+    constexpr std::size_t kSlack = 8; // for the last block copied
     const std::size_t start = out.size();
-    out.resize(start + rowText * static_cast<std::size_t>(count));
+    out.resize(start + rowText * static_cast<std::size_t>(count) + kSlack);
     char* o = out.data() + start;
+    const auto digits = [&o](std::uint8_t byte) {
+        std::memcpy(o, kHexPairs.digits[byte], 2);
+        o += 2;
+    };
     for (int y = 0; y < count; ++y) {
         const std::uint8_t* byte = rows + static_cast<std::size_t>(y) * p.rowBytes;
-        for (int i = 0; i < items; ++i) {
-            for (const char c : i % perLine == 0 ? lineStart : between)
-                *o++ = c;
-            for (int k = 0; k < bytesPerItem; ++k, ++byte) {
-                *o++ = kHexPairs.digits[*byte][0];
-                *o++ = kHexPairs.digits[*byte][1];
+        for (int first = 0; first < items; first += perLine) {
+            const int last = std::min(items, first + perLine);
+            std::memcpy(o, lineStart.data(), lineStart.size());
+            o += lineStart.size();
+            for (int i = first; i < last; ++i) {
+                if (i == first) {
+                    digits(*byte++);
+                } else {
+                    std::memcpy(o, itemText.text[*byte++], 8);
+                    o += itemText.length;
+                }
+                if (words)
+                    digits(*byte++);
             }
-            if (i % perLine == perLine - 1 || i == items - 1)
-                *o++ = '\n';
+            *o++ = '\n';
         }
     }
     out.resize(static_cast<std::size_t>(o - out.data()));

@@ -1,5 +1,6 @@
 #include "converter.h"
 
+#include "mapcollector.h"
 #include "outputnames.h"
 #include "streamencoder.h"
 #include "utf8path.h"
@@ -94,9 +95,15 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     // A true-colour picture used whole can be encoded row by row while it is decoded; a
     // dithered one needs the whole picture.
     std::optional<StreamEncoder> stream;
-    if (!s.colourMap && s.dither == Dither::None && !s.cut && s.rotateDegrees % 360 == 0) {
+    // A colour map needs the whole picture, but can count its colours while it is decoded.
+    std::optional<MapCollector> collector;
+    const bool wholePicture = !s.cut && s.rotateDegrees % 360 == 0;
+    if (wholePicture && !s.colourMap && s.dither == Dither::None) {
         stream.emplace(s, encodeThreads > 1);
         loaded.rowSink = &*stream;
+    } else if (wholePicture && s.colourMap) {
+        collector.emplace(s, encodeThreads > 1);
+        loaded.rowSink = &*collector;
     }
     // The rows go to disk as they are encoded, as binary data or as assembly text.
     std::unique_ptr<StagedFile> staged;
@@ -111,20 +118,23 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     }
     loaded.admit = [&](int width, int height, std::uint64_t decodedBytes, bool streamed,
                        std::string& error) {
+        // The collector keeps the picture whole, as a loader decoding it whole would.
+        const bool held = !streamed || collector;
         const std::uint64_t need =
             streamed && staged
                 ? streamingBytes(width)
-                : conversionPeakBytes(width, height,
-                                      streamed ? streamingBytes(width) : decodedBytes, s,
+                : conversionPeakBytes(width, height, held ? decodedBytes : streamingBytes(width), s,
                                       diskWriter != nullptr);
         return share.resize(memory, need, error);
     };
     if (!loader(job.picture, loaded, result.error, encodeThreads))
         return result;
-    const bool streamed = stream && loaded.rowsStreamed && stream->complete();
+    const bool streamed = (stream && loaded.rowsStreamed && stream->complete()) ||
+                          (collector && loaded.rowsStreamed && collector->complete());
     if (loaded.rowsStreamed && !streamed) {
         // Rows went astray although the loader was told the sink took them: decode again whole.
         auto admit = std::move(loaded.admit);
+        collector.reset();
         loaded = LoadedPicture{};
         loaded.admit = std::move(admit);
         if (!loader(job.picture, loaded, result.error, encodeThreads))
@@ -133,8 +143,12 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     // Anything that went wrong on the way (a failed write to the staged file, a picture the
     // loader could not stream) leaves the loader to decode it whole, and the straightforward
     // way reports any error properly.
-    std::optional<EncodedPicture> encoded =
-        streamed ? stream->take() : encodeWhole(loaded, s, encodeThreads, result.error);
+    std::optional<EncodedPicture> encoded;
+    if (streamed && collector)
+        encoded = collector->encode(encodeThreads);
+    else
+        encoded = streamed ? stream->take() : encodeWhole(loaded, s, encodeThreads, result.error);
+    collector.reset();
     if (!encoded)
         return result;
     EncodedPicture& picture = *encoded;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "colourcensus.h"
 #include "image.h"
 #include "largeblock.h"
 #include "settings.h"
@@ -33,7 +34,13 @@ int phraseAlignedRowBytes(int width, int bitsPerPixel);
 
 // threads > 1 lets a large picture be encoded in bands on several cores.
 EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings, int threads = 1);
-EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings, int threads = 1);
+// Without a census, one is taken of the picture first.
+EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings, int threads = 1,
+                               const ColourCensus* census = nullptr);
+// The same map from a picture whose pixels were replaced by their words while its census was
+// taken (see CensusTaker); such a picture can no longer be dithered.
+EncodedPicture encodeColourMapOfWords(const ImageView& words, const Settings& settings, int threads,
+                                      const ColourCensus& census);
 EncodedPicture encodePicture(const ImageView& image, const Settings& settings, int threads = 1);
 
 // The map depth to use: the fewest of 1, 2, 4, 8 bits (only 8 unless optimise) whose entries,

@@ -166,32 +166,32 @@ std::uint16_t PixelEncoder::plainWord(std::uint32_t argb) const {
 
 namespace {
 
-template <typename Encode>
-void encodeRowWith(const std::uint32_t* pixels, int count, std::uint8_t* out, Encode encode) {
+// Each row encoder hands every pixel's word to store(i, word, opaque), which writes it as bytes
+// or as a code; inlined, so both stay vector code.
+template <typename Encode, typename Store>
+void encodeRowWith(const std::uint32_t* pixels, int count, Encode encode, Store store) {
     for (int i = 0; i < count; ++i) {
         const std::uint32_t argb = pixels[i];
-        const std::uint16_t word = (argb >> 24) == 0 ? kTransparentWord : encode(argb);
-        out[2 * i] = static_cast<std::uint8_t>(word >> 8);
-        out[2 * i + 1] = static_cast<std::uint8_t>(word);
+        const bool opaque = (argb >> 24) != 0;
+        store(i, opaque ? encode(argb) : kTransparentWord, opaque);
     }
 }
 
 // Branch-free so the compiler can turn it into vector code: this loop is most of the cost of
 // converting a large photo once it is decoded.
-void encodeRgb16Row(const std::uint32_t* pixels, int count, std::uint8_t* out) {
+template <typename Store> void encodeRgb16Row(const std::uint32_t* pixels, int count, Store store) {
     for (int i = 0; i < count; ++i) {
         const std::uint32_t p = pixels[i];
         const std::uint32_t r = std::min((((p >> 16) & 0xFF) + 4) >> 3, 31u);
         const std::uint32_t g = std::min((((p >> 8) & 0xFF) + 2) >> 2, 63u);
         const std::uint32_t b = std::min(((p & 0xFF) + 4) >> 3, 31u);
-        const std::uint32_t opaque = (p >> 24) != 0 ? 0xFFFFu : 0u;
-        const std::uint32_t word = ((r << 11) | (b << 6) | g) & opaque;
-        out[2 * i] = static_cast<std::uint8_t>(word >> 8);
-        out[2 * i + 1] = static_cast<std::uint8_t>(word);
+        const bool opaque = (p >> 24) != 0;
+        const std::uint32_t word = ((r << 11) | (b << 6) | g) & (opaque ? 0xFFFFu : 0u);
+        store(i, word, opaque);
     }
 }
 
-void encodeCryRow(const std::uint32_t* pixels, int count, std::uint8_t* out) {
+template <typename Store> void encodeCryRow(const std::uint32_t* pixels, int count, Store store) {
     for (int i = 0; i < count; ++i) {
         const std::uint32_t p = pixels[i];
         const int r = (p >> 16) & 0xFF;
@@ -206,22 +206,38 @@ void encodeCryRow(const std::uint32_t* pixels, int count, std::uint8_t* out) {
         const int colour =
             y == 0 ? kNeutralCryColour : kFaceLookup[face * 65536 + scale[a] * 256 + scale[c]];
         const bool opaque = (p >> 24) != 0;
-        out[2 * i] = static_cast<std::uint8_t>(opaque ? colour : 0);
-        out[2 * i + 1] = static_cast<std::uint8_t>(opaque ? y : 0);
+        store(i, opaque ? static_cast<std::uint32_t>(colour << 8 | y) : 0u, opaque);
     }
 }
 
 } // namespace
 
-void PixelEncoder::encodeRow(const std::uint32_t* pixels, int count, std::uint8_t* out) const {
+template <typename Store>
+void PixelEncoder::encodeRowInto(const std::uint32_t* pixels, int count, Store store) const {
     if (m_opaqueZero != kTransparentWord)
-        encodeRowWith(pixels, count, out, [this](std::uint32_t p) { return (*this)(p); });
+        encodeRowWith(
+            pixels, count, [this](std::uint32_t p) { return (*this)(p); }, store);
     else if (m_kind == Kind::Rgb16 && !m_fifteenBits)
-        encodeRgb16Row(pixels, count, out);
+        encodeRgb16Row(pixels, count, store);
     else if (m_kind == Kind::Cry16 && !m_fifteenBits)
-        encodeCryRow(pixels, count, out);
+        encodeCryRow(pixels, count, store);
     else
-        encodeRowWith(pixels, count, out, [this](std::uint32_t p) { return (*this)(p); });
+        encodeRowWith(
+            pixels, count, [this](std::uint32_t p) { return (*this)(p); }, store);
+}
+
+void PixelEncoder::encodeRow(const std::uint32_t* pixels, int count, std::uint8_t* out) const {
+    encodeRowInto(pixels, count, [out](int i, std::uint32_t word, bool) {
+        out[2 * i] = static_cast<std::uint8_t>(word >> 8);
+        out[2 * i + 1] = static_cast<std::uint8_t>(word);
+    });
+}
+
+void PixelEncoder::codeRow(const std::uint32_t* pixels, int count, std::uint32_t* codes,
+                           std::uint32_t transparentCode) const {
+    encodeRowInto(pixels, count, [codes, transparentCode](int i, std::uint32_t word, bool opaque) {
+        codes[i] = opaque ? word : transparentCode;
+    });
 }
 
 bool hasTransparentPixels(const ImageView& image) {

@@ -58,8 +58,13 @@ public:
     std::uint16_t operator()(std::uint32_t argb) const;
     // Writes count pixels as big-endian words.
     void encodeRow(const std::uint32_t* pixels, int count, std::uint8_t* out) const;
+    // Writes count pixels' words, or transparentCode for the fully transparent ones.
+    void codeRow(const std::uint32_t* pixels, int count, std::uint32_t* codes,
+                 std::uint32_t transparentCode) const;
 
 private:
+    template <typename Store>
+    void encodeRowInto(const std::uint32_t* pixels, int count, Store store) const;
     std::uint16_t plainWord(std::uint32_t argb) const; // argb not fully transparent
     enum class Kind { Rgb16, Cry16, CryGray, Glass };
     Kind m_kind;
