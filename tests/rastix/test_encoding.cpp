@@ -101,6 +101,28 @@ TEST(TrueColour, BandsOnSeveralThreadsGiveTheSameBytes) {
     EXPECT_EQ(encodeTrueColour(img.view(), s, 1).data, encodeTrueColour(img.view(), s, 3).data);
 }
 
+TEST(Encoding, AQuarterTurnWhileEncodingEqualsEncodingTheTurnedPicture) {
+    // 41 x 6500: padded rows, more than one band of threads, and turned rows that are not a
+    // whole number of gathered blocks; a few transparent pixels.
+    Image img(41, 6500);
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x)
+            img.at(x, y) = (x + y) % 61 == 0
+                               ? kClear
+                               : 0xFF000000u | static_cast<std::uint32_t>(x * 7919 + y * 104729);
+    Settings map = mapSettings(true);
+    map.mapColours = 16;
+    for (const Settings& s : {Settings{}, map})
+        for (const int turn : {90, 180, 270, -90}) {
+            const Image turned = rotateClockwise(img.view(), turn);
+            const EncodedPicture expected = encodePicture(turned.view(), s);
+            const EncodedPicture got = encodePicture(img.view(), s, 3, turn);
+            EXPECT_EQ(got.width, expected.width);
+            EXPECT_TRUE(got.data == expected.data) << turn << " map " << s.colourMap;
+            EXPECT_EQ(got.palette, expected.palette);
+        }
+}
+
 TEST(ColourMap, DepthIsTheFewestBitsThatHoldThePalette) {
     bool reserve = false;
     // 64 pixels wide never needs padding at any depth.

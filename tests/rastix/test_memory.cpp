@@ -37,6 +37,8 @@ TEST(ConversionPeak, CountsEveryStageThatIsHeldAtOnce) {
     };
     Settings dithered = with(OutputFormat::Binary, true);
     dithered.dither = Dither::Diffusion;
+    Settings ditheredTurn = with(OutputFormat::Binary, false, 90);
+    ditheredTurn.dither = Dither::Ordered;
     Settings cut = with(OutputFormat::Binary, false);
     cut.cut = CutFrame{0, 0, 1000, 500};
     const Case cases[] = {
@@ -44,8 +46,11 @@ TEST(ConversionPeak, CountsEveryStageThatIsHeldAtOnce) {
         {"binary", with(OutputFormat::Binary, false), true, decoded + decoded / 2},
         // One byte per pixel; the words are made again row by row.
         {"map", with(OutputFormat::Binary, true), true, decoded + decoded / 4},
-        // A quarter turn holds the decoded and the turned picture at once.
-        {"quarter turn", with(OutputFormat::Binary, false, 90), true, 2 * decoded},
+        // A quarter turn is read from the decoded picture while encoding; a dithered one holds
+        // the decoded and the turned picture at once.
+        {"quarter turn", with(OutputFormat::Binary, false, 90), true, decoded + decoded / 2},
+        {"half turn", with(OutputFormat::Binary, false, 180), true, decoded + decoded / 2},
+        {"dithered quarter turn", ditheredTurn, true, 2 * decoded},
         // The text is made from the words once the pixels are gone.
         {"text in memory", with(OutputFormat::Assembly, false), false, decoded / 2 * 6},
         {"text to disk", with(OutputFormat::Assembly, false), true, decoded + decoded / 2},

@@ -182,6 +182,36 @@ TEST(Pipeline, ColourMapOfALargePictureEqualsTheStraightforwardOne) {
     EXPECT_GT(expected[0].bytes.size(), 1203u * 901 / 2); // a real map, not an empty one
 }
 
+TEST(Pipeline, APictureDecodedWholeIsStillStreamedCutAndTurned) {
+    QTemporaryDir dir;
+    const QString bmp = dir.filePath("photo.bmp");
+    ASSERT_TRUE(QImage(writeJpeg(dir)).save(bmp, "BMP"));
+    for (const OutputFormat format : {OutputFormat::Binary, OutputFormat::Assembly}) {
+        for (const int turn : {0, 90, 270}) {
+            Job job;
+            job.picture = bmp.toStdString();
+            job.settings = binary(ColourModel::Cry16, dir);
+            job.settings.format = format;
+            job.settings.cut = CutFrame{5, 7, 301, 203};
+            job.settings.rotateDegrees = turn;
+            LoadedPicture whole;
+            std::string error;
+            ASSERT_TRUE(loadPictureWithQt(job.picture, whole, error, 1)) << error;
+            Image cut;
+            ASSERT_TRUE(cutFrame(whole.view, *job.settings.cut, cut, error));
+            const Image turned = rotateClockwise(cut.view(), turn);
+            const std::vector<OutputFile> expected =
+                outputsFor(encodePicture(turned.view(), job.settings), job.settings, job.picture);
+            AtomicFileWriter writer;
+            PictureResult result = convertJob(job, loadPictureWithQt, 2, &writer);
+            ASSERT_EQ(result.files.size(), 1u) << result.error;
+            ASSERT_TRUE(result.files[0].staged) << "streamed to disk";
+            ASSERT_TRUE(result.files[0].staged->commit(ExistingFile::Replace, error)) << error;
+            EXPECT_TRUE(contents(expected[0].path) == bytesOf(expected[0].bytes)) << turn;
+        }
+    }
+}
+
 TEST(Pipeline, AFailedWriteDuringDecodingFallsBackToTheWholePicture) {
     QTemporaryDir dir;
     const QString jpeg = writeJpeg(dir);
@@ -252,8 +282,10 @@ TEST(MapCollector, MakesTheMapOfThePictureWithOrWithoutItsOwnThread) {
         settings.colourMap = true;
         settings.mapColours = 16; // reduced, so that the dithered map differs
         settings.dither = dither;
+        settings.rotateDegrees = dither == Dither::None ? 270 : 0; // turned as it is packed
         const ColourCensus census = takeCensus(picture.view(), settings, 1);
-        const EncodedPicture expected = encodeColourMap(picture.view(), settings);
+        const EncodedPicture expected = encodeColourMap(
+            rotateClockwise(picture.view(), settings.rotateDegrees).view(), settings);
         for (const bool ownThread : {false, true}) {
             MapCollector collector(settings, ownThread);
             ASSERT_TRUE(collector.begin(picture.width, picture.height));

@@ -1,5 +1,6 @@
 #include "converter.h"
 
+#include "dither.h"
 #include "mapcollector.h"
 #include "outputnames.h"
 #include "streamencoder.h"
@@ -55,6 +56,27 @@ std::uint64_t streamingBytes(int width) {
     return static_cast<std::uint64_t>(width) * RowSink::kChunkRows * kChunksHeld * (4 + 2 + 8);
 }
 
+// Hands a picture decoded whole to the stream encoder, turned by quarters as it goes, so that
+// its words go to disk row by row instead of being held whole. False when the encoder did not
+// take all of it.
+bool feedStream(StreamEncoder& stream, const ImageView& view, int quarterTurn) {
+    QuarterTurnRows rows(view, quarterTurn);
+    if (!stream.begin(rows.width(), rows.height()))
+        return false;
+    bool fed = true;
+    for (int top = 0; fed && top < rows.height(); top += RowSink::kChunkRows) {
+        const int count = std::min(RowSink::kChunkRows, rows.height() - top);
+        std::uint32_t* room = stream.rowsToFill(top, count);
+        fed = room != nullptr;
+        for (int r = 0; fed && r < count; ++r)
+            std::copy_n(rows(top + r), rows.width(),
+                        room + static_cast<std::size_t>(r) * rows.width());
+        if (fed)
+            stream.rowsFilled();
+    }
+    return stream.end(fed);
+}
+
 // Cuts, turns and encodes a picture decoded whole. Each stage is let go as soon as the next one
 // is made, as conversionPeakBytes expects.
 std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Settings& s, int threads,
@@ -67,8 +89,11 @@ std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Settings&
         view = cut.view();
         loaded.keepAlive.reset();
     }
+    // A quarter turn is read from the picture while it is encoded, unless dithering needs the
+    // turned picture whole.
+    const int quarterTurn = s.rotateDegrees % 90 == 0 && !dithers(s) ? s.rotateDegrees : 0;
     Image turned;
-    if (s.rotateDegrees % 360 != 0) {
+    if (s.rotateDegrees % 360 != 0 && quarterTurn == 0) {
         if (error = turnTooLarge(view, s.rotateDegrees); !error.empty())
             return std::nullopt;
         turned = rotateClockwise(view, s.rotateDegrees);
@@ -76,7 +101,7 @@ std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Settings&
         loaded.keepAlive.reset();
         cut = Image();
     }
-    EncodedPicture picture = encodePicture(view, s, threads);
+    EncodedPicture picture = encodePicture(view, s, threads, quarterTurn);
     loaded.keepAlive.reset();
     return picture;
 }
@@ -92,16 +117,19 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     MemoryBudget& memory = budget ? *budget : available;
     MemoryBudget::Share share; // given back before `available` goes
     LoadedPicture loaded;
-    // A true-colour picture used whole can be encoded row by row while it is decoded; a
-    // dithered one needs the whole picture.
+    // A true-colour picture used whole can be encoded row by row while it is decoded. One that
+    // is cut or turned by quarters, or that its loader decodes whole, is handed to the encoder
+    // row by row once decoded, so that its words are not held whole either. A dithered one
+    // needs the whole picture.
     std::optional<StreamEncoder> stream;
     // A colour map needs the whole picture, but can count its colours while it is decoded.
     std::optional<MapCollector> collector;
-    const bool wholePicture = !s.cut && s.rotateDegrees % 360 == 0;
-    if (wholePicture && !s.colourMap && s.dither == Dither::None) {
+    const bool unturned = s.rotateDegrees % 360 == 0;
+    if (!s.colourMap && s.dither == Dither::None && s.rotateDegrees % 90 == 0) {
         stream.emplace(s, encodeThreads > 1);
-        loaded.rowSink = &*stream;
-    } else if (wholePicture && s.colourMap) {
+        if (!s.cut && unturned)
+            loaded.rowSink = &*stream;
+    } else if (!s.cut && s.colourMap && (unturned || (s.rotateDegrees % 90 == 0 && !dithers(s)))) {
         collector.emplace(s, encodeThreads > 1);
         loaded.rowSink = &*collector;
     }
@@ -129,8 +157,8 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     };
     if (!loader(job.picture, loaded, result.error, encodeThreads))
         return result;
-    const bool streamed = (stream && loaded.rowsStreamed && stream->complete()) ||
-                          (collector && loaded.rowsStreamed && collector->complete());
+    bool streamed = (stream && loaded.rowsStreamed && stream->complete()) ||
+                    (collector && loaded.rowsStreamed && collector->complete());
     if (loaded.rowsStreamed && !streamed) {
         // Rows went astray although the loader was told the sink took them: decode again whole.
         auto admit = std::move(loaded.admit);
@@ -139,6 +167,17 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
         loaded.admit = std::move(admit);
         if (!loader(job.picture, loaded, result.error, encodeThreads))
             return result;
+    }
+    if (stream && !stream->begun() && loaded.view.pixels) {
+        // Encoded as a stream only without transparent pixels, as a loader would (see RowSink);
+        // a cut that does not fit is left for encodeWhole to report.
+        const ImageView& whole = loaded.view;
+        const CutFrame frame = s.cut.value_or(CutFrame{0, 0, whole.width, whole.height});
+        if (frameInside(whole, frame)) {
+            const ImageView view{whole.row(frame.y) + frame.x, frame.width, frame.height,
+                                 whole.stride};
+            streamed = !hasTransparentPixels(view) && feedStream(*stream, view, s.rotateDegrees);
+        }
     }
     // Anything that went wrong on the way (a failed write to the staged file, a picture the
     // loader could not stream) leaves the loader to decode it whole, and the straightforward

@@ -38,11 +38,15 @@ Image::Image(int w, int h, std::uint32_t fill)
     , height(h)
     , pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), fill) {}
 
-bool cutFrame(const ImageView& source, const CutFrame& frame, Image& result, std::string& error) {
+bool frameInside(const ImageView& source, const CutFrame& frame) {
     const long long right = static_cast<long long>(frame.x) + frame.width;
     const long long bottom = static_cast<long long>(frame.y) + frame.height;
-    if (frame.x < 0 || frame.y < 0 || frame.width < 1 || frame.height < 1 || right > source.width ||
-        bottom > source.height) {
+    return frame.x >= 0 && frame.y >= 0 && frame.width >= 1 && frame.height >= 1 &&
+           right <= source.width && bottom <= source.height;
+}
+
+bool cutFrame(const ImageView& source, const CutFrame& frame, Image& result, std::string& error) {
+    if (!frameInside(source, frame)) {
         error = "cut " + std::to_string(frame.x) + "," + std::to_string(frame.y) + ":" +
                 std::to_string(frame.width) + "x" + std::to_string(frame.height) +
                 " reaches outside the " + std::to_string(source.width) + "x" +
@@ -135,6 +139,46 @@ Image rotateClockwise(const ImageView& source, int degrees) {
         }
     }
     return out;
+}
+
+QuarterTurnRows::QuarterTurnRows(const ImageView& source, int degrees)
+    : m_source(source)
+    , m_turn(((degrees % 360) + 360) % 360) {
+    const bool across = m_turn == 90 || m_turn == 270;
+    m_width = across ? source.height : source.width;
+    m_height = across ? source.width : source.height;
+}
+
+const std::uint32_t* QuarterTurnRows::operator()(int y) {
+    if (m_turn == 0)
+        return m_source.row(y);
+    if (m_top < 0 || y < m_top || y >= m_top + kBlockRows)
+        gather(y / kBlockRows * kBlockRows);
+    return m_block.data() + static_cast<std::size_t>(y - m_top) * m_width;
+}
+
+void QuarterTurnRows::gather(int top) {
+    const int rows = std::min(kBlockRows, m_height - top);
+    m_block.resize(static_cast<std::size_t>(kBlockRows) * m_width);
+    m_top = top;
+    const auto out = [&](int row) {
+        return m_block.data() + static_cast<std::size_t>(row) * m_width;
+    };
+    const int w = m_source.width;
+    const int h = m_source.height;
+    if (m_turn == 180) {
+        for (int r = 0; r < rows; ++r)
+            std::reverse_copy(m_source.row(h - 1 - (top + r)), m_source.row(h - 1 - (top + r)) + w,
+                              out(r));
+        return;
+    }
+    // As rotateClockwise: by 90 the left column becomes the top row, read bottom to top; by
+    // 270 the right column does, read top to bottom.
+    for (int x = 0; x < m_width; ++x) {
+        const std::uint32_t* from = m_source.row(m_turn == 90 ? h - 1 - x : x);
+        for (int r = 0; r < rows; ++r)
+            out(r)[x] = from[m_turn == 90 ? top + r : w - 1 - (top + r)];
+    }
 }
 
 } // namespace rastix

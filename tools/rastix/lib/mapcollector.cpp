@@ -115,8 +115,9 @@ void MapCollector::count(int first, int last) {
 }
 
 EncodedPicture MapCollector::encode(int threads) const {
-    return m_keepWords ? encodeColourMapOfWords(view(), m_settings, threads, m_census)
-                       : encodeColourMap(view(), m_settings, threads, &m_census);
+    const int turn = m_settings.rotateDegrees;
+    return m_keepWords ? encodeColourMapOfWords(view(), m_settings, threads, m_census, turn)
+                       : encodeColourMap(view(), m_settings, threads, &m_census, turn);
 }
 
 bool MapCollector::end(bool allRows) {

@@ -32,7 +32,7 @@ public:
     // True when every row of the picture was decoded and counted.
     bool complete() const;
     const ColourCensus& census() const { return m_census; }
-    // The map of the complete picture.
+    // The map of the complete picture, turned as the settings say (by a multiple of 90 degrees).
     EncodedPicture encode(int threads) const;
 
 private:

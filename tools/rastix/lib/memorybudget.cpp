@@ -145,8 +145,11 @@ std::uint64_t conversionPeakBytes(int width, int height, std::uint64_t decodedBy
         const RotatedSize turned = rotatedSize(w, h, s.rotateDegrees);
         w = turned.width;
         h = turned.height;
-        peak = std::max(peak, held + pixelBytes(w, h));
-        held = pixelBytes(w, h);
+        // A quarter turn is read from the picture while it is encoded, unless it is dithered.
+        if (s.rotateDegrees % 90 != 0 || s.dither != Dither::None) {
+            peak = std::max(peak, held + pixelBytes(w, h));
+            held = pixelBytes(w, h);
+        }
     }
     // A colour map packs at most 8 bits a pixel; its words are made again row by row on each
     // pass, but a dithered map keeps a palette index for each pixel besides.

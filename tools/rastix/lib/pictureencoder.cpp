@@ -17,32 +17,38 @@ int phraseAlignedRowBytes(int width, int bitsPerPixel) {
     return static_cast<int>((bits + 63) / 64 * 8);
 }
 
-EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings, int threads) {
+EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings, int threads,
+                                int quarterTurn) {
+    const bool dithered = dithers(settings);
+    if (dithered && quarterTurn % 360 != 0) // dithering runs along the turned rows
+        return encodeTrueColour(rotateClockwise(image, quarterTurn).view(), settings, threads);
+    const QuarterTurnRows shape(image, quarterTurn);
     EncodedPicture out;
-    out.width = image.width;
-    out.height = image.height;
+    out.width = shape.width();
+    out.height = shape.height();
     out.bitsPerPixel = 16;
-    out.rowBytes = phraseAlignedRowBytes(image.width, 16);
+    out.rowBytes = phraseAlignedRowBytes(out.width, 16);
     // Zero-filled, so the padding at the end of each row is already transparent.
     out.data.assign(static_cast<std::size_t>(out.rowBytes) * static_cast<std::size_t>(out.height),
                     0);
     const bool glass =
         settings.model == ColourModel::Cry16 && settings.cryEncoding == CryEncoding::Glass;
     const PixelEncoder encoder(settings, !glass && hasTransparentPixels(image));
-    const bool dithered = dithers(settings);
     const auto encodeRows = [&](int first, int last, int /*band*/) {
         if (dithered) {
             ditherTrueColourRows(image, settings, encoder, first, last, out.data.data(),
                                  out.rowBytes);
             return;
         }
+        QuarterTurnRows rows(image, quarterTurn);
         for (int y = first; y < last; ++y)
-            encoder.encodeRow(image.row(y), image.width,
+            encoder.encodeRow(rows(y), out.width,
                               out.data.data() + static_cast<std::size_t>(y) * out.rowBytes);
     };
     // Diffused error runs from each row into the next, so only one thread can carry it.
     const bool wholePicture = dithered && settings.dither == Dither::Diffusion;
-    inBands(image, wholePicture ? 1 : threads, encodeRows);
+    inBands(ImageView{nullptr, out.width, out.height, out.width}, wholePicture ? 1 : threads,
+            encodeRows);
     return out;
 }
 
@@ -217,37 +223,44 @@ EncodedPicture packMap(MapPlan& plan, const std::vector<std::uint8_t>& dithered,
 } // namespace
 
 EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings, int threads,
-                               const ColourCensus* census) {
+                               const ColourCensus* census, int quarterTurn) {
     threads = std::clamp(threads, 1, 16);
     std::optional<ColourCensus> taken;
-    if (!census)
+    if (!census) // a turn moves the pixels, but leaves how often each word occurs
         census = &taken.emplace(takeCensus(image, settings, threads));
-    MapPlan plan = planMap(*census, image.width, image.height, settings);
+    const QuarterTurnRows shape(image, quarterTurn);
+    MapPlan plan = planMap(*census, shape.width(), shape.height(), settings);
     taken.reset();
     // A picture that fits its map keeps its exact colours; only a reduced one is dithered.
     std::vector<std::uint8_t> dithered;
     if (plan.out.quantised && dithers(settings))
-        dithered = ditherToPalette(image, settings, plan.out.palette, plan.firstColour);
+        dithered = quarterTurn % 360 == 0
+                       ? ditherToPalette(image, settings, plan.out.palette, plan.firstColour)
+                       : ditherToPalette(rotateClockwise(image, quarterTurn).view(), settings,
+                                         plan.out.palette, plan.firstColour);
     return packMap(plan, dithered, threads, [&] {
-        return [&image, codes = RowCodes(settings, image.width)](int y) mutable {
-            return codes(image.row(y));
+        return [rows = QuarterTurnRows(image, quarterTurn),
+                codes = RowCodes(settings, shape.width())](int y) mutable {
+            return codes(rows(y));
         };
     });
 }
 
 EncodedPicture encodeColourMapOfWords(const ImageView& words, const Settings& settings, int threads,
-                                      const ColourCensus& census) {
-    MapPlan plan = planMap(census, words.width, words.height, settings);
+                                      const ColourCensus& census, int quarterTurn) {
+    const QuarterTurnRows shape(words, quarterTurn);
+    MapPlan plan = planMap(census, shape.width(), shape.height(), settings);
     return packMap(plan, {}, std::clamp(threads, 1, 16), [&] {
-        return [&words](int y) {
-            return words.row(y);
+        return [rows = QuarterTurnRows(words, quarterTurn)](int y) mutable {
+            return rows(y);
         };
     });
 }
 
-EncodedPicture encodePicture(const ImageView& image, const Settings& settings, int threads) {
-    return settings.colourMap ? encodeColourMap(image, settings, threads)
-                              : encodeTrueColour(image, settings, threads);
+EncodedPicture encodePicture(const ImageView& image, const Settings& settings, int threads,
+                             int quarterTurn) {
+    return settings.colourMap ? encodeColourMap(image, settings, threads, nullptr, quarterTurn)
+                              : encodeTrueColour(image, settings, threads, quarterTurn);
 }
 
 } // namespace rastix

@@ -32,16 +32,20 @@ struct EncodedPicture {
 
 int phraseAlignedRowBytes(int width, int bitsPerPixel);
 
-// threads > 1 lets a large picture be encoded in bands on several cores.
-EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings, int threads = 1);
+// threads > 1 lets a large picture be encoded in bands on several cores. quarterTurn (a multiple
+// of 90 degrees) encodes the picture turned clockwise, without making the turned copy (unless it
+// is dithered).
+EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings, int threads = 1,
+                                int quarterTurn = 0);
 // Without a census, one is taken of the picture first.
 EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings, int threads = 1,
-                               const ColourCensus* census = nullptr);
+                               const ColourCensus* census = nullptr, int quarterTurn = 0);
 // The same map from a picture whose pixels were replaced by their words while its census was
 // taken (see CensusTaker); such a picture can no longer be dithered.
 EncodedPicture encodeColourMapOfWords(const ImageView& words, const Settings& settings, int threads,
-                                      const ColourCensus& census);
-EncodedPicture encodePicture(const ImageView& image, const Settings& settings, int threads = 1);
+                                      const ColourCensus& census, int quarterTurn = 0);
+EncodedPicture encodePicture(const ImageView& image, const Settings& settings, int threads = 1,
+                             int quarterTurn = 0);
 
 // The map depth to use: the fewest of 1, 2, 4, 8 bits (only 8 unless optimise) whose entries,
 // no more than maxEntries in all, hold the colours, where index 0 is kept transparent when the

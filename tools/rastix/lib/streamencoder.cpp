@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 #include <system_error>
+#include <utility>
 
 namespace rastix {
 
@@ -37,7 +38,7 @@ StreamEncoder::~StreamEncoder() {
 }
 
 bool StreamEncoder::begin(int width, int height) {
-    if (width <= 0 || height <= 0 || !m_chunks.empty())
+    if (width <= 0 || height <= 0 || std::exchange(m_began, true))
         return false;
     m_out.width = width;
     m_out.height = height;

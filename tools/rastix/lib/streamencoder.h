@@ -44,6 +44,8 @@ public:
     void rowsFilled() override;
     bool end(bool allRows) override;
 
+    // Whether a picture was begun, successfully or not: the encoder takes only one.
+    bool begun() const { return m_began; }
     // True when every row of the picture was encoded and, when streaming, written.
     bool complete() const;
     // The picture; its data is empty when the rows went to the staged file.
@@ -80,6 +82,7 @@ private:
     std::size_t m_filling = 0;
     int m_nextRow = 0; // the first row not yet handed to the loader
     int m_rowsEncoded = 0;
+    bool m_began = false;
     bool m_ended = false;
     bool m_failed = false;
 };
