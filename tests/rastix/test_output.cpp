@@ -219,6 +219,36 @@ TEST(Assembly, GasSyntaxHasTheSameLinesInItsOwnNotation) {
         EXPECT_EQ(text.find(madmacOnly), std::string::npos) << madmacOnly;
 }
 
+TEST(Assembly, TextMadeOnSeveralThreadsIsPutInOrder) {
+    // A map of about 5 MB of text: several pieces for each thread.
+    Image img(1000, 1200);
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x)
+            img.at(x, y) = 0xFF000000u | static_cast<std::uint32_t>((x / 3 + y * 5) % 200) << 8;
+    Settings s;
+    s.colourMap = true;
+    const EncodedPicture map = encodePicture(img.view(), s);
+    const std::string expected = assemblySource(map, s, "m.gif", "m");
+    for (const int threads : {2, 3}) {
+        std::string text;
+        int puts = 0;
+        EXPECT_TRUE(writeAssemblySource(
+            map, s, "m.gif", "m",
+            [&](const std::string& piece) {
+                text += piece;
+                return ++puts > 0;
+            },
+            threads));
+        EXPECT_GT(puts, 4);
+        EXPECT_TRUE(text == expected) << threads;
+        // A put that fails stops the rest.
+        puts = 0;
+        EXPECT_FALSE(writeAssemblySource(
+            map, s, "m.gif", "m", [&](const std::string&) { return ++puts < 3; }, threads));
+        EXPECT_EQ(puts, 3);
+    }
+}
+
 TEST(Conversion, HelpExampleWritesTheFourFiles) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());

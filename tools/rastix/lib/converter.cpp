@@ -204,7 +204,7 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
         result.files.push_back({path, {}, std::move(staged)});
     } else {
         staged.reset(); // not used: its temporary file goes
-        result.files = outputsFor(std::move(picture), s, job.picture, diskWriter);
+        result.files = outputsFor(std::move(picture), s, job.picture, diskWriter, encodeThreads);
     }
     return result;
 }

@@ -9,15 +9,15 @@ namespace {
 // The text goes to a staged file piece by piece when there is a writer, and there is no
 // reason to hold it; otherwise into memory, still without a second copy.
 OutputFile assemblyFile(const EncodedPicture& p, const Settings& s, const std::string& picturePath,
-                        const std::string& path, AtomicFileWriter* writer) {
+                        const std::string& path, AtomicFileWriter* writer, int threads) {
     const std::string label = labelFor(baseName(picturePath));
     OutputFile file{path, {}, nullptr};
     std::string ignored; // without a staged file the text is kept in memory instead
     std::shared_ptr<StagedFile> staged = writer ? writer->stage(path, ignored) : nullptr;
-    if (staged && writeAssemblySource(p, s, picturePath, label, [&](const std::string& piece) {
-            return staged->append(reinterpret_cast<const std::uint8_t*>(piece.data()),
-                                  piece.size());
-        })) {
+    const auto toFile = [&](const std::string& piece) {
+        return staged->append(reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size());
+    };
+    if (staged && writeAssemblySource(p, s, picturePath, label, toFile, threads)) {
         file.staged = std::move(staged);
         return file;
     }
@@ -31,11 +31,12 @@ OutputFile assemblyFile(const EncodedPicture& p, const Settings& s, const std::s
 } // namespace
 
 std::vector<OutputFile> outputsFor(EncodedPicture p, const Settings& s,
-                                   const std::string& picturePath, AtomicFileWriter* writer) {
+                                   const std::string& picturePath, AtomicFileWriter* writer,
+                                   int threads) {
     std::vector<std::string> paths = outputPaths(s, picturePath);
     std::vector<OutputFile> files;
     if (s.format == OutputFormat::Assembly) {
-        files.push_back(assemblyFile(p, s, picturePath, paths[0], writer));
+        files.push_back(assemblyFile(p, s, picturePath, paths[0], writer, threads));
         return files;
     }
     files.push_back({paths[0], std::move(p.data), nullptr});

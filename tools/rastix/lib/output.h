@@ -20,9 +20,9 @@ struct OutputFile {
 
 // Every file one picture produces, in the order they are written: "base.s"; or "base.rgb" /
 // "base.cry"; or "base.map" then "base.clut". Given a writer, assembly text is staged on disk as
-// it is made instead of being held in memory.
+// it is made instead of being held in memory, on up to `threads` threads.
 std::vector<OutputFile> outputsFor(EncodedPicture picture, const Settings& settings,
                                    const std::string& picturePath,
-                                   AtomicFileWriter* writer = nullptr);
+                                   AtomicFileWriter* writer = nullptr, int threads = 1);
 
 } // namespace rastix
