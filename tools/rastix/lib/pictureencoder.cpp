@@ -192,8 +192,15 @@ EncodedPicture packMap(MapPlan& plan, const std::vector<std::uint8_t>& dithered,
     if (out.palette.empty())
         out.palette.push_back(kTransparentWord); // an empty picture still gets a valid map
     out.rowBytes = phraseAlignedRowBytes(out.width, out.bitsPerPixel);
-    out.data.assign(static_cast<std::size_t>(out.rowBytes) * out.height, 0);
     const int bits = out.bitsPerPixel;
+    const bool bytePerPixel = bits == 8 && dithered.empty();
+    // Indices narrower than a byte are added into zeroed bytes. A byte a pixel fills each row
+    // itself: the pages are then first touched by the threads that fill them, not one by one
+    // before.
+    if (bytePerPixel)
+        out.data.resize(static_cast<std::size_t>(out.rowBytes) * out.height);
+    else
+        out.data.assign(static_cast<std::size_t>(out.rowBytes) * out.height, 0);
     const int width = out.width;
     const std::uint8_t* const indexOf = plan.indexOf.data();
     inBands(ImageView{nullptr, width, out.height, width}, threads, [&](int first, int last, int) {
@@ -201,9 +208,10 @@ EncodedPicture packMap(MapPlan& plan, const std::vector<std::uint8_t>& dithered,
         for (int y = first; y < last; ++y) {
             const std::uint32_t* row = codesOf(y);
             std::uint8_t* dest = out.data.data() + static_cast<std::size_t>(y) * out.rowBytes;
-            if (bits == 8 && dithered.empty()) { // the usual map, a byte a pixel
+            if (bytePerPixel) { // the usual map
                 for (int x = 0; x < width; ++x)
                     dest[x] = indexOf[row[x]];
+                std::fill(dest + width, dest + out.rowBytes, std::uint8_t{0});
                 continue;
             }
             for (int x = 0; x < width; ++x) {
