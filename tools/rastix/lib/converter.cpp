@@ -178,6 +178,8 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
                                  whole.stride};
             streamed = !hasTransparentPixels(view) && feedStream(*stream, view, s.rotateDegrees);
         }
+        if (streamed)
+            loaded.keepAlive.reset();
     }
     // Anything that went wrong on the way (a failed write to the staged file, a picture the
     // loader could not stream) leaves the loader to decode it whole, and the straightforward
