@@ -331,18 +331,15 @@ public:
             const float d2 = m_channels[2][c] - p2;
             distance[c] = d0 * d0 + d1 * d1 + d2 * d2;
         }
+        // Without branches, which the distances would mispredict half the time.
         std::size_t index = 0;
         float best = distance[0];
         float second = kNoSecond;
         for (std::size_t c = 1; c < m_count; ++c) {
             const float d = distance[c];
-            if (d < best) {
-                second = best;
-                best = d;
-                index = c;
-            } else if (d < second) {
-                second = d;
-            }
+            second = std::min(second, std::max(best, d));
+            index = d < best ? c : index;
+            best = std::min(best, d);
         }
         return {index, static_cast<int>(best),
                 second < kNoSecond ? static_cast<int>(second) : kFar};
