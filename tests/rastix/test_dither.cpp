@@ -267,6 +267,54 @@ TEST(Palette, FitsTheSourceColoursNotOnlyTheirWords) {
     EXPECT_LT(fitted, wordsOnly);
 }
 
+TEST(Palette, EachEntryIsTheWordNearestTheMeanOfTheColoursItServes) {
+    // Rounded from k-means centres, some entries would sit beside the words their colours call
+    // for; settled on words, each is where a further pass would leave it.
+    const Image img = sweep(64, 48);
+    Settings s;
+    std::vector<std::uint64_t> histogram(65536, 0);
+    std::vector<std::array<std::uint64_t, 3>> sums(65536, {0, 0, 0});
+    const PixelEncoder encoder(s);
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x) {
+            const std::uint32_t c = img.at(x, y);
+            const std::uint16_t w = encoder(c);
+            ++histogram[w];
+            for (int a = 0; a < 3; ++a)
+                sums[w][a] += (c >> (16 - 8 * a)) & 255;
+        }
+    std::vector<std::uint16_t> distinct;
+    std::vector<ColourPoint> sources;
+    for (std::uint32_t w = 0; w < 65536; ++w)
+        if (histogram[w] != 0) {
+            distinct.push_back(static_cast<std::uint16_t>(w));
+            ColourPoint mean;
+            for (int a = 0; a < 3; ++a)
+                mean[a] = static_cast<int>((2 * sums[w][a] + histogram[w]) / (2 * histogram[w]));
+            sources.push_back(mean);
+        }
+    for (const std::size_t entries : {4, 16, 64}) {
+        const auto words = choosePaletteWords(distinct, histogram, entries, s, sources);
+        std::vector<ColourPoint> features;
+        for (const std::uint16_t w : words)
+            features.push_back(wordFeature(w, s));
+        std::vector<std::array<std::uint64_t, 4>> served(words.size(), {0, 0, 0, 0});
+        for (std::size_t i = 0; i < distinct.size(); ++i) {
+            auto& sum = served[nearestIndex(features, sources[i])];
+            for (int a = 0; a < 3; ++a)
+                sum[a] += histogram[distinct[i]] * static_cast<std::uint64_t>(sources[i][a]);
+            sum[3] += histogram[distinct[i]];
+        }
+        for (std::size_t e = 0; e < words.size(); ++e) {
+            ASSERT_NE(served[e][3], 0u);
+            ColourPoint mean;
+            for (int a = 0; a < 3; ++a)
+                mean[a] = static_cast<int>((2 * served[e][a] + served[e][3]) / (2 * served[e][3]));
+            EXPECT_EQ(wordFromFeature(mean, s), words[e]) << entries << " entries, entry " << e;
+        }
+    }
+}
+
 TEST(Palette, FewColoursStillMapExactly) {
     Image img(16, 4);
     for (int x = 0; x < 16; ++x)
