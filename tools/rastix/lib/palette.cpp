@@ -33,22 +33,32 @@ constexpr int kWordPasses = 2;
 // word nearest the mean of the colours it serves. Rounding the centres to words moves them by up
 // to half a step, as much as the error of a map of 16 entries; these passes let the entries
 // settle again. RGB16 words form a grid, so the nearest word serves the colours best and no
-// pass makes the map worse.
+// pass makes the map worse. With no passes the centres are only rounded. error, when given,
+// receives the weighted squared distance of every point to its nearest word of the result.
 void settleOnWords(const std::vector<WeightedPoint>& points, std::vector<ColourPoint>& centres,
-                   const Settings& settings) {
+                   const Settings& settings, int passes, std::int64_t* error = nullptr) {
     for (ColourPoint& c : centres)
         c = wordFeature(wordFromFeature(c, settings), settings);
     std::vector<std::size_t> owner(points.size(), centres.size());
-    for (int pass = 0; pass < kWordPasses && !centres.empty(); ++pass) {
+    // One round more than the passes when the error of the last words is wanted.
+    for (int pass = 0; pass <= passes && !centres.empty(); ++pass) {
+        if (pass == passes && !error)
+            break;
         const NearestFinder nearest(centres);
         std::vector<std::array<std::int64_t, 4>> sums(centres.size(), {0, 0, 0, 0});
+        std::int64_t total = 0;
         for (std::size_t i = 0; i < points.size(); ++i) {
             owner[i] = nearest(points[i].point, owner[i]);
             const auto w = static_cast<std::int64_t>(points[i].weight);
             for (int a = 0; a < 3; ++a)
                 sums[owner[i]][a] += w * points[i].point[a];
             sums[owner[i]][3] += w;
+            total += w * squaredDistance(centres[owner[i]], points[i].point);
         }
+        if (error)
+            *error = total;
+        if (pass == passes)
+            break;
         bool moved = false;
         for (std::size_t c = 0; c < centres.size(); ++c) {
             const std::int64_t w = sums[c][3];
@@ -78,30 +88,35 @@ std::vector<std::uint16_t> choosePaletteWords(const std::vector<std::uint16_t>& 
         points.push_back(
             {sourceColours.empty() ? wordFeature(distinct[i], settings) : sourceColours[i],
              histogram[distinct[i]]});
+    // k-means only finds a local optimum, and with few entries another start sometimes lands in
+    // a clearly better one. Median cut splits by extent rather than error, so it starts far
+    // enough away. RGB16 maps compare the starts by the words they round to, which are what is
+    // shown: the centres nearer the colours can round to words farther from them.
+    const bool secondStart = entries <= kFewEntries;
+    const bool byWords = settings.model == ColourModel::Rgb16;
     std::int64_t error = 0;
     std::vector<ColourPoint> centres = refineByMovingCentres(
-        points, varianceCut(points, entries),
-        entries <= kFewEntries ? kKMeansPasses : kManyEntriesPasses,
-        entries <= kFewEntries ? kMoves : 0, entries <= kFewEntries ? &error : nullptr);
-    if (entries <= kFewEntries) {
-        // k-means only finds a local optimum, and with few entries another start sometimes
-        // lands in a clearly better one. Median cut splits by extent rather than error, so it
-        // starts far enough away.
+        points, varianceCut(points, entries), secondStart ? kKMeansPasses : kManyEntriesPasses,
+        secondStart ? kMoves : 0, secondStart && !byWords ? &error : nullptr);
+    if (secondStart) {
         const std::vector<WeightedPoint> cells = coarsenedTo(points, kSecondStartPoints);
         const bool merged = cells.size() < points.size();
         std::int64_t otherError = 0;
         std::vector<ColourPoint> other =
             refineByMovingCentres(cells, medianCut(cells, entries), kKMeansPasses, kMoves,
-                                  merged ? nullptr : &otherError);
+                                  merged || byWords ? nullptr : &otherError);
         if (merged)
-            other =
-                refineByMovingCentres(points, std::move(other), kSettlingPasses, 0, &otherError);
+            other = refineByMovingCentres(points, std::move(other), kSettlingPasses, 0,
+                                          byWords ? nullptr : &otherError);
+        if (byWords) {
+            settleOnWords(points, centres, settings, 0, &error);
+            settleOnWords(points, other, settings, 0, &otherError);
+        }
         if (otherError < error)
             centres = std::move(other);
     }
-
-    if (settings.model == ColourModel::Rgb16)
-        settleOnWords(points, centres, settings);
+    if (byWords)
+        settleOnWords(points, centres, settings, kWordPasses);
 
     std::vector<std::uint16_t> words;
     std::vector<bool> taken(65536, false);
