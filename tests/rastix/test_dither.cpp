@@ -267,6 +267,54 @@ TEST(Palette, FitsTheSourceColoursNotOnlyTheirWords) {
     EXPECT_LT(fitted, wordsOnly);
 }
 
+TEST(Palette, EachEntryIsTheWordNearestTheMeanOfTheColoursItServes) {
+    // Rounded from k-means centres, some entries would sit beside the words their colours call
+    // for; settled on words, each is where a further pass would leave it.
+    const Image img = sweep(64, 48);
+    Settings s;
+    std::vector<std::uint64_t> histogram(65536, 0);
+    std::vector<std::array<std::uint64_t, 3>> sums(65536, {0, 0, 0});
+    const PixelEncoder encoder(s);
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x) {
+            const std::uint32_t c = img.at(x, y);
+            const std::uint16_t w = encoder(c);
+            ++histogram[w];
+            for (int a = 0; a < 3; ++a)
+                sums[w][a] += (c >> (16 - 8 * a)) & 255;
+        }
+    std::vector<std::uint16_t> distinct;
+    std::vector<ColourPoint> sources;
+    for (std::uint32_t w = 0; w < 65536; ++w)
+        if (histogram[w] != 0) {
+            distinct.push_back(static_cast<std::uint16_t>(w));
+            ColourPoint mean;
+            for (int a = 0; a < 3; ++a)
+                mean[a] = static_cast<int>((2 * sums[w][a] + histogram[w]) / (2 * histogram[w]));
+            sources.push_back(mean);
+        }
+    for (const std::size_t entries : {4, 16, 64}) {
+        const auto words = choosePaletteWords(distinct, histogram, entries, s, sources);
+        std::vector<ColourPoint> features;
+        for (const std::uint16_t w : words)
+            features.push_back(wordFeature(w, s));
+        std::vector<std::array<std::uint64_t, 4>> served(words.size(), {0, 0, 0, 0});
+        for (std::size_t i = 0; i < distinct.size(); ++i) {
+            auto& sum = served[nearestIndex(features, sources[i])];
+            for (int a = 0; a < 3; ++a)
+                sum[a] += histogram[distinct[i]] * static_cast<std::uint64_t>(sources[i][a]);
+            sum[3] += histogram[distinct[i]];
+        }
+        for (std::size_t e = 0; e < words.size(); ++e) {
+            ASSERT_NE(served[e][3], 0u);
+            ColourPoint mean;
+            for (int a = 0; a < 3; ++a)
+                mean[a] = static_cast<int>((2 * served[e][a] + served[e][3]) / (2 * served[e][3]));
+            EXPECT_EQ(wordFromFeature(mean, s), words[e]) << entries << " entries, entry " << e;
+        }
+    }
+}
+
 TEST(Palette, FewColoursStillMapExactly) {
     Image img(16, 4);
     for (int x = 0; x < 16; ++x)
@@ -343,21 +391,104 @@ TEST(Quantiser, MovingCentresLeavesAPoorLocalOptimum) {
     EXPECT_LT(moved * 100, stuck);
 }
 
-TEST(Quantiser, FastNearestFindersAgreeWithTheFullSearchTiesIncluded) {
-    std::vector<ColourPoint> palette = {{10, 10, 10}, {30, 10, 10}, {20, 0, 10},  {20, 20, 10},
-                                        {10, 10, 10}, {200, 5, 9},  {-8, 3, 120}, {7, 8, 9}};
-    for (int i = 0; i < 20; ++i)
-        palette.push_back({(i * 53) % 256, (i * 17) % 256, (i * 101) % 256});
-    const NearestFinder sorted(palette);
-    const CellNearestFinder cells(palette);
-    for (int r = -10; r < 260; r += 3)
-        for (int g = 0; g < 256; g += 5)
-            for (int b = 0; b < 256; b += 7) {
-                const ColourPoint p{r, g, b};
-                const std::size_t expected = nearestIndex(palette, p);
-                ASSERT_EQ(sorted(p), expected) << r << "," << g << "," << b;
-                ASSERT_EQ(cells(p), expected) << r << "," << g << "," << b;
+namespace {
+
+// Lloyd's passes as plainly as they can be written: the answer the faster k-means must give.
+std::vector<ColourPoint> plainLloyd(const std::vector<WeightedPoint>& points,
+                                    std::vector<ColourPoint> centres, int passes) {
+    std::vector<std::size_t> owner(points.size(), 0);
+    for (int pass = 0; pass < passes; ++pass) {
+        std::vector<std::array<std::int64_t, 4>> sums(centres.size(), {0, 0, 0, 0});
+        bool moved = pass == 0;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const std::size_t c = nearestIndex(centres, points[i].point);
+            moved |= c != owner[i];
+            owner[i] = c;
+            const auto w = static_cast<std::int64_t>(points[i].weight);
+            for (int a = 0; a < 3; ++a)
+                sums[c][a] += w * points[i].point[a];
+            sums[c][3] += w;
+        }
+        if (!moved)
+            break;
+        for (std::size_t c = 0; c < centres.size(); ++c)
+            for (int a = 0; sums[c][3] != 0 && a < 3; ++a) {
+                const std::int64_t sum = sums[c][a], w = sums[c][3];
+                centres[c][a] = static_cast<int>(sum >= 0 ? (2 * sum + w) / (2 * w)
+                                                          : -((-2 * sum + w) / (2 * w)));
             }
-    EXPECT_EQ(sorted({20, 10, 10}), 0u); // equally far from entries 0, 1, 2 and 3
-    EXPECT_EQ(cells({20, 10, 10}), 0u);
+    }
+    return centres;
+}
+
+} // namespace
+
+TEST(Quantiser, KMeansGivesExactlyThePlainPassesTiesIncluded) {
+    // A lattice puts many points exactly between two centres.
+    std::vector<WeightedPoint> lattice;
+    for (int x = 0; x < 64; x += 4)
+        for (int y = 0; y < 64; y += 8)
+            lattice.push_back({{x, y, 2 * x - y}, static_cast<std::uint64_t>(1 + (x + y) % 5)});
+    for (const auto& points : {cloudedPoints(), lattice})
+        for (const std::size_t k : {1, 3, 4, 5, 16, 17})
+            for (const int passes : {1, 3, 8}) {
+                const std::vector<ColourPoint> start = varianceCut(points, k);
+                EXPECT_EQ(refineByKMeans(points, start, passes), plainLloyd(points, start, passes))
+                    << k << " centres, " << passes << " passes";
+            }
+}
+
+TEST(Quantiser, MovingCentresReportsTheErrorOfItsResult) {
+    const auto points = cloudedPoints();
+    for (const std::size_t k : {4, 16, 40}) {
+        std::int64_t error = -1;
+        const auto centres = refineByMovingCentres(points, medianCut(points, k), 8, 2, &error);
+        EXPECT_EQ(static_cast<std::uint64_t>(error), totalError(points, centres)) << k;
+    }
+}
+
+TEST(Quantiser, CoarsenedToMergesIntoTheFinestCellsThatAreFewEnough) {
+    // Cells of 4 (0..3, 4..7, and -4..-1 below zero) are the finest that leave three.
+    const std::vector<WeightedPoint> points = {
+        {{0, 0, 0}, 1}, {{3, 2, 1}, 3}, {{4, 0, 0}, 2}, {{-1, 0, 0}, 5}, {{7, 3, 3}, 2}};
+    const auto equal = [](const WeightedPoint& a, const WeightedPoint& b) {
+        return a.point == b.point && a.weight == b.weight;
+    };
+    const struct {
+        std::size_t most;
+        std::vector<WeightedPoint> expected;
+    } cases[] = {
+        {5, points},
+        {3, {{{-1, 0, 0}, 5}, {{2, 2, 1}, 4}, {{6, 2, 2}, 4}}}, // (0 + 9) / 4 = 2.25, ...
+        {1, {{{2, 1, 1}, 13}}},                                 // 26 / 13, 12 / 13, 9 / 13
+    };
+    for (const auto& c : cases) {
+        const std::vector<WeightedPoint> cells = coarsenedTo(points, c.most);
+        ASSERT_EQ(cells.size(), c.expected.size()) << c.most;
+        EXPECT_TRUE(std::equal(cells.begin(), cells.end(), c.expected.begin(), equal)) << c.most;
+    }
+}
+
+TEST(Quantiser, FastNearestFindersAgreeWithTheFullSearchTiesIncluded) {
+    std::vector<ColourPoint> whole = {{10, 10, 10}, {30, 10, 10}, {20, 0, 10},  {20, 20, 10},
+                                      {10, 10, 10}, {200, 5, 9},  {-8, 3, 120}, {7, 8, 9}};
+    for (int i = 0; i < 20; ++i)
+        whole.push_back({(i * 53) % 256, (i * 17) % 256, (i * 101) % 256});
+    // Few entries are scanned, many searched; far points are measured as ints.
+    for (const std::size_t size : {8, 16, 28}) {
+        const std::vector<ColourPoint> palette(whole.begin(), whole.begin() + size);
+        const NearestFinder sorted(palette);
+        const CellNearestFinder cells(palette);
+        for (int r = -10; r < 260; r += 3)
+            for (int g = 0; g < 256; g += 5)
+                for (int b = 0; b < 256; b += 7) {
+                    const ColourPoint p{r, g, b};
+                    const std::size_t expected = nearestIndex(palette, p);
+                    ASSERT_EQ(sorted(p), expected) << size << ": " << r << "," << g << "," << b;
+                    ASSERT_EQ(cells(p), expected) << size << ": " << r << "," << g << "," << b;
+                }
+        EXPECT_EQ(sorted({20, 10, 10}), 0u); // equally far from entries 0, 1, 2 and 3
+        EXPECT_EQ(cells({20, 10, 10}), 0u);
+        EXPECT_EQ(sorted({5000, -3000, 70}), nearestIndex(palette, {5000, -3000, 70}));
+    }
 }

@@ -4,6 +4,8 @@
 #include "quantiser.h"
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 namespace rastix {
 
@@ -18,6 +20,61 @@ constexpr int kManyEntriesPasses = 5;
 // are where the photos of bench/palette_quality.sh stopped gaining.
 constexpr std::size_t kFewEntries = 16;
 constexpr int kMoves = 2;
+// The second start sees at most this many points, merged into cells when the picture has more
+// colours: that bounds its cost for any picture (a 320x240 photo within twice the time of the
+// old median cut), while the colours of smaller ones are used as they are.
+constexpr std::size_t kSecondStartPoints = 2048;
+// Centres settled on the merged points are close already: two passes on the colours finish them.
+constexpr int kSettlingPasses = 2;
+// Passes over RGB16 words: on the pictures of bench/palette_quality.sh a third changes nothing.
+constexpr int kWordPasses = 2;
+
+// k-means whose centres are words, the entries that are shown: each pass moves an entry to the
+// word nearest the mean of the colours it serves. Rounding the centres to words moves them by up
+// to half a step, as much as the error of a map of 16 entries; these passes let the entries
+// settle again. RGB16 words form a grid, so the nearest word serves the colours best and no
+// pass makes the map worse. With no passes the centres are only rounded. error, when given,
+// receives the weighted squared distance of every point to its nearest word of the result.
+void settleOnWords(const std::vector<WeightedPoint>& points, std::vector<ColourPoint>& centres,
+                   const Settings& settings, int passes, std::int64_t* error = nullptr) {
+    for (ColourPoint& c : centres)
+        c = wordFeature(wordFromFeature(c, settings), settings);
+    std::vector<std::size_t> owner(points.size(), centres.size());
+    // One round more than the passes when the error of the last words is wanted.
+    for (int pass = 0; pass <= passes && !centres.empty(); ++pass) {
+        if (pass == passes && !error)
+            break;
+        const NearestFinder nearest(centres);
+        std::vector<std::array<std::int64_t, 4>> sums(centres.size(), {0, 0, 0, 0});
+        std::int64_t total = 0;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            owner[i] = nearest(points[i].point, owner[i]);
+            const auto w = static_cast<std::int64_t>(points[i].weight);
+            for (int a = 0; a < 3; ++a)
+                sums[owner[i]][a] += w * points[i].point[a];
+            sums[owner[i]][3] += w;
+            total += w * squaredDistance(centres[owner[i]], points[i].point);
+        }
+        if (error)
+            *error = total;
+        if (pass == passes)
+            break;
+        bool moved = false;
+        for (std::size_t c = 0; c < centres.size(); ++c) {
+            const std::int64_t w = sums[c][3];
+            if (w == 0)
+                continue;
+            ColourPoint mean;
+            for (int a = 0; a < 3; ++a) // the mean's nearest word is found by rounding anyway
+                mean[a] = static_cast<int>((2 * sums[c][a] + w) / (2 * w));
+            const ColourPoint word = wordFeature(wordFromFeature(mean, settings), settings);
+            moved |= word != centres[c];
+            centres[c] = word;
+        }
+        if (!moved)
+            break;
+    }
+}
 
 } // namespace
 
@@ -31,10 +88,35 @@ std::vector<std::uint16_t> choosePaletteWords(const std::vector<std::uint16_t>& 
         points.push_back(
             {sourceColours.empty() ? wordFeature(distinct[i], settings) : sourceColours[i],
              histogram[distinct[i]]});
-    const std::vector<ColourPoint> centres =
-        refineByMovingCentres(points, varianceCut(points, entries),
-                              entries <= kFewEntries ? kKMeansPasses : kManyEntriesPasses,
-                              entries <= kFewEntries ? kMoves : 0);
+    // k-means only finds a local optimum, and with few entries another start sometimes lands in
+    // a clearly better one. Median cut splits by extent rather than error, so it starts far
+    // enough away. RGB16 maps compare the starts by the words they round to, which are what is
+    // shown: the centres nearer the colours can round to words farther from them.
+    const bool secondStart = entries <= kFewEntries;
+    const bool byWords = settings.model == ColourModel::Rgb16;
+    std::int64_t error = 0;
+    std::vector<ColourPoint> centres = refineByMovingCentres(
+        points, varianceCut(points, entries), secondStart ? kKMeansPasses : kManyEntriesPasses,
+        secondStart ? kMoves : 0, secondStart && !byWords ? &error : nullptr);
+    if (secondStart) {
+        const std::vector<WeightedPoint> cells = coarsenedTo(points, kSecondStartPoints);
+        const bool merged = cells.size() < points.size();
+        std::int64_t otherError = 0;
+        std::vector<ColourPoint> other =
+            refineByMovingCentres(cells, medianCut(cells, entries), kKMeansPasses, kMoves,
+                                  merged || byWords ? nullptr : &otherError);
+        if (merged)
+            other = refineByMovingCentres(points, std::move(other), kSettlingPasses, 0,
+                                          byWords ? nullptr : &otherError);
+        if (byWords) {
+            settleOnWords(points, centres, settings, 0, &error);
+            settleOnWords(points, other, settings, 0, &otherError);
+        }
+        if (otherError < error)
+            centres = std::move(other);
+    }
+    if (byWords)
+        settleOnWords(points, centres, settings, kWordPasses);
 
     std::vector<std::uint16_t> words;
     std::vector<bool> taken(65536, false);

@@ -25,7 +25,8 @@ std::vector<ColourPoint> medianCut(std::vector<WeightedPoint> points, std::size_
 // gains most, until there are maxColours boxes or no box can be split. Aims at the average
 // error, so it makes a better start for k-means than median cut. Returns the rounded weighted
 // mean of each box.
-std::vector<ColourPoint> varianceCut(std::vector<WeightedPoint> points, std::size_t maxColours);
+std::vector<ColourPoint> varianceCut(const std::vector<WeightedPoint>& points,
+                                     std::size_t maxColours);
 
 int squaredDistance(const ColourPoint& a, const ColourPoint& b);
 // Index of the nearest palette point (lowest index on ties).
@@ -50,6 +51,11 @@ private:
     std::vector<Entry> m_sorted;
     std::vector<ColourPoint> m_points; // in palette order, for guesses
     int m_axis = 0;
+    // A palette of a few entries near the colours is kept by channel, in floats (exact there),
+    // and measured all at once.
+    static constexpr std::size_t kScanned = 16;
+    std::array<std::array<float, kScanned>, 3> m_channels{};
+    bool m_scanned = false;
 };
 
 // Lloyd's k-means on weighted points, started from the given centres: each pass moves every
@@ -61,8 +67,16 @@ std::vector<ColourPoint> refineByKMeans(const std::vector<WeightedPoint>& points
 // k-means as above, then k-means is helped out of a poor local optimum: the centre that costs
 // least to give up is moved into the cluster with the largest error, splitting it, and k-means
 // runs again; kept while the total error falls, at most tries times.
+// When error is given it receives the weighted squared distance of every point to its nearest
+// centre of the result: what k-means lowers, so the measure by which two results for the same
+// points are compared.
 std::vector<ColourPoint> refineByMovingCentres(const std::vector<WeightedPoint>& points,
                                                std::vector<ColourPoint> centres, int passes,
-                                               int tries);
+                                               int tries, std::int64_t* error = nullptr);
+
+// At most the given number of points standing for these: the points themselves when they are
+// no more, else the cells of the finest grid of power-of-two width that leaves no more (or of the
+// coarsest), each cell one point at the weighted mean of its points with their summed weight.
+std::vector<WeightedPoint> coarsenedTo(const std::vector<WeightedPoint>& points, std::size_t most);
 
 } // namespace rastix
