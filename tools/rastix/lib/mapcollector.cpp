@@ -3,7 +3,6 @@
 #include "dither.h"
 
 #include <new>
-#include <system_error>
 
 namespace rastix {
 
@@ -21,14 +20,8 @@ MapCollector::MapCollector(const Settings& settings, bool ownThread)
     , m_keepWords(!dithers(settings)) {}
 
 MapCollector::~MapCollector() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_ended = true;
-        m_failed = true;
-    }
-    m_changed.notify_all();
-    if (m_worker.joinable())
-        m_worker.join();
+    // A loader that never ended the picture: the worker stops at once.
+    m_sync.finish(false);
 }
 
 bool MapCollector::begin(int width, int height) {
@@ -43,22 +36,18 @@ bool MapCollector::begin(int width, int height) {
     m_width = width;
     m_height = height;
     m_taker.emplace(m_settings, width);
-    if (m_ownThread) {
-        try {
-            m_worker = std::thread([this] { work(); });
-        } catch (const std::system_error&) {
-            // No thread to be had: each chunk is counted on the loader's thread instead.
-        }
-    }
+    // Without a thread of its own, each chunk is counted on the loader's thread.
+    if (m_ownThread)
+        m_sync.start([this] { work(); });
     return true;
 }
 
 std::uint32_t* MapCollector::rowsToFill(int top, int count) {
     {
-        std::lock_guard lock(m_mutex);
-        if (m_failed || m_ended || m_pixels.empty() || top != m_nextRow || count <= 0 ||
+        std::lock_guard lock(m_sync.mutex);
+        if (m_sync.failed || m_sync.ended || m_pixels.empty() || top != m_nextRow || count <= 0 ||
             count > kChunkRows || count > m_height - top) {
-            m_failed = true;
+            m_sync.failed = true;
             return nullptr;
         }
     }
@@ -68,20 +57,20 @@ std::uint32_t* MapCollector::rowsToFill(int top, int count) {
 }
 
 void MapCollector::rowsFilled() {
-    if (!m_worker.joinable()) {
+    if (!m_sync.running()) {
         count(m_fillingTop, m_nextRow);
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(m_sync.mutex);
         m_filledRows = m_countedRows = m_nextRow;
         return;
     }
     bool wake = false;
     {
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(m_sync.mutex);
         m_filledRows = m_nextRow;
         wake = m_filledRows - m_countedRows >= kWakeRows || m_filledRows == m_height;
     }
     if (wake)
-        m_changed.notify_all();
+        m_sync.changed.notify_all();
 }
 
 void MapCollector::work() {
@@ -89,19 +78,19 @@ void MapCollector::work() {
         int first = 0;
         int last = 0;
         {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [&] {
-                return m_failed || m_ended || m_filledRows - m_countedRows >= kWakeRows ||
+            std::unique_lock lock(m_sync.mutex);
+            m_sync.changed.wait(lock, [&] {
+                return m_sync.failed || m_sync.ended || m_filledRows - m_countedRows >= kWakeRows ||
                        m_filledRows == m_height;
             });
-            if (m_failed || m_filledRows == m_countedRows)
+            if (m_sync.failed || m_filledRows == m_countedRows)
                 return;
             first = m_countedRows;
             last = m_filledRows;
         }
         // Rows below m_filledRows are the loader's no more.
         count(first, last);
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(m_sync.mutex);
         m_countedRows = last;
     }
 }
@@ -121,20 +110,13 @@ EncodedPicture MapCollector::encode(int threads) const {
 }
 
 bool MapCollector::end(bool allRows) {
-    {
-        std::lock_guard lock(m_mutex);
-        m_ended = true;
-        m_failed = m_failed || !allRows;
-    }
-    m_changed.notify_all();
-    if (m_worker.joinable())
-        m_worker.join();
+    m_sync.finish(allRows);
     return complete();
 }
 
 bool MapCollector::complete() const {
-    std::lock_guard lock(m_mutex);
-    return m_ended && !m_failed && m_height > 0 && m_countedRows == m_height;
+    std::lock_guard lock(m_sync.mutex);
+    return m_sync.ended && !m_sync.failed && m_height > 0 && m_countedRows == m_height;
 }
 
 } // namespace rastix

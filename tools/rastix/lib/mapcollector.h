@@ -4,11 +4,9 @@
 #include "largeblock.h"
 #include "pictureencoder.h"
 #include "rowsink.h"
+#include "sinkworker.h"
 
-#include <condition_variable>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace rastix {
@@ -49,15 +47,12 @@ private:
     int m_height = 0;
     ColourCensus m_census;
     std::optional<CensusTaker> m_taker;
-    std::thread m_worker;
-    mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
     int m_nextRow = 0;     // the loader's: the first row not yet handed out
     int m_fillingTop = 0;  // the loader's: the rows being filled
     int m_filledRows = 0;  // rows [0, m_filledRows) are decoded
     int m_countedRows = 0; // rows [0, m_countedRows) are in the census
-    bool m_ended = false;
-    bool m_failed = false;
+    // Last, so that the worker is stopped before anything it works on goes.
+    mutable SinkWorker m_sync;
 };
 
 } // namespace rastix

@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <new>
-#include <system_error>
 #include <utility>
 
 namespace rastix {
@@ -26,15 +25,8 @@ StreamEncoder::StreamEncoder(const Settings& settings, bool ownThread)
     , m_ownThread(ownThread) {}
 
 StreamEncoder::~StreamEncoder() {
-    {
-        std::lock_guard lock(m_mutex);
-        // A loader that never ended the picture: stop the worker at once.
-        m_ended = true;
-        m_failed = true;
-    }
-    m_changed.notify_all();
-    if (m_worker.joinable())
-        m_worker.join();
+    // A loader that never ended the picture: the worker stops at once.
+    m_sync.finish(false);
 }
 
 bool StreamEncoder::begin(int width, int height) {
@@ -68,22 +60,18 @@ bool StreamEncoder::begin(int width, int height) {
         if (!m_file->append(reinterpret_cast<const std::uint8_t*>(header.data()), header.size()))
             return false;
     }
-    if (m_ownThread) {
-        try {
-            m_worker = std::thread([this] { work(); });
-        } catch (const std::system_error&) {
-            // No thread to be had: each chunk is encoded on the loader's thread instead.
-        }
-    }
+    // Without a thread of its own, each chunk is encoded on the loader's thread.
+    if (m_ownThread)
+        m_sync.start([this] { work(); });
     return true;
 }
 
 std::uint32_t* StreamEncoder::rowsToFill(int top, int count) {
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] { return !m_free.empty() || m_failed; });
-    if (m_failed || m_ended || top != m_nextRow || count <= 0 || count > kChunkRows ||
+    std::unique_lock lock(m_sync.mutex);
+    m_sync.changed.wait(lock, [&] { return !m_free.empty() || m_sync.failed; });
+    if (m_sync.failed || m_sync.ended || top != m_nextRow || count <= 0 || count > kChunkRows ||
         count > m_out.height - top) {
-        m_failed = true;
+        m_sync.failed = true;
         return nullptr;
     }
     m_filling = m_free.front();
@@ -96,27 +84,28 @@ std::uint32_t* StreamEncoder::rowsToFill(int top, int count) {
 }
 
 void StreamEncoder::rowsFilled() {
-    if (!m_worker.joinable()) {
+    if (!m_sync.running()) {
         chunkDone(m_filling, encodeChunk(m_chunks[m_filling]));
         return;
     }
     bool wake = false;
     {
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(m_sync.mutex);
         m_ready.push_back(m_filling);
         wake = m_ready.size() >= kWakeBatch || m_nextRow == m_out.height;
     }
     if (wake)
-        m_changed.notify_all();
+        m_sync.changed.notify_all();
 }
 
 void StreamEncoder::work() {
     for (;;) {
         std::size_t index = 0;
         {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [&] { return !m_ready.empty() || m_ended || m_failed; });
-            if (m_failed || m_ready.empty())
+            std::unique_lock lock(m_sync.mutex);
+            m_sync.changed.wait(lock,
+                                [&] { return !m_ready.empty() || m_sync.ended || m_sync.failed; });
+            if (m_sync.failed || m_ready.empty())
                 return;
             index = m_ready.front();
             m_ready.pop_front();
@@ -128,13 +117,13 @@ void StreamEncoder::work() {
 
 void StreamEncoder::chunkDone(std::size_t index, bool encoded) {
     {
-        std::lock_guard lock(m_mutex);
+        std::lock_guard lock(m_sync.mutex);
         m_free.push_back(index);
         if (encoded)
             m_rowsEncoded += m_chunks[index].count;
-        m_failed = m_failed || !encoded;
+        m_sync.failed = m_sync.failed || !encoded;
     }
-    m_changed.notify_all(); // a loader waiting for room
+    m_sync.changed.notify_all(); // a loader waiting for room
 }
 
 bool StreamEncoder::encodeChunk(const Chunk& chunk) {
@@ -159,24 +148,17 @@ bool StreamEncoder::encodeChunk(const Chunk& chunk) {
 }
 
 bool StreamEncoder::end(bool allRows) {
-    {
-        std::lock_guard lock(m_mutex);
-        m_ended = true;
-        m_failed = m_failed || !allRows;
-    }
-    m_changed.notify_all();
-    if (m_worker.joinable())
-        m_worker.join();
+    m_sync.finish(allRows);
     return complete();
 }
 
 bool StreamEncoder::complete() const {
-    std::lock_guard lock(m_mutex);
-    return m_ended && !m_failed && m_out.height > 0 && m_rowsEncoded == m_out.height;
+    std::lock_guard lock(m_sync.mutex);
+    return m_sync.ended && !m_sync.failed && m_out.height > 0 && m_rowsEncoded == m_out.height;
 }
 
 EncodedPicture StreamEncoder::take() {
-    std::lock_guard lock(m_mutex);
+    std::lock_guard lock(m_sync.mutex);
     return std::move(m_out);
 }
 

@@ -4,13 +4,11 @@
 #include "pictureencoder.h"
 #include "pixelcodec.h"
 #include "rowsink.h"
+#include "sinkworker.h"
 
-#include <condition_variable>
 #include <deque>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace rastix {
@@ -73,18 +71,15 @@ private:
     // pages than on decoding the first rows (see largeblock.h).
     std::vector<std::uint32_t, LargeBlockAllocator<std::uint32_t>> m_ring;
     std::vector<Chunk> m_chunks;
-    ByteBuffer m_scratch; // encoded rows on their way to the file
-    std::thread m_worker;
-    mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
+    ByteBuffer m_scratch;            // encoded rows on their way to the file
     std::deque<std::size_t> m_free;  // chunks the loader may fill
     std::deque<std::size_t> m_ready; // filled chunks, in row order
     std::size_t m_filling = 0;
     int m_nextRow = 0; // the first row not yet handed to the loader
     int m_rowsEncoded = 0;
     bool m_began = false;
-    bool m_ended = false;
-    bool m_failed = false;
+    // Last, so that the worker is stopped before anything it works on goes.
+    mutable SinkWorker m_sync;
 };
 
 } // namespace rastix
