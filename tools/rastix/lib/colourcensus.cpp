@@ -25,8 +25,7 @@ const std::uint32_t* RowCodes::operator()(const std::uint32_t* row) {
 CensusTaker::CensusTaker(const Settings& settings, int width)
     : m_codes(settings, width)
     , m_width(width)
-    , m_sumColours(
-          !(settings.model == ColourModel::Cry16 && settings.cryEncoding == CryEncoding::Glass)) {}
+    , m_sumColours(!glassCry(settings)) {}
 
 const std::uint32_t* CensusTaker::addRow(const std::uint32_t* pixels, ColourCensus& into) {
     auto* const words = into.words.data();

@@ -56,6 +56,12 @@ std::uint64_t streamingBytes(int width) {
     return static_cast<std::uint64_t>(width) * RowSink::kChunkRows * kChunksHeld * (4 + 2 + 8);
 }
 
+// A quarter turn is read from the picture while it is encoded, unless dithering needs the
+// turned picture whole.
+bool turnedWhileEncoding(const Settings& s) {
+    return s.rotateDegrees % 90 == 0 && !dithers(s);
+}
+
 // Hands a picture decoded whole to the stream encoder, turned by quarters as it goes, so that
 // its words go to disk row by row instead of being held whole. False when the encoder did not
 // take all of it.
@@ -89,9 +95,7 @@ std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Settings&
         view = cut.view();
         loaded.keepAlive.reset();
     }
-    // A quarter turn is read from the picture while it is encoded, unless dithering needs the
-    // turned picture whole.
-    const int quarterTurn = s.rotateDegrees % 90 == 0 && !dithers(s) ? s.rotateDegrees : 0;
+    const int quarterTurn = turnedWhileEncoding(s) ? s.rotateDegrees : 0;
     Image turned;
     if (s.rotateDegrees % 360 != 0 && quarterTurn == 0) {
         if (error = turnTooLarge(view, s.rotateDegrees); !error.empty())
@@ -129,7 +133,7 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
         stream.emplace(s, encodeThreads > 1);
         if (!s.cut && unturned)
             loaded.rowSink = &*stream;
-    } else if (!s.cut && s.colourMap && (unturned || (s.rotateDegrees % 90 == 0 && !dithers(s)))) {
+    } else if (!s.cut && s.colourMap && (unturned || turnedWhileEncoding(s))) {
         collector.emplace(s, encodeThreads > 1);
         loaded.rowSink = &*collector;
     }

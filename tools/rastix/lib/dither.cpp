@@ -261,8 +261,7 @@ int typicalSpacing(const std::vector<Rgb>& shown, std::size_t first) {
 } // namespace
 
 bool dithers(const Settings& settings) {
-    return settings.dither != Dither::None &&
-           !(settings.model == ColourModel::Cry16 && settings.cryEncoding == CryEncoding::Glass);
+    return settings.dither != Dither::None && !glassCry(settings);
 }
 
 Rgb shownColour(std::uint16_t word, const Settings& settings) {

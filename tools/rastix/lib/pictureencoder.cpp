@@ -31,9 +31,7 @@ EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings
     // Zero-filled, so the padding at the end of each row is already transparent.
     out.data.assign(static_cast<std::size_t>(out.rowBytes) * static_cast<std::size_t>(out.height),
                     0);
-    const bool glass =
-        settings.model == ColourModel::Cry16 && settings.cryEncoding == CryEncoding::Glass;
-    const PixelEncoder encoder(settings, !glass && hasTransparentPixels(image));
+    const PixelEncoder encoder(settings, !glassCry(settings) && hasTransparentPixels(image));
     const auto encodeRows = [&](int first, int last, int /*band*/) {
         if (dithered) {
             ditherTrueColourRows(image, settings, encoder, first, last, out.data.data(),
@@ -53,7 +51,7 @@ EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings
 }
 
 std::array<int, 3> wordFeature(std::uint16_t word, const Settings& settings) {
-    if (settings.model == ColourModel::Cry16 && settings.cryEncoding == CryEncoding::Glass) {
+    if (glassCry(settings)) {
         // A nibble step moves a colour by about a sixteenth of the square, roughly 17 levels.
         const GlassDeltas d = unpackGlass(word);
         return {d.high * 17, d.low * 17, d.intensity};
@@ -63,7 +61,7 @@ std::array<int, 3> wordFeature(std::uint16_t word, const Settings& settings) {
 }
 
 std::uint16_t wordFromFeature(const std::array<int, 3>& f, const Settings& settings) {
-    if (settings.model == ColourModel::Cry16 && settings.cryEncoding == CryEncoding::Glass) {
+    if (glassCry(settings)) {
         const auto nibble = [](int v) {
             return std::clamp(static_cast<int>(std::lround(v / 17.0)), -8, 7);
         };
@@ -112,7 +110,7 @@ namespace {
 std::vector<ColourPoint> sourceColoursOf(const ColourCensus& census,
                                          const std::vector<std::uint16_t>& distinct,
                                          const Settings& settings) {
-    if (settings.model == ColourModel::Cry16 && settings.cryEncoding == CryEncoding::Glass)
+    if (glassCry(settings))
         return {};
     std::vector<ColourPoint> colours;
     colours.reserve(distinct.size());
@@ -125,10 +123,6 @@ std::vector<ColourPoint> sourceColoursOf(const ColourCensus& census,
     }
     return colours;
 }
-
-} // namespace
-
-namespace {
 
 // A map's palette, and the index into it of every word that occurs (transparent pixels: 0).
 struct MapPlan {

@@ -44,4 +44,9 @@ struct Settings {
     bool operator==(const Settings&) const = default;
 };
 
+// Relative CRY: the words hold changes to what the line buffer has, not colours.
+inline bool glassCry(const Settings& s) {
+    return s.model == ColourModel::Cry16 && s.cryEncoding == CryEncoding::Glass;
+}
+
 } // namespace rastix
