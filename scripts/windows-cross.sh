@@ -149,7 +149,17 @@ if [ -x "$linux_rastix" ]; then
     mkdir -p "$compare/pictures"
     cp "$root"/samples/* "$compare/pictures/"
     "$root/build/bin/rastix-samples" "$compare/pictures" >/dev/null 2>&1 || true
-    # Every cut lies inside all three pictures (ship.gif is the smallest, 24 x 24): rastix refuses
+    # A gradient between two colours, whose maps are cut into bands by their looks: the choice
+    # is made in floating point, and must come out the same on both systems.
+    {
+        echo "P3 80 24 255"
+        for ((y = 0; y < 24; ++y)); do
+            for ((x = 0; x < 80; ++x)); do
+                echo "$((232 - 216 * x / 79)) $((216 - 192 * x / 79)) $((176 - 136 * x / 79))"
+            done
+        done
+    } >"$compare/pictures/ramp.ppm"
+    # Every cut lies inside all the pictures (ship.gif is the smallest, 24 x 24): rastix refuses
     # a cut that reaches outside.
     differing=0
     while read -r -a options; do
@@ -157,7 +167,7 @@ if [ -x "$linux_rastix" ]; then
         for side in linux windows; do
             mkdir -p "$compare/$side/$name"
         done
-        pictures=(sunset.bmp orbs.jpg ship.gif)
+        pictures=(sunset.bmp orbs.jpg ship.gif ramp.ppm)
         (cd "$compare/pictures" &&
             "$linux_rastix" "${options[@]}" --target-dir ../linux/"$name" "${pictures[@]}" >/dev/null)
         (cd "$compare/pictures" && wine "$build_dir/bin/rastix.exe" "${options[@]}" \
@@ -181,6 +191,7 @@ if [ -x "$linux_rastix" ]; then
 --cut 4,2:16x20 -cry --binary
 --syntax gas --clut
 --colours 16 --clut --dither ordered
+--colours 4 --clut --binary
 --clut --dither diffusion
 -cry --dither diffusion --binary
 OPTIONS

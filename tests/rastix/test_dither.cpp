@@ -5,9 +5,11 @@
 #include "encodedpixels.h"
 #include "image.h"
 #include "palette.h"
+#include "perceptual.h"
 #include "pictureencoder.h"
 #include "pixelcodec.h"
 #include "quantiser.h"
+#include "ramppalette.h"
 
 #include <gtest/gtest.h>
 
@@ -330,6 +332,135 @@ TEST(Palette, FewColoursStillMapExactly) {
     const PixelEncoder encoder(s);
     for (int x = 0; x < 16; ++x)
         EXPECT_EQ(p.palette[indexAt(p, x, 1)], encoder(img.at(x, 1))) << x;
+}
+
+TEST(Perceptual, MatchesPublishedDifferences) {
+    // Sharma, Wu and Dalal's test pairs: blue hues (the rotation term), hues on both sides of
+    // zero, nearly opposite hues, large and dark differences.
+    const struct {
+        Lab p, q;
+        double expected;
+    } table[] = {
+        {{50, 2.6772, -79.7751}, {50, 0, -82.7485}, 2.0425},
+        {{50, -1.3802, -84.2814}, {50, 0, -82.7485}, 1.0000},
+        {{50, 0, 0}, {50, -1, 2}, 2.3669},
+        {{50, 2.49, -0.001}, {50, -2.49, 0.0009}, 7.1792},
+        {{50, 2.5, 0}, {73, 25, -18}, 27.1492},
+        {{50, 2.5, 0}, {56, -27, -3}, 31.9030},
+        {{63.0109, -31.0961, -5.8663}, {62.8187, -29.7946, -4.0864}, 1.2630},
+        {{2.0776, 0.0795, -1.1350}, {0.9033, -0.0636, -0.5514}, 0.9082},
+    };
+    for (const auto& row : table) {
+        EXPECT_NEAR(ciede2000(row.p, row.q), row.expected, 5e-5) << row.expected;
+        EXPECT_NEAR(ciede2000(row.q, row.p), row.expected, 5e-5) << row.expected;
+    }
+    const Lab red = labOf(255, 0, 0), white = labOf(255, 255, 255);
+    EXPECT_NEAR(red.lightness, 53.2408, 1e-4);
+    EXPECT_NEAR(red.a, 80.0925, 1e-4);
+    EXPECT_NEAR(red.b, 67.2032, 1e-4);
+    EXPECT_NEAR(white.lightness, 100, 1e-9);
+}
+
+namespace {
+
+// A ramp of distinct RGB16 words between two colours, with uneven weights, as the palette sees it.
+struct Ramp {
+    std::vector<std::uint16_t> distinct;
+    std::vector<WeightedPoint> points;
+};
+Ramp rampOf(int count, const ColourPoint& from, const ColourPoint& to) {
+    Ramp r;
+    for (int i = 0; i < count; ++i) {
+        ColourPoint c;
+        for (int a = 0; a < 3; ++a)
+            c[a] = from[a] + (to[a] - from[a]) * i / (count - 1);
+        r.distinct.push_back(encodeRgb16(c[0], c[1], c[2], false));
+        r.points.push_back({c, static_cast<std::uint64_t>(1 + (i * 7) % 5)});
+    }
+    return r;
+}
+
+} // namespace
+
+TEST(Palette, RampIsCutWhereItLooksBest) {
+    // Every cut of a ramp into three bands, each shown by the best of its own words: the
+    // dynamic programme must find the cheapest.
+    const Ramp r = rampOf(24, {200, 180, 140}, {16, 28, 60});
+    ASSERT_EQ(std::set<std::uint16_t>(r.distinct.begin(), r.distinct.end()).size(), 24u);
+    Settings s;
+    const auto cost = [&](std::size_t point, std::size_t word) {
+        const ColourPoint& c = r.points[point].point;
+        const Rgb shown = shownColour(r.distinct[word], s);
+        const double se = squaredDistance(c, {shown.red, shown.green, shown.blue});
+        return static_cast<double>(r.points[point].weight) *
+               (ciede2000(labOf(c[0], c[1], c[2]), labOf(shown.red, shown.green, shown.blue)) +
+                se / 192);
+    };
+    const auto band = [&](std::size_t from, std::size_t to, std::uint16_t& word) {
+        double best = 1e300;
+        for (std::size_t w = from; w < to; ++w) {
+            double sum = 0;
+            for (std::size_t p = from; p < to; ++p)
+                sum += cost(p, w);
+            if (sum < best) {
+                best = sum;
+                word = r.distinct[w];
+            }
+        }
+        return best;
+    };
+    double best = 1e300;
+    std::set<std::uint16_t> bestWords;
+    for (std::size_t i = 1; i < 24; ++i)
+        for (std::size_t j = i + 1; j < 24; ++j) {
+            std::uint16_t a = 0, b = 0, c = 0;
+            const double total = band(0, i, a) + band(i, j, b) + band(j, 24, c);
+            if (total < best) {
+                best = total;
+                bestWords = {a, b, c};
+            }
+        }
+    const auto words = rampPaletteWords(r.distinct, r.points, 3, s);
+    EXPECT_EQ(std::set<std::uint16_t>(words.begin(), words.end()), bestWords);
+    // A map's palette takes this path for such a picture.
+    std::vector<std::uint64_t> histogram(65536, 0);
+    std::vector<ColourPoint> sources;
+    for (std::size_t i = 0; i < r.points.size(); ++i) {
+        histogram[r.distinct[i]] = r.points[i].weight;
+        sources.push_back(r.points[i].point);
+    }
+    EXPECT_EQ(choosePaletteWords(r.distinct, histogram, 3, s, sources), words);
+}
+
+TEST(Palette, OnlyColoursAlongOneLineAreCutAsARamp) {
+    const struct {
+        const char* name;
+        int offLine; // levels one colour is moved on red and against on blue
+        int count;
+        std::size_t entries;
+        bool glass;
+        bool ramp;
+    } table[] = {
+        {"rounded ramp", 2, 40, 4, false, true},
+        {"colour off the line", 12, 40, 4, false, false},
+        {"more colours than a ramp crosses", 0, 129, 4, false, false},
+        {"as many entries as colours", 0, 40, 40, false, false},
+        {"relative CRY holds no colours", 0, 40, 4, true, false},
+    };
+    for (const auto& row : table) {
+        Ramp r = rampOf(row.count, {0, 0, 0}, {250, 250, 250});
+        for (int i = 0; i < row.count; ++i) // words distinct whatever the colours
+            r.distinct[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(i * 2 + 1);
+        r.points[5].point[0] += row.offLine;
+        r.points[5].point[2] -= row.offLine;
+        Settings s;
+        if (row.glass) {
+            s.model = ColourModel::Cry16;
+            s.cryEncoding = CryEncoding::Glass;
+        }
+        EXPECT_EQ(!rampPaletteWords(r.distinct, r.points, row.entries, s).empty(), row.ramp)
+            << row.name;
+    }
 }
 
 namespace {

@@ -40,8 +40,9 @@ Output format
 Colour mode
   --no-clut         true colour: one 16-bit word per pixel (default)
   --clut            pixel map and palette (CLUT) of at most 256 colours in the current model;
-                    pictures with more colours are reduced (variance cut refined by k-means,
-                    among the words of the model, every entry a different word)
+                    pictures with more colours are reduced (variance cut refined by k-means;
+                    colours along one line, such as a gradient, cut into the bands that look
+                    closest; among the words of the model, every entry a different word)
   --colours N       at most N palette entries, 2 to 256, the transparent one included
                     (default 256; only with --clut); a picture with no more colours keeps
                     them exactly

@@ -2,6 +2,7 @@
 
 #include "pictureencoder.h"
 #include "quantiser.h"
+#include "ramppalette.h"
 
 #include <algorithm>
 #include <array>
@@ -88,6 +89,9 @@ std::vector<std::uint16_t> choosePaletteWords(const std::vector<std::uint16_t>& 
         points.push_back(
             {sourceColours.empty() ? wordFeature(distinct[i], settings) : sourceColours[i],
              histogram[distinct[i]]});
+    if (std::vector<std::uint16_t> ramp = rampPaletteWords(distinct, points, entries, settings);
+        !ramp.empty())
+        return ramp;
     // k-means only finds a local optimum, and with few entries another start sometimes lands in
     // a clearly better one. Median cut splits by extent rather than error, so it starts far
     // enough away. RGB16 maps compare the starts by the words they round to, which are what is

@@ -15,6 +15,8 @@ namespace rastix {
 // tries a median cut for a start and keeps whichever serves the colours better. No two entries are
 // the same word, and as long as the picture has that many distinct words every entry is used: a
 // centre that lands on a word already taken gives way to the word worst served so far.
+// Colours that lie along one line, such as a gradient, are cut into bands instead
+// (rampPaletteWords).
 // sourceColours, when given, holds for each distinct word the mean colour of the pixels that
 // became it: the palette is then fitted to the picture itself rather than to its rounded
 // words, which matters most for smooth gradients and few entries.
