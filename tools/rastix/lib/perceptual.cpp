@@ -7,6 +7,8 @@ namespace rastix {
 
 namespace {
 
+constexpr double kPi = 3.14159265358979323846;
+
 // The positive root r of r^n = x for 0 < x <= 1, by Newton's method from 1: from above the
 // steps fall monotonically onto the root, and the first step that no longer falls ends it.
 double rootBelowOne(double x, int n) {
@@ -88,7 +90,6 @@ double sineOfSmall(double x) { // |x| <= 1.1 radians
 // The angle of (x, y) in degrees, 0..360: halving the tangent twice leaves an argument below
 // tan(pi/16), where the series is exact to double precision in 10 terms.
 double angleDegrees(double y, double x) {
-    constexpr double kPi = 3.14159265358979323846;
     const double ax = x < 0 ? -x : x, ay = y < 0 ? -y : y;
     const bool steep = ay > ax;
     double t = steep ? ax / ay : ay / ax; // 0..1
@@ -167,7 +168,6 @@ double ciede2000(const Lab& p, const Lab& q) {
         const double hMean = angleDegrees(sinMean, cosMean);
         const double u = (hMean - 275) / 25;
         if (u * u < 30) {
-            constexpr double kPi = 3.14159265358979323846;
             const double dTheta = 30 * expOfNegative(u * u);
             rt = -sineOfSmall(2 * dTheta * kPi / 180) * 2 * chromaWeight(cpMean);
         }

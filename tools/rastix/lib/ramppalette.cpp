@@ -1,8 +1,7 @@
 #include "ramppalette.h"
 
-#include "dither.h"
 #include "perceptual.h"
-#include "pixelcodec.h"
+#include "pictureencoder.h"
 
 #include <algorithm>
 #include <array>
@@ -77,22 +76,20 @@ std::vector<std::uint16_t> rampPaletteWords(const std::vector<std::uint16_t>& di
     // cost(c, i) = what showing the i-th colour along the line as the c-th word costs, summed
     // over i in prefix[c].
     std::vector<Lab> seen(n), shown(n);
-    std::vector<Rgb> shownRgb(n);
+    std::vector<ColourPoint> shownColours(n);
     for (std::size_t i = 0; i < n; ++i) {
         const ColourPoint& p = points[order[i]].point;
         seen[i] = labOf(p[0], p[1], p[2]);
-        shownRgb[i] = shownColour(distinct[order[i]], settings);
-        shown[i] = labOf(shownRgb[i].red, shownRgb[i].green, shownRgb[i].blue);
+        const ColourPoint& w = shownColours[i] = wordFeature(distinct[order[i]], settings);
+        shown[i] = labOf(w[0], w[1], w[2]);
     }
     const std::size_t stride = n + 1;
     std::vector<double> prefix(n * stride, 0.0);
     for (std::size_t c = 0; c < n; ++c)
         for (std::size_t i = 0; i < n; ++i) {
-            const ColourPoint& p = points[order[i]].point;
-            const double dr = p[0] - shownRgb[c].red, dg = p[1] - shownRgb[c].green,
-                         db = p[2] - shownRgb[c].blue;
             const double cost =
-                ciede2000(seen[i], shown[c]) + (dr * dr + dg * dg + db * db) / kSquaredErrorPerUnit;
+                ciede2000(seen[i], shown[c]) +
+                squaredDistance(points[order[i]].point, shownColours[c]) / kSquaredErrorPerUnit;
             prefix[c * stride + i + 1] =
                 prefix[c * stride + i] + static_cast<double>(points[order[i]].weight) * cost;
         }
