@@ -6,9 +6,9 @@
 //                                       as JPEG or PNG by FILE's suffix (used by the scripts)
 //   bench_rastix --decode FILE          only decode FILE whole with Qt's reader, as any Qt program
 //                                       would: the yardstick of bench/rastix_memory.sh
-#include "converter.h"
-#include "jpegstream.h"
-#include "qtpictureloader.h"
+#include "convert/converter.h"
+#include "loaders/jpegstream.h"
+#include "loaders/qtpictureloader.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -8,12 +8,12 @@ if(TARGET rastix)
 endif()
 install(TARGETS ${glyphmill_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # rastix-show (a script) finds the display cartridge's sources in share/glyphmill/console.
-if(UNIX AND TARGET rastix AND EXISTS ${PROJECT_SOURCE_DIR}/tools/console/rastix-show)
-    install(PROGRAMS ${PROJECT_SOURCE_DIR}/tools/console/rastix-show
+if(UNIX AND TARGET rastix AND EXISTS ${PROJECT_SOURCE_DIR}/rastix/console/rastix-show)
+    install(PROGRAMS ${PROJECT_SOURCE_DIR}/rastix/console/rastix-show
             DESTINATION ${CMAKE_INSTALL_BINDIR})
-    install(FILES ${PROJECT_SOURCE_DIR}/tools/console/display.s
-                  ${PROJECT_SOURCE_DIR}/tools/console/cartridge.ld
-                  ${PROJECT_SOURCE_DIR}/tools/console/cartridge.cmake
+    install(FILES ${PROJECT_SOURCE_DIR}/rastix/console/display.s
+                  ${PROJECT_SOURCE_DIR}/rastix/console/cartridge.ld
+                  ${PROJECT_SOURCE_DIR}/rastix/console/cartridge.cmake
             DESTINATION ${GLYPHMILL_INSTALL_DATADIR}/console)
     set(GLYPHMILL_INSTALLS_RASTIX_SHOW ON)
 endif()

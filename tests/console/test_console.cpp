@@ -4,7 +4,7 @@
 // converter's assembly output with GNU as and compares it with the binary output.
 //
 // Usage: test_console CASE. Exit status 0 pass, 1 fail, 77 the emulator cannot run here.
-#include "crytable.h"
+#include "codec/crytable.h"
 #include "emulator.h"
 
 #include <QCoreApplication>

@@ -20,7 +20,7 @@ found=$(appstreamcli validate --no-net --explain "$metainfo" 2>&1) || fail "apps
 ! grep -qE '^[EW]:' <<<"$found" || fail "appstreamcli: $found"
 
 pages=(rastix.1 glyphmill.1)
-[ ! -f "$source/tools/console/rastix-show" ] || pages+=(rastix-show.1)
+[ ! -f "$source/rastix/console/rastix-show" ] || pages+=(rastix-show.1)
 for page in "${pages[@]}"; do
     found=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$source/docs/man/$page" 2>&1 >/dev/null) ||
         fail "man could not render $page"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pictureencoder.h"
+#include "encode/pictureencoder.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,15 +1,15 @@
 // Dithering and reduced palettes: the picture the console shows must stay close to the source
 // on average, while exact colours, transparency and padding are left exactly as they were.
-#include "cellnearest.h"
-#include "dither.h"
+#include "palette/cellnearest.h"
+#include "palette/dither.h"
 #include "encodedpixels.h"
-#include "image.h"
-#include "palette.h"
-#include "perceptual.h"
-#include "pictureencoder.h"
-#include "pixelcodec.h"
-#include "quantiser.h"
-#include "ramppalette.h"
+#include "image/image.h"
+#include "palette/palette.h"
+#include "palette/perceptual.h"
+#include "encode/pictureencoder.h"
+#include "codec/pixelcodec.h"
+#include "palette/quantiser.h"
+#include "palette/ramppalette.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "encodedpixels.h"
-#include "image.h"
-#include "pictureencoder.h"
-#include "pixelcodec.h"
-#include "quantiser.h"
+#include "image/image.h"
+#include "encode/pictureencoder.h"
+#include "codec/pixelcodec.h"
+#include "palette/quantiser.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "assemblysource.h"
-#include "commandline.h"
-#include "converter.h"
-#include "output.h"
-#include "pictureproblems.h"
-#include "utf8path.h"
+#include "output/assemblysource.h"
+#include "cli/commandline.h"
+#include "convert/converter.h"
+#include "output/output.h"
+#include "files/pictureproblems.h"
+#include "files/utf8path.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "crytable.h"
-#include "pixelcodec.h"
+#include "codec/crytable.h"
+#include "codec/pixelcodec.h"
 
 #include <gtest/gtest.h>
 

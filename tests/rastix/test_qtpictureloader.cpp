@@ -1,5 +1,5 @@
-#include "jpegstream.h"
-#include "qtpictureloader.h"
+#include "loaders/jpegstream.h"
+#include "loaders/qtpictureloader.h"
 
 #include <QFile>
 #include <QImage>

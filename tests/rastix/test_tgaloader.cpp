@@ -1,9 +1,9 @@
 // TGA pictures as ImageMagick writes them, and the variants it cannot write (15/16 bits,
 // right-to-left rows, colour maps not starting at entry 0, footers), each read by rastix and
 // compared with ImageMagick's decoding of the very same file.
-#include "qtpictureloader.h"
+#include "loaders/qtpictureloader.h"
 #include "tgafiles.h"
-#include "tgaloader.h"
+#include "loaders/tgaloader.h"
 
 #include <QFile>
 #include <QImage>

@@ -1,0 +1,138 @@
+#include "convert/converter.h"
+
+namespace rastix {
+
+const char* versionText() {
+    return "rastix 0.1.5 (Glyphmill)\n";
+}
+
+const char* helpText() {
+    return R"(Usage: rastix [OPTION | PICTURE]...
+Converts pictures into graphics data for the Atari Jaguar: RGB16 or CRY16 true colour, or a
+pixel map with a colour look-up table (CLUT) in either model, as assembly source or binary.
+
+Arguments are read left to right: an option changes the settings for every picture named
+after it, until another option changes them again. Example:
+  rastix --target-dir tmp logo.bmp -cry photo.jpg -rgb --binary 1.gif 2.gif
+writes tmp/logo.s (RGB16), tmp/photo.s (CRY16), tmp/1.rgb and tmp/2.rgb (RGB16 binary).
+The whole command line is checked before anything is converted: an option after the last
+picture applies to no picture and is an error, and so are two pictures that would write the
+same output file (d1/a.png and d2/a.png, or a.png and a.jpg) or an output that would replace
+one of the pictures.
+
+Pictures: whatever the installed Qt image readers decode (BMP, GIF, JPEG, PNG, PPM, XPM,
+TIFF, WebP, ...), and TGA (named .tga, or with a TGA 2.0 footer): uncompressed or run-length
+encoded; colour-mapped, grey, or true colour of 15, 16, 24 or 32 bits; any origin. Fully
+transparent pixels stay transparent. A picture whose decoder reports missing or corrupt data
+(a file cut short, a bad checksum) is not converted. Pictures are converted in parallel;
+outputs and messages keep the order of the command line.
+
+Colour model
+  -rgb              RGB16 words (default)
+  -cry              CRY16 words
+Output format
+  --assembly, --ascii      assembly source, PICTURE.s (default)
+  --syntax madmac          assembly for MADMAC-style assemblers (default): ; comments, $ hex,
+                           .phrase, dc.w / dc.b
+  --syntax gas             assembly for GNU as (m68k): | comments, 0x hex, .balign 8,
+                           .short / .byte
+  --binary, --no-ascii     binary: PICTURE.rgb or PICTURE.cry, or PICTURE.map + PICTURE.clut
+Colour mode
+  --no-clut         true colour: one 16-bit word per pixel (default)
+  --clut            pixel map and palette (CLUT) of at most 256 colours in the current model;
+                    pictures with more colours are reduced (variance cut refined by k-means;
+                    colours along one line, such as a gradient, cut into the bands that look
+                    closest; among the words of the model, every entry a different word)
+  --colours N       at most N palette entries, 2 to 256, the transparent one included
+                    (default 256; only with --clut); a picture with no more colours keeps
+                    them exactly
+  --opt-clut        map with the fewest of 1, 2, 4 or 8 bits per pixel that hold the palette
+                    (only with --clut); a reduced map takes the fewest bits for N entries
+                    (--colours 16: 4 bits, 4: 2 bits, 2: 1 bit)
+  --no-opt-clut     map with 8 bits per pixel (default; only with --clut)
+Dithering (true colour, and maps whose colours had to be reduced; not with --glass)
+  --dither none     every pixel takes its nearest colour (default)
+  --dither ordered  a fixed 8x8 threshold pattern: a still part of an animation keeps the
+                    same pixels from frame to frame
+  --dither diffusion
+                    error diffusion (serpentine Floyd-Steinberg): the finest gradients, but
+                    a change anywhere may ripple through the rest of the picture
+  Transparent pixels and row padding are never dithered; the same picture always gives the
+  same bytes.
+Words
+  --16-bits         use all 16 bits (default)
+  --15-bits         keep bit 0 for the console's mixed mode: RGB words get green in bits 5-1
+                    and bit 0 set; CRY words keep bit 0 clear (7-bit intensity)
+CRY encoding (only with -cry)
+  --normal          plain CRY values (default)
+  --glass           relative CRY values for read-modify-write (RMW) objects
+  --gray            output intensities only (relative Y only with --glass; neutral colour
+                    byte $88 with --normal)
+  --no-gray         output colour again
+  --positive        with --glass: keep only the deltas above 0, zero the others
+  --negative        with --glass: keep only the deltas below 0, zero the others
+  --both            with --glass: keep all deltas (default)
+Transforms
+  --cut X,Y:WxH     take the WxH rectangle at X,Y of the source picture (X, Y >= 0,
+                    W, H >= 1); it must lie inside the picture
+  --no-cut          take the whole picture again (default)
+  --rotate DEGREES  then turn clockwise by a whole number of degrees (negative: counter-
+                    clockwise); multiples of 90 are exact, other angles take the nearest
+                    pixel on a canvas grown to hold the result, corners transparent;
+                    that canvas may take 1024 MB, or four times the picture if more
+Files
+  --target-dir DIR  write into DIR, which must exist (default: the current folder)
+  --overwrite       replace existing output files
+  --no-overwrite    refuse to replace existing output files (default)
+  --help, --version
+  --                every later argument is a picture, even if it begins with '-'
+
+Outputs are named after the picture without its extension, in the target folder, and are
+written through a temporary file that is renamed into place. A map and its palette are one
+result: both are written, or neither (a file they would have replaced is kept).
+
+Data layout
+  Words are big-endian. Every row is padded to a whole phrase (8 bytes) with transparent
+  pixels: word $0000 in true colour, index 0 in a map.
+  RGB16: red in bits 15-11, blue in 10-6, green in 5-0.
+  CRY16: colour byte in bits 15-8, intensity Y = max(R, G, B) in bits 7-0; the colour byte
+  is the CRY table entry nearest to the colour brought to full intensity. Black and greys
+  use the neutral colour byte $88, so opaque black is $8800, never the transparent $0000.
+  In RGB16 opaque black is $0000, the same word as a transparent pixel, so in a picture that
+  has transparent pixels it is written as $0001 instead (so is any colour that rounds to
+  $0000, and a 15-bit CRY colour too dark for its intensity becomes $8800): a sprite's black
+  outline stays visible. A picture without transparent pixels keeps $0000.
+  Maps: pixels packed most significant bits first; index 0 is transparent (palette word
+  $0000) when the picture has transparent pixels or its rows need padding. The palette is
+  a list of 16-bit words in the current model.
+Glass packing (relative CRY): each pixel holds signed deltas that the console adds to the
+  line buffer: high colour nibble delta in bits 15-12, low colour nibble delta in bits
+  11-8 (each the nibble of the CRY colour byte minus 8, so a grey gives 0), and
+  dY = Y - 128 in bits 7-0, all in two's complement.
+Assembly files: a comment header, equates NAME_width, NAME_height, NAME_phrases,
+  NAME_depth (object DEPTH field), NAME_bpp (and NAME_colours for maps), then .data,
+  phrase alignment, a global label NAME (and NAME_clut for the palette) and the data in hex.
+  NAME is the picture's base name with every character other than a letter, digit or '_'
+  turned into '_', and a '_' put in front when it would be empty, start with a digit or be
+  a 68000 register name (d0-d7, a0-a7, sp, pc, sr, ccr, usp, in any case): "my logo-2.png"
+  gives my_logo_2, "1up.gif" gives _1up, "d0.png" gives _d0. Both syntaxes hold the same
+  bytes as --binary. Example, one phrase:
+    --syntax madmac                      --syntax gas
+    ; 4 x 1 pixels                       | 4 x 1 pixels
+            .data                                .data
+            .phrase                              .balign 8
+            .globl  logo                         .globl  logo
+    logo:                                logo:
+            dc.w    $F800,$07C0,$003F,$0000      .short  0xF800,0x07C0,0x003F,0x0000
+Sizes: the console's objects are at most 1023 lines high and 1023 phrases wide; a larger
+  result is still written, with a warning. A picture of any size converts when the memory it
+  needs is available; when not, one line says how much it needs, before any is taken.
+
+Messages: one line on stdout for each file written; one line on stderr for each picture that
+fails, naming it and the cause (the decoders' own words folded in), or that gets a warning.
+Exit status: 0 all converted (warnings included); 1 some picture failed (the others are still
+converted); 2 the command line is faulty (one line says why; nothing is written).
+)";
+}
+
+} // namespace rastix

@@ -1,0 +1,268 @@
+#include "encode/pictureencoder.h"
+
+#include "image/rowbands.h"
+#include "palette/dither.h"
+#include "palette/palette.h"
+#include "codec/pixelcodec.h"
+#include "palette/quantiser.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace rastix {
+
+int phraseAlignedRowBytes(int width, int bitsPerPixel) {
+    const long long bits = static_cast<long long>(width) * bitsPerPixel;
+    return static_cast<int>((bits + 63) / 64 * 8);
+}
+
+EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings, int threads,
+                                int quarterTurn) {
+    const bool dithered = dithers(settings);
+    if (dithered && quarterTurn % 360 != 0) // dithering runs along the turned rows
+        return encodeTrueColour(rotateClockwise(image, quarterTurn).view(), settings, threads);
+    const QuarterTurnRows shape(image, quarterTurn);
+    EncodedPicture out;
+    out.width = shape.width();
+    out.height = shape.height();
+    out.bitsPerPixel = 16;
+    out.rowBytes = phraseAlignedRowBytes(out.width, 16);
+    // Zero-filled, so the padding at the end of each row is already transparent.
+    out.data.assign(static_cast<std::size_t>(out.rowBytes) * static_cast<std::size_t>(out.height),
+                    0);
+    const PixelEncoder encoder(settings, !glassCry(settings) && hasTransparentPixels(image));
+    const auto encodeRows = [&](int first, int last, int /*band*/) {
+        if (dithered) {
+            ditherTrueColourRows(image, settings, encoder, first, last, out.data.data(),
+                                 out.rowBytes);
+            return;
+        }
+        QuarterTurnRows rows(image, quarterTurn);
+        for (int y = first; y < last; ++y)
+            encoder.encodeRow(rows(y), out.width,
+                              out.data.data() + static_cast<std::size_t>(y) * out.rowBytes);
+    };
+    // Diffused error runs from each row into the next, so only one thread can carry it.
+    const bool wholePicture = dithered && settings.dither == Dither::Diffusion;
+    inBands(ImageView{nullptr, out.width, out.height, out.width}, wholePicture ? 1 : threads,
+            encodeRows);
+    return out;
+}
+
+std::array<int, 3> wordFeature(std::uint16_t word, const Settings& settings) {
+    if (glassCry(settings)) {
+        // A nibble step moves a colour by about a sixteenth of the square, roughly 17 levels.
+        const GlassDeltas d = unpackGlass(word);
+        return {d.high * 17, d.low * 17, d.intensity};
+    }
+    const Rgb c = shownColour(word, settings);
+    return {c.red, c.green, c.blue};
+}
+
+std::uint16_t wordFromFeature(const std::array<int, 3>& f, const Settings& settings) {
+    if (glassCry(settings)) {
+        const auto nibble = [](int v) {
+            return std::clamp(static_cast<int>(std::lround(v / 17.0)), -8, 7);
+        };
+        GlassDeltas d{nibble(f[0]), nibble(f[1]), std::clamp(f[2], -128, 127)};
+        const std::uint16_t word = packGlass(d);
+        return settings.fifteenBits ? static_cast<std::uint16_t>(word & ~1) : word;
+    }
+    const auto channel = [](int v) {
+        return static_cast<std::uint32_t>(std::clamp(v, 0, 255));
+    };
+    const std::uint32_t argb =
+        0xFF000000u | channel(f[0]) << 16 | channel(f[1]) << 8 | channel(f[2]);
+    return PixelEncoder(settings)(argb);
+}
+
+std::size_t mapCapacity(int bits, std::size_t maxEntries, bool reserveZero) {
+    return std::min(std::size_t{1} << bits, maxEntries) - (reserveZero ? 1 : 0);
+}
+
+int chooseMapDepth(std::size_t colours, bool optimise, int width, bool hasTransparent,
+                   bool& reserveZero, std::size_t maxEntries) {
+    const auto reserveAt = [&](int bits) {
+        const bool padded = (static_cast<long long>(width) * bits) % 64 != 0;
+        return hasTransparent || padded;
+    };
+    for (const int bits : {1, 2, 4, 8}) {
+        if (!optimise && bits != 8)
+            continue;
+        reserveZero = reserveAt(bits);
+        if (colours <= mapCapacity(bits, maxEntries, reserveZero))
+            return bits;
+    }
+    // The colours must be reduced: to the fewest bits that hold as many entries as allowed.
+    int bits = 8;
+    if (optimise)
+        while (bits > 1 && (std::size_t{1} << (bits / 2)) >= maxEntries)
+            bits /= 2;
+    reserveZero = reserveAt(bits);
+    return bits;
+}
+
+namespace {
+
+// The mean colour of the pixels behind each distinct word, rounded; empty where the words are
+// not colours (glass CRY holds changes of colour).
+std::vector<ColourPoint> sourceColoursOf(const ColourCensus& census,
+                                         const std::vector<std::uint16_t>& distinct,
+                                         const Settings& settings) {
+    if (glassCry(settings))
+        return {};
+    std::vector<ColourPoint> colours;
+    colours.reserve(distinct.size());
+    for (const std::uint16_t w : distinct) {
+        const std::array<std::uint64_t, 4>& sum = census.words[w];
+        const auto mean = [&](std::size_t a) {
+            return static_cast<int>((2 * sum[a] + sum[0]) / (2 * sum[0]));
+        };
+        colours.push_back({mean(1), mean(2), mean(3)});
+    }
+    return colours;
+}
+
+// A map's palette, and the index into it of every word that occurs (transparent pixels: 0).
+struct MapPlan {
+    EncodedPicture out;
+    std::vector<std::uint8_t> indexOf = std::vector<std::uint8_t>(ColourCensus::kTransparent + 1);
+    std::size_t firstColour = 0;
+};
+
+MapPlan planMap(const ColourCensus& census, int width, int height, const Settings& settings) {
+    const bool hasTransparent = census.pixels(ColourCensus::kTransparent) != 0;
+    std::vector<std::uint64_t> histogram(65536, 0);
+    std::vector<std::uint16_t> distinct;
+    for (std::uint32_t w = 0; w < 65536; ++w) {
+        histogram[w] = census.pixels(w);
+        if (histogram[w] != 0)
+            distinct.push_back(static_cast<std::uint16_t>(w));
+    }
+    MapPlan plan;
+    EncodedPicture& out = plan.out;
+    out.width = width;
+    out.height = height;
+    out.sourceColours = distinct.size();
+    bool reserveZero = false;
+    const auto maxEntries = static_cast<std::size_t>(std::clamp(settings.mapColours, 2, 256));
+    out.bitsPerPixel = chooseMapDepth(distinct.size(), settings.optimiseMapDepth, width,
+                                      hasTransparent, reserveZero, maxEntries);
+    out.transparentIndexZero = reserveZero;
+    const std::size_t capacity = mapCapacity(out.bitsPerPixel, maxEntries, reserveZero);
+    if (reserveZero)
+        out.palette.push_back(kTransparentWord);
+    plan.firstColour = out.palette.size();
+    if (distinct.size() <= capacity) {
+        for (const std::uint16_t w : distinct) {
+            plan.indexOf[w] = static_cast<std::uint8_t>(out.palette.size());
+            out.palette.push_back(w);
+        }
+        return plan;
+    }
+    out.quantised = true;
+    const std::vector<ColourPoint> sources = sourceColoursOf(census, distinct, settings);
+    std::vector<ColourPoint> features;
+    for (const std::uint16_t w :
+         choosePaletteWords(distinct, histogram, capacity, settings, sources)) {
+        out.palette.push_back(w);
+        features.push_back(wordFeature(w, settings));
+    }
+    const NearestFinder nearest(features);
+    for (std::size_t i = 0; i < distinct.size(); ++i)
+        plan.indexOf[distinct[i]] = static_cast<std::uint8_t>(
+            plan.firstColour +
+            nearest(sources.empty() ? wordFeature(distinct[i], settings) : sources[i]));
+    return plan;
+}
+
+// Packs the indices of every row into the map; makeCodes() gives each band a function that
+// returns the words of row y (or ColourCensus::kTransparent), unless the picture is dithered.
+template <typename MakeCodes>
+EncodedPicture packMap(MapPlan& plan, const std::vector<std::uint8_t>& dithered, int threads,
+                       MakeCodes makeCodes) {
+    EncodedPicture& out = plan.out;
+    if (out.palette.empty())
+        out.palette.push_back(kTransparentWord); // an empty picture still gets a valid map
+    out.rowBytes = phraseAlignedRowBytes(out.width, out.bitsPerPixel);
+    const int bits = out.bitsPerPixel;
+    const bool bytePerPixel = bits == 8 && dithered.empty();
+    // Indices narrower than a byte are added into zeroed bytes. A byte a pixel fills each row
+    // itself: the pages are then first touched by the threads that fill them, not one by one
+    // before.
+    if (bytePerPixel)
+        out.data.resize(static_cast<std::size_t>(out.rowBytes) * out.height);
+    else
+        out.data.assign(static_cast<std::size_t>(out.rowBytes) * out.height, 0);
+    const int width = out.width;
+    const std::uint8_t* const indexOf = plan.indexOf.data();
+    inBands(ImageView{nullptr, width, out.height, width}, threads, [&](int first, int last, int) {
+        auto codesOf = makeCodes();
+        for (int y = first; y < last; ++y) {
+            const std::uint32_t* row = codesOf(y);
+            std::uint8_t* dest = out.data.data() + static_cast<std::size_t>(y) * out.rowBytes;
+            if (bytePerPixel) { // the usual map
+                for (int x = 0; x < width; ++x)
+                    dest[x] = indexOf[row[x]];
+                std::fill(dest + width, dest + out.rowBytes, std::uint8_t{0});
+                continue;
+            }
+            for (int x = 0; x < width; ++x) {
+                const std::size_t at = static_cast<std::size_t>(y) * width + x;
+                const unsigned index = dithered.empty() || row[x] == ColourCensus::kTransparent
+                                           ? indexOf[row[x]]
+                                           : dithered[at];
+                const long long bit = static_cast<long long>(x) * bits;
+                const int shift = 8 - bits - static_cast<int>(bit % 8);
+                dest[bit / 8] = static_cast<std::uint8_t>(dest[bit / 8] | (index << shift));
+            }
+        }
+    });
+    return std::move(out);
+}
+
+} // namespace
+
+EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings, int threads,
+                               const ColourCensus* census, int quarterTurn) {
+    threads = std::clamp(threads, 1, 16);
+    std::optional<ColourCensus> taken;
+    if (!census) // a turn moves the pixels, but leaves how often each word occurs
+        census = &taken.emplace(takeCensus(image, settings, threads));
+    const QuarterTurnRows shape(image, quarterTurn);
+    MapPlan plan = planMap(*census, shape.width(), shape.height(), settings);
+    taken.reset();
+    // A picture that fits its map keeps its exact colours; only a reduced one is dithered.
+    std::vector<std::uint8_t> dithered;
+    if (plan.out.quantised && dithers(settings))
+        dithered = quarterTurn % 360 == 0
+                       ? ditherToPalette(image, settings, plan.out.palette, plan.firstColour)
+                       : ditherToPalette(rotateClockwise(image, quarterTurn).view(), settings,
+                                         plan.out.palette, plan.firstColour);
+    return packMap(plan, dithered, threads, [&] {
+        return [rows = QuarterTurnRows(image, quarterTurn),
+                codes = RowCodes(settings, shape.width())](int y) mutable {
+            return codes(rows(y));
+        };
+    });
+}
+
+EncodedPicture encodeColourMapOfWords(const ImageView& words, const Settings& settings, int threads,
+                                      const ColourCensus& census, int quarterTurn) {
+    const QuarterTurnRows shape(words, quarterTurn);
+    MapPlan plan = planMap(census, shape.width(), shape.height(), settings);
+    return packMap(plan, {}, std::clamp(threads, 1, 16), [&] {
+        return [rows = QuarterTurnRows(words, quarterTurn)](int y) mutable {
+            return rows(y);
+        };
+    });
+}
+
+EncodedPicture encodePicture(const ImageView& image, const Settings& settings, int threads,
+                             int quarterTurn) {
+    return settings.colourMap ? encodeColourMap(image, settings, threads, nullptr, quarterTurn)
+                              : encodeTrueColour(image, settings, threads, quarterTurn);
+}
+
+} // namespace rastix

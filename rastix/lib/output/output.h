@@ -1,0 +1,28 @@
+#pragma once
+
+#include "output/filestaging.h"
+#include "output/outputnames.h"
+#include "encode/pictureencoder.h"
+#include "settings.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace rastix {
+
+struct OutputFile {
+    std::string path;
+    ByteBuffer bytes;
+    // When set, bytes are already on disk under a temporary name and only need committing.
+    std::shared_ptr<StagedFile> staged;
+};
+
+// Every file one picture produces, in the order they are written: "base.s"; or "base.rgb" /
+// "base.cry"; or "base.map" then "base.clut". Given a writer, assembly text is staged on disk as
+// it is made instead of being held in memory, on up to `threads` threads.
+std::vector<OutputFile> outputsFor(EncodedPicture picture, const Settings& settings,
+                                   const std::string& picturePath,
+                                   AtomicFileWriter* writer = nullptr, int threads = 1);
+
+} // namespace rastix

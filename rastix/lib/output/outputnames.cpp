@@ -1,0 +1,105 @@
+#include "output/outputnames.h"
+
+#include "files/utf8path.h"
+
+#include <filesystem>
+
+namespace rastix {
+
+std::string baseName(const std::string& picturePath) {
+    std::size_t start = picturePath.find_last_of("/\\");
+    start = start == std::string::npos ? 0 : start + 1;
+    std::string name = picturePath.substr(start);
+    const std::size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    return name;
+}
+
+namespace {
+
+// Names the 68000 assemblers take for registers, whatever their case.
+bool isRegisterName(const std::string& name) {
+    std::string lower;
+    for (const char c : name)
+        lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (lower.size() == 2 && (lower[0] == 'd' || lower[0] == 'a') && lower[1] >= '0' &&
+        lower[1] <= '7')
+        return true;
+    return lower == "sp" || lower == "pc" || lower == "sr" || lower == "ccr" || lower == "usp";
+}
+
+} // namespace
+
+std::string labelFor(const std::string& base) {
+    std::string label;
+    for (const char c : base) {
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        label += ok ? c : '_';
+    }
+    if (label.empty() || (label[0] >= '0' && label[0] <= '9') || isRegisterName(label))
+        label.insert(label.begin(), '_');
+    return label;
+}
+
+std::string joinPath(const std::string& dir, const std::string& name) {
+    if (dir.empty())
+        return name;
+    const char last = dir.back();
+    return (last == '/' || last == '\\') ? dir + name : dir + "/" + name;
+}
+
+std::string modelDescription(const Settings& s) {
+    std::string text = s.model == ColourModel::Rgb16 ? "RGB16" : "CRY16";
+    if (s.model == ColourModel::Cry16) {
+        if (s.cryEncoding == CryEncoding::Glass) {
+            text += " glass";
+            if (s.grayOnly)
+                text += " gray";
+            text += s.kept == KeptDeltas::Positive   ? " positive"
+                    : s.kept == KeptDeltas::Negative ? " negative"
+                                                     : " both";
+        } else {
+            text += s.grayOnly ? " normal gray" : " normal";
+        }
+    }
+    if (s.fifteenBits)
+        text += ", 15 bits";
+    return text;
+}
+
+std::string trueColourBinaryPath(const Settings& s, const std::string& picturePath) {
+    return joinPath(s.targetDir,
+                    baseName(picturePath) + (s.model == ColourModel::Rgb16 ? ".rgb" : ".cry"));
+}
+
+std::vector<std::string> outputPaths(const Settings& s, const std::string& picturePath) {
+    const std::string base = joinPath(s.targetDir, baseName(picturePath));
+    if (s.format == OutputFormat::Assembly)
+        return {base + ".s"};
+    if (s.colourMap)
+        return {base + ".map", base + ".clut"};
+    return {trueColourBinaryPath(s, picturePath)};
+}
+
+std::string samePlaceKey(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path full = fs::absolute(utf8Path(path), ec);
+    if (!ec) {
+        // Through links, so that two names of one folder give one key.
+        const fs::path resolved = fs::weakly_canonical(full, ec);
+        if (!ec)
+            full = resolved;
+    }
+    const std::u8string text = full.lexically_normal().generic_u8string();
+    std::string key(text.begin(), text.end());
+#ifdef _WIN32
+    // Windows file names ignore case.
+    for (char& c : key)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+#endif
+    return key;
+}
+
+} // namespace rastix

@@ -1,0 +1,849 @@
+#include "palette/quantiser.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <utility>
+
+namespace rastix {
+
+namespace {
+
+struct Box {
+    std::size_t begin;
+    std::size_t end;
+    int axis = 0;
+    int extent = 0;
+};
+
+void measure(const std::vector<WeightedPoint>& points, Box& box) {
+    ColourPoint lo{1 << 30, 1 << 30, 1 << 30};
+    ColourPoint hi{-(1 << 30), -(1 << 30), -(1 << 30)};
+    for (std::size_t i = box.begin; i < box.end; ++i)
+        for (int a = 0; a < 3; ++a) {
+            lo[a] = std::min(lo[a], points[i].point[a]);
+            hi[a] = std::max(hi[a], points[i].point[a]);
+        }
+    box.extent = -1;
+    for (int a = 0; a < 3; ++a)
+        if (hi[a] - lo[a] > box.extent) {
+            box.extent = hi[a] - lo[a];
+            box.axis = a;
+        }
+}
+
+struct VarianceBox {
+    std::size_t begin;
+    std::size_t end;
+    double gain = 0; // how much splitting it at the best place lowers the total error
+    int axis = 0;
+    int threshold = 0; // the first half holds the points up to this value on the axis
+};
+
+// Sums of the points of one value on one axis: enough to know the error of any half that is
+// a run of values, without sorting. Integers, which are exact and cheaper to add than doubles.
+struct Moments {
+    std::int64_t weight = 0;
+    std::int64_t sum[3] = {0, 0, 0};
+    std::int64_t squares = 0;
+
+    void add(const Moments& m) {
+        weight += m.weight;
+        for (int a = 0; a < 3; ++a)
+            sum[a] += m.sum[a];
+        squares += m.squares;
+    }
+    Moments minus(const Moments& m) const {
+        Moments r = *this;
+        r.weight -= m.weight;
+        for (int a = 0; a < 3; ++a)
+            r.sum[a] -= m.sum[a];
+        r.squares -= m.squares;
+        return r;
+    }
+    double error() const {
+        const auto s0 = static_cast<double>(sum[0]);
+        const auto s1 = static_cast<double>(sum[1]);
+        const auto s2 = static_cast<double>(sum[2]);
+        return static_cast<double>(squares) -
+               (s0 * s0 + s1 * s1 + s2 * s2) / static_cast<double>(weight);
+    }
+};
+
+// A point with its own moments worked out once, since every split adds them up again.
+struct MomentPoint {
+    ColourPoint point;
+    Moments moments;
+
+    explicit MomentPoint(const WeightedPoint& p)
+        : point(p.point) {
+        const auto w = static_cast<std::int64_t>(p.weight);
+        moments.weight = w;
+        for (int a = 0; a < 3; ++a) {
+            moments.sum[a] = w * p.point[a];
+            moments.squares += w * p.point[a] * p.point[a];
+        }
+    }
+};
+
+// Finds the best place to split the box: on each axis every value boundary is tried, with
+// running sums over the values giving each half's error at once.
+void planSplit(const std::vector<MomentPoint>& points, VarianceBox& box) {
+    box.gain = 0;
+    ColourPoint lo{1 << 30, 1 << 30, 1 << 30};
+    ColourPoint hi{-(1 << 30), -(1 << 30), -(1 << 30)};
+    Moments whole;
+    for (std::size_t i = box.begin; i < box.end; ++i) {
+        whole.add(points[i].moments);
+        for (int a = 0; a < 3; ++a) {
+            lo[a] = std::min(lo[a], points[i].point[a]);
+            hi[a] = std::max(hi[a], points[i].point[a]);
+        }
+    }
+    const double wholeError = whole.error();
+    std::vector<Moments> byValue;
+    for (int axis = 0; axis < 3; ++axis) {
+        if (hi[axis] == lo[axis])
+            continue;
+        byValue.assign(static_cast<std::size_t>(hi[axis] - lo[axis]) + 1, Moments{});
+        for (std::size_t i = box.begin; i < box.end; ++i)
+            byValue[static_cast<std::size_t>(points[i].point[axis] - lo[axis])].add(
+                points[i].moments);
+        Moments first;
+        for (std::size_t v = 0; v + 1 < byValue.size(); ++v) {
+            first.add(byValue[v]);
+            if (byValue[v].weight == 0) // the same split as the value before
+                continue;
+            const double gain = wholeError - first.error() - whole.minus(first).error();
+            if (gain > box.gain) {
+                box.gain = gain;
+                box.axis = axis;
+                box.threshold = lo[axis] + static_cast<int>(v);
+            }
+        }
+    }
+}
+
+ColourPoint weightedMean(const std::vector<MomentPoint>& points, std::size_t begin,
+                         std::size_t end) {
+    Moments sum;
+    for (std::size_t i = begin; i < end; ++i)
+        sum.add(points[i].moments);
+    ColourPoint mean;
+    for (int a = 0; a < 3; ++a)
+        mean[a] = static_cast<int>(
+            std::lround(static_cast<double>(sum.sum[a]) / static_cast<double>(sum.weight)));
+    return mean;
+}
+
+} // namespace
+
+std::vector<ColourPoint> varianceCut(const std::vector<WeightedPoint>& weighted,
+                                     std::size_t maxColours) {
+    std::vector<ColourPoint> result;
+    if (weighted.empty() || maxColours == 0)
+        return result;
+    std::vector<MomentPoint> points(weighted.begin(), weighted.end());
+    std::vector<VarianceBox> boxes;
+    boxes.push_back({0, points.size()});
+    planSplit(points, boxes.back());
+    while (boxes.size() < maxColours) {
+        const auto best = std::max_element(
+            boxes.begin(), boxes.end(),
+            [](const VarianceBox& a, const VarianceBox& b) { return a.gain < b.gain; });
+        if (best->gain <= 0)
+            break;
+        const int axis = best->axis;
+        const int threshold = best->threshold;
+        const auto middle = std::partition(
+            points.begin() + static_cast<std::ptrdiff_t>(best->begin),
+            points.begin() + static_cast<std::ptrdiff_t>(best->end),
+            [axis, threshold](const MomentPoint& p) { return p.point[axis] <= threshold; });
+        const auto split = static_cast<std::size_t>(middle - points.begin());
+        VarianceBox second{split, best->end};
+        best->end = split;
+        planSplit(points, *best);
+        planSplit(points, second);
+        boxes.push_back(second);
+    }
+    for (const VarianceBox& box : boxes)
+        result.push_back(weightedMean(points, box.begin, box.end));
+    return result;
+}
+
+int squaredDistance(const ColourPoint& a, const ColourPoint& b) {
+    const int d0 = a[0] - b[0];
+    const int d1 = a[1] - b[1];
+    const int d2 = a[2] - b[2];
+    return d0 * d0 + d1 * d1 + d2 * d2;
+}
+
+std::size_t nearestIndex(const std::vector<ColourPoint>& palette, const ColourPoint& p) {
+    std::size_t best = 0;
+    int bestDistance = 1 << 30;
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+        const int d = squaredDistance(palette[i], p);
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = i;
+        }
+    }
+    return best;
+}
+
+namespace {
+// Squared distances of points within this of zero on every axis, and of centres within
+// twice that, are below 2^24, so single floats hold them exactly.
+constexpr int kExactInFloat = 680;
+
+// The squared distance from p to each of N points kept a channel at a time, measured in a
+// straight loop in floats: SSE2 multiplies four floats at once but not four ints.
+template <std::size_t N>
+std::array<float, N> squaredDistances(const std::array<std::array<float, N>, 3>& channels,
+                                      const ColourPoint& p) {
+    const float p0 = static_cast<float>(p[0]);
+    const float p1 = static_cast<float>(p[1]);
+    const float p2 = static_cast<float>(p[2]);
+    std::array<float, N> distance;
+    for (std::size_t i = 0; i < N; ++i) {
+        const float d0 = channels[0][i] - p0;
+        const float d1 = channels[1][i] - p1;
+        const float d2 = channels[2][i] - p2;
+        distance[i] = d0 * d0 + d1 * d1 + d2 * d2;
+    }
+    return distance;
+}
+
+bool within(const ColourPoint& p, int range) {
+    return std::abs(p[0]) <= range && std::abs(p[1]) <= range && std::abs(p[2]) <= range;
+}
+} // namespace
+
+NearestFinder::NearestFinder(const std::vector<ColourPoint>& palette) {
+    int widest = -1;
+    for (int a = 0; a < 3; ++a) {
+        int lo = 1 << 30;
+        int hi = -(1 << 30);
+        for (const ColourPoint& p : palette) {
+            lo = std::min(lo, p[a]);
+            hi = std::max(hi, p[a]);
+        }
+        if (hi - lo > widest) {
+            widest = hi - lo;
+            m_axis = a;
+        }
+    }
+    m_points = palette;
+    m_sorted.reserve(palette.size());
+    for (std::size_t i = 0; i < palette.size(); ++i)
+        m_sorted.push_back({palette[i], i});
+    std::stable_sort(m_sorted.begin(), m_sorted.end(), [this](const Entry& a, const Entry& b) {
+        return a.point[m_axis] < b.point[m_axis];
+    });
+    m_scanned = palette.size() <= kScanned &&
+                std::all_of(palette.begin(), palette.end(),
+                            [](const ColourPoint& p) { return within(p, 2 * kExactInFloat); });
+    if (m_scanned)
+        for (int a = 0; a < 3; ++a) {
+            m_channels[a].fill(1e9f); // no entry: never nearest
+            for (std::size_t i = 0; i < palette.size(); ++i)
+                m_channels[a][i] = static_cast<float>(palette[i][a]);
+        }
+}
+
+std::size_t NearestFinder::operator()(const ColourPoint& p) const {
+    return (*this)(p, m_sorted.size());
+}
+
+std::size_t NearestFinder::operator()(const ColourPoint& p, std::size_t guess) const {
+    if (m_sorted.empty())
+        return 0;
+    if (m_scanned && within(p, kExactInFloat)) {
+        const std::array<float, kScanned> distance = squaredDistances(m_channels, p);
+        std::size_t best = 0;
+        for (std::size_t i = 1; i < m_points.size(); ++i)
+            if (distance[i] < distance[best])
+                best = i;
+        return best;
+    }
+    // Up to here a plain scan of every entry, without branches to mispredict, beats the search.
+    if (m_points.size() <= kScanned)
+        return nearestIndex(m_points, p);
+    const int key = p[m_axis];
+    const auto start =
+        std::lower_bound(m_sorted.begin(), m_sorted.end(), key,
+                         [this](const Entry& e, int value) { return e.point[m_axis] < value; });
+    std::size_t best = m_sorted.size();
+    int bestDistance = 1 << 30;
+    if (guess < m_points.size()) {
+        best = guess;
+        bestDistance = squaredDistance(m_points[guess], p);
+    }
+    const auto consider = [&](const Entry& e) {
+        const int d = squaredDistance(e.point, p);
+        if (d < bestDistance || (d == bestDistance && e.index < best)) {
+            bestDistance = d;
+            best = e.index;
+        }
+    };
+    // Ties must still go to the lowest index, so an entry exactly as far along the axis as
+    // the best match is still looked at.
+    for (auto it = start; it != m_sorted.end(); ++it) {
+        const int along = it->point[m_axis] - key;
+        if (along * along > bestDistance)
+            break;
+        consider(*it);
+    }
+    for (auto it = start; it != m_sorted.begin();) {
+        --it;
+        const int along = key - it->point[m_axis];
+        if (along * along > bestDistance)
+            break;
+        consider(*it);
+    }
+    return best;
+}
+
+namespace {
+
+// The nearest of at most N centres (lowest index on ties) and the squared distance of the
+// runner-up, which tells when a point can skip the next search. Every slot is measured in a
+// straight loop of fixed length, in floats because SSE2 multiplies four of them at once but not
+// four ints; for points and centres within kExactInFloat (and twice that) every sum is exact.
+template <std::size_t N> class FewCentres {
+public:
+    static constexpr int kFar = std::numeric_limits<int>::max();
+    struct Nearest {
+        std::size_t index = 0;
+        int distance = kFar;
+        int second = kFar;
+    };
+
+    explicit FewCentres(const std::vector<ColourPoint>& centres)
+        : m_count(centres.size()) {
+        for (std::array<float, N>& channel : m_channels)
+            channel.fill(kUnused);
+        for (std::size_t c = 0; c < m_count; ++c)
+            for (int a = 0; a < 3; ++a)
+                m_channels[a][c] = static_cast<float>(centres[c][a]);
+    }
+
+    Nearest operator()(const ColourPoint& p) const {
+        const std::array<float, N> distance = squaredDistances(m_channels, p);
+        // Without branches, which the distances would mispredict half the time.
+        std::size_t index = 0;
+        float best = distance[0];
+        float second = kNoSecond;
+        for (std::size_t c = 1; c < m_count; ++c) {
+            const float d = distance[c];
+            second = std::min(second, std::max(best, d));
+            index = d < best ? c : index;
+            best = std::min(best, d);
+        }
+        return {index, static_cast<int>(best),
+                second < kNoSecond ? static_cast<int>(second) : kFar};
+    }
+
+private:
+    static constexpr float kUnused = 1e9f;    // a slot without a centre: never nearest
+    static constexpr float kNoSecond = 1e30f; // beyond any real squared distance
+    std::array<std::array<float, N>, 3> m_channels;
+    std::size_t m_count;
+};
+
+// Whether FewCentres measures these points exactly against these centres and any others that
+// k-means makes of them: means of the points, or a centre moved by a cluster's standard
+// deviation, which stay within twice kExactInFloat.
+bool fitsFloats(const std::vector<WeightedPoint>& points, const std::vector<ColourPoint>& centres) {
+    const auto inside = [](const ColourPoint& p) {
+        return within(p, kExactInFloat);
+    };
+    return std::all_of(points.begin(), points.end(),
+                       [&](const WeightedPoint& p) { return inside(p.point); }) &&
+           std::all_of(centres.begin(), centres.end(), inside);
+}
+
+// Up to this many centres all are measured; past it the sorted search of NearestFinder wins.
+constexpr std::size_t kFewCentres = 16;
+
+// Rounded to nearest, halves away from zero, for negative sums too.
+int roundedMean(std::int64_t sum, std::int64_t weight) {
+    return static_cast<int>(sum >= 0 ? (2 * sum + weight) / (2 * weight)
+                                     : -((-2 * sum + weight) / (2 * weight)));
+}
+
+struct Sums {
+    std::vector<std::array<std::int64_t, 3>> sum;
+    std::vector<std::uint64_t> weight;
+
+    explicit Sums(std::size_t centres)
+        : sum(centres, {0, 0, 0})
+        , weight(centres, 0) {}
+    void add(std::size_t c, const WeightedPoint& p, std::int64_t sign) {
+        const std::int64_t w = sign * static_cast<std::int64_t>(p.weight);
+        for (int a = 0; a < 3; ++a)
+            sum[c][a] += w * p.point[a];
+        weight[c] += static_cast<std::uint64_t>(w);
+    }
+    // Every centre that attracts points moves to their mean; the others stay.
+    void moveCentres(std::vector<ColourPoint>& centres) const {
+        for (std::size_t c = 0; c < centres.size(); ++c)
+            if (weight[c] != 0)
+                for (int a = 0; a < 3; ++a)
+                    centres[c][a] = roundedMean(sum[c][a], static_cast<std::int64_t>(weight[c]));
+    }
+};
+
+struct Cluster {
+    std::uint64_t weight = 0;
+    std::array<std::int64_t, 3> sum{};
+    std::array<std::int64_t, 3> squares{};
+    std::int64_t error = 0; // weighted squared distance of its points to their centre
+};
+
+// Lloyd's k-means for few centres, after Hamerly: each point keeps its nearest centre (its
+// owner), an upper bound on the distance to it and a lower bound on the distance to every other
+// centre, both moved by how far the centres move. While the first is below the second (or below
+// half the distance from the owner to the next centre) the point cannot change owner and is not
+// searched: after the first passes most are not. The bounds only skip searches that could not
+// change the answer, with a margin far above any rounding, so the centres are exactly those of
+// plain passes, on every platform. The sums of each centre's points follow the owners, so a
+// centre's new place costs nothing to find.
+template <std::size_t N> class BoundedKMeans {
+public:
+    BoundedKMeans(const std::vector<WeightedPoint>& points, std::vector<ColourPoint> centres)
+        : m_points(&points)
+        , m_centres(std::move(centres))
+        , m_owner(points.size(), 0)
+        , m_upper(points.size(), 0)
+        , m_lower(points.size(), 0)
+        , m_sums(m_centres.size()) {
+        const FewCentres<N> nearest(m_centres);
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            search(i, nearest);
+            m_sums.add(m_owner[i], points[i], 1);
+        }
+    }
+
+    // Counted as refineByKMeans counts them; afterwards every owner is the nearest of the
+    // centres reached.
+    void run(int passes) {
+        for (int pass = 0; pass < passes; ++pass) {
+            if (pass > 0 && !m_changed)
+                break;
+            const std::vector<ColourPoint> before = m_centres;
+            m_sums.moveCentres(m_centres);
+            reassignAfterMoves(before);
+        }
+    }
+
+    // Puts two centres elsewhere, far perhaps: only the points they owned, or that the new
+    // places come nearer to than every other centre may be, are searched again.
+    void replace(std::size_t a, const ColourPoint& atA, std::size_t b, const ColourPoint& atB) {
+        m_centres[a] = atA;
+        m_centres[b] = atB;
+        const FewCentres<N> nearest(m_centres);
+        m_changed = false;
+        for (std::size_t i = 0; i < m_owner.size(); ++i) {
+            const ColourPoint& p = (*m_points)[i].point;
+            const std::uint32_t c = m_owner[i];
+            if (c != a && c != b) {
+                const double closest = std::sqrt(static_cast<double>(
+                    std::min(squaredDistance(atA, p), squaredDistance(atB, p))));
+                m_lower[i] = std::min(m_lower[i], closest);
+                if (m_upper[i] < m_lower[i] - kMargin)
+                    continue;
+            }
+            reassign(i, nearest);
+        }
+    }
+
+    const std::vector<ColourPoint>& centres() const { return m_centres; }
+
+    std::vector<Cluster> clusters(std::int64_t& total) const {
+        std::vector<Cluster> clusters(m_centres.size());
+        total = 0;
+        for (std::size_t i = 0; i < m_owner.size(); ++i) {
+            const WeightedPoint& p = (*m_points)[i];
+            const auto w = static_cast<std::int64_t>(p.weight);
+            Cluster& cluster = clusters[m_owner[i]];
+            cluster.weight += p.weight;
+            for (int a = 0; a < 3; ++a) {
+                cluster.sum[a] += w * p.point[a];
+                cluster.squares[a] += w * p.point[a] * p.point[a];
+            }
+            const std::int64_t e = w * squaredDistance(m_centres[m_owner[i]], p.point);
+            cluster.error += e;
+            total += e;
+        }
+        return clusters;
+    }
+
+private:
+    static constexpr double kMargin = 1e-6;
+
+    void search(std::size_t i, const FewCentres<N>& nearest) {
+        const typename FewCentres<N>::Nearest n = nearest((*m_points)[i].point);
+        m_owner[i] = static_cast<std::uint32_t>(n.index);
+        m_upper[i] = std::sqrt(static_cast<double>(n.distance));
+        m_lower[i] = std::sqrt(static_cast<double>(n.second));
+    }
+
+    void reassign(std::size_t i, const FewCentres<N>& nearest) {
+        const std::uint32_t before = m_owner[i];
+        search(i, nearest);
+        if (m_owner[i] != before) {
+            m_changed = true;
+            m_sums.add(before, (*m_points)[i], -1);
+            m_sums.add(m_owner[i], (*m_points)[i], 1);
+        }
+    }
+
+    void reassignAfterMoves(const std::vector<ColourPoint>& before) {
+        const std::size_t k = m_centres.size();
+        std::vector<double> shift(k, 0);
+        std::vector<double> half(k, 0);
+        double farthest = 0;           // the largest shift of any centre
+        double secondFarthest = 0;     // the largest of the others
+        std::size_t farthestMover = 0; // whose shift is the largest
+        for (std::size_t c = 0; c < k; ++c) {
+            shift[c] = std::sqrt(static_cast<double>(squaredDistance(before[c], m_centres[c])));
+            if (shift[c] > farthest) {
+                secondFarthest = farthest;
+                farthest = shift[c];
+                farthestMover = c;
+            } else if (shift[c] > secondFarthest) {
+                secondFarthest = shift[c];
+            }
+            int closest = std::numeric_limits<int>::max();
+            for (std::size_t o = 0; o < k; ++o)
+                if (o != c)
+                    closest = std::min(closest, squaredDistance(m_centres[c], m_centres[o]));
+            half[c] = k < 2 ? 0 : std::sqrt(static_cast<double>(closest)) / 2;
+        }
+        const FewCentres<N> nearest(m_centres);
+        m_changed = false;
+        for (std::size_t i = 0; i < m_owner.size(); ++i) {
+            const std::uint32_t c = m_owner[i];
+            m_upper[i] += shift[c];
+            m_lower[i] -= c == farthestMover ? secondFarthest : farthest;
+            const double bound = std::max(m_lower[i], half[c]) - kMargin;
+            if (m_upper[i] < bound)
+                continue;
+            m_upper[i] =
+                std::sqrt(static_cast<double>(squaredDistance(m_centres[c], (*m_points)[i].point)));
+            if (m_upper[i] < bound)
+                continue;
+            reassign(i, nearest);
+        }
+    }
+
+    const std::vector<WeightedPoint>* m_points;
+    std::vector<ColourPoint> m_centres;
+    std::vector<std::uint32_t> m_owner;
+    std::vector<double> m_upper;
+    std::vector<double> m_lower;
+    Sums m_sums;
+    bool m_changed = true;
+};
+
+// Plain passes over many centres, each point found by the sorted search.
+std::vector<ColourPoint> plainKMeans(const std::vector<WeightedPoint>& points,
+                                     std::vector<ColourPoint> centres, int passes) {
+    std::vector<std::size_t> owner(points.size(), 0);
+    for (int pass = 0; pass < passes && !centres.empty(); ++pass) {
+        const NearestFinder nearest(centres);
+        Sums sums(centres.size());
+        bool moved = pass == 0;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const std::size_t c = nearest(points[i].point, pass == 0 ? centres.size() : owner[i]);
+            moved |= c != owner[i];
+            owner[i] = c;
+            sums.add(c, points[i], 1);
+        }
+        if (!moved)
+            break;
+        sums.moveCentres(centres);
+    }
+    return centres;
+}
+
+std::vector<Cluster> clustersOf(const std::vector<WeightedPoint>& points,
+                                const std::vector<ColourPoint>& centres, std::int64_t& total) {
+    std::vector<Cluster> clusters(centres.size());
+    total = 0;
+    const NearestFinder nearest(centres);
+    for (const WeightedPoint& p : points) {
+        const std::size_t c = nearest(p.point);
+        const auto w = static_cast<std::int64_t>(p.weight);
+        Cluster& cluster = clusters[c];
+        cluster.weight += p.weight;
+        for (int a = 0; a < 3; ++a) {
+            cluster.sum[a] += w * p.point[a];
+            cluster.squares[a] += w * p.point[a] * p.point[a];
+        }
+        const std::int64_t e = w * squaredDistance(centres[c], p.point);
+        cluster.error += e;
+        total += e;
+    }
+    return clusters;
+}
+
+// The centre that costs least to give up: merged into its nearest neighbour, its cluster's
+// error grows by Ward's measure, w1 w2 / (w1 + w2) times the squared distance.
+std::size_t cheapestCentre(const std::vector<ColourPoint>& centres,
+                           const std::vector<Cluster>& clusters) {
+    std::size_t cheapest = 0;
+    double lowest = 1e300;
+    for (std::size_t i = 0; i < centres.size(); ++i) {
+        double cost = 0;
+        if (clusters[i].weight != 0) {
+            int nearest = 1 << 30;
+            std::size_t neighbour = i;
+            for (std::size_t j = 0; j < centres.size(); ++j)
+                if (j != i && squaredDistance(centres[i], centres[j]) < nearest) {
+                    nearest = squaredDistance(centres[i], centres[j]);
+                    neighbour = j;
+                }
+            const auto wi = static_cast<double>(clusters[i].weight);
+            const auto wj = static_cast<double>(clusters[neighbour].weight);
+            cost = wi * wj / (wi + wj) * nearest;
+        }
+        if (cost < lowest) {
+            lowest = cost;
+            cheapest = i;
+        }
+    }
+    return cheapest;
+}
+
+// The same steps as BoundedKMeans, each point searched among all centres in every pass.
+class PlainKMeans {
+public:
+    PlainKMeans(const std::vector<WeightedPoint>& points, std::vector<ColourPoint> centres)
+        : m_points(&points)
+        , m_centres(std::move(centres)) {}
+    void run(int passes) { m_centres = plainKMeans(*m_points, std::move(m_centres), passes); }
+    void replace(std::size_t a, const ColourPoint& atA, std::size_t b, const ColourPoint& atB) {
+        m_centres[a] = atA;
+        m_centres[b] = atB;
+    }
+    const std::vector<ColourPoint>& centres() const { return m_centres; }
+    std::vector<Cluster> clusters(std::int64_t& total) const {
+        return clustersOf(*m_points, m_centres, total);
+    }
+
+private:
+    const std::vector<WeightedPoint>* m_points;
+    std::vector<ColourPoint> m_centres;
+};
+
+template <typename KMeans>
+std::vector<ColourPoint> movingCentres(KMeans kmeans, int passes, int tries,
+                                       std::int64_t* finalError) {
+    kmeans.run(passes);
+    if (kmeans.centres().size() < 2 || tries == 0) {
+        if (finalError)
+            kmeans.clusters(*finalError);
+        return kmeans.centres();
+    }
+    std::int64_t error = 0;
+    std::vector<Cluster> clusters = kmeans.clusters(error);
+    for (int t = 0; t < tries; ++t) {
+        const auto worst = static_cast<std::size_t>(
+            std::max_element(clusters.begin(), clusters.end(),
+                             [](const Cluster& a, const Cluster& b) { return a.error < b.error; }) -
+            clusters.begin());
+        const std::size_t cheapest = cheapestCentre(kmeans.centres(), clusters);
+        const Cluster& split = clusters[worst];
+        if (cheapest == worst || split.weight < 2)
+            break;
+        // The worst cluster gets two centres, a standard deviation either side of its mean along
+        // its widest axis: where k-means would put them if it split the cluster in two.
+        const auto w = static_cast<double>(split.weight);
+        int axis = 0;
+        double widest = -1;
+        for (int a = 0; a < 3; ++a) {
+            const double mean = static_cast<double>(split.sum[a]) / w;
+            const double variance = static_cast<double>(split.squares[a]) / w - mean * mean;
+            if (variance > widest) {
+                widest = variance;
+                axis = a;
+            }
+        }
+        const int deviation = std::max(1, static_cast<int>(std::sqrt(std::max(0.0, widest))));
+        ColourPoint atWorst = kmeans.centres()[worst];
+        ColourPoint atCheapest = atWorst;
+        atWorst[axis] -= deviation;
+        atCheapest[axis] += deviation;
+        KMeans trial = kmeans;
+        trial.replace(worst, atWorst, cheapest, atCheapest);
+        // Only the centres near the move have far to go: half the passes settle them.
+        trial.run(std::max(1, passes / 2));
+        std::int64_t trialError = 0;
+        std::vector<Cluster> trialClusters = trial.clusters(trialError);
+        // A gain below a percent is lost again when the centres become words.
+        if (trialError >= error - error / 100)
+            break;
+        kmeans = std::move(trial);
+        clusters = std::move(trialClusters);
+        error = trialError;
+    }
+    if (finalError)
+        *finalError = error;
+    return kmeans.centres();
+}
+
+} // namespace
+
+std::vector<ColourPoint> refineByKMeans(const std::vector<WeightedPoint>& points,
+                                        std::vector<ColourPoint> centres, int passes) {
+    return refineByMovingCentres(points, std::move(centres), passes, 0);
+}
+
+std::vector<ColourPoint> refineByMovingCentres(const std::vector<WeightedPoint>& points,
+                                               std::vector<ColourPoint> centres, int passes,
+                                               int tries, std::int64_t* error) {
+    if (error)
+        *error = 0;
+    if (centres.empty())
+        return centres;
+    if (!fitsFloats(points, centres))
+        return movingCentres(PlainKMeans(points, std::move(centres)), passes, tries, error);
+    if (centres.size() <= 4)
+        return movingCentres(BoundedKMeans<4>(points, std::move(centres)), passes, tries, error);
+    if (centres.size() <= kFewCentres)
+        return movingCentres(BoundedKMeans<kFewCentres>(points, std::move(centres)), passes, tries,
+                             error);
+    return movingCentres(PlainKMeans(points, std::move(centres)), passes, tries, error);
+}
+
+namespace {
+
+// The low 21 bits of v spread out to every third bit.
+std::uint64_t spreadBits(std::uint64_t v) {
+    v &= 0x1FFFFF;
+    v = (v | v << 32) & 0x1F00000000FFFF;
+    v = (v | v << 16) & 0x1F0000FF0000FF;
+    v = (v | v << 8) & 0x100F00F00F00F00F;
+    v = (v | v << 4) & 0x10C30C30C30C30C3;
+    v = (v | v << 2) & 0x1249249249249249;
+    return v;
+}
+
+// The bits of the three channels interleaved, highest first, so that sorting by it puts the
+// points of every cell of every power-of-two width next to each other.
+std::uint64_t mortonKey(const ColourPoint& p) {
+    std::uint64_t key = 0;
+    for (int a = 0; a < 3; ++a) {
+        // The offset keeps negative values in order; far ones share the outermost cells.
+        const int v = std::clamp(p[a], -(1 << 20), (1 << 20) - 1) + (1 << 20);
+        key |= spreadBits(static_cast<std::uint64_t>(v)) << (2 - a);
+    }
+    return key;
+}
+
+} // namespace
+
+std::vector<WeightedPoint> coarsenedTo(const std::vector<WeightedPoint>& points, std::size_t most) {
+    if (points.size() <= most)
+        return points;
+    std::vector<std::pair<std::uint64_t, std::size_t>> keyed(points.size());
+    for (std::size_t i = 0; i < points.size(); ++i)
+        keyed[i] = {mortonKey(points[i].point), i};
+    std::sort(keyed.begin(), keyed.end());
+    const auto cellOf = [&](std::size_t i, int shift) {
+        return keyed[i].first >> (3 * shift);
+    };
+    int shift = 1;
+    for (;; ++shift) {
+        std::size_t cells = 1;
+        for (std::size_t i = 1; i < keyed.size() && cells <= most; ++i)
+            cells += cellOf(i, shift) != cellOf(i - 1, shift);
+        if (cells <= most || shift == 21)
+            break;
+    }
+    std::vector<WeightedPoint> cells;
+    for (std::size_t i = 0; i < keyed.size();) {
+        const std::uint64_t cell = cellOf(i, shift);
+        std::array<std::int64_t, 3> sum{};
+        std::uint64_t weight = 0;
+        for (; i < keyed.size() && cellOf(i, shift) == cell; ++i) {
+            const WeightedPoint& p = points[keyed[i].second];
+            for (int a = 0; a < 3; ++a)
+                sum[a] += static_cast<std::int64_t>(p.weight) * p.point[a];
+            weight += p.weight;
+        }
+        WeightedPoint merged{{}, weight};
+        for (int a = 0; a < 3; ++a)
+            merged.point[a] = roundedMean(sum[a], static_cast<std::int64_t>(weight));
+        cells.push_back(merged);
+    }
+    return cells;
+}
+
+std::vector<ColourPoint> medianCut(std::vector<WeightedPoint> points, std::size_t maxColours) {
+    std::vector<ColourPoint> result;
+    if (points.empty() || maxColours == 0)
+        return result;
+    std::vector<Box> boxes;
+    boxes.push_back({0, points.size()});
+    measure(points, boxes.back());
+
+    while (boxes.size() < maxColours) {
+        auto widest = std::max_element(boxes.begin(), boxes.end(), [](const Box& a, const Box& b) {
+            return a.extent < b.extent;
+        });
+        if (widest->extent <= 0)
+            break;
+        Box box = *widest;
+        const int axis = box.axis;
+        std::sort(points.begin() + static_cast<std::ptrdiff_t>(box.begin),
+                  points.begin() + static_cast<std::ptrdiff_t>(box.end),
+                  [axis](const WeightedPoint& a, const WeightedPoint& b) {
+                      return a.point[axis] < b.point[axis];
+                  });
+        std::uint64_t total = 0;
+        for (std::size_t i = box.begin; i < box.end; ++i)
+            total += points[i].weight;
+        // Weighted median, then moved to a change of value so equal points stay together; the
+        // extent is positive, so some split point always exists.
+        std::uint64_t running = 0;
+        std::size_t split = box.begin;
+        while (split < box.end - 1 && running + points[split].weight <= total / 2)
+            running += points[split++].weight;
+        if (split == box.begin)
+            split = box.begin + 1;
+        while (split < box.end && points[split].point[axis] == points[split - 1].point[axis])
+            ++split;
+        if (split == box.end) {
+            split = box.end - 1;
+            while (points[split].point[axis] == points[split - 1].point[axis])
+                --split;
+        }
+        Box first{box.begin, split};
+        Box second{split, box.end};
+        measure(points, first);
+        measure(points, second);
+        *widest = first;
+        boxes.push_back(second);
+    }
+
+    for (const Box& box : boxes) {
+        double sum[3] = {0, 0, 0};
+        double weight = 0;
+        for (std::size_t i = box.begin; i < box.end; ++i) {
+            for (int a = 0; a < 3; ++a)
+                sum[a] += static_cast<double>(points[i].point[a]) * points[i].weight;
+            weight += static_cast<double>(points[i].weight);
+        }
+        ColourPoint mean;
+        for (int a = 0; a < 3; ++a)
+            mean[a] = static_cast<int>(std::lround(sum[a] / weight));
+        result.push_back(mean);
+    }
+    return result;
+}
+
+} // namespace rastix
