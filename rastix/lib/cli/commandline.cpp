@@ -146,7 +146,26 @@ const std::map<std::string, Flag>& flags() {
     return table;
 }
 
+// The options that take the next argument as their value.
+constexpr const char* kValuedOptions[] = {"--target-dir", "--rotate", "--cut",
+                                          "--syntax",     "--dither", "--colours"};
+
+bool takesValue(const std::string& option) {
+    for (const char* valued : kValuedOptions)
+        if (option == valued)
+            return true;
+    return false;
+}
+
 } // namespace
+
+std::vector<std::string> optionNames() {
+    std::vector<std::string> names = {"--help", "--version"};
+    for (const auto& [name, flag] : flags())
+        names.push_back(name);
+    names.insert(names.end(), std::begin(kValuedOptions), std::end(kValuedOptions));
+    return names;
+}
 
 namespace {
 
@@ -214,9 +233,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const FolderC
                 unusedOption = arg;
             continue;
         }
-        const bool takesValue = arg == "--target-dir" || arg == "--rotate" || arg == "--cut" ||
-                                arg == "--syntax" || arg == "--dither" || arg == "--colours";
-        if (!takesValue)
+        if (!takesValue(arg))
             return fail("unknown option '" + arg + "' (try --help)");
         if (i + 1 >= args.size())
             return fail("option " + arg + " needs a value");

@@ -30,6 +30,10 @@ using FolderCheck = std::function<std::string(const std::string&)>;
 // before any conversion starts.
 CommandLine parseCommandLine(const std::vector<std::string>& args, const FolderCheck& checkFolder);
 
+// Every option the command line knows, flags and options with a value alike, so that what
+// documents them can be checked against it.
+std::vector<std::string> optionNames();
+
 // The same text for two paths naming the same file (see samePlaceKey).
 using PathKey = std::function<std::string(const std::string&)>;
 
