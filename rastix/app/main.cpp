@@ -1,8 +1,8 @@
 #include "cli/commandline.h"
 #include "convert/converter.h"
-#include "messagestream.h"
-#include "loaders/qtpictureloader.h"
 #include "files/utf8path.h"
+#include "loaders/qtpictureloader.h"
+#include "messagestream.h"
 
 #include <QCoreApplication>
 #include <QStringList>

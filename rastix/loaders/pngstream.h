@@ -1,7 +1,7 @@
 #pragma once
 
-#include "loaders/jpegstream.h"
 #include "image/rowsink.h"
+#include "loaders/jpegstream.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #include "loaders/qtpictureloader.h"
 
-#include "loaders/jpegstream.h"
-#include "image/largeblock.h"
 #include "files/pictureproblems.h"
+#include "image/largeblock.h"
+#include "loaders/jpegstream.h"
 #include "loaders/pngstream.h"
 #include "loaders/tgaloader.h"
 

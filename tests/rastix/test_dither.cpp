@@ -1,13 +1,13 @@
 // Dithering and reduced palettes: the picture the console shows must stay close to the source
 // on average, while exact colours, transparency and padding are left exactly as they were.
-#include "palette/cellnearest.h"
-#include "palette/dither.h"
+#include "codec/pixelcodec.h"
+#include "encode/pictureencoder.h"
 #include "encodedpixels.h"
 #include "image/image.h"
+#include "palette/cellnearest.h"
+#include "palette/dither.h"
 #include "palette/palette.h"
 #include "palette/perceptual.h"
-#include "encode/pictureencoder.h"
-#include "codec/pixelcodec.h"
 #include "palette/quantiser.h"
 #include "palette/ramppalette.h"
 

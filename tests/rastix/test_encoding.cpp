@@ -1,7 +1,7 @@
+#include "codec/pixelcodec.h"
+#include "encode/pictureencoder.h"
 #include "encodedpixels.h"
 #include "image/image.h"
-#include "encode/pictureencoder.h"
-#include "codec/pixelcodec.h"
 #include "palette/quantiser.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
-#include "output/assemblysource.h"
 #include "cli/commandline.h"
 #include "convert/converter.h"
-#include "output/output.h"
 #include "files/pictureproblems.h"
 #include "files/utf8path.h"
+#include "output/assemblysource.h"
+#include "output/output.h"
 
 #include <QDir>
 #include <QFile>

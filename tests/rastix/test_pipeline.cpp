@@ -1,11 +1,11 @@
 // Encoding rows while the picture is still being decoded, and writing them straight into the
 // staged output file, must give exactly the bytes of decoding first and encoding after.
 #include "convert/converter.h"
-#include "loaders/jpegstream.h"
 #include "encode/mapcollector.h"
+#include "encode/streamencoder.h"
+#include "loaders/jpegstream.h"
 #include "loaders/pngstream.h"
 #include "loaders/qtpictureloader.h"
-#include "encode/streamencoder.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,8 +2,8 @@
 // right-to-left rows, colour maps not starting at entry 0, footers), each read by rastix and
 // compared with ImageMagick's decoding of the very same file.
 #include "loaders/qtpictureloader.h"
-#include "tgafiles.h"
 #include "loaders/tgaloader.h"
+#include "tgafiles.h"
 
 #include <QFile>
 #include <QImage>

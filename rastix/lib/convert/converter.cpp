@@ -1,10 +1,10 @@
 #include "convert/converter.h"
 
-#include "palette/dither.h"
 #include "encode/mapcollector.h"
-#include "output/outputnames.h"
 #include "encode/streamencoder.h"
 #include "files/utf8path.h"
+#include "output/outputnames.h"
+#include "palette/dither.h"
 
 #include <algorithm>
 #include <condition_variable>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "cli/commandline.h"
-#include "image/image.h"
 #include "convert/memorybudget.h"
-#include "output/output.h"
+#include "image/image.h"
 #include "image/rowsink.h"
+#include "output/output.h"
 
 #include <functional>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "convert/memorybudget.h"
 
-#include "image/image.h"
 #include "encode/pictureencoder.h"
+#include "image/image.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "palette/colourcensus.h"
-#include "image/largeblock.h"
 #include "encode/pictureencoder.h"
-#include "image/rowsink.h"
 #include "encode/sinkworker.h"
+#include "image/largeblock.h"
+#include "image/rowsink.h"
+#include "palette/colourcensus.h"
 
 #include <optional>
 #include <vector>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "palette/colourcensus.h"
 #include "image/image.h"
 #include "image/largeblock.h"
+#include "palette/colourcensus.h"
 #include "settings.h"
 
 #include <array>

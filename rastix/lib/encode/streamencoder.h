@@ -1,10 +1,10 @@
 #pragma once
 
-#include "output/filestaging.h"
-#include "encode/pictureencoder.h"
 #include "codec/pixelcodec.h"
-#include "image/rowsink.h"
+#include "encode/pictureencoder.h"
 #include "encode/sinkworker.h"
+#include "image/rowsink.h"
+#include "output/filestaging.h"
 
 #include <deque>
 #include <optional>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "encode/pictureencoder.h"
 #include "output/filestaging.h"
 #include "output/outputnames.h"
-#include "encode/pictureencoder.h"
 #include "settings.h"
 
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "image/image.h"
 #include "codec/pixelcodec.h"
+#include "image/image.h"
 #include "settings.h"
 
 #include <cstdint>

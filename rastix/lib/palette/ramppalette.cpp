@@ -1,7 +1,7 @@
 #include "palette/ramppalette.h"
 
-#include "palette/perceptual.h"
 #include "encode/pictureencoder.h"
+#include "palette/perceptual.h"
 
 #include <algorithm>
 #include <array>
