@@ -6,7 +6,8 @@
 //                                       as JPEG or PNG by FILE's suffix (used by the scripts)
 //   bench_rastix --decode FILE          only decode FILE whole with Qt's reader, as any Qt program
 //                                       would: the yardstick of bench/rastix_memory.sh
-#include "convert/converter.h"
+#include "convert/loadedpicture.h"
+#include "convert/runjobs.h"
 #include "loaders/jpegstream.h"
 #include "loaders/qtpictureloader.h"
 

@@ -1,8 +1,12 @@
 #include "cli/commandline.h"
-#include "convert/converter.h"
+#include "cli/helptext.h"
+#include "convert/memorybudget.h"
+#include "convert/runjobs.h"
 #include "files/utf8path.h"
 #include "loaders/qtpictureloader.h"
 #include "messagestream.h"
+#include "output/filestaging.h"
+#include "output/outputnames.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,5 +1,6 @@
 #include "loaders/qtpictureloader.h"
 
+#include "convert/memorybudget.h"
 #include "files/pictureproblems.h"
 #include "image/largeblock.h"
 #include "loaders/jpegstream.h"

@@ -1,6 +1,7 @@
 // Encoding rows while the picture is still being decoded, and writing them straight into the
 // staged output file, must give exactly the bytes of decoding first and encoding after.
-#include "convert/converter.h"
+#include "convert/convertjob.h"
+#include "convert/loadedpicture.h"
 #include "encode/mapcollector.h"
 #include "encode/streamencoder.h"
 #include "loaders/jpegstream.h"
