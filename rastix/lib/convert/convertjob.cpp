@@ -1,10 +1,10 @@
 #include "convert/convertjob.h"
 
+#include "convert/route.h"
 #include "encode/mapcollector.h"
 #include "encode/streamencoder.h"
 #include "files/utf8path.h"
 #include "output/outputnames.h"
-#include "palette/dither.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -54,12 +54,6 @@ std::uint64_t streamingBytes(int width) {
     return static_cast<std::uint64_t>(width) * RowSink::kChunkRows * kChunksHeld * (4 + 2 + 8);
 }
 
-// A quarter turn is read from the picture while it is encoded, unless dithering needs the
-// turned picture whole.
-bool turnedWhileEncoding(const Settings& s) {
-    return s.rotateDegrees % 90 == 0 && !dithers(s);
-}
-
 // Hands a picture decoded whole to the stream encoder, turned by quarters as it goes, so that
 // its words go to disk row by row instead of being held whole. False when the encoder did not
 // take all of it.
@@ -83,8 +77,8 @@ bool feedStream(StreamEncoder& stream, const ImageView& view, int quarterTurn) {
 
 // Cuts, turns and encodes a picture decoded whole. Each stage is let go as soon as the next one
 // is made, as conversionPeakBytes expects.
-std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Settings& s, int threads,
-                                          std::string& error) {
+std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Settings& s,
+                                          const Route& route, int threads, std::string& error) {
     ImageView view = loaded.view;
     Image cut;
     if (s.cut) {
@@ -93,9 +87,8 @@ std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Settings&
         view = cut.view();
         loaded.keepAlive.reset();
     }
-    const int quarterTurn = turnedWhileEncoding(s) ? s.rotateDegrees : 0;
     Image turned;
-    if (s.rotateDegrees % 360 != 0 && quarterTurn == 0) {
+    if (route.turn == Turn::CanvasFirst) {
         if (error = turnTooLarge(view, s.rotateDegrees); !error.empty())
             return std::nullopt;
         turned = rotateClockwise(view, s.rotateDegrees);
@@ -103,7 +96,7 @@ std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Settings&
         loaded.keepAlive.reset();
         cut = Image();
     }
-    EncodedPicture picture = encodePicture(view, s, threads, quarterTurn);
+    EncodedPicture picture = encodePicture(view, s, threads, quarterTurnWhileEncoding(route, s));
     loaded.keepAlive.reset();
     return picture;
 }
@@ -114,26 +107,28 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
                          AtomicFileWriter* writer, MemoryBudget* budget) {
     PictureResult result;
     const Settings& s = job.settings;
+    const Route route = chooseRoute(s);
     AtomicFileWriter* const diskWriter = writer && outputsWillBeWritten(job) ? writer : nullptr;
     MemoryBudget available(budget ? 0 : availableMemoryBytes());
     MemoryBudget& memory = budget ? *budget : available;
     MemoryBudget::Share share; // given back before `available` goes
     LoadedPicture loaded;
-    // A true-colour picture used whole can be encoded row by row while it is decoded. One that
-    // is cut or turned by quarters, or that its loader decodes whole, is handed to the encoder
-    // row by row once decoded, so that its words are not held whole either. A dithered one
-    // needs the whole picture.
     std::optional<StreamEncoder> stream;
-    // A colour map needs the whole picture, but can count its colours while it is decoded.
     std::optional<MapCollector> collector;
-    const bool unturned = s.rotateDegrees % 360 == 0;
-    if (!s.colourMap && s.dither == Dither::None && s.rotateDegrees % 90 == 0) {
+    switch (route.travel) {
+    case Travel::RowsToStream:
         stream.emplace(s, encodeThreads > 1);
-        if (!s.cut && unturned)
-            loaded.rowSink = &*stream;
-    } else if (!s.cut && s.colourMap && (unturned || turnedWhileEncoding(s))) {
+        loaded.rowSink = &*stream;
+        break;
+    case Travel::DecodedToStream:
+        stream.emplace(s, encodeThreads > 1);
+        break;
+    case Travel::RowsToCollector:
         collector.emplace(s, encodeThreads > 1);
         loaded.rowSink = &*collector;
+        break;
+    case Travel::DecodedWhole:
+        break;
     }
     // The rows go to disk as they are encoded, as binary data or as assembly text.
     std::unique_ptr<StagedFile> staged;
@@ -171,14 +166,16 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
             return result;
     }
     if (stream && !stream->begun() && loaded.view.pixels) {
-        // Encoded as a stream only without transparent pixels, as a loader would (see RowSink);
-        // a cut that does not fit is left for encodeWhole to report.
+        // Decoded whole (by a loader that does not stream, too): encoded as a stream only
+        // without transparent pixels, as a loader would (see RowSink); a cut that does not fit
+        // is left for encodeWhole to report.
         const ImageView& whole = loaded.view;
         const CutFrame frame = s.cut.value_or(CutFrame{0, 0, whole.width, whole.height});
         if (frameInside(whole, frame)) {
             const ImageView view{whole.row(frame.y) + frame.x, frame.width, frame.height,
                                  whole.stride};
-            streamed = !hasTransparentPixels(view) && feedStream(*stream, view, s.rotateDegrees);
+            streamed = !hasTransparentPixels(view) &&
+                       feedStream(*stream, view, quarterTurnWhileEncoding(route, s));
         }
         if (streamed)
             loaded.keepAlive.reset();
@@ -190,7 +187,8 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     if (streamed && collector)
         encoded = collector->encode(encodeThreads);
     else
-        encoded = streamed ? stream->take() : encodeWhole(loaded, s, encodeThreads, result.error);
+        encoded =
+            streamed ? stream->take() : encodeWhole(loaded, s, route, encodeThreads, result.error);
     collector.reset();
     if (!encoded)
         return result;
