@@ -10,6 +10,7 @@
 #include "convert/runjobs.h"
 #include "loaders/jpegstream.h"
 #include "loaders/qtpictureloader.h"
+#include "loaders/rowstream.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -113,7 +114,7 @@ bool decodeDiscarding() {
     int width = 0;
     int height = 0;
     return rastix::streamJpeg(g_picture.toStdString(), sink, width, height) ==
-           rastix::JpegStreamResult::Complete;
+           rastix::RowStreamResult::Complete;
 }
 
 void BM_DecodeRowsDiscarded(benchmark::State& state) {

@@ -55,8 +55,6 @@ std::shared_ptr<void> largePixelBlock(const QSize& size, QImage::Format format) 
     }
 }
 
-using RowStreamer = JpegStreamResult (*)(const std::string&, RowSink&, int&, int&);
-
 // What can stream the picture exactly as Qt's reader would decode it (libjpeg for a JPEG,
 // libpng for a PNG, either of which may still decline it): one picture, and no orientation for
 // the reader to apply. Null when nothing can.
@@ -266,7 +264,7 @@ bool loadPictureWithQt(const std::string& path, LoadedPicture& picture, std::str
         probe.reset();
         int width = 0;
         int height = 0;
-        if (stream(path, *picture.rowSink, width, height) == JpegStreamResult::Complete) {
+        if (stream(path, *picture.rowSink, width, height) == RowStreamResult::Complete) {
             picture.view = ImageView{nullptr, width, height, width};
             picture.keepAlive.reset();
             picture.rowsStreamed = true;
