@@ -3,7 +3,8 @@
 #include "convert/memorybudget.h"
 #include "convert/runjobs.h"
 #include "files/utf8path.h"
-#include "loaders/qtpictureloader.h"
+#include "loaders/pictureloader.h"
+#include "loaders/qtreader.h"
 #include "messagestream.h"
 #include "output/filestaging.h"
 #include "output/outputnames.h"
@@ -48,6 +49,6 @@ int main(int argc, char** argv) {
     // Asked once: the pictures of this run share what there is now.
     const std::uint64_t memory = rastix::availableMemoryBytes();
     rastix::allowDecodingUpTo(memory);
-    return rastix::runJobs(line.jobs, rastix::loadPictureWithQt, writer, std::cout,
+    return rastix::runJobs(line.jobs, rastix::loadPicture, writer, std::cout,
                            rastix::messageStream(), threads, memory);
 }

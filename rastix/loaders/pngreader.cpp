@@ -1,4 +1,4 @@
-#include "loaders/pngstream.h"
+#include "loaders/pngreader.h"
 
 #include "files/pictureproblems.h"
 #include "files/utf8path.h"

@@ -1,4 +1,4 @@
-#include "loaders/jpegstream.h"
+#include "loaders/jpegreader.h"
 
 #include "files/utf8path.h"
 
