@@ -53,14 +53,14 @@ bool loadPicture(const std::string& path, LoadedPicture& picture, std::string& e
     std::optional<QImageReader> probe;
     if (picture.rowSink)
         probe.emplace(file);
-    if (const RowStreamer stream = probe ? streamerFor(*probe) : nullptr) {
+    if (const RowStreamer streamer = probe ? streamerFor(*probe) : nullptr) {
         if (!admitted(picture, headerSize(*probe), probe->imageFormat(), true, error, file,
                       probe->format()))
             return false;
         probe.reset();
         int width = 0;
         int height = 0;
-        if (stream(path, *picture.rowSink, width, height) == RowStreamResult::Complete) {
+        if (streamer(path, *picture.rowSink, width, height) == RowStreamResult::Complete) {
             picture.view = ImageView{nullptr, width, height, width};
             picture.keepAlive.reset();
             picture.rowsStreamed = true;

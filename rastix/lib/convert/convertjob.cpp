@@ -49,7 +49,7 @@ bool outputsWillBeWritten(const Job& job) {
 }
 
 // What a stream encoder holds: its chunks of rows in flight, their encoded form and their text.
-std::uint64_t streamingBytes(int width) {
+std::uint64_t streamEncoderBytes(int width) {
     constexpr std::uint64_t kChunksHeld = 16;
     return static_cast<std::uint64_t>(width) * RowSink::kChunkRows * kChunksHeld * (4 + 2 + 8);
 }
@@ -147,16 +147,18 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
         const bool held = !streamed || collector;
         const std::uint64_t need =
             streamed && staged
-                ? streamingBytes(width)
-                : conversionPeakBytes(width, height, held ? decodedBytes : streamingBytes(width), s,
+                ? streamEncoderBytes(width)
+                : conversionPeakBytes(width, height,
+                                      held ? decodedBytes : streamEncoderBytes(width), s,
                                       diskWriter != nullptr);
         return share.resize(memory, need, error);
     };
     if (!loader(job.picture, loaded, result.error, encodeThreads))
         return result;
-    bool streamed = (stream && loaded.rowsStreamed && stream->complete()) ||
-                    (collector && loaded.rowsStreamed && collector->complete());
-    if (loaded.rowsStreamed && !streamed) {
+    // Whether the stream encoder or the map collector got every row, and so makes the words.
+    bool sinkTookAll = (stream && loaded.rowsStreamed && stream->complete()) ||
+                       (collector && loaded.rowsStreamed && collector->complete());
+    if (loaded.rowsStreamed && !sinkTookAll) {
         // Rows went astray although the loader was told the sink took them: decode again whole.
         auto admit = std::move(loaded.admit);
         collector.reset();
@@ -174,21 +176,21 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
         if (frameInside(whole, frame)) {
             const ImageView view{whole.row(frame.y) + frame.x, frame.width, frame.height,
                                  whole.stride};
-            streamed = !hasTransparentPixels(view) &&
-                       feedStream(*stream, view, quarterTurnWhileEncoding(route, s));
+            sinkTookAll = !hasTransparentPixels(view) &&
+                          feedStream(*stream, view, quarterTurnWhileEncoding(route, s));
         }
-        if (streamed)
+        if (sinkTookAll)
             loaded.keepAlive.reset();
     }
     // Anything that went wrong on the way (a failed write to the staged file, a picture the
     // loader could not stream) leaves the loader to decode it whole, and the straightforward
     // way reports any error properly.
     std::optional<EncodedPicture> encoded;
-    if (streamed && collector)
+    if (sinkTookAll && collector)
         encoded = collector->encode(encodeThreads);
     else
-        encoded =
-            streamed ? stream->take() : encodeWhole(loaded, s, route, encodeThreads, result.error);
+        encoded = sinkTookAll ? stream->take()
+                              : encodeWhole(loaded, s, route, encodeThreads, result.error);
     collector.reset();
     if (!encoded)
         return result;
@@ -201,7 +203,7 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     else
         result.description += "true colour";
     result.warning = consoleLimitWarning(picture);
-    if (streamed && staged) { // the one file of a true-colour picture, already on disk
+    if (sinkTookAll && staged) { // the one file of a true-colour picture, already on disk
         const std::string path = staged->path();
         result.files.push_back({path, {}, std::move(staged)});
     } else {
