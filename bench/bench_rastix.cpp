@@ -6,9 +6,11 @@
 //                                       as JPEG or PNG by FILE's suffix (used by the scripts)
 //   bench_rastix --decode FILE          only decode FILE whole with Qt's reader, as any Qt program
 //                                       would: the yardstick of bench/rastix_memory.sh
-#include "convert/converter.h"
-#include "loaders/jpegstream.h"
-#include "loaders/qtpictureloader.h"
+#include "convert/loadedpicture.h"
+#include "convert/runjobs.h"
+#include "loaders/jpegreader.h"
+#include "loaders/pictureloader.h"
+#include "loaders/rowstream.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -80,7 +82,7 @@ void BM_DecodeQtReader(benchmark::State& state) {
 bool decodeWhole() {
     rastix::LoadedPicture picture;
     std::string error;
-    const bool ok = rastix::loadPictureWithQt(g_picture.toStdString(), picture, error, 2);
+    const bool ok = rastix::loadPicture(g_picture.toStdString(), picture, error, 2);
     benchmark::DoNotOptimize(picture.view.pixels);
     return ok;
 }
@@ -112,7 +114,7 @@ bool decodeDiscarding() {
     int width = 0;
     int height = 0;
     return rastix::streamJpeg(g_picture.toStdString(), sink, width, height) ==
-           rastix::JpegStreamResult::Complete;
+           rastix::RowStreamResult::Complete;
 }
 
 void BM_DecodeRowsDiscarded(benchmark::State& state) {
@@ -138,7 +140,7 @@ void convertAndWrite(benchmark::State& state, rastix::ColourModel model) {
         std::ostringstream out;
         std::ostringstream err;
         rastix::AtomicFileWriter writer;
-        if (rastix::runJobs({job}, rastix::loadPictureWithQt, writer, out, err, 2) != 0)
+        if (rastix::runJobs({job}, rastix::loadPicture, writer, out, err, 2) != 0)
             state.SkipWithError(err.str().c_str());
     }
 }
@@ -192,7 +194,7 @@ void convertAgainstDecode(benchmark::State& state, rastix::ColourModel model) {
         std::ostringstream out;
         std::ostringstream err;
         rastix::AtomicFileWriter writer;
-        if (rastix::runJobs({job}, rastix::loadPictureWithQt, writer, out, err, 2) != 0)
+        if (rastix::runJobs({job}, rastix::loadPicture, writer, out, err, 2) != 0)
             state.SkipWithError(err.str().c_str());
         const auto t3 = Clock::now();
         whole.add(t1 - t0);

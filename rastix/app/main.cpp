@@ -1,8 +1,13 @@
 #include "cli/commandline.h"
-#include "convert/converter.h"
+#include "cli/helptext.h"
+#include "convert/memorybudget.h"
+#include "convert/runjobs.h"
 #include "files/utf8path.h"
-#include "loaders/qtpictureloader.h"
+#include "loaders/pictureloader.h"
+#include "loaders/qtreader.h"
 #include "messagestream.h"
+#include "output/filestaging.h"
+#include "output/outputnames.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -44,6 +49,6 @@ int main(int argc, char** argv) {
     // Asked once: the pictures of this run share what there is now.
     const std::uint64_t memory = rastix::availableMemoryBytes();
     rastix::allowDecodingUpTo(memory);
-    return rastix::runJobs(line.jobs, rastix::loadPictureWithQt, writer, std::cout,
+    return rastix::runJobs(line.jobs, rastix::loadPicture, writer, std::cout,
                            rastix::messageStream(), threads, memory);
 }

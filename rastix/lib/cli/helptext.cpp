@@ -1,4 +1,4 @@
-#include "convert/converter.h"
+#include "cli/helptext.h"
 
 namespace rastix {
 

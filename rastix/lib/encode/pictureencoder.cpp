@@ -45,8 +45,8 @@ EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings
     };
     // Diffused error runs from each row into the next, so only one thread can carry it.
     const bool wholePicture = dithered && settings.dither == Dither::Diffusion;
-    inBands(ImageView{nullptr, out.width, out.height, out.width}, wholePicture ? 1 : threads,
-            encodeRows);
+    inRowBands(ImageView{nullptr, out.width, out.height, out.width}, wholePicture ? 1 : threads,
+               encodeRows);
     return out;
 }
 
@@ -197,7 +197,7 @@ EncodedPicture packMap(MapPlan& plan, const std::vector<std::uint8_t>& dithered,
         out.data.assign(static_cast<std::size_t>(out.rowBytes) * out.height, 0);
     const int width = out.width;
     const std::uint8_t* const indexOf = plan.indexOf.data();
-    inBands(ImageView{nullptr, width, out.height, width}, threads, [&](int first, int last, int) {
+    const auto packRows = [&](int first, int last, int) {
         auto codesOf = makeCodes();
         for (int y = first; y < last; ++y) {
             const std::uint32_t* row = codesOf(y);
@@ -218,7 +218,8 @@ EncodedPicture packMap(MapPlan& plan, const std::vector<std::uint8_t>& dithered,
                 dest[bit / 8] = static_cast<std::uint8_t>(dest[bit / 8] | (index << shift));
             }
         }
-    });
+    };
+    inRowBands(ImageView{nullptr, width, out.height, width}, threads, packRows);
     return std::move(out);
 }
 

@@ -60,15 +60,17 @@ void CensusTaker::addRowsKeepingWords(std::uint32_t* pixels, std::ptrdiff_t stri
 
 ColourCensus takeCensus(const ImageView& image, const Settings& settings, int threads) {
     threads = std::clamp(threads, 1, 16);
-    std::vector<ColourCensus> bands(static_cast<std::size_t>(bandCount(image, threads)) - 1);
+    // Each band of rows but the first is counted on its own and added in after.
+    std::vector<ColourCensus> bandCensuses(static_cast<std::size_t>(rowBandCount(image, threads)) -
+                                           1);
     ColourCensus census;
-    inBands(image, threads, [&](int first, int last, int band) {
-        ColourCensus& into = band == 0 ? census : bands[static_cast<std::size_t>(band) - 1];
+    inRowBands(image, threads, [&](int first, int last, int band) {
+        ColourCensus& into = band == 0 ? census : bandCensuses[static_cast<std::size_t>(band) - 1];
         CensusTaker(settings, image.width)
             .addRows(image.row(first), image.stride, last - first, into);
     });
-    for (const ColourCensus& band : bands)
-        census.add(band);
+    for (const ColourCensus& bandCensus : bandCensuses)
+        census.add(bandCensus);
     return census;
 }
 

@@ -1,7 +1,8 @@
 // What a conversion needs is known from the picture's size before anything is allocated, and
 // pictures converted together share the memory there is.
-#include "convert/converter.h"
+#include "convert/loadedpicture.h"
 #include "convert/memorybudget.h"
+#include "convert/runjobs.h"
 #include "image/image.h"
 
 #include <gtest/gtest.h>

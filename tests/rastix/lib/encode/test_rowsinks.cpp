@@ -1,11 +1,12 @@
 // Encoding rows while the picture is still being decoded, and writing them straight into the
 // staged output file, must give exactly the bytes of decoding first and encoding after.
-#include "convert/converter.h"
+#include "convert/convertjob.h"
+#include "convert/loadedpicture.h"
 #include "encode/mapcollector.h"
 #include "encode/streamencoder.h"
-#include "loaders/jpegstream.h"
-#include "loaders/pngstream.h"
-#include "loaders/qtpictureloader.h"
+#include "loaders/jpegreader.h"
+#include "loaders/pictureloader.h"
+#include "loaders/pngreader.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,7 +44,7 @@ QString writeJpeg(const QTemporaryDir& dir) {
 std::vector<OutputFile> straightforward(const std::string& path, const Settings& settings) {
     LoadedPicture picture;
     std::string error;
-    EXPECT_TRUE(loadPictureWithQt(path, picture, error, 1)) << error;
+    EXPECT_TRUE(loadPicture(path, picture, error, 1)) << error;
     return outputsFor(encodePicture(picture.view, settings), settings, path);
 }
 
@@ -102,7 +103,7 @@ TEST(Pipeline, StreamedTrueColourFilesEqualTheStraightforwardOnes) {
         }
 
         AtomicFileWriter writer;
-        PictureResult result = convertJob(job, loadPictureWithQt, 2, &writer);
+        PictureResult result = convertJob(job, loadPicture, 2, &writer);
         ASSERT_TRUE(result.error.empty()) << result.error;
         ASSERT_EQ(result.files.size(), 1u);
         ASSERT_TRUE(result.files[0].staged) << "the rows should have gone to disk during decoding";
@@ -114,7 +115,7 @@ TEST(Pipeline, StreamedTrueColourFilesEqualTheStraightforwardOnes) {
 
         // Into memory, as for a caller without a writer, with and without an encoding thread.
         for (const int threads : {1, 2}) {
-            PictureResult inMemory = convertJob(job, loadPictureWithQt, threads);
+            PictureResult inMemory = convertJob(job, loadPicture, threads);
             ASSERT_EQ(inMemory.files.size(), 1u);
             EXPECT_FALSE(inMemory.files[0].staged);
             EXPECT_TRUE(bytesOf(inMemory.files[0].bytes) == bytesOf(expected[0].bytes))
@@ -145,7 +146,7 @@ TEST(Pipeline, StreamedPngFilesEqualTheStraightforwardOnes) {
         job.settings = binary(ColourModel::Rgb16, dir);
         const std::vector<OutputFile> expected = straightforward(job.picture, job.settings);
         AtomicFileWriter writer;
-        PictureResult result = convertJob(job, loadPictureWithQt, 2, &writer);
+        PictureResult result = convertJob(job, loadPicture, 2, &writer);
         ASSERT_TRUE(result.error.empty()) << result.error;
         ASSERT_EQ(result.files.size(), 1u);
         const bool opaque = format != QImage::Format_ARGB32;
@@ -171,7 +172,7 @@ TEST(Pipeline, ColourMapOfALargePictureEqualsTheStraightforwardOne) {
     job.settings.optimiseMapDepth = true;
     const std::vector<OutputFile> expected = straightforward(job.picture, job.settings);
     AtomicFileWriter writer;
-    PictureResult result = convertJob(job, loadPictureWithQt, 2, &writer);
+    PictureResult result = convertJob(job, loadPicture, 2, &writer);
     ASSERT_EQ(result.files.size(), 2u);
     ASSERT_EQ(expected.size(), 2u);
     for (std::size_t i = 0; i < 2; ++i) {
@@ -196,14 +197,14 @@ TEST(Pipeline, APictureDecodedWholeIsStillStreamedCutAndTurned) {
             job.settings.rotateDegrees = turn;
             LoadedPicture whole;
             std::string error;
-            ASSERT_TRUE(loadPictureWithQt(job.picture, whole, error, 1)) << error;
+            ASSERT_TRUE(loadPicture(job.picture, whole, error, 1)) << error;
             Image cut;
             ASSERT_TRUE(cutFrame(whole.view, *job.settings.cut, cut, error));
             const Image turned = rotateClockwise(cut.view(), turn);
             const std::vector<OutputFile> expected =
                 outputsFor(encodePicture(turned.view(), job.settings), job.settings, job.picture);
             AtomicFileWriter writer;
-            PictureResult result = convertJob(job, loadPictureWithQt, 2, &writer);
+            PictureResult result = convertJob(job, loadPicture, 2, &writer);
             ASSERT_EQ(result.files.size(), 1u) << result.error;
             ASSERT_TRUE(result.files[0].staged) << "streamed to disk";
             ASSERT_TRUE(result.files[0].staged->commit(ExistingFile::Replace, error)) << error;
@@ -220,7 +221,7 @@ TEST(Pipeline, AFailedWriteDuringDecodingFallsBackToTheWholePicture) {
     job.picture = jpeg.toStdString();
     job.settings = binary(ColourModel::Rgb16, dir);
     RefusingWrites writer;
-    PictureResult result = convertJob(job, loadPictureWithQt, 2, &writer);
+    PictureResult result = convertJob(job, loadPicture, 2, &writer);
     ASSERT_TRUE(result.error.empty()) << result.error;
     ASSERT_EQ(result.files.size(), 1u);
     EXPECT_FALSE(result.files[0].staged);

@@ -1,5 +1,7 @@
 #include "cli/commandline.h"
-#include "convert/converter.h"
+#include "cli/helptext.h"
+#include "convert/loadedpicture.h"
+#include "convert/runjobs.h"
 #include "files/pictureproblems.h"
 #include "files/utf8path.h"
 #include "output/assemblysource.h"

@@ -1,4 +1,4 @@
-#include "loaders/pngstream.h"
+#include "loaders/pngreader.h"
 
 #include "files/pictureproblems.h"
 #include "files/utf8path.h"
@@ -60,16 +60,16 @@ bool streamable(png_structp png, png_infop info) {
            width > 0 && height > 0 && width <= 0x7FFFFFFF && height <= 0x7FFFFFFF;
 }
 
-JpegStreamResult decode(Session& s, RowSink& sink, int& width, int& height) {
+RowStreamResult decode(Session& s, RowSink& sink, int& width, int& height) {
     if (setjmp(png_jmpbuf(s.png))) {
         if (s.begun)
             sink.end(false);
-        return s.begun ? JpegStreamResult::Incomplete : JpegStreamResult::NotTaken;
+        return s.begun ? RowStreamResult::Incomplete : RowStreamResult::NotTaken;
     }
     png_init_io(s.png, s.file);
     png_read_info(s.png, s.info);
     if (!streamable(s.png, s.info))
-        return JpegStreamResult::NotTaken;
+        return RowStreamResult::NotTaken;
     if (png_get_color_type(s.png, s.info) == PNG_COLOR_TYPE_GRAY)
         png_set_gray_to_rgb(s.png);
     // 0xAARRGGBB in native byte order.
@@ -84,7 +84,7 @@ JpegStreamResult decode(Session& s, RowSink& sink, int& width, int& height) {
     height = static_cast<int>(png_get_image_height(s.png, s.info));
     if (png_get_rowbytes(s.png, s.info) != static_cast<std::size_t>(width) * 4 ||
         !sink.begin(width, height))
-        return JpegStreamResult::NotTaken;
+        return RowStreamResult::NotTaken;
     s.begun = true;
     bool allRows = true;
     for (int top = 0; allRows && top < height; top += RowSink::kChunkRows) {
@@ -102,7 +102,7 @@ JpegStreamResult decode(Session& s, RowSink& sink, int& width, int& height) {
     if (allRows)
         png_read_end(s.png, nullptr);
     s.begun = false;
-    return sink.end(allRows) ? JpegStreamResult::Complete : JpegStreamResult::Incomplete;
+    return sink.end(allRows) ? RowStreamResult::Complete : RowStreamResult::Incomplete;
 }
 #endif
 
@@ -116,18 +116,18 @@ bool pngStreamingAvailable() {
 #endif
 }
 
-JpegStreamResult streamPng(const std::string& path, RowSink& sink, int& width, int& height) {
+RowStreamResult streamPng(const std::string& path, RowSink& sink, int& width, int& height) {
 #ifdef RASTIX_HAVE_LIBPNG
     Session session;
     session.file = openFile(path, "rb");
     if (!session.file)
-        return JpegStreamResult::NotTaken;
+        return RowStreamResult::NotTaken;
     session.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, giveUp, onWarning);
     if (!session.png)
-        return JpegStreamResult::NotTaken;
+        return RowStreamResult::NotTaken;
     session.info = png_create_info_struct(session.png);
     if (!session.info)
-        return JpegStreamResult::NotTaken;
+        return RowStreamResult::NotTaken;
     return decode(session, sink, width, height);
 #else
     // Without libpng, pictures are left to Qt's reader.
@@ -135,7 +135,7 @@ JpegStreamResult streamPng(const std::string& path, RowSink& sink, int& width, i
     (void)sink;
     (void)width;
     (void)height;
-    return JpegStreamResult::NotTaken;
+    return RowStreamResult::NotTaken;
 #endif
 }
 

@@ -1,5 +1,5 @@
-#include "loaders/jpegstream.h"
-#include "loaders/qtpictureloader.h"
+#include "loaders/jpegreader.h"
+#include "loaders/pictureloader.h"
 
 #include <QFile>
 #include <QImage>
@@ -113,7 +113,7 @@ TEST(QtPictureLoader, StreamedJpegRowsEqualQtsOwnDecode) {
         LoadedPicture picture;
         picture.rowSink = &sink;
         std::string error;
-        ASSERT_TRUE(loadPictureWithQt(path.toStdString(), picture, error)) << error;
+        ASSERT_TRUE(loadPicture(path.toStdString(), picture, error)) << error;
         ASSERT_TRUE(picture.rowsStreamed) << path.toStdString();
         EXPECT_EQ(picture.view.pixels, nullptr);
         EXPECT_TRUE(sink.inOrder && sink.ended);
@@ -123,7 +123,7 @@ TEST(QtPictureLoader, StreamedJpegRowsEqualQtsOwnDecode) {
 
         // Without a sink the picture is decoded whole, to the same pixels.
         LoadedPicture whole;
-        ASSERT_TRUE(loadPictureWithQt(path.toStdString(), whole, error)) << error;
+        ASSERT_TRUE(loadPicture(path.toStdString(), whole, error)) << error;
         EXPECT_FALSE(whole.rowsStreamed);
         EXPECT_EQ(differingPixels(reference, whole.view), 0) << path.toStdString();
     }
@@ -153,8 +153,7 @@ TEST(QtPictureLoader, JpegsTheStreamCannotRenderGoToQtWhole) {
         LoadedPicture picture;
         picture.rowSink = &sink;
         std::string error;
-        ASSERT_EQ(loadPictureWithQt(path.toStdString(), picture, error), !damaged)
-            << path.toStdString();
+        ASSERT_EQ(loadPicture(path.toStdString(), picture, error), !damaged) << path.toStdString();
         EXPECT_FALSE(picture.rowsStreamed) << path.toStdString();
         if (damaged) {
             EXPECT_NE(error.find("damaged picture"), std::string::npos) << error;
@@ -175,11 +174,11 @@ TEST(QtPictureLoader, OtherFormatsAreDecodedWholeEvenGivenASink) {
     LoadedPicture picture;
     picture.rowSink = &sink;
     std::string error;
-    ASSERT_TRUE(loadPictureWithQt(dir.filePath("a.png").toStdString(), picture, error, 2));
+    ASSERT_TRUE(loadPicture(dir.filePath("a.png").toStdString(), picture, error, 2));
     EXPECT_FALSE(picture.rowsStreamed);
     EXPECT_FALSE(sink.ended);
     EXPECT_EQ(picture.view.row(0)[0], 0xFF0A141Eu);
     EXPECT_EQ(picture.view.row(0)[1] >> 24, 0u);
-    EXPECT_FALSE(loadPictureWithQt(dir.filePath("none.png").toStdString(), picture, error, 2));
+    EXPECT_FALSE(loadPicture(dir.filePath("none.png").toStdString(), picture, error, 2));
     EXPECT_NE(error.find("cannot read picture"), std::string::npos);
 }

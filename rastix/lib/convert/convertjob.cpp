@@ -1,17 +1,15 @@
-#include "convert/converter.h"
+#include "convert/convertjob.h"
 
+#include "convert/route.h"
 #include "encode/mapcollector.h"
 #include "encode/streamencoder.h"
 #include "files/utf8path.h"
 #include "output/outputnames.h"
-#include "palette/dither.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <filesystem>
-#include <mutex>
+#include <memory>
 #include <optional>
-#include <thread>
 
 namespace rastix {
 
@@ -51,15 +49,9 @@ bool outputsWillBeWritten(const Job& job) {
 }
 
 // What a stream encoder holds: its chunks of rows in flight, their encoded form and their text.
-std::uint64_t streamingBytes(int width) {
+std::uint64_t streamEncoderBytes(int width) {
     constexpr std::uint64_t kChunksHeld = 16;
     return static_cast<std::uint64_t>(width) * RowSink::kChunkRows * kChunksHeld * (4 + 2 + 8);
-}
-
-// A quarter turn is read from the picture while it is encoded, unless dithering needs the
-// turned picture whole.
-bool turnedWhileEncoding(const Settings& s) {
-    return s.rotateDegrees % 90 == 0 && !dithers(s);
 }
 
 // Hands a picture decoded whole to the stream encoder, turned by quarters as it goes, so that
@@ -85,8 +77,8 @@ bool feedStream(StreamEncoder& stream, const ImageView& view, int quarterTurn) {
 
 // Cuts, turns and encodes a picture decoded whole. Each stage is let go as soon as the next one
 // is made, as conversionPeakBytes expects.
-std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Settings& s, int threads,
-                                          std::string& error) {
+std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Settings& s,
+                                          const Route& route, int threads, std::string& error) {
     ImageView view = loaded.view;
     Image cut;
     if (s.cut) {
@@ -95,9 +87,8 @@ std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Settings&
         view = cut.view();
         loaded.keepAlive.reset();
     }
-    const int quarterTurn = turnedWhileEncoding(s) ? s.rotateDegrees : 0;
     Image turned;
-    if (s.rotateDegrees % 360 != 0 && quarterTurn == 0) {
+    if (route.turn == Turn::CanvasFirst) {
         if (error = turnTooLarge(view, s.rotateDegrees); !error.empty())
             return std::nullopt;
         turned = rotateClockwise(view, s.rotateDegrees);
@@ -105,7 +96,7 @@ std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Settings&
         loaded.keepAlive.reset();
         cut = Image();
     }
-    EncodedPicture picture = encodePicture(view, s, threads, quarterTurn);
+    EncodedPicture picture = encodePicture(view, s, threads, quarterTurnWhileEncoding(route, s));
     loaded.keepAlive.reset();
     return picture;
 }
@@ -116,26 +107,28 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
                          AtomicFileWriter* writer, MemoryBudget* budget) {
     PictureResult result;
     const Settings& s = job.settings;
+    const Route route = chooseRoute(s);
     AtomicFileWriter* const diskWriter = writer && outputsWillBeWritten(job) ? writer : nullptr;
     MemoryBudget available(budget ? 0 : availableMemoryBytes());
     MemoryBudget& memory = budget ? *budget : available;
     MemoryBudget::Share share; // given back before `available` goes
     LoadedPicture loaded;
-    // A true-colour picture used whole can be encoded row by row while it is decoded. One that
-    // is cut or turned by quarters, or that its loader decodes whole, is handed to the encoder
-    // row by row once decoded, so that its words are not held whole either. A dithered one
-    // needs the whole picture.
     std::optional<StreamEncoder> stream;
-    // A colour map needs the whole picture, but can count its colours while it is decoded.
     std::optional<MapCollector> collector;
-    const bool unturned = s.rotateDegrees % 360 == 0;
-    if (!s.colourMap && s.dither == Dither::None && s.rotateDegrees % 90 == 0) {
+    switch (route.travel) {
+    case Travel::RowsToStream:
         stream.emplace(s, encodeThreads > 1);
-        if (!s.cut && unturned)
-            loaded.rowSink = &*stream;
-    } else if (!s.cut && s.colourMap && (unturned || turnedWhileEncoding(s))) {
+        loaded.rowSink = &*stream;
+        break;
+    case Travel::DecodedToStream:
+        stream.emplace(s, encodeThreads > 1);
+        break;
+    case Travel::RowsToCollector:
         collector.emplace(s, encodeThreads > 1);
         loaded.rowSink = &*collector;
+        break;
+    case Travel::DecodedWhole:
+        break;
     }
     // The rows go to disk as they are encoded, as binary data or as assembly text.
     std::unique_ptr<StagedFile> staged;
@@ -154,16 +147,18 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
         const bool held = !streamed || collector;
         const std::uint64_t need =
             streamed && staged
-                ? streamingBytes(width)
-                : conversionPeakBytes(width, height, held ? decodedBytes : streamingBytes(width), s,
+                ? streamEncoderBytes(width)
+                : conversionPeakBytes(width, height,
+                                      held ? decodedBytes : streamEncoderBytes(width), s,
                                       diskWriter != nullptr);
         return share.resize(memory, need, error);
     };
     if (!loader(job.picture, loaded, result.error, encodeThreads))
         return result;
-    bool streamed = (stream && loaded.rowsStreamed && stream->complete()) ||
-                    (collector && loaded.rowsStreamed && collector->complete());
-    if (loaded.rowsStreamed && !streamed) {
+    // Whether the stream encoder or the map collector got every row, and so makes the words.
+    bool sinkTookAll = (stream && loaded.rowsStreamed && stream->complete()) ||
+                       (collector && loaded.rowsStreamed && collector->complete());
+    if (loaded.rowsStreamed && !sinkTookAll) {
         // Rows went astray although the loader was told the sink took them: decode again whole.
         auto admit = std::move(loaded.admit);
         collector.reset();
@@ -173,26 +168,29 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
             return result;
     }
     if (stream && !stream->begun() && loaded.view.pixels) {
-        // Encoded as a stream only without transparent pixels, as a loader would (see RowSink);
-        // a cut that does not fit is left for encodeWhole to report.
+        // Decoded whole (by a loader that does not stream, too): encoded as a stream only
+        // without transparent pixels, as a loader would (see RowSink); a cut that does not fit
+        // is left for encodeWhole to report.
         const ImageView& whole = loaded.view;
         const CutFrame frame = s.cut.value_or(CutFrame{0, 0, whole.width, whole.height});
         if (frameInside(whole, frame)) {
             const ImageView view{whole.row(frame.y) + frame.x, frame.width, frame.height,
                                  whole.stride};
-            streamed = !hasTransparentPixels(view) && feedStream(*stream, view, s.rotateDegrees);
+            sinkTookAll = !hasTransparentPixels(view) &&
+                          feedStream(*stream, view, quarterTurnWhileEncoding(route, s));
         }
-        if (streamed)
+        if (sinkTookAll)
             loaded.keepAlive.reset();
     }
     // Anything that went wrong on the way (a failed write to the staged file, a picture the
     // loader could not stream) leaves the loader to decode it whole, and the straightforward
     // way reports any error properly.
     std::optional<EncodedPicture> encoded;
-    if (streamed && collector)
+    if (sinkTookAll && collector)
         encoded = collector->encode(encodeThreads);
     else
-        encoded = streamed ? stream->take() : encodeWhole(loaded, s, encodeThreads, result.error);
+        encoded = sinkTookAll ? stream->take()
+                              : encodeWhole(loaded, s, route, encodeThreads, result.error);
     collector.reset();
     if (!encoded)
         return result;
@@ -205,7 +203,7 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     else
         result.description += "true colour";
     result.warning = consoleLimitWarning(picture);
-    if (streamed && staged) { // the one file of a true-colour picture, already on disk
+    if (sinkTookAll && staged) { // the one file of a true-colour picture, already on disk
         const std::string path = staged->path();
         result.files.push_back({path, {}, std::move(staged)});
     } else {
@@ -223,140 +221,6 @@ std::string consoleLimitWarning(const EncodedPicture& picture) {
            std::to_string(picture.phrasesPerRow()) + " phrases per line) is more than one " +
            "object of the console can show: at most " + std::to_string(kLimit) + " lines of " +
            std::to_string(kLimit) + " phrases";
-}
-
-namespace {
-
-bool writeResult(const Job& job, const PictureResult& result, AtomicFileWriter& writer,
-                 std::ostream& out, std::ostream& err) {
-    const auto fail = [&](const std::string& why) {
-        err << "rastix: " << job.picture << ": " << why << '\n';
-        return false;
-    };
-    if (!result.error.empty())
-        return fail(result.error);
-    if (!job.settings.overwrite) {
-        // Checked for every output first, so a map is never written without its palette.
-        for (const OutputFile& file : result.files) {
-            std::error_code ec;
-            if (std::filesystem::exists(utf8Path(file.path), ec) || ec) {
-                err << "rastix: " << file.path << ": exists already, not overwritten (use "
-                    << "--overwrite); " << job.picture << " skipped\n";
-                return false;
-            }
-        }
-    }
-    // All of a picture's files are complete on disk before any is moved into place.
-    std::vector<std::shared_ptr<StagedFile>> staged;
-    std::string error;
-    for (const OutputFile& file : result.files) {
-        std::shared_ptr<StagedFile> s = file.staged;
-        if (!s) {
-            s = writer.stage(file.path, error);
-            if (!s)
-                return fail(error);
-            s->append(file.bytes.data(), file.bytes.size());
-        }
-        staged.push_back(std::move(s));
-    }
-    std::vector<StagedFile*> files;
-    for (const auto& s : staged)
-        files.push_back(s.get());
-    // Refused, too, when another program makes a file between the check above and now.
-    if (!commitTogether(files, job.settings.overwrite ? ExistingFile::Replace : ExistingFile::Keep,
-                        error))
-        return fail(error);
-    for (const OutputFile& file : result.files)
-        out << "wrote " << file.path << " (" << result.description << ")\n";
-    if (!result.warning.empty())
-        err << "rastix: " << job.picture << ": warning: " << result.warning << '\n';
-    return true;
-}
-
-// convertJob, with what it throws turned into the picture's error.
-PictureResult convertGuarded(const Job& job, const PictureLoader& loader, int encodeThreads,
-                             AtomicFileWriter* writer, MemoryBudget& budget) {
-    try {
-        return convertJob(job, loader, encodeThreads, writer, &budget);
-    } catch (const std::bad_alloc&) {
-        PictureResult r;
-        r.error = "not enough memory to convert this picture";
-        return r;
-    } catch (const std::exception& e) {
-        PictureResult r;
-        r.error = std::string("conversion failed: ") + e.what();
-        return r;
-    }
-}
-
-} // namespace
-
-int runJobs(const std::vector<Job>& jobs, const PictureLoader& loader, AtomicFileWriter& writer,
-            std::ostream& out, std::ostream& err, int threads, std::uint64_t memoryBytes) {
-    const std::size_t n = jobs.size();
-    MemoryBudget budget(memoryBytes);
-    if (n == 1) {
-        // One picture: converted here, with every core for it.
-        const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-        const bool written = writeResult(
-            jobs[0], convertGuarded(jobs[0], loader, cores, &writer, budget), writer, out, err);
-        out.flush();
-        err.flush();
-        return written ? 0 : 1;
-    }
-    threads = std::max(1, std::min(threads, static_cast<int>(n)));
-    const int encodeThreads = 1; // the pictures share the cores out among themselves
-    // Pictures may finish in any order, but are written in argument order; the look-ahead
-    // window keeps the number of finished pictures waiting their turn bounded. Their outputs
-    // are staged on disk while they are made, where possible, rather than held in memory.
-    const std::size_t window = static_cast<std::size_t>(threads) * 2;
-    std::vector<std::optional<PictureResult>> results(n);
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::size_t next = 0;
-    std::size_t written = 0;
-
-    const auto work = [&] {
-        for (;;) {
-            std::size_t i;
-            {
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return next >= n || next < written + window; });
-                if (next >= n)
-                    return;
-                i = next++;
-            }
-            PictureResult r = convertGuarded(jobs[i], loader, encodeThreads, &writer, budget);
-            std::lock_guard lock(mutex);
-            results[i] = std::move(r);
-            changed.notify_all();
-        }
-    };
-    std::vector<std::thread> workers;
-    for (int t = 0; t < threads; ++t)
-        workers.emplace_back(work);
-
-    bool allGood = true;
-    for (std::size_t i = 0; i < n; ++i) {
-        PictureResult r;
-        {
-            std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return results[i].has_value(); });
-            r = std::move(*results[i]);
-            results[i].reset();
-        }
-        allGood = writeResult(jobs[i], r, writer, out, err) && allGood;
-        out.flush();
-        err.flush();
-        {
-            std::lock_guard lock(mutex);
-            written = i + 1;
-        }
-        changed.notify_all();
-    }
-    for (auto& w : workers)
-        w.join();
-    return allGood ? 0 : 1;
 }
 
 } // namespace rastix

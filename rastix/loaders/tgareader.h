@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/converter.h"
+#include "convert/loadedpicture.h"
 
 #include <cstdint>
 #include <string>

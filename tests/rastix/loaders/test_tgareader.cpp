@@ -1,8 +1,8 @@
 // TGA pictures as ImageMagick writes them, and the variants it cannot write (15/16 bits,
 // right-to-left rows, colour maps not starting at entry 0, footers), each read by rastix and
 // compared with ImageMagick's decoding of the very same file.
-#include "loaders/qtpictureloader.h"
-#include "loaders/tgaloader.h"
+#include "loaders/pictureloader.h"
+#include "loaders/tgareader.h"
 #include "tgafiles.h"
 
 #include <QFile>
@@ -139,7 +139,7 @@ TEST(TgaLoader, ReadsWhatImageMagickReadsFromTheSameFile) {
         ASSERT_GT(w, 0);
         LoadedPicture loaded;
         std::string error;
-        ASSERT_TRUE(loadPictureWithQt(file.toStdString(), loaded, error)) << error;
+        ASSERT_TRUE(loadPicture(file.toStdString(), loaded, error)) << error;
         ASSERT_EQ(loaded.view.width, w);
         ASSERT_EQ(loaded.view.height, h);
         long differing = 0;

@@ -1,4 +1,4 @@
-#include "loaders/tgaloader.h"
+#include "loaders/tgareader.h"
 
 #include "files/utf8path.h"
 

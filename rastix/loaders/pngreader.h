@@ -1,7 +1,7 @@
 #pragma once
 
 #include "image/rowsink.h"
-#include "loaders/jpegstream.h"
+#include "loaders/rowstream.h"
 
 #include <string>
 
@@ -15,6 +15,6 @@ bool pngStreamingAvailable();
 // by row into sink with libpng, giving exactly the pixels Qt's reader gives. Anything else,
 // and any damage libpng notices (which Qt's reader would judge), is left to the caller's other
 // reader: NotTaken before the sink was begun, Incomplete after.
-JpegStreamResult streamPng(const std::string& path, RowSink& sink, int& width, int& height);
+RowStreamResult streamPng(const std::string& path, RowSink& sink, int& width, int& height);
 
 } // namespace rastix

@@ -1,4 +1,4 @@
-#include "loaders/jpegstream.h"
+#include "loaders/jpegreader.h"
 
 #include "files/utf8path.h"
 
@@ -121,7 +121,7 @@ bool fillRows(Session& s, std::uint32_t* rows, int count, int width) {
     return true;
 }
 
-JpegStreamResult decode(Session& s, BlockSource& source, RowSink& sink, int& width, int& height) {
+RowStreamResult decode(Session& s, BlockSource& source, RowSink& sink, int& width, int& height) {
     s.info.err = jpeg_std_error(&s.error.base);
     s.error.base.error_exit = giveUp;
     s.error.base.emit_message = onMessage;
@@ -131,7 +131,7 @@ JpegStreamResult decode(Session& s, BlockSource& source, RowSink& sink, int& wid
             sink.end(false);
         if (s.created)
             jpeg_destroy_decompress(&s.info);
-        return s.begun ? JpegStreamResult::Incomplete : JpegStreamResult::NotTaken;
+        return s.begun ? RowStreamResult::Incomplete : RowStreamResult::NotTaken;
     }
     jpeg_create_decompress(&s.info);
     s.created = true;
@@ -140,7 +140,7 @@ JpegStreamResult decode(Session& s, BlockSource& source, RowSink& sink, int& wid
     const J_COLOR_SPACE space = s.info.jpeg_color_space;
     if (space != JCS_GRAYSCALE && space != JCS_YCbCr && space != JCS_RGB) {
         jpeg_destroy_decompress(&s.info); // CMYK and the like: left to Qt, which knows them
-        return JpegStreamResult::NotTaken;
+        return RowStreamResult::NotTaken;
     }
     s.info.out_color_space = kPixelLayout;
     jpeg_start_decompress(&s.info);
@@ -148,7 +148,7 @@ JpegStreamResult decode(Session& s, BlockSource& source, RowSink& sink, int& wid
     height = static_cast<int>(s.info.output_height);
     if (s.info.output_components != 4 || !sink.begin(width, height)) {
         jpeg_destroy_decompress(&s.info);
-        return JpegStreamResult::NotTaken;
+        return RowStreamResult::NotTaken;
     }
     s.begun = true;
     bool allRows = true;
@@ -165,7 +165,7 @@ JpegStreamResult decode(Session& s, BlockSource& source, RowSink& sink, int& wid
     const bool taken = sink.end(allRows);
     s.begun = false;
     jpeg_destroy_decompress(&s.info);
-    return taken ? JpegStreamResult::Complete : JpegStreamResult::Incomplete;
+    return taken ? RowStreamResult::Complete : RowStreamResult::Incomplete;
 }
 #endif
 
@@ -179,11 +179,11 @@ bool jpegStreamingAvailable() {
 #endif
 }
 
-JpegStreamResult streamJpeg(const std::string& path, RowSink& sink, int& width, int& height) {
+RowStreamResult streamJpeg(const std::string& path, RowSink& sink, int& width, int& height) {
 #ifdef JCS_EXTENSIONS
     BlockSource source;
     if (!source.open(path))
-        return JpegStreamResult::NotTaken;
+        return RowStreamResult::NotTaken;
     Session session;
     return decode(session, source, sink, width, height);
 #else
@@ -192,7 +192,7 @@ JpegStreamResult streamJpeg(const std::string& path, RowSink& sink, int& width, 
     (void)sink;
     (void)width;
     (void)height;
-    return JpegStreamResult::NotTaken;
+    return RowStreamResult::NotTaken;
 #endif
 }
 

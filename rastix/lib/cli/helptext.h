@@ -1,0 +1,9 @@
+#pragma once
+
+namespace rastix {
+
+// What --help and --version print.
+const char* helpText();
+const char* versionText();
+
+} // namespace rastix

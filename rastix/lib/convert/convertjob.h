@@ -1,0 +1,34 @@
+#pragma once
+
+#include "cli/commandline.h"
+#include "convert/loadedpicture.h"
+#include "convert/memorybudget.h"
+#include "encode/pictureencoder.h"
+#include "output/filestaging.h"
+#include "output/output.h"
+
+#include <string>
+#include <vector>
+
+namespace rastix {
+
+struct PictureResult {
+    std::vector<OutputFile> files;
+    std::string description; // for the stdout line of each written file
+    std::string error;       // set when nothing can be written for this picture
+    std::string warning;     // written, but the console cannot show it as it is
+};
+
+// Why the console's object processor cannot show the picture as one object (its height, data
+// width and image width fields hold at most 1023 lines and phrases); empty when it can.
+std::string consoleLimitWarning(const EncodedPicture& picture);
+
+// Load, cut, rotate and encode one picture into the bytes of its output files. With a writer,
+// outputs may already be staged on disk while the picture is decoded (see OutputFile). Before
+// anything large is allocated, what the conversion will need is taken from budget (waiting
+// while other pictures hold it), or checked against the memory available now without one; a
+// picture that cannot fit fails at once with a message saying so.
+PictureResult convertJob(const Job& job, const PictureLoader& loader, int encodeThreads,
+                         AtomicFileWriter* writer = nullptr, MemoryBudget* budget = nullptr);
+
+} // namespace rastix

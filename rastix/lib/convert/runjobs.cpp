@@ -1,0 +1,152 @@
+#include "convert/runjobs.h"
+
+#include "convert/convertjob.h"
+#include "files/utf8path.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <optional>
+#include <thread>
+
+namespace rastix {
+
+namespace {
+
+bool writeResult(const Job& job, const PictureResult& result, AtomicFileWriter& writer,
+                 std::ostream& out, std::ostream& err) {
+    const auto fail = [&](const std::string& why) {
+        err << "rastix: " << job.picture << ": " << why << '\n';
+        return false;
+    };
+    if (!result.error.empty())
+        return fail(result.error);
+    if (!job.settings.overwrite) {
+        // Checked for every output first, so a map is never written without its palette.
+        for (const OutputFile& file : result.files) {
+            std::error_code ec;
+            if (std::filesystem::exists(utf8Path(file.path), ec) || ec) {
+                err << "rastix: " << file.path << ": exists already, not overwritten (use "
+                    << "--overwrite); " << job.picture << " skipped\n";
+                return false;
+            }
+        }
+    }
+    // All of a picture's files are complete on disk before any is moved into place.
+    std::vector<std::shared_ptr<StagedFile>> staged;
+    std::string error;
+    for (const OutputFile& file : result.files) {
+        std::shared_ptr<StagedFile> s = file.staged;
+        if (!s) {
+            s = writer.stage(file.path, error);
+            if (!s)
+                return fail(error);
+            s->append(file.bytes.data(), file.bytes.size());
+        }
+        staged.push_back(std::move(s));
+    }
+    std::vector<StagedFile*> files;
+    for (const auto& s : staged)
+        files.push_back(s.get());
+    // Refused, too, when another program makes a file between the check above and now.
+    if (!commitTogether(files, job.settings.overwrite ? ExistingFile::Replace : ExistingFile::Keep,
+                        error))
+        return fail(error);
+    for (const OutputFile& file : result.files)
+        out << "wrote " << file.path << " (" << result.description << ")\n";
+    if (!result.warning.empty())
+        err << "rastix: " << job.picture << ": warning: " << result.warning << '\n';
+    return true;
+}
+
+// convertJob, with what it throws turned into the picture's error.
+PictureResult convertGuarded(const Job& job, const PictureLoader& loader, int encodeThreads,
+                             AtomicFileWriter* writer, MemoryBudget& budget) {
+    try {
+        return convertJob(job, loader, encodeThreads, writer, &budget);
+    } catch (const std::bad_alloc&) {
+        PictureResult r;
+        r.error = "not enough memory to convert this picture";
+        return r;
+    } catch (const std::exception& e) {
+        PictureResult r;
+        r.error = std::string("conversion failed: ") + e.what();
+        return r;
+    }
+}
+
+} // namespace
+
+int runJobs(const std::vector<Job>& jobs, const PictureLoader& loader, AtomicFileWriter& writer,
+            std::ostream& out, std::ostream& err, int threads, std::uint64_t memoryBytes) {
+    const std::size_t n = jobs.size();
+    MemoryBudget budget(memoryBytes);
+    if (n == 1) {
+        // One picture: converted here, with every core for it.
+        const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+        const bool written = writeResult(
+            jobs[0], convertGuarded(jobs[0], loader, cores, &writer, budget), writer, out, err);
+        out.flush();
+        err.flush();
+        return written ? 0 : 1;
+    }
+    threads = std::max(1, std::min(threads, static_cast<int>(n)));
+    const int encodeThreads = 1; // the pictures share the cores out among themselves
+    // Pictures may finish in any order, but are written in argument order; the look-ahead
+    // window keeps the number of finished pictures waiting their turn bounded. Their outputs
+    // are staged on disk while they are made, where possible, rather than held in memory.
+    const std::size_t window = static_cast<std::size_t>(threads) * 2;
+    std::vector<std::optional<PictureResult>> results(n);
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t next = 0;
+    std::size_t written = 0;
+
+    const auto work = [&] {
+        for (;;) {
+            std::size_t i;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return next >= n || next < written + window; });
+                if (next >= n)
+                    return;
+                i = next++;
+            }
+            PictureResult r = convertGuarded(jobs[i], loader, encodeThreads, &writer, budget);
+            std::lock_guard lock(mutex);
+            results[i] = std::move(r);
+            changed.notify_all();
+        }
+    };
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back(work);
+
+    bool allGood = true;
+    for (std::size_t i = 0; i < n; ++i) {
+        PictureResult r;
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return results[i].has_value(); });
+            r = std::move(*results[i]);
+            results[i].reset();
+        }
+        allGood = writeResult(jobs[i], r, writer, out, err) && allGood;
+        out.flush();
+        err.flush();
+        {
+            std::lock_guard lock(mutex);
+            written = i + 1;
+        }
+        changed.notify_all();
+    }
+    for (auto& w : workers)
+        w.join();
+    return allGood ? 0 : 1;
+}
+
+} // namespace rastix

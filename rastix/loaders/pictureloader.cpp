@@ -1,0 +1,74 @@
+#include "loaders/pictureloader.h"
+
+#include "files/pictureproblems.h"
+#include "loaders/decodermessages.h"
+#include "loaders/jpegreader.h"
+#include "loaders/pngreader.h"
+#include "loaders/qtreader.h"
+#include "loaders/rowstream.h"
+#include "loaders/tgareader.h"
+
+#include <QImageIOHandler>
+#include <QImageReader>
+
+#include <optional>
+
+namespace rastix {
+
+namespace {
+
+// What can stream the picture exactly as Qt's reader would decode it (libjpeg for a JPEG,
+// libpng for a PNG, either of which may still decline it): one picture, and no orientation for
+// the reader to apply. Null when nothing can.
+RowStreamer streamerFor(QImageReader& probe) {
+    const QByteArray format = probe.format();
+    if (probe.imageCount() > 1 || probe.transformation() != QImageIOHandler::TransformationNone)
+        return nullptr;
+    if (format == "jpeg")
+        return streamJpeg;
+    if (format == "png" && pngStreamingAvailable())
+        return streamPng;
+    return nullptr;
+}
+
+} // namespace
+
+bool loadPicture(const std::string& path, LoadedPicture& picture, std::string& error,
+                 int /*threads: Qt's readers and libjpeg decode on one core*/) {
+    const QString file = QString::fromStdString(path);
+    picture.rowsStreamed = false;
+    if (const std::string problem = pictureAccessProblem(path); !problem.empty()) {
+        error = "cannot read picture: " + problem;
+        return false;
+    }
+    if (isTgaPicture(path)) {
+        if (!loadTga(path, picture, error, std::uint64_t(QImageReader::allocationLimit()) << 20))
+            return false;
+        // The decoder refuses a header that asks for more than there is; what comes next (a
+        // cut, a turn, the encoding) is weighed by the decoded size.
+        const QSize size(picture.view.width, picture.view.height);
+        return admitted(picture, size, QImage::Format_ARGB32, false, error);
+    }
+    const DecoderMessages heard;
+    std::optional<QImageReader> probe;
+    if (picture.rowSink)
+        probe.emplace(file);
+    if (const RowStreamer streamer = probe ? streamerFor(*probe) : nullptr) {
+        if (!admitted(picture, headerSize(*probe), probe->imageFormat(), true, error, file,
+                      probe->format()))
+            return false;
+        probe.reset();
+        int width = 0;
+        int height = 0;
+        if (streamer(path, *picture.rowSink, width, height) == RowStreamResult::Complete) {
+            picture.view = ImageView{nullptr, width, height, width};
+            picture.keepAlive.reset();
+            picture.rowsStreamed = true;
+            return true;
+        }
+        // Otherwise the reader below decodes it whole, and reports what is wrong with it.
+    }
+    return decodeWithQt(path, picture, heard, error);
+}
+
+} // namespace rastix
