@@ -1,15 +1,16 @@
 // Dithering and reduced palettes: the picture the console shows must stay close to the source
 // on average, while exact colours, transparency and padding are left exactly as they were.
-#include "palette/cellnearest.h"
-#include "palette/dither.h"
+#include "codec/pixelcodec.h"
+#include "encode/pictureencoder.h"
 #include "encodedpixels.h"
 #include "image/image.h"
+#include "palette/cellnearest.h"
+#include "palette/dither.h"
 #include "palette/palette.h"
 #include "palette/perceptual.h"
-#include "encode/pictureencoder.h"
-#include "codec/pixelcodec.h"
 #include "palette/quantiser.h"
 #include "palette/ramppalette.h"
+#include "palette/weightedsum.h"
 
 #include <gtest/gtest.h>
 
@@ -597,6 +598,35 @@ TEST(Quantiser, CoarsenedToMergesIntoTheFinestCellsThatAreFewEnough) {
         const std::vector<WeightedPoint> cells = coarsenedTo(points, c.most);
         ASSERT_EQ(cells.size(), c.expected.size()) << c.most;
         EXPECT_TRUE(std::equal(cells.begin(), cells.end(), c.expected.begin(), equal)) << c.most;
+    }
+}
+
+TEST(Quantiser, WeightedSumRoundsHalvesAwayFromZeroAndForgetsRemovedPoints) {
+    const std::uint64_t many = std::uint64_t{1} << 32;
+    const struct {
+        std::vector<WeightedPoint> added, removed;
+        ColourPoint mean;
+    } cases[] = {
+        {{{{-1, 2, 5}, 1}, {{0, 3, 0}, 1}}, {}, {-1, 3, 3}},       // -0.5, 2.5, 2.5
+        {{{{-3, -1, 1}, 1}, {{0, 0, 0}, 3}}, {}, {-1, 0, 0}},      // -0.75, -0.25, 0.25
+        {{{{10, 20, 30}, 2}, {{-7, 4, 0}, 3}, {{100, 0, -50}, 1}}, // -0.2, 10.4, 12
+         {{{100, 0, -50}, 1}},
+         {0, 10, 12}},
+        {{{{255, 255, 255}, many}, {{0, 0, 1}, many}}, {}, {128, 128, 128}}, // 127.5, 128, 128
+    };
+    for (const auto& c : cases) {
+        WeightedSum sum;
+        std::uint64_t weight = 0;
+        for (const WeightedPoint& p : c.added) {
+            sum.add(p);
+            weight += p.weight;
+        }
+        for (const WeightedPoint& p : c.removed) {
+            sum.remove(p);
+            weight -= p.weight;
+        }
+        EXPECT_EQ(sum.mean(), c.mean);
+        EXPECT_EQ(sum.weight, weight);
     }
 }
 

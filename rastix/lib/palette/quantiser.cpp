@@ -1,5 +1,7 @@
 #include "palette/quantiser.h"
 
+#include "palette/weightedsum.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -44,30 +46,25 @@ struct VarianceBox {
 // Sums of the points of one value on one axis: enough to know the error of any half that is
 // a run of values, without sorting. Integers, which are exact and cheaper to add than doubles.
 struct Moments {
-    std::int64_t weight = 0;
-    std::int64_t sum[3] = {0, 0, 0};
+    WeightedSum points;
     std::int64_t squares = 0;
 
     void add(const Moments& m) {
-        weight += m.weight;
-        for (int a = 0; a < 3; ++a)
-            sum[a] += m.sum[a];
+        points.add(m.points);
         squares += m.squares;
     }
     Moments minus(const Moments& m) const {
         Moments r = *this;
-        r.weight -= m.weight;
-        for (int a = 0; a < 3; ++a)
-            r.sum[a] -= m.sum[a];
+        r.points.remove(m.points);
         r.squares -= m.squares;
         return r;
     }
     double error() const {
-        const auto s0 = static_cast<double>(sum[0]);
-        const auto s1 = static_cast<double>(sum[1]);
-        const auto s2 = static_cast<double>(sum[2]);
+        const auto s0 = static_cast<double>(points.sum[0]);
+        const auto s1 = static_cast<double>(points.sum[1]);
+        const auto s2 = static_cast<double>(points.sum[2]);
         return static_cast<double>(squares) -
-               (s0 * s0 + s1 * s1 + s2 * s2) / static_cast<double>(weight);
+               (s0 * s0 + s1 * s1 + s2 * s2) / static_cast<double>(points.weight);
     }
 };
 
@@ -78,12 +75,10 @@ struct MomentPoint {
 
     explicit MomentPoint(const WeightedPoint& p)
         : point(p.point) {
+        moments.points.add(p);
         const auto w = static_cast<std::int64_t>(p.weight);
-        moments.weight = w;
-        for (int a = 0; a < 3; ++a) {
-            moments.sum[a] = w * p.point[a];
+        for (int a = 0; a < 3; ++a)
             moments.squares += w * p.point[a] * p.point[a];
-        }
     }
 };
 
@@ -113,7 +108,7 @@ void planSplit(const std::vector<MomentPoint>& points, VarianceBox& box) {
         Moments first;
         for (std::size_t v = 0; v + 1 < byValue.size(); ++v) {
             first.add(byValue[v]);
-            if (byValue[v].weight == 0) // the same split as the value before
+            if (byValue[v].points.empty()) // the same split as the value before
                 continue;
             const double gain = wholeError - first.error() - whole.minus(first).error();
             if (gain > box.gain) {
@@ -127,14 +122,10 @@ void planSplit(const std::vector<MomentPoint>& points, VarianceBox& box) {
 
 ColourPoint weightedMean(const std::vector<MomentPoint>& points, std::size_t begin,
                          std::size_t end) {
-    Moments sum;
+    WeightedSum sum;
     for (std::size_t i = begin; i < end; ++i)
-        sum.add(points[i].moments);
-    ColourPoint mean;
-    for (int a = 0; a < 3; ++a)
-        mean[a] = static_cast<int>(
-            std::lround(static_cast<double>(sum.sum[a]) / static_cast<double>(sum.weight)));
-    return mean;
+        sum.add(points[i].moments.points);
+    return sum.mean();
 }
 
 } // namespace
@@ -367,39 +358,26 @@ bool fitsFloats(const std::vector<WeightedPoint>& points, const std::vector<Colo
 // Up to this many centres all are measured; past it the sorted search of NearestFinder wins.
 constexpr std::size_t kFewCentres = 16;
 
-// Rounded to nearest, halves away from zero, for negative sums too.
-int roundedMean(std::int64_t sum, std::int64_t weight) {
-    return static_cast<int>(sum >= 0 ? (2 * sum + weight) / (2 * weight)
-                                     : -((-2 * sum + weight) / (2 * weight)));
+// Every centre that attracts points moves to their mean; the others stay.
+void moveCentres(const std::vector<WeightedSum>& sums, std::vector<ColourPoint>& centres) {
+    for (std::size_t c = 0; c < centres.size(); ++c)
+        if (!sums[c].empty())
+            centres[c] = sums[c].mean();
 }
 
-struct Sums {
-    std::vector<std::array<std::int64_t, 3>> sum;
-    std::vector<std::uint64_t> weight;
-
-    explicit Sums(std::size_t centres)
-        : sum(centres, {0, 0, 0})
-        , weight(centres, 0) {}
-    void add(std::size_t c, const WeightedPoint& p, std::int64_t sign) {
-        const std::int64_t w = sign * static_cast<std::int64_t>(p.weight);
-        for (int a = 0; a < 3; ++a)
-            sum[c][a] += w * p.point[a];
-        weight[c] += static_cast<std::uint64_t>(w);
-    }
-    // Every centre that attracts points moves to their mean; the others stay.
-    void moveCentres(std::vector<ColourPoint>& centres) const {
-        for (std::size_t c = 0; c < centres.size(); ++c)
-            if (weight[c] != 0)
-                for (int a = 0; a < 3; ++a)
-                    centres[c][a] = roundedMean(sum[c][a], static_cast<std::int64_t>(weight[c]));
-    }
-};
-
 struct Cluster {
-    std::uint64_t weight = 0;
-    std::array<std::int64_t, 3> sum{};
-    std::array<std::int64_t, 3> squares{};
+    WeightedSum points;
+    std::array<std::int64_t, 3> squares{}; // for the spread along each axis
     std::int64_t error = 0; // weighted squared distance of its points to their centre
+
+    // Adds p, pointError being its weighted squared distance to the centre.
+    void add(const WeightedPoint& p, std::int64_t pointError) {
+        points.add(p);
+        const auto w = static_cast<std::int64_t>(p.weight);
+        for (int a = 0; a < 3; ++a)
+            squares[a] += w * p.point[a] * p.point[a];
+        error += pointError;
+    }
 };
 
 // Lloyd's k-means for few centres, after Hamerly: each point keeps its nearest centre (its
@@ -422,7 +400,7 @@ public:
         const FewCentres<N> nearest(m_centres);
         for (std::size_t i = 0; i < points.size(); ++i) {
             search(i, nearest);
-            m_sums.add(m_owner[i], points[i], 1);
+            m_sums[m_owner[i]].add(points[i]);
         }
     }
 
@@ -433,7 +411,7 @@ public:
             if (pass > 0 && !m_changed)
                 break;
             const std::vector<ColourPoint> before = m_centres;
-            m_sums.moveCentres(m_centres);
+            moveCentres(m_sums, m_centres);
             reassignAfterMoves(before);
         }
     }
@@ -466,15 +444,9 @@ public:
         total = 0;
         for (std::size_t i = 0; i < m_owner.size(); ++i) {
             const WeightedPoint& p = (*m_points)[i];
-            const auto w = static_cast<std::int64_t>(p.weight);
-            Cluster& cluster = clusters[m_owner[i]];
-            cluster.weight += p.weight;
-            for (int a = 0; a < 3; ++a) {
-                cluster.sum[a] += w * p.point[a];
-                cluster.squares[a] += w * p.point[a] * p.point[a];
-            }
-            const std::int64_t e = w * squaredDistance(m_centres[m_owner[i]], p.point);
-            cluster.error += e;
+            const std::int64_t e = static_cast<std::int64_t>(p.weight) *
+                                   squaredDistance(m_centres[m_owner[i]], p.point);
+            clusters[m_owner[i]].add(p, e);
             total += e;
         }
         return clusters;
@@ -495,8 +467,8 @@ private:
         search(i, nearest);
         if (m_owner[i] != before) {
             m_changed = true;
-            m_sums.add(before, (*m_points)[i], -1);
-            m_sums.add(m_owner[i], (*m_points)[i], 1);
+            m_sums[before].remove((*m_points)[i]);
+            m_sums[m_owner[i]].add((*m_points)[i]);
         }
     }
 
@@ -544,7 +516,7 @@ private:
     std::vector<std::uint32_t> m_owner;
     std::vector<double> m_upper;
     std::vector<double> m_lower;
-    Sums m_sums;
+    std::vector<WeightedSum> m_sums; // of the points each centre owns
     bool m_changed = true;
 };
 
@@ -554,17 +526,17 @@ std::vector<ColourPoint> plainKMeans(const std::vector<WeightedPoint>& points,
     std::vector<std::size_t> owner(points.size(), 0);
     for (int pass = 0; pass < passes && !centres.empty(); ++pass) {
         const NearestFinder nearest(centres);
-        Sums sums(centres.size());
+        std::vector<WeightedSum> sums(centres.size());
         bool moved = pass == 0;
         for (std::size_t i = 0; i < points.size(); ++i) {
             const std::size_t c = nearest(points[i].point, pass == 0 ? centres.size() : owner[i]);
             moved |= c != owner[i];
             owner[i] = c;
-            sums.add(c, points[i], 1);
+            sums[c].add(points[i]);
         }
         if (!moved)
             break;
-        sums.moveCentres(centres);
+        moveCentres(sums, centres);
     }
     return centres;
 }
@@ -576,15 +548,9 @@ std::vector<Cluster> clustersOf(const std::vector<WeightedPoint>& points,
     const NearestFinder nearest(centres);
     for (const WeightedPoint& p : points) {
         const std::size_t c = nearest(p.point);
-        const auto w = static_cast<std::int64_t>(p.weight);
-        Cluster& cluster = clusters[c];
-        cluster.weight += p.weight;
-        for (int a = 0; a < 3; ++a) {
-            cluster.sum[a] += w * p.point[a];
-            cluster.squares[a] += w * p.point[a] * p.point[a];
-        }
-        const std::int64_t e = w * squaredDistance(centres[c], p.point);
-        cluster.error += e;
+        const std::int64_t e =
+            static_cast<std::int64_t>(p.weight) * squaredDistance(centres[c], p.point);
+        clusters[c].add(p, e);
         total += e;
     }
     return clusters;
@@ -598,7 +564,7 @@ std::size_t cheapestCentre(const std::vector<ColourPoint>& centres,
     double lowest = 1e300;
     for (std::size_t i = 0; i < centres.size(); ++i) {
         double cost = 0;
-        if (clusters[i].weight != 0) {
+        if (!clusters[i].points.empty()) {
             int nearest = 1 << 30;
             std::size_t neighbour = i;
             for (std::size_t j = 0; j < centres.size(); ++j)
@@ -606,8 +572,8 @@ std::size_t cheapestCentre(const std::vector<ColourPoint>& centres,
                     nearest = squaredDistance(centres[i], centres[j]);
                     neighbour = j;
                 }
-            const auto wi = static_cast<double>(clusters[i].weight);
-            const auto wj = static_cast<double>(clusters[neighbour].weight);
+            const auto wi = static_cast<double>(clusters[i].points.weight);
+            const auto wj = static_cast<double>(clusters[neighbour].points.weight);
             cost = wi * wj / (wi + wj) * nearest;
         }
         if (cost < lowest) {
@@ -657,15 +623,15 @@ std::vector<ColourPoint> movingCentres(KMeans kmeans, int passes, int tries,
             clusters.begin());
         const std::size_t cheapest = cheapestCentre(kmeans.centres(), clusters);
         const Cluster& split = clusters[worst];
-        if (cheapest == worst || split.weight < 2)
+        if (cheapest == worst || split.points.weight < 2)
             break;
         // The worst cluster gets two centres, a standard deviation either side of its mean along
         // its widest axis: where k-means would put them if it split the cluster in two.
-        const auto w = static_cast<double>(split.weight);
+        const auto w = static_cast<double>(split.points.weight);
         int axis = 0;
         double widest = -1;
         for (int a = 0; a < 3; ++a) {
-            const double mean = static_cast<double>(split.sum[a]) / w;
+            const double mean = static_cast<double>(split.points.sum[a]) / w;
             const double variance = static_cast<double>(split.squares[a]) / w - mean * mean;
             if (variance > widest) {
                 widest = variance;
@@ -767,18 +733,10 @@ std::vector<WeightedPoint> coarsenedTo(const std::vector<WeightedPoint>& points,
     std::vector<WeightedPoint> cells;
     for (std::size_t i = 0; i < keyed.size();) {
         const std::uint64_t cell = cellOf(i, shift);
-        std::array<std::int64_t, 3> sum{};
-        std::uint64_t weight = 0;
-        for (; i < keyed.size() && cellOf(i, shift) == cell; ++i) {
-            const WeightedPoint& p = points[keyed[i].second];
-            for (int a = 0; a < 3; ++a)
-                sum[a] += static_cast<std::int64_t>(p.weight) * p.point[a];
-            weight += p.weight;
-        }
-        WeightedPoint merged{{}, weight};
-        for (int a = 0; a < 3; ++a)
-            merged.point[a] = roundedMean(sum[a], static_cast<std::int64_t>(weight));
-        cells.push_back(merged);
+        WeightedSum sum;
+        for (; i < keyed.size() && cellOf(i, shift) == cell; ++i)
+            sum.add(points[keyed[i].second]);
+        cells.push_back({sum.mean(), sum.weight});
     }
     return cells;
 }
@@ -831,17 +789,10 @@ std::vector<ColourPoint> medianCut(std::vector<WeightedPoint> points, std::size_
     }
 
     for (const Box& box : boxes) {
-        double sum[3] = {0, 0, 0};
-        double weight = 0;
-        for (std::size_t i = box.begin; i < box.end; ++i) {
-            for (int a = 0; a < 3; ++a)
-                sum[a] += static_cast<double>(points[i].point[a]) * points[i].weight;
-            weight += static_cast<double>(points[i].weight);
-        }
-        ColourPoint mean;
-        for (int a = 0; a < 3; ++a)
-            mean[a] = static_cast<int>(std::lround(sum[a] / weight));
-        result.push_back(mean);
+        WeightedSum sum;
+        for (std::size_t i = box.begin; i < box.end; ++i)
+            sum.add(points[i]);
+        result.push_back(sum.mean());
     }
     return result;
 }
