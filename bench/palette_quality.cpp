@@ -11,9 +11,10 @@
 // sigma 1.4 px: banding stays, fine dither noise goes), palette entries (distinct words),
 // milliseconds (best of 5 runs of the palette and mapping; 0 for other tools).
 // SHOWN.png receives the decoded picture, to be looked at.
-#include "palette/dither.h"
-#include "encode/pictureencoder.h"
 #include "codec/pixelcodec.h"
+#include "encode/pictureencoder.h"
+#include "palette/boxcut.h"
+#include "palette/dither.h"
 #include "palette/quantiser.h"
 
 #include <QCoreApplication>

@@ -4,6 +4,7 @@
 #include "encode/pictureencoder.h"
 #include "encodedpixels.h"
 #include "image/image.h"
+#include "palette/boxcut.h"
 #include "palette/cellnearest.h"
 #include "palette/dither.h"
 #include "palette/palette.h"

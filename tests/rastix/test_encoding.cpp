@@ -1,7 +1,8 @@
+#include "codec/pixelcodec.h"
+#include "encode/pictureencoder.h"
 #include "encodedpixels.h"
 #include "image/image.h"
-#include "encode/pictureencoder.h"
-#include "codec/pixelcodec.h"
+#include "palette/boxcut.h"
 #include "palette/quantiser.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 #include "palette/palette.h"
 
 #include "encode/pictureencoder.h"
+#include "palette/boxcut.h"
 #include "palette/quantiser.h"
 #include "palette/ramppalette.h"
 #include "palette/weightedsum.h"
