@@ -6,6 +6,7 @@
 #include "image/image.h"
 #include "palette/boxcut.h"
 #include "palette/cellnearest.h"
+#include "palette/coarsening.h"
 #include "palette/dither.h"
 #include "palette/palette.h"
 #include "palette/perceptual.h"

@@ -60,9 +60,4 @@ std::vector<ColourPoint> refineByMovingCentres(const std::vector<WeightedPoint>&
                                                std::vector<ColourPoint> centres, int passes,
                                                int tries, std::int64_t* error = nullptr);
 
-// At most the given number of points standing for these: the points themselves when they are
-// no more, else the cells of the finest grid of power-of-two width that leaves no more (or of the
-// coarsest), each cell one point at the weighted mean of its points with their summed weight.
-std::vector<WeightedPoint> coarsenedTo(const std::vector<WeightedPoint>& points, std::size_t most);
-
 } // namespace rastix
