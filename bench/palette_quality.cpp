@@ -15,6 +15,7 @@
 #include "encode/pictureencoder.h"
 #include "palette/boxcut.h"
 #include "palette/dither.h"
+#include "palette/nearestcolour.h"
 #include "palette/quantiser.h"
 
 #include <QCoreApplication>

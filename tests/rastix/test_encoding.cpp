@@ -3,6 +3,7 @@
 #include "encodedpixels.h"
 #include "image/image.h"
 #include "palette/boxcut.h"
+#include "palette/nearestcolour.h"
 #include "palette/quantiser.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,10 @@
 #include "encode/pictureencoder.h"
 
+#include "codec/pixelcodec.h"
 #include "image/rowbands.h"
 #include "palette/dither.h"
+#include "palette/nearestcolour.h"
 #include "palette/palette.h"
-#include "codec/pixelcodec.h"
 #include "palette/quantiser.h"
 
 #include <algorithm>

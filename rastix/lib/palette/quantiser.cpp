@@ -1,5 +1,6 @@
 #include "palette/quantiser.h"
 
+#include "palette/nearestcolour.h"
 #include "palette/weightedsum.h"
 
 #include <algorithm>
@@ -9,139 +10,6 @@
 #include <utility>
 
 namespace rastix {
-
-int squaredDistance(const ColourPoint& a, const ColourPoint& b) {
-    const int d0 = a[0] - b[0];
-    const int d1 = a[1] - b[1];
-    const int d2 = a[2] - b[2];
-    return d0 * d0 + d1 * d1 + d2 * d2;
-}
-
-std::size_t nearestIndex(const std::vector<ColourPoint>& palette, const ColourPoint& p) {
-    std::size_t best = 0;
-    int bestDistance = 1 << 30;
-    for (std::size_t i = 0; i < palette.size(); ++i) {
-        const int d = squaredDistance(palette[i], p);
-        if (d < bestDistance) {
-            bestDistance = d;
-            best = i;
-        }
-    }
-    return best;
-}
-
-namespace {
-// Squared distances of points within this of zero on every axis, and of centres within
-// twice that, are below 2^24, so single floats hold them exactly.
-constexpr int kExactInFloat = 680;
-
-// The squared distance from p to each of N points kept a channel at a time, measured in a
-// straight loop in floats: SSE2 multiplies four floats at once but not four ints.
-template <std::size_t N>
-std::array<float, N> squaredDistances(const std::array<std::array<float, N>, 3>& channels,
-                                      const ColourPoint& p) {
-    const float p0 = static_cast<float>(p[0]);
-    const float p1 = static_cast<float>(p[1]);
-    const float p2 = static_cast<float>(p[2]);
-    std::array<float, N> distance;
-    for (std::size_t i = 0; i < N; ++i) {
-        const float d0 = channels[0][i] - p0;
-        const float d1 = channels[1][i] - p1;
-        const float d2 = channels[2][i] - p2;
-        distance[i] = d0 * d0 + d1 * d1 + d2 * d2;
-    }
-    return distance;
-}
-
-bool within(const ColourPoint& p, int range) {
-    return std::abs(p[0]) <= range && std::abs(p[1]) <= range && std::abs(p[2]) <= range;
-}
-} // namespace
-
-NearestFinder::NearestFinder(const std::vector<ColourPoint>& palette) {
-    int widest = -1;
-    for (int a = 0; a < 3; ++a) {
-        int lo = 1 << 30;
-        int hi = -(1 << 30);
-        for (const ColourPoint& p : palette) {
-            lo = std::min(lo, p[a]);
-            hi = std::max(hi, p[a]);
-        }
-        if (hi - lo > widest) {
-            widest = hi - lo;
-            m_axis = a;
-        }
-    }
-    m_points = palette;
-    m_sorted.reserve(palette.size());
-    for (std::size_t i = 0; i < palette.size(); ++i)
-        m_sorted.push_back({palette[i], i});
-    std::stable_sort(m_sorted.begin(), m_sorted.end(), [this](const Entry& a, const Entry& b) {
-        return a.point[m_axis] < b.point[m_axis];
-    });
-    m_scanned = palette.size() <= kScanned &&
-                std::all_of(palette.begin(), palette.end(),
-                            [](const ColourPoint& p) { return within(p, 2 * kExactInFloat); });
-    if (m_scanned)
-        for (int a = 0; a < 3; ++a) {
-            m_channels[a].fill(1e9f); // no entry: never nearest
-            for (std::size_t i = 0; i < palette.size(); ++i)
-                m_channels[a][i] = static_cast<float>(palette[i][a]);
-        }
-}
-
-std::size_t NearestFinder::operator()(const ColourPoint& p) const {
-    return (*this)(p, m_sorted.size());
-}
-
-std::size_t NearestFinder::operator()(const ColourPoint& p, std::size_t guess) const {
-    if (m_sorted.empty())
-        return 0;
-    if (m_scanned && within(p, kExactInFloat)) {
-        const std::array<float, kScanned> distance = squaredDistances(m_channels, p);
-        std::size_t best = 0;
-        for (std::size_t i = 1; i < m_points.size(); ++i)
-            if (distance[i] < distance[best])
-                best = i;
-        return best;
-    }
-    // Up to here a plain scan of every entry, without branches to mispredict, beats the search.
-    if (m_points.size() <= kScanned)
-        return nearestIndex(m_points, p);
-    const int key = p[m_axis];
-    const auto start =
-        std::lower_bound(m_sorted.begin(), m_sorted.end(), key,
-                         [this](const Entry& e, int value) { return e.point[m_axis] < value; });
-    std::size_t best = m_sorted.size();
-    int bestDistance = 1 << 30;
-    if (guess < m_points.size()) {
-        best = guess;
-        bestDistance = squaredDistance(m_points[guess], p);
-    }
-    const auto consider = [&](const Entry& e) {
-        const int d = squaredDistance(e.point, p);
-        if (d < bestDistance || (d == bestDistance && e.index < best)) {
-            bestDistance = d;
-            best = e.index;
-        }
-    };
-    // Ties must still go to the lowest index, so an entry exactly as far along the axis as
-    // the best match is still looked at.
-    for (auto it = start; it != m_sorted.end(); ++it) {
-        const int along = it->point[m_axis] - key;
-        if (along * along > bestDistance)
-            break;
-        consider(*it);
-    }
-    for (auto it = start; it != m_sorted.begin();) {
-        --it;
-        const int along = key - it->point[m_axis];
-        if (along * along > bestDistance)
-            break;
-        consider(*it);
-    }
-    return best;
-}
 
 namespace {
 
@@ -195,7 +63,7 @@ private:
 // deviation, which stay within twice kExactInFloat.
 bool fitsFloats(const std::vector<WeightedPoint>& points, const std::vector<ColourPoint>& centres) {
     const auto inside = [](const ColourPoint& p) {
-        return within(p, kExactInFloat);
+        return channelsWithin(p, kExactInFloat);
     };
     return std::all_of(points.begin(), points.end(),
                        [&](const WeightedPoint& p) { return inside(p.point); }) &&

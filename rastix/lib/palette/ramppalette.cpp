@@ -1,7 +1,8 @@
 #include "palette/ramppalette.h"
 
-#include "palette/perceptual.h"
 #include "encode/pictureencoder.h"
+#include "palette/nearestcolour.h"
+#include "palette/perceptual.h"
 
 #include <algorithm>
 #include <array>
