@@ -8,6 +8,7 @@
 #include "palette/cellnearest.h"
 #include "palette/coarsening.h"
 #include "palette/dither.h"
+#include "palette/kmeans.h"
 #include "palette/nearestcolour.h"
 #include "palette/palette.h"
 #include "palette/perceptual.h"

@@ -2,9 +2,11 @@
 
 #include "palette/quantiser.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 namespace rastix {
@@ -72,5 +74,50 @@ std::array<float, N> squaredDistances(const std::array<std::array<float, N>, 3>&
     }
     return distance;
 }
+
+// The nearest of at most N centres (lowest index on ties) and the squared distance of the
+// runner-up, which tells when a point can skip the next search. Every slot is measured in a
+// straight loop of fixed length, in floats because SSE2 multiplies four of them at once but not
+// four ints; for points and centres within kExactInFloat (and twice that) every sum is exact.
+template <std::size_t N> class FewCentres {
+public:
+    static constexpr int kFar = std::numeric_limits<int>::max();
+    struct Nearest {
+        std::size_t index = 0;
+        int distance = kFar;
+        int second = kFar;
+    };
+
+    explicit FewCentres(const std::vector<ColourPoint>& centres)
+        : m_count(centres.size()) {
+        for (std::array<float, N>& channel : m_channels)
+            channel.fill(kUnused);
+        for (std::size_t c = 0; c < m_count; ++c)
+            for (int a = 0; a < 3; ++a)
+                m_channels[a][c] = static_cast<float>(centres[c][a]);
+    }
+
+    Nearest operator()(const ColourPoint& p) const {
+        const std::array<float, N> distance = squaredDistances(m_channels, p);
+        // Without branches, which the distances would mispredict half the time.
+        std::size_t index = 0;
+        float best = distance[0];
+        float second = kNoSecond;
+        for (std::size_t c = 1; c < m_count; ++c) {
+            const float d = distance[c];
+            second = std::min(second, std::max(best, d));
+            index = d < best ? c : index;
+            best = std::min(best, d);
+        }
+        return {index, static_cast<int>(best),
+                second < kNoSecond ? static_cast<int>(second) : kFar};
+    }
+
+private:
+    static constexpr float kUnused = 1e9f;    // a slot without a centre: never nearest
+    static constexpr float kNoSecond = 1e30f; // beyond any real squared distance
+    std::array<std::array<float, N>, 3> m_channels;
+    std::size_t m_count;
+};
 
 } // namespace rastix

@@ -3,6 +3,7 @@
 #include "encode/pictureencoder.h"
 #include "palette/boxcut.h"
 #include "palette/coarsening.h"
+#include "palette/kmeans.h"
 #include "palette/nearestcolour.h"
 #include "palette/quantiser.h"
 #include "palette/ramppalette.h"

@@ -1,33 +1,17 @@
 #pragma once
 
 #include <array>
-#include <cstddef>
 #include <cstdint>
-#include <vector>
 
 namespace rastix {
 
+// What every way of choosing a palette works on: a colour's three channels (for glass CRY the
+// changes a word makes), and a colour with how many pixels it stands for.
 using ColourPoint = std::array<int, 3>;
 
 struct WeightedPoint {
     ColourPoint point;
     std::uint64_t weight = 1;
 };
-
-// Lloyd's k-means on weighted points, started from the given centres: each pass moves every
-// centre to the rounded weighted mean of the points nearest to it. Integer sums, so the result
-// is the same on every platform. A centre that attracts no point stays where it is.
-std::vector<ColourPoint> refineByKMeans(const std::vector<WeightedPoint>& points,
-                                        std::vector<ColourPoint> centres, int passes);
-
-// k-means as above, then k-means is helped out of a poor local optimum: the centre that costs
-// least to give up is moved into the cluster with the largest error, splitting it, and k-means
-// runs again; kept while the total error falls, at most tries times.
-// When error is given it receives the weighted squared distance of every point to its nearest
-// centre of the result: what k-means lowers, so the measure by which two results for the same
-// points are compared.
-std::vector<ColourPoint> refineByMovingCentres(const std::vector<WeightedPoint>& points,
-                                               std::vector<ColourPoint> centres, int passes,
-                                               int tries, std::int64_t* error = nullptr);
 
 } // namespace rastix
