@@ -620,14 +620,14 @@ TEST(Quantiser, WeightedSumRoundsHalvesAwayFromZeroAndForgetsRemovedPoints) {
     };
     for (const auto& c : cases) {
         WeightedSum sum;
-        std::uint64_t weight = 0;
+        std::int64_t weight = 0;
         for (const WeightedPoint& p : c.added) {
             sum.add(p);
-            weight += p.weight;
+            weight += static_cast<std::int64_t>(p.weight);
         }
         for (const WeightedPoint& p : c.removed) {
             sum.remove(p);
-            weight -= p.weight;
+            weight -= static_cast<std::int64_t>(p.weight);
         }
         EXPECT_EQ(sum.mean(), c.mean);
         EXPECT_EQ(sum.weight, weight);

@@ -59,7 +59,7 @@ std::vector<WeightedPoint> coarsenedTo(const std::vector<WeightedPoint>& points,
         WeightedSum sum;
         for (; i < keyed.size() && cellOf(i, shift) == cell; ++i)
             sum.add(points[keyed[i].second]);
-        cells.push_back({sum.mean(), sum.weight});
+        cells.push_back({sum.mean(), static_cast<std::uint64_t>(sum.weight)});
     }
     return cells;
 }

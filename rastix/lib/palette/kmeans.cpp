@@ -39,12 +39,14 @@ struct Cluster {
     std::array<std::int64_t, 3> squares{}; // for the spread along each axis
     std::int64_t error = 0; // weighted squared distance of its points to their centre
 
-    // Adds p, pointError being its weighted squared distance to the centre.
+    // Adds p, pointError being its weighted squared distance to the centre. Channel by channel,
+    // as WeightedSum adds, so that the products are shared.
     void add(const WeightedPoint& p, std::int64_t pointError) {
-        points.add(p);
         const auto w = static_cast<std::int64_t>(p.weight);
-        for (int a = 0; a < 3; ++a)
-            squares[a] += w * p.point[a] * p.point[a];
+        points.add(p);
+        squares[0] += w * p.point[0] * p.point[0];
+        squares[1] += w * p.point[1] * p.point[1];
+        squares[2] += w * p.point[2] * p.point[2];
         error += pointError;
     }
 };
