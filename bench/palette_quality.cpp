@@ -13,7 +13,9 @@
 // SHOWN.png receives the decoded picture, to be looked at.
 #include "codec/pixelcodec.h"
 #include "encode/pictureencoder.h"
+#include "palette/boxcut.h"
 #include "palette/dither.h"
+#include "palette/nearestcolour.h"
 #include "palette/quantiser.h"
 
 #include <QCoreApplication>

@@ -3,6 +3,7 @@
 #include "codec/pixelcodec.h"
 #include "image/rowbands.h"
 #include "palette/dither.h"
+#include "palette/nearestcolour.h"
 #include "palette/palette.h"
 #include "palette/quantiser.h"
 

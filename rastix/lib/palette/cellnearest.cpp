@@ -1,5 +1,7 @@
 #include "palette/cellnearest.h"
 
+#include "palette/nearestcolour.h"
+
 #include <algorithm>
 #include <cstdlib>
 

@@ -1,6 +1,7 @@
 #include "palette/dither.h"
 
 #include "palette/cellnearest.h"
+#include "palette/nearestcolour.h"
 #include "palette/quantiser.h"
 
 #include <algorithm>

@@ -1,11 +1,15 @@
 #include "palette/palette.h"
 
 #include "encode/pictureencoder.h"
+#include "palette/boxcut.h"
+#include "palette/coarsening.h"
+#include "palette/kmeans.h"
+#include "palette/nearestcolour.h"
 #include "palette/quantiser.h"
 #include "palette/ramppalette.h"
+#include "palette/weightedsum.h"
 
 #include <algorithm>
-#include <array>
 #include <utility>
 
 namespace rastix {
@@ -46,15 +50,13 @@ void settleOnWords(const std::vector<WeightedPoint>& points, std::vector<ColourP
         if (pass == passes && !error)
             break;
         const NearestFinder nearest(centres);
-        std::vector<std::array<std::int64_t, 4>> sums(centres.size(), {0, 0, 0, 0});
+        std::vector<WeightedSum> sums(centres.size());
         std::int64_t total = 0;
         for (std::size_t i = 0; i < points.size(); ++i) {
             owner[i] = nearest(points[i].point, owner[i]);
-            const auto w = static_cast<std::int64_t>(points[i].weight);
-            for (int a = 0; a < 3; ++a)
-                sums[owner[i]][a] += w * points[i].point[a];
-            sums[owner[i]][3] += w;
-            total += w * squaredDistance(centres[owner[i]], points[i].point);
+            sums[owner[i]].add(points[i]);
+            total += static_cast<std::int64_t>(points[i].weight) *
+                     squaredDistance(centres[owner[i]], points[i].point);
         }
         if (error)
             *error = total;
@@ -62,13 +64,10 @@ void settleOnWords(const std::vector<WeightedPoint>& points, std::vector<ColourP
             break;
         bool moved = false;
         for (std::size_t c = 0; c < centres.size(); ++c) {
-            const std::int64_t w = sums[c][3];
-            if (w == 0)
+            if (sums[c].empty())
                 continue;
-            ColourPoint mean;
-            for (int a = 0; a < 3; ++a) // the mean's nearest word is found by rounding anyway
-                mean[a] = static_cast<int>((2 * sums[c][a] + w) / (2 * w));
-            const ColourPoint word = wordFeature(wordFromFeature(mean, settings), settings);
+            const ColourPoint word =
+                wordFeature(wordFromFeature(sums[c].mean(), settings), settings);
             moved |= word != centres[c];
             centres[c] = word;
         }

@@ -1,82 +1,17 @@
 #pragma once
 
 #include <array>
-#include <cstddef>
 #include <cstdint>
-#include <vector>
 
 namespace rastix {
 
+// What every way of choosing a palette works on: a colour's three channels (for glass CRY the
+// changes a word makes), and a colour with how many pixels it stands for.
 using ColourPoint = std::array<int, 3>;
 
 struct WeightedPoint {
     ColourPoint point;
     std::uint64_t weight = 1;
 };
-
-// Median cut: the box with the widest extent along any axis is split at the weighted median of
-// that axis until there are maxColours boxes (or every box holds a single point). Splitting the
-// widest box first bounds the worst error, not only the average. Returns the weighted mean of
-// each box, rounded.
-std::vector<ColourPoint> medianCut(std::vector<WeightedPoint> points, std::size_t maxColours);
-
-// Greedy variance cut (after Wu): the box whose points lie farthest from their mean in total
-// (weighted squared error) is split where the two halves' error is least, on whichever axis
-// gains most, until there are maxColours boxes or no box can be split. Aims at the average
-// error, so it makes a better start for k-means than median cut. Returns the rounded weighted
-// mean of each box.
-std::vector<ColourPoint> varianceCut(const std::vector<WeightedPoint>& points,
-                                     std::size_t maxColours);
-
-int squaredDistance(const ColourPoint& a, const ColourPoint& b);
-// Index of the nearest palette point (lowest index on ties).
-std::size_t nearestIndex(const std::vector<ColourPoint>& palette, const ColourPoint& p);
-
-// The same answers as nearestIndex, found without measuring every entry: the palette is kept
-// sorted along its widest axis and the search stops once that axis alone is farther than the
-// best match. Mapping tens of thousands of colours to 256 entries is most of a palette's cost.
-class NearestFinder {
-public:
-    explicit NearestFinder(const std::vector<ColourPoint>& palette);
-    std::size_t operator()(const ColourPoint& p) const;
-    // The same, starting from a guess (such as the answer for the previous palette): a good
-    // guess leaves little to search.
-    std::size_t operator()(const ColourPoint& p, std::size_t guess) const;
-
-private:
-    struct Entry {
-        ColourPoint point;
-        std::size_t index;
-    };
-    std::vector<Entry> m_sorted;
-    std::vector<ColourPoint> m_points; // in palette order, for guesses
-    int m_axis = 0;
-    // A palette of a few entries near the colours is kept by channel, in floats (exact there),
-    // and measured all at once.
-    static constexpr std::size_t kScanned = 16;
-    std::array<std::array<float, kScanned>, 3> m_channels{};
-    bool m_scanned = false;
-};
-
-// Lloyd's k-means on weighted points, started from the given centres: each pass moves every
-// centre to the rounded weighted mean of the points nearest to it. Integer sums, so the result
-// is the same on every platform. A centre that attracts no point stays where it is.
-std::vector<ColourPoint> refineByKMeans(const std::vector<WeightedPoint>& points,
-                                        std::vector<ColourPoint> centres, int passes);
-
-// k-means as above, then k-means is helped out of a poor local optimum: the centre that costs
-// least to give up is moved into the cluster with the largest error, splitting it, and k-means
-// runs again; kept while the total error falls, at most tries times.
-// When error is given it receives the weighted squared distance of every point to its nearest
-// centre of the result: what k-means lowers, so the measure by which two results for the same
-// points are compared.
-std::vector<ColourPoint> refineByMovingCentres(const std::vector<WeightedPoint>& points,
-                                               std::vector<ColourPoint> centres, int passes,
-                                               int tries, std::int64_t* error = nullptr);
-
-// At most the given number of points standing for these: the points themselves when they are
-// no more, else the cells of the finest grid of power-of-two width that leaves no more (or of the
-// coarsest), each cell one point at the weighted mean of its points with their summed weight.
-std::vector<WeightedPoint> coarsenedTo(const std::vector<WeightedPoint>& points, std::size_t most);
 
 } // namespace rastix

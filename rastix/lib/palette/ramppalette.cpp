@@ -1,6 +1,7 @@
 #include "palette/ramppalette.h"
 
 #include "encode/pictureencoder.h"
+#include "palette/nearestcolour.h"
 #include "palette/perceptual.h"
 
 #include <algorithm>

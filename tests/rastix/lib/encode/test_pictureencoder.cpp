@@ -2,6 +2,8 @@
 #include "encode/pictureencoder.h"
 #include "encodedpixels.h"
 #include "image/image.h"
+#include "palette/boxcut.h"
+#include "palette/nearestcolour.h"
 #include "palette/quantiser.h"
 
 #include <gtest/gtest.h>

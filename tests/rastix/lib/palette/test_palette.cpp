@@ -4,12 +4,17 @@
 #include "encode/pictureencoder.h"
 #include "encodedpixels.h"
 #include "image/image.h"
+#include "palette/boxcut.h"
 #include "palette/cellnearest.h"
+#include "palette/coarsening.h"
 #include "palette/dither.h"
+#include "palette/kmeans.h"
+#include "palette/nearestcolour.h"
 #include "palette/palette.h"
 #include "palette/perceptual.h"
 #include "palette/quantiser.h"
 #include "palette/ramppalette.h"
+#include "palette/weightedsum.h"
 
 #include <gtest/gtest.h>
 
@@ -597,6 +602,35 @@ TEST(Quantiser, CoarsenedToMergesIntoTheFinestCellsThatAreFewEnough) {
         const std::vector<WeightedPoint> cells = coarsenedTo(points, c.most);
         ASSERT_EQ(cells.size(), c.expected.size()) << c.most;
         EXPECT_TRUE(std::equal(cells.begin(), cells.end(), c.expected.begin(), equal)) << c.most;
+    }
+}
+
+TEST(Quantiser, WeightedSumRoundsHalvesAwayFromZeroAndForgetsRemovedPoints) {
+    const std::uint64_t many = std::uint64_t{1} << 32;
+    const struct {
+        std::vector<WeightedPoint> added, removed;
+        ColourPoint mean;
+    } cases[] = {
+        {{{{-1, 2, 5}, 1}, {{0, 3, 0}, 1}}, {}, {-1, 3, 3}},       // -0.5, 2.5, 2.5
+        {{{{-3, -1, 1}, 1}, {{0, 0, 0}, 3}}, {}, {-1, 0, 0}},      // -0.75, -0.25, 0.25
+        {{{{10, 20, 30}, 2}, {{-7, 4, 0}, 3}, {{100, 0, -50}, 1}}, // -0.2, 10.4, 12
+         {{{100, 0, -50}, 1}},
+         {0, 10, 12}},
+        {{{{255, 255, 255}, many}, {{0, 0, 1}, many}}, {}, {128, 128, 128}}, // 127.5, 128, 128
+    };
+    for (const auto& c : cases) {
+        WeightedSum sum;
+        std::int64_t weight = 0;
+        for (const WeightedPoint& p : c.added) {
+            sum.add(p);
+            weight += static_cast<std::int64_t>(p.weight);
+        }
+        for (const WeightedPoint& p : c.removed) {
+            sum.remove(p);
+            weight -= static_cast<std::int64_t>(p.weight);
+        }
+        EXPECT_EQ(sum.mean(), c.mean);
+        EXPECT_EQ(sum.weight, weight);
     }
 }
 
