@@ -1,7 +1,7 @@
 // Every option the command line takes is documented where users look: --help, the manual page
 // and the README's table. An option added to the parser alone fails here.
 #include "cli/commandline.h"
-#include "convert/converter.h"
+#include "cli/helptext.h"
 
 #include <gtest/gtest.h>
 
