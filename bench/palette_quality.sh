@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# rastix's colour maps and dithering next to pngquant and ImageMagick, on photographs from
-# Debian's python3-skimage (astronaut, chelsea, coffee) and a smooth gradient. The figures are
-# those of the program users run: BUILD/bin/rastix --binary converts each picture, and
-# bench/palette_quality decodes the files it wrote with the console's display rules (its own
-# reading of the words, the CRY table and the maps; it shares no code with rastix) and compares
-# them with the source. The other tools' PNGs are brought to the console's words by the same
-# program, as RGB16 true colour without dither, and decoded alike, so every row is measured the
-# same way. Times are wall clock, the best of 5 whole runs of the tool's program (rastix,
-# pngquant or convert: start, reading the PNG, writing the result). Prints markdown tables,
-# then the means over the photos; writes side-by-side PNGs of one photo at 16 colours.
+# rastix's colour maps and dithering next to pngquant and ImageMagick, on every colour
+# photograph of Debian's python3-skimage and a smooth gradient. The figures are those of the
+# program users run: BUILD/bin/rastix --binary converts each picture, and bench/palette_quality
+# decodes the files it wrote with the console's display rules (its own reading of the words,
+# the CRY table and the maps; it shares no code with rastix) and compares them with the source.
+# The other tools' PNGs are brought to the console's words by the same program, as RGB16 true
+# colour without dither, and decoded alike, so every row is measured the same way. Times are
+# wall clock, the best of 5 whole runs of the tool's program (rastix, pngquant or convert:
+# start, reading the PNG, writing the result). Prints markdown tables, then the means over the
+# photos; writes side-by-side PNGs of one photo at 16 colours. Two sizes a photo and three
+# colour counts keep a run within 10 minutes on 2 busy cores.
 # Usage: bench/palette_quality.sh [BUILD_DIR [OUT_DIR]]   (default: build, and a temp folder)
 # The photos and tools are fetched here, when the script runs; the build never needs them.
 set -euo pipefail
@@ -41,7 +42,17 @@ trap 'rm -rf "$work"' EXIT
 out=${2:-$work/shown}
 mkdir -p "$out"
 
-photos=(astronaut.png chelsea.png coffee.png)
+# The photographs: the pictures of python3-skimage's data folder with three colour channels
+# (no alpha), at least 256 x 256, taken by a camera, telescope or microscope, one per scene.
+#   taken: astronaut, chelsea, coffee, hubble_deep_field, ihc, motorcycle_left, retina, rocket
+#   left:  motorcycle_right (the other half of the stereo pair motorcycle_left belongs to: the
+#          same scene twice would count twice in the means); color (a synthetic colour wheel);
+#          logo, horse (alpha, drawn); phantom, green_palette, chessboard_RGB, bw_text
+#          (synthetic); brick, camera, cell, clock_motion, coins, grass, gravel, moon, page,
+#          text, microaneurysms (grey); block, palette_color, palette_gray, foo3x5x4indexed,
+#          checker_bilevel (below 256 x 256); truncated.jpg (cut short on purpose)
+photos=(astronaut.png chelsea.png coffee.png hubble_deep_field.jpg ihc.png motorcycle_left.png
+    retina.jpg rocket.jpg)
 sizes=(320x240 160x120)
 
 pictures=()
