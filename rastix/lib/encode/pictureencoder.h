@@ -1,36 +1,14 @@
 #pragma once
 
+#include "codec/encodedpicture.h"
 #include "image/image.h"
-#include "image/largeblock.h"
 #include "palette/colourcensus.h"
 #include "settings.h"
-
-#include <array>
 
 #include <cstdint>
 #include <vector>
 
 namespace rastix {
-
-// The console-ready form of one picture: rows of big-endian pixel data, each padded to a whole
-// phrase (8 bytes) with transparent pixels, plus the palette of a colour map.
-struct EncodedPicture {
-    int width = 0;
-    int height = 0;
-    int bitsPerPixel = 16;
-    int rowBytes = 0;
-    ByteBuffer data;
-    std::vector<std::uint16_t> palette; // empty for true colour
-    bool transparentIndexZero = false;
-    bool quantised = false;
-    std::size_t sourceColours = 0; // distinct words before any reduction (colour map only)
-
-    bool isColourMap() const { return !palette.empty(); }
-    int phrasesPerRow() const { return rowBytes / 8; }
-    int paddedWidth() const { return rowBytes * 8 / bitsPerPixel; }
-};
-
-int phraseAlignedRowBytes(int width, int bitsPerPixel);
 
 // threads > 1 lets a large picture be encoded in bands on several cores. quarterTurn (a multiple
 // of 90 degrees) encodes the picture turned clockwise, without making the turned copy (unless it
@@ -56,10 +34,5 @@ int chooseMapDepth(std::size_t colours, bool optimise, int width, bool hasTransp
                    bool& reserveZero, std::size_t maxEntries = 256);
 // The opaque colours a map of that depth may hold.
 std::size_t mapCapacity(int bits, std::size_t maxEntries, bool reserveZero);
-
-// How colour-map reduction sees a word: a point in a space where distance means visible
-// difference (RGB for plain words, scaled deltas for relative CRY), and back.
-std::array<int, 3> wordFeature(std::uint16_t word, const Settings& settings);
-std::uint16_t wordFromFeature(const std::array<int, 3>& feature, const Settings& settings);
 
 } // namespace rastix

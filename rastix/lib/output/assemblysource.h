@@ -1,6 +1,6 @@
 #pragma once
 
-#include "encode/pictureencoder.h"
+#include "codec/encodedpicture.h"
 #include "settings.h"
 
 #include <functional>

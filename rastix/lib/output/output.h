@@ -1,6 +1,6 @@
 #pragma once
 
-#include "encode/pictureencoder.h"
+#include "codec/encodedpicture.h"
 #include "output/filestaging.h"
 #include "output/outputnames.h"
 #include "settings.h"

@@ -1,6 +1,5 @@
 #include "palette/palette.h"
 
-#include "encode/pictureencoder.h"
 #include "palette/boxcut.h"
 #include "palette/coarsening.h"
 #include "palette/kmeans.h"
@@ -8,6 +7,7 @@
 #include "palette/quantiser.h"
 #include "palette/ramppalette.h"
 #include "palette/weightedsum.h"
+#include "palette/wordfeature.h"
 
 #include <algorithm>
 #include <utility>

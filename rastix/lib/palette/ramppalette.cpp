@@ -1,8 +1,8 @@
 #include "palette/ramppalette.h"
 
-#include "encode/pictureencoder.h"
 #include "palette/nearestcolour.h"
 #include "palette/perceptual.h"
+#include "palette/wordfeature.h"
 
 #include <algorithm>
 #include <array>

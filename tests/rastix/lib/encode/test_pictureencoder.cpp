@@ -5,6 +5,7 @@
 #include "palette/boxcut.h"
 #include "palette/nearestcolour.h"
 #include "palette/quantiser.h"
+#include "palette/wordfeature.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 #include "cli/helptext.h"
 #include "convert/loadedpicture.h"
 #include "convert/runjobs.h"
+#include "encode/pictureencoder.h"
 #include "files/pictureproblems.h"
 #include "files/utf8path.h"
 #include "output/assemblysource.h"

@@ -15,6 +15,7 @@
 #include "palette/quantiser.h"
 #include "palette/ramppalette.h"
 #include "palette/weightedsum.h"
+#include "palette/wordfeature.h"
 
 #include <gtest/gtest.h>
 

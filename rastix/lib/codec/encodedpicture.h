@@ -1,0 +1,35 @@
+#pragma once
+
+#include "image/largeblock.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace rastix {
+
+// The console-ready form of one picture: rows of big-endian pixel data, each padded to a whole
+// phrase (8 bytes) with transparent pixels, plus the palette of a colour map.
+struct EncodedPicture {
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 16;
+    int rowBytes = 0;
+    ByteBuffer data;
+    std::vector<std::uint16_t> palette; // empty for true colour
+    bool transparentIndexZero = false;
+    bool quantised = false;
+    std::size_t sourceColours = 0; // distinct words before any reduction (colour map only)
+
+    bool isColourMap() const { return !palette.empty(); }
+    int phrasesPerRow() const { return rowBytes / 8; }
+    int paddedWidth() const { return rowBytes * 8 / bitsPerPixel; }
+};
+
+// Bytes in a row of width pixels of that depth, padded to a whole phrase.
+inline int phraseAlignedRowBytes(int width, int bitsPerPixel) {
+    const long long bits = static_cast<long long>(width) * bitsPerPixel;
+    return static_cast<int>((bits + 63) / 64 * 8);
+}
+
+} // namespace rastix
