@@ -27,6 +27,7 @@ class DragCursors;
 class DriveList;
 class FileAttributes;
 class FileList;
+class FolderListing;
 class FormAbout;
 class FormHelp;
 class FolderChooser;
@@ -53,6 +54,8 @@ struct MainWindowServices {
     const PictureLoader* pictures = nullptr;
     FolderChooser* folders = nullptr;
     const DragCursors* cursors = nullptr;
+    // The sub-folders and files the browser lists.
+    const FolderListing* listing = nullptr;
 };
 
 // The main window: browser and preview on the left, output options and the converter

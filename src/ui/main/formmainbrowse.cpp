@@ -9,6 +9,7 @@
 #include "fileattributes.h"
 #include "filelist.h"
 #include "folderchooser.h"
+#include "folderlisting.h"
 #include "imagebox.h"
 #include "pictureloader.h"
 #include "previewgeometry.h"
@@ -49,6 +50,7 @@ struct FormMain::StandIns {
     std::unique_ptr<PictureLoader> pictures;
     std::unique_ptr<FolderChooser> folders;
     std::unique_ptr<DragCursors> cursors;
+    std::unique_ptr<FolderListing> listing;
 };
 
 void FormMain::StandInsDeleter::operator()(StandIns* standIns) const {
@@ -65,6 +67,10 @@ Prompt& FormMain::prompt() {
 
 void FormMain::setUpBrowser() {
     m_standIns.reset(new StandIns);
+    if (!m_services.listing) {
+        m_standIns->listing = std::make_unique<SystemFolderListing>();
+        m_services.listing = m_standIns->listing.get();
+    }
     if (!m_services.volumes) {
         m_standIns->volumes = std::make_unique<SystemVolumes>();
         m_services.volumes = m_standIns->volumes.get();
@@ -86,6 +92,9 @@ void FormMain::setUpBrowser() {
     // the last picture left it.
     m_previewBoxWidth = m_image1->width() * kTwipsPerPixel;
     m_previewBoxHeight = m_image1->height() * kTwipsPerPixel;
+
+    m_dir1->setSources(*m_services.listing, *m_services.files);
+    m_file1->setListing(*m_services.listing);
 
     const QChar separator = QLatin1Char(m_services.convention.separator);
     const FileAttributes* files = m_services.files;
