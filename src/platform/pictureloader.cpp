@@ -16,13 +16,17 @@ QString tr(const char* text) {
 
 LoadedPicture ImageReaderPictureLoader::load(const QString& path,
                                              const std::function<QSize(QSize)>& shownSize) const {
-    LoadedPicture picture;
-    const QFileInfo info(path);
-    if (!info.isFile()) {
+    if (!QFileInfo(path).isFile()) {
+        LoadedPicture picture;
         picture.error = tr("the file does not exist or is not a plain file");
         return picture;
     }
     QImageReader reader(path);
+    return readPicture(reader, shownSize);
+}
+
+LoadedPicture readPicture(QImageReader& reader, const std::function<QSize(QSize)>& shownSize) {
+    LoadedPicture picture;
     // A name like "notes.bmp.txt" passes the preview's name test; let the content decide.
     reader.setDecideFormatFromContent(true);
     if (!reader.canRead()) {

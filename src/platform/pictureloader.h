@@ -6,6 +6,8 @@
 
 #include <functional>
 
+class QImageReader;
+
 namespace glyphmill {
 
 struct LoadedPicture {
@@ -24,6 +26,11 @@ public:
     virtual LoadedPicture load(const QString& path,
                                const std::function<QSize(QSize)>& shownSize) const = 0;
 };
+
+// The decoding the loader does once it has a reader, whether made for a file or for bytes in
+// memory: the content decides the format, and a picture larger than `shownSize` makes of it is
+// decoded at that size.
+LoadedPicture readPicture(QImageReader& reader, const std::function<QSize(QSize)>& shownSize);
 
 class ImageReaderPictureLoader final : public PictureLoader {
 public:

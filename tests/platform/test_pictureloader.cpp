@@ -2,7 +2,9 @@
 #include "pictureloader.h"
 #include "volumes.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -63,6 +65,26 @@ private slots:
             QVERIFY2(!picture.error.isEmpty(), qPrintable(path));
             QVERIFY(picture.image.isNull());
         }
+    }
+
+    // Bytes in memory are read as the file holding them is: the same size, and as small.
+    void picturesInMemoryDecodeAsFilesDo() {
+        const QString path = save(QStringLiteral("big.png"), QSize(600, 300), "PNG");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QByteArray bytes = file.readAll();
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        QImageReader reader(&buffer);
+        const auto shown = [](QSize) {
+            return QSize(60, 30);
+        };
+        const LoadedPicture fromMemory = readPicture(reader, shown);
+        const LoadedPicture fromFile = ImageReaderPictureLoader().load(path, shown);
+        QVERIFY2(fromMemory.ok(), qPrintable(fromMemory.error));
+        QCOMPARE(fromMemory.size, fromFile.size);
+        QCOMPARE(fromMemory.image, fromFile.image);
+        QCOMPARE(fromMemory.image.size(), QSize(60, 30));
     }
 
     void systemVolumesStartAtTheRoot() {

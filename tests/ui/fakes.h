@@ -1,28 +1,26 @@
 #pragma once
 
 #include "cursorfile.h"
+#include "fakefiletree.h"
 #include "folderchooser.h"
+#include "main/formmain.h"
+#include "pictureloader.h"
+#include "processlauncher.h"
 #include "prompt.h"
+#include "systeminformation.h"
 #include "volumes.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QList>
 #include <QPixmap>
 #include <QSet>
 #include <QStringList>
 
 #include <optional>
+#include <stdexcept>
 
 namespace glyphmill::testing {
-
-// The volume the browser starts on and the folder it opens there: the root on Unix, drive c: on
-// Windows.
-#ifdef _WIN32
-inline const QString kStartVolume = QStringLiteral("c:");
-inline const QString kStartFolder = QStringLiteral("c:\\");
-#else
-inline const QString kStartVolume = QStringLiteral("/");
-inline const QString kStartFolder = QStringLiteral("/");
-#endif
 
 // Records every message and answers with a set answer, without a modal loop.
 class FakePrompt final : public Prompt {
@@ -70,6 +68,95 @@ public:
         return pixmap;
     }
     mutable QStringList asked;
+};
+
+// Decodes the files of a fake tree as the real loader decodes files on disk, so a preview shows
+// real pictures, broken ones included, without a file being written.
+class FakePictureLoader final : public PictureLoader {
+public:
+    explicit FakePictureLoader(const FakeFileTree& files)
+        : m_files(files) {}
+
+    LoadedPicture load(const QString& path,
+                       const std::function<QSize(QSize)>& shownSize) const override {
+        loaded.append(path);
+        if (!m_files.isFile(path)) {
+            LoadedPicture missing;
+            missing.error = QStringLiteral("no such file in the fake tree");
+            return missing;
+        }
+        QByteArray bytes = m_files.content(path);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        return readPicture(reader, shownSize);
+    }
+    mutable QStringList loaded;
+
+private:
+    const FakeFileTree& m_files;
+};
+
+// Notes what it was asked to start and answers with a made-up process id (0: it failed).
+class FakeProcessLauncher final : public ProcessLauncher {
+public:
+    struct Start {
+        QString program;
+        QStringList arguments;
+        QString workingDirectory;
+    };
+
+    qint64 startDetached(const QString& program, const QStringList& arguments,
+                         const QString& workingDirectory) override {
+        started.append({program, arguments, workingDirectory});
+        return pid;
+    }
+    QList<Start> started;
+    qint64 pid = 4242;
+};
+
+class FakeSystemInformation final : public SystemInformation {
+public:
+    enum class Outcome { Started, Unavailable, Throws };
+    Outcome outcome = Outcome::Started;
+    int calls = 0;
+
+    bool StartSysInfo() override {
+        ++calls;
+        if (outcome == Outcome::Throws)
+            throw std::runtime_error("registry exploded");
+        return outcome == Outcome::Started;
+    }
+};
+
+// Every service a main window needs, each a fake: a posix system with the program installed in
+// /opt/glyphmill, a disk that holds nothing but its root, a prompt that answers OK. Tests arrange
+// and watch the fakes they care about, or hand in a service of their own in place of one.
+struct FakeServices {
+    FakeFileTree files;
+    FakePrompt prompt;
+    FakeProcessLauncher launcher;
+    FakeSystemInformation systemInformation;
+    FakeVolumes volumes;
+    FakePictureLoader pictures{files};
+    FakeFolderChooser folders;
+    FakeDragCursors cursors;
+
+    MainWindowServices services() {
+        MainWindowServices services;
+        services.appFolder = QStringLiteral("/opt/glyphmill");
+        services.convention = PathConvention::posix();
+        services.files = &files;
+        services.prompt = &prompt;
+        services.launcher = &launcher;
+        services.systemInformation = &systemInformation;
+        services.volumes = &volumes;
+        services.pictures = &pictures;
+        services.folders = &folders;
+        services.cursors = &cursors;
+        services.listing = &files;
+        return services;
+    }
 };
 
 } // namespace glyphmill::testing

@@ -1,4 +1,4 @@
-#include "fileattributes.h"
+#include "fakes.h"
 #include "main/filelist.h"
 #include "main/formmain.h"
 #include "pathconvention.h"
@@ -58,27 +58,7 @@ public:
     QString lastFolder;
 };
 
-bool writeFile(const QString& path, const QByteArray& content, QFile::Permissions permissions) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(content);
-    file.close();
-    return file.setPermissions(permissions);
-}
-
-constexpr QFile::Permissions kReadWrite = QFile::ReadOwner | QFile::WriteOwner;
-constexpr QFile::Permissions kExecutable = kReadWrite | QFile::ExeOwner;
-
-// The stand-in converter: a copy of a program that writes its working folder and its
-// arguments, one per line between brackets, into record.txt beside itself. Without the right to
-// run it, a file that cannot be started.
-bool installConverter(const QString& path, bool runnable) {
-    if (!runnable)
-        return writeFile(path, "not a program", kReadWrite);
-    return QFile::copy(QStringLiteral(GLYPHMILL_RECORDER), path) &&
-           QFile::setPermissions(path, kExecutable);
-}
+constexpr QFile::Permissions kExecutable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
 
 } // namespace
 
@@ -89,15 +69,28 @@ private:
     std::unique_ptr<QTemporaryDir> m_root;
     QString m_appFolder;
     QString m_pictures;
-    SystemFileAttributes m_files;
+    std::unique_ptr<testing::FakeServices> m_fakes;
     FakePrompt m_prompt;
     RecordingLauncher m_launcher;
 
+    // The converter as the window sees it, on the fake disk. One that can run is also put on
+    // the real one, in the test's own folder: a copy of a program that writes its working
+    // folder and its arguments, one per line between brackets, into record.txt beside itself.
+    bool installConverter(bool runnable) {
+        m_fakes->files.addFile(converter(), "program", runnable);
+        return !runnable || (QFile::copy(QStringLiteral(GLYPHMILL_RECORDER), converter()) &&
+                             QFile::setPermissions(converter(), kExecutable));
+    }
+
+    // A picture of the folder the converter runs in; only the window needs to see it.
+    void addPicture(const QString& name) {
+        m_fakes->files.addFile(QDir(m_pictures).filePath(name), "picture");
+    }
+
     std::unique_ptr<FormMain> makeWindow() {
-        MainWindowServices services;
+        MainWindowServices services = m_fakes->services();
         services.appFolder = m_appFolder;
         services.convention = PathConvention::native();
-        services.files = &m_files;
         services.prompt = &m_prompt;
         services.launcher = &m_launcher;
         return std::make_unique<FormMain>(services);
@@ -156,16 +149,22 @@ private slots:
         QVERIFY(root.mkdir(QStringLiteral("my pictures")));
         m_appFolder = root.filePath(QStringLiteral("app folder"));
         m_pictures = root.filePath(QStringLiteral("my pictures"));
+        m_fakes = std::make_unique<testing::FakeServices>();
+        m_fakes->files.addFolder(m_appFolder);
+        m_fakes->files.addFolder(m_pictures);
         m_prompt = FakePrompt{};
         m_launcher.starts = 0;
         m_launcher.failStart = false;
         m_launcher.lastArguments.clear();
     }
 
-    void cleanup() { m_root.reset(); }
+    void cleanup() {
+        m_fakes.reset();
+        m_root.reset();
+    }
 
     void oddFileNamesReachTheConverterAsOneArgumentEach() {
-        QVERIFY(installConverter(converter(), true));
+        QVERIFY(installConverter(true));
         const QStringList names = {
             QStringLiteral("$(touch injected).bmp"),
             QStringLiteral("--target-dir.gif"),
@@ -177,7 +176,7 @@ private slots:
 #endif
         };
         for (const QString& name : names)
-            QVERIFY(writeFile(QDir(m_pictures).filePath(name), "picture", kReadWrite));
+            addPicture(name);
 
         auto w = makeWindow();
         fileList(*w)->setPath(m_pictures);
@@ -220,8 +219,8 @@ private slots:
     }
 
     void noFileSelectedRunsTheCommandAsComposed() {
-        QVERIFY(installConverter(converter(), true));
-        QVERIFY(writeFile(QDir(m_pictures).filePath(QStringLiteral("p.bmp")), "x", kReadWrite));
+        QVERIFY(installConverter(true));
+        addPicture(QStringLiteral("p.bmp"));
         auto w = makeWindow();
         fileList(*w)->setPath(m_pictures);
         fileList(*w)->clearSelection();
@@ -235,7 +234,7 @@ private slots:
     }
 
     void cancelRunsNothing() {
-        QVERIFY(installConverter(converter(), true));
+        QVERIFY(installConverter(true));
         auto w = makeWindow();
         fileList(*w)->setPath(m_pictures);
         const QString before = QDir::currentPath();
@@ -249,7 +248,7 @@ private slots:
     }
 
     void converterThatIsAFolder() {
-        QVERIFY(QDir().mkdir(converter()));
+        m_fakes->files.addFolder(converter());
         auto w = makeWindow();
         run(*w);
         compareRefusal(QStringLiteral("External binary <%1 > is a directory!").arg(converter()));
@@ -262,17 +261,14 @@ private slots:
     }
 
     void converterThatCannotRun() {
-#ifdef _WIN32
-        QSKIP("Windows runs any file named .exe: there is no right to run it to take away");
-#endif
-        QVERIFY(installConverter(converter(), false));
+        QVERIFY(installConverter(false));
         auto w = makeWindow();
         run(*w);
         compareRefusal(QStringLiteral("Can't find external binary: <%1 >").arg(converter()));
     }
 
     void startFailureIsReported() {
-        QVERIFY(installConverter(converter(), true));
+        QVERIFY(installConverter(true));
         m_launcher.failStart = true;
         auto w = makeWindow();
         fileList(*w)->setPath(m_pictures);
@@ -289,7 +285,7 @@ private slots:
     }
 
     void theCommandShownIsTheOneStarted() {
-        QVERIFY(installConverter(converter(), true));
+        QVERIFY(installConverter(true));
         m_launcher.failStart = true;
         auto w = makeWindow();
         fileList(*w)->setPath(m_pictures);

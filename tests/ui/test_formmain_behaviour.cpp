@@ -1,4 +1,3 @@
-#include "fileattributes.h"
 #include "main/formmain.h"
 #include "options/frmoptions.h"
 #include "testwindows.h"
@@ -13,16 +12,17 @@
 #include <QTest>
 
 using namespace glyphmill;
+using namespace glyphmill::testing;
 
 class TestFormMainBehaviour : public QObject {
     Q_OBJECT
 
 private:
-    SystemFileAttributes m_files;
+    FakeServices m_fakes;
     int m_endRequests = 0;
 
     std::unique_ptr<FormMain> makeWindow() {
-        MainWindowServices services = testServices(m_files);
+        MainWindowServices services = m_fakes.services();
         services.endProgram = [this] {
             ++m_endRequests;
         };

@@ -1,4 +1,3 @@
-#include "fileattributes.h"
 #include "main/formmain.h"
 #include "main/wrappingcheckbox.h"
 #include "testwindows.h"
@@ -14,15 +13,16 @@
 #include <QTest>
 
 using namespace glyphmill;
+using namespace glyphmill::testing;
 
 class TestFormMainLayout : public QObject {
     Q_OBJECT
 
 private:
-    SystemFileAttributes m_files;
+    FakeServices m_fakes;
 
     std::unique_ptr<FormMain> makeWindow() {
-        return std::make_unique<FormMain>(testServices(m_files));
+        return std::make_unique<FormMain>(m_fakes.services());
     }
 
     template <typename T> static T* child(QWidget& window, const char* name) {

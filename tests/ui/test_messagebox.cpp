@@ -1,26 +1,24 @@
-#include "fileattributes.h"
 #include "main/filelist.h"
 #include "main/formmain.h"
 #include "prompt.h"
-#include "testwindows.h"
 #include "uistyle.h"
+#include "windowfixture.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 
 using namespace glyphmill;
+using namespace glyphmill::testing;
 
 namespace {
 
@@ -94,48 +92,38 @@ private:
     }
 };
 
-const char kConverter[] = "#!/bin/sh\nexit 0\n";
-
 } // namespace
 
 class TestMessageBox : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_root;
-    SystemFileAttributes m_files;
+    FakeServices m_fakes;
 
-    // A folder of `count` empty files.
-    QString pictures(int count) const {
-        const QString folder = m_root.filePath(QStringLiteral("pictures-%1").arg(count));
-        if (!QDir().mkpath(folder))
-            return {};
-        for (int i = 0; i < count; ++i) {
-            QFile file(
+    // A folder of `count` empty files on the fake disk.
+    QString pictures(int count) {
+        const QString folder = treePath(QStringLiteral("pictures-%1").arg(count));
+        m_fakes.files.addFolder(folder);
+        for (int i = 0; i < count; ++i)
+            m_fakes.files.addFile(
                 QDir(folder).filePath(QStringLiteral("sprite%1.bmp").arg(i, 5, 10, QChar(u'0'))));
-            if (!file.open(QIODevice::WriteOnly))
-                return {};
-        }
         return folder;
     }
 
-    QString converterFolder() const {
-        const QString folder = m_root.filePath(QStringLiteral("app"));
-        QDir().mkpath(folder);
-        // Named as the system names programs: Windows knows one by its ".exe" alone.
-        QFile converter(
-            QDir(folder).filePath(QString::fromStdString(PathConvention::native().converterName)));
-        if (converter.open(QIODevice::WriteOnly))
-            converter.write(kConverter);
-        converter.close();
-        converter.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return folder;
+    static QString converterFolder() { return treePath(QStringLiteral("app")); }
+
+    // The converter in its folder, named as the system names programs (Windows knows one by its
+    // ".exe" alone).
+    void installConverter() {
+        m_fakes.files.addFile(QString::fromStdString(PathConvention::native().converterPath(
+                                  QDir::toNativeSeparators(converterFolder()).toStdString())),
+                              "#!/bin/sh\nexit 0\n", true);
     }
 
 private slots:
     void initTestCase() {
         applyUiStyle(*qApp);
-        QVERIFY(m_root.isValid());
+        installConverter();
     }
 
     // Whatever the length of the text, the box keeps to the screen's free area with its title,
@@ -155,7 +143,7 @@ private slots:
             << converterFolder() << 20000 << "Really Execute?" << int(QStyle::SP_MessageBoxWarning)
             << okCancel << true;
         QTest::newRow("converter in a folder of 20,000 letters")
-            << m_root.filePath(QString(20000, QLatin1Char('w'))) << 1 << "Critical error"
+            << treePath(QString(20000, QLatin1Char('w'))) << 1 << "Critical error"
             << int(QStyle::SP_MessageBoxCritical) << QStringList{"OK"} << true;
     }
 
@@ -167,7 +155,7 @@ private slots:
         QFETCH(QStringList, buttons);
         QFETCH(bool, scrolls);
         LookingPrompt prompt;
-        MainWindowServices services = testServices(m_files);
+        MainWindowServices services = m_fakes.services();
         services.appFolder = QDir::toNativeSeparators(appFolder);
         services.convention = PathConvention::native();
         services.prompt = &prompt;

@@ -1,62 +1,45 @@
 #pragma once
 
 #include "fakes.h"
-#include "fileattributes.h"
 #include "main/formmain.h"
-#include "pictureloader.h"
 #include "testwindows.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
-#include <QFile>
-#include <QFileInfo>
 #include <QListView>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QUrl>
 
 #include <memory>
 
 namespace glyphmill::testing {
 
-// A main window on fakes, over a temporary folder tree, with the paths spelt as the system spells
-// them: the browser hands out native paths, and a drop carries them.
-struct WindowFixture {
-    QTemporaryDir tree;
-    SystemFileAttributes files;
-    FakePrompt prompt;
-    FakeVolumes volumes;
-    ImageReaderPictureLoader pictures;
-    FakeFolderChooser folders;
-    FakeDragCursors cursors;
+// `relative` (spelt with slashes) inside the folder of the fake disk that tests fill, spelt as
+// the system spells paths: the browser hands out native paths, and a drop carries them.
+inline QString treePath(const QString& relative) {
+    return QDir::toNativeSeparators(QDir::cleanPath(QDir::fromNativeSeparators(kStartFolder) +
+                                                    QStringLiteral("tree/") + relative));
+}
+
+// A main window on fakes alone, over a fake disk.
+struct WindowFixture : FakeServices {
     std::unique_ptr<FormMain> window;
 
     void open() {
-        MainWindowServices services = testServices(files);
+        MainWindowServices services = FakeServices::services();
         services.convention = PathConvention::native();
-        services.prompt = &prompt;
-        services.volumes = &volumes;
-        services.pictures = &pictures;
-        services.folders = &folders;
-        services.cursors = &cursors;
         window = std::make_unique<FormMain>(services);
     }
 
-    // `relative` (spelt with slashes) inside the tree, in native spelling.
-    QString path(const QString& relative) const {
-        return QDir::toNativeSeparators(QDir::cleanPath(tree.path() + QLatin1Char('/') + relative));
+    static QString path(const QString& relative) { return treePath(relative); }
+
+    void makeFile(const QString& relative, const QByteArray& content = "x") {
+        files.addFile(path(relative), content);
     }
 
-    bool makeFile(const QString& relative, const QByteArray& content = "x") const {
-        const QString full = QDir::fromNativeSeparators(path(relative));
-        QDir().mkpath(QFileInfo(full).path());
-        QFile file(full);
-        return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-    }
-
-    bool makeFolder(const QString& relative) const { return QDir().mkpath(path(relative)); }
+    void makeFolder(const QString& relative) { files.addFolder(path(relative)); }
 
     template <typename T> T* child(const char* name) const {
         return window->findChild<T*>(QString::fromLatin1(name));

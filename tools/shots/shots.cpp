@@ -133,8 +133,7 @@ int main(int argc, char* argv[]) {
     run->click();
     running.close();
 
-    // No system-information service: the shot needs none, and nothing is clicked.
-    glyphmill::FormAbout about(services.prompt, nullptr);
+    glyphmill::FormAbout about(services.prompt, services.systemInformation);
     save(about, folder, QStringLiteral("frmAbout"));
     glyphmill::FormHelp help;
     save(help, folder, QStringLiteral("FormHelp"));

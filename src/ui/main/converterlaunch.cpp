@@ -13,9 +13,8 @@ namespace {
 
 const QString kErrorTitle = QStringLiteral("Critical error");
 
-void tell(QWidget* parent, Prompt* prompt, const QString& text, Prompt::Icon icon) {
-    if (prompt)
-        prompt->ask(parent, {kErrorTitle, text, icon, Prompt::Buttons::Ok});
+void tell(QWidget* parent, Prompt& prompt, const QString& text, Prompt::Icon icon) {
+    prompt.ask(parent, {kErrorTitle, text, icon, Prompt::Buttons::Ok});
 }
 
 } // namespace
@@ -23,7 +22,7 @@ void tell(QWidget* parent, Prompt* prompt, const QString& text, Prompt::Icon ico
 void launchConverter(QWidget* parent, const MainWindowServices& services,
                      const std::function<ComposedCommand()>& recompose,
                      const QString& workingFolder) {
-    Prompt* prompt = services.prompt;
+    Prompt& prompt = *services.prompt;
     const std::string folder = services.appFolder.toStdString();
     // Reported as the command begins, trailing blank included; the file itself is asked about
     // without the blank.
@@ -32,25 +31,23 @@ void launchConverter(QWidget* parent, const MainWindowServices& services,
     const QString path = QString::fromStdString(services.convention.converterPath(folder));
     const QString cannotFind = QStringLiteral("Can't find external binary: <%1>").arg(shown);
 
-    const FileAttributes* files = services.files;
-    if (files && files->isDirectory(path)) {
+    const FileAttributes& files = *services.files;
+    if (files.isDirectory(path)) {
         tell(parent, prompt, QStringLiteral("External binary <%1> is a directory!").arg(shown),
              Prompt::Icon::Critical);
         return;
     }
     // Asking to confirm a command that cannot start would only waste the user's time.
-    if (!files || !files->exists(path) || !files->isExecutable(path)) {
+    if (!files.exists(path) || !files.isExecutable(path)) {
         tell(parent, prompt, cannotFind, Prompt::Icon::Critical);
         return;
     }
 
     const ComposedCommand command = recompose();
-    if (!prompt)
-        return;
     const Prompt::Message confirm{QStringLiteral("Really Execute?"),
                                   QString::fromStdString(command.text()), Prompt::Icon::Warning,
                                   Prompt::Buttons::OkCancel};
-    if (prompt->ask(parent, confirm) != Prompt::Answer::Ok)
+    if (prompt.ask(parent, confirm) != Prompt::Answer::Ok)
         return;
 
     QStringList arguments;
@@ -60,10 +57,8 @@ void launchConverter(QWidget* parent, const MainWindowServices& services,
         arguments.append(
             QString::fromUtf8(argument.data(), static_cast<qsizetype>(argument.size())));
     }
-    const qint64 pid =
-        services.launcher ? services.launcher->startDetached(
-                                QString::fromStdString(command.program()), arguments, workingFolder)
-                          : 0;
+    const qint64 pid = services.launcher->startDetached(QString::fromStdString(command.program()),
+                                                        arguments, workingFolder);
     if (pid == 0) {
         tell(parent, prompt, cannotFind, Prompt::Icon::Critical);
         return;

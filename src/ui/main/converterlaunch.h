@@ -16,6 +16,7 @@ struct MainWindowServices;
 // the command up to date with `recompose` (which shows it and returns it), asks for
 // confirmation and starts the composed program and arguments in `workingFolder`. Every outcome
 // is reported through the services' prompt; this process's own current folder is not touched.
+// The services must hold a prompt, file attributes and a launcher, as a main window's do.
 void launchConverter(QWidget* parent, const MainWindowServices& services,
                      const std::function<ComposedCommand()>& recompose,
                      const QString& workingFolder);

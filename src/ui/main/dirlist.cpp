@@ -1,5 +1,8 @@
 #include "dirlist.h"
 
+#include "fileattributes.h"
+#include "folderlisting.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QDrag>
@@ -14,14 +17,36 @@ const QString DirList::kFolderMimeType = QStringLiteral("application/x-glyphmill
 
 namespace {
 
-// The folders from the root down to `folder`, each an absolute path with '/'.
+const QLatin1Char kSlash('/');
+
+// The folders from the root down to `folder` (absolute and clean, spelt with '/'), each spelt as
+// `folder` spells it. Worked out from the text alone: the folders above one that exists exist
+// too. A network share ("//server/share") is the top of its chain, as its server is no folder.
 QStringList ancestry(const QString& folder) {
-    QStringList chain;
-    QDir dir(folder);
-    chain.prepend(dir.absolutePath());
-    while (dir.cdUp())
-        chain.prepend(dir.absolutePath());
+    QStringList chain{folder};
+    QString current = folder;
+    for (;;) {
+        const qsizetype cut = current.lastIndexOf(kSlash);
+        // A root: "/", "c:/".
+        if (cut < 0 || cut == current.size() - 1)
+            break;
+        QString parent = current.left(cut);
+        if (parent.startsWith(QLatin1String("//")) && parent.indexOf(kSlash, 2) < 0)
+            break;
+        if (parent.isEmpty() || parent.endsWith(QLatin1Char(':')))
+            parent += kSlash;
+        chain.prepend(parent);
+        current = parent;
+    }
     return chain;
+}
+
+QString lastName(const QString& folder) {
+    return folder.mid(folder.lastIndexOf(kSlash) + 1);
+}
+
+QString inside(const QString& folder, const QString& name) {
+    return folder.endsWith(kSlash) ? folder + name : folder + kSlash + name;
 }
 
 } // namespace
@@ -36,14 +61,23 @@ DirList::DirList(QWidget* parent)
     });
 }
 
+void DirList::setSources(const FolderListing& listing, const FileAttributes& files) {
+    m_listing = &listing;
+    m_files = &files;
+}
+
 void DirList::setPath(const QString& path) {
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.isDir())
+    if (!m_listing || !m_files)
+        qFatal("DirList: a path was set before the folder listing and file attributes");
+    if (path.isEmpty())
         return;
     // An absolute path keeps the spelling it was given: Qt would write the drive letter of
     // "c:\" in capitals, and the folder list must name the folder the file list was given.
+    const QFileInfo info(path);
     const QString folder = QDir::toNativeSeparators(
         QDir::cleanPath(info.isAbsolute() ? path : info.absoluteFilePath()));
+    if (!m_files->isDirectory(folder))
+        return;
     const bool changed = folder != m_path;
     m_path = folder;
     fill();
@@ -55,24 +89,23 @@ void DirList::fill() {
     clear();
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
-    const QStringList chain = ancestry(QDir::fromNativeSeparators(m_path));
+    const QString shown = QDir::fromNativeSeparators(m_path);
+    const QStringList chain = ancestry(shown);
     QListWidgetItem* current = nullptr;
     int depth = 0;
     for (const QString& folder : chain) {
         const QString native = QDir::toNativeSeparators(folder);
-        const QString name = depth == 0 ? native : QFileInfo(folder).fileName();
+        const QString name = depth == 0 ? native : lastName(folder);
         current = new QListWidgetItem(open, QString(depth * 2, QLatin1Char(' ')) + name, this);
         current->setData(kPathRole, native);
         current->setToolTip(native);
         ++depth;
     }
-    const QFileInfoList children =
-        QDir(QDir::fromNativeSeparators(m_path))
-            .entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    for (const QFileInfo& child : children) {
-        const QString native = QDir::toNativeSeparators(child.absoluteFilePath());
-        auto* item = new QListWidgetItem(
-            closed, QString(depth * 2, QLatin1Char(' ')) + child.fileName(), this);
+    const QStringList children = m_listing->folderNames(m_path);
+    for (const QString& child : children) {
+        const QString native = QDir::toNativeSeparators(inside(shown, child));
+        auto* item =
+            new QListWidgetItem(closed, QString(depth * 2, QLatin1Char(' ')) + child, this);
         item->setData(kPathRole, native);
         item->setToolTip(native);
     }

@@ -9,6 +9,9 @@ class QDrag;
 
 namespace glyphmill {
 
+class FileAttributes;
+class FolderListing;
+
 // The folder list: the current folder with its ancestors above it and its sub-folders below.
 // Opening an entry (double click or Enter) makes it the current folder. Holding the left button
 // alone and moving drags the current folder (to the target-folder field).
@@ -22,6 +25,11 @@ public:
     static constexpr int kPathRole = Qt::UserRole + 1;
 
     explicit DirList(QWidget* parent = nullptr);
+
+    // Where the folders shown come from, and what tells a folder from anything else; both must
+    // outlive the list. Needed before the first path is set: the list never reads the disk
+    // itself.
+    void setSources(const FolderListing& listing, const FileAttributes& files);
 
     QString path() const { return m_path; }
     // Lists `path` afresh; raises pathChanged when the folder differs. A path that names no
@@ -45,6 +53,8 @@ private:
     void fill();
     void startFolderDrag();
 
+    const FolderListing* m_listing = nullptr;
+    const FileAttributes* m_files = nullptr;
     QString m_path;
     QPixmap m_dragIcon;
     QPoint m_pressPosition;

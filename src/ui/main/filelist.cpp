@@ -1,12 +1,11 @@
 #include "filelist.h"
 
 #include "filelistmodel.h"
-#include "folderfiles.h"
+#include "folderlisting.h"
 #include "shelldrop.h"
 
 #include <QDir>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QKeyEvent>
 
 #include <algorithm>
@@ -27,7 +26,13 @@ FileList::FileList(QWidget* parent)
     connect(this, &QListView::clicked, this, [this](const QModelIndex&) { emit fileClicked(); });
 }
 
+void FileList::setListing(const FolderListing& listing) {
+    m_listing = &listing;
+}
+
 void FileList::setPath(const QString& path) {
+    if (!m_listing)
+        qFatal("FileList: a path was set before the folder listing");
     const QString folder = QDir::toNativeSeparators(path);
     const bool changed = folder != m_path;
     // Listing the same folder again refreshes it; what was picked there stays picked.
@@ -39,7 +44,7 @@ void FileList::setPath(const QString& path) {
         focused = fileName();
     }
     m_path = folder;
-    m_model->setNames(visibleFileNames(path));
+    m_model->setNames(m_listing->fileNames(path));
     if (!focused.isEmpty()) {
         const int row = static_cast<int>(m_model->names().indexOf(focused));
         if (row >= 0)

@@ -10,6 +10,7 @@
 namespace glyphmill {
 
 class FileListModel;
+class FolderListing;
 
 // The file list: every file of one folder that is not hidden (no name pattern), several of them
 // selectable. `fileName` is the entry with the focus. Setting `path` fills the list at once.
@@ -19,6 +20,10 @@ class FileList : public QListView {
     Q_PROPERTY(QString fileName READ fileName WRITE setFileName)
 public:
     explicit FileList(QWidget* parent = nullptr);
+
+    // Where the files shown come from; it must outlive the list. Needed before the first path
+    // is set: the list never reads the disk itself.
+    void setListing(const FolderListing& listing);
 
     QString path() const { return m_path; }
     // Lists the folder afresh; raises pathChanged when the folder differs.
@@ -54,6 +59,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    const FolderListing* m_listing = nullptr;
     FileListModel* m_model = nullptr;
     QString m_path;
 };

@@ -29,6 +29,23 @@ namespace {
 
 constexpr auto t = twipsRect;
 
+// The first service of `services` that was left empty, by its name there; null when there is
+// none.
+const char* missingService(const MainWindowServices& services) {
+    const std::pair<const void*, const char*> every[] = {
+        {services.files, "files"},       {services.prompt, "prompt"},
+        {services.launcher, "launcher"}, {services.systemInformation, "systemInformation"},
+        {services.volumes, "volumes"},   {services.pictures, "pictures"},
+        {services.folders, "folders"},   {services.cursors, "cursors"},
+        {services.listing, "listing"},
+    };
+    for (const auto& [service, name] : every) {
+        if (!service)
+            return name;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 FormMain::FormMain(MainWindowServices services, QWidget* parent)
@@ -36,6 +53,10 @@ FormMain::FormMain(MainWindowServices services, QWidget* parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint)
     , m_services(std::move(services)) {
+    // A missing service is a mistake of the caller, stopped in every build: the real system is
+    // never used in its place.
+    if (const char* missing = missingService(m_services))
+        qFatal("FormMain: no %s service was handed in (MainWindowServices::%s)", missing, missing);
     initUiResources();
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Glyphmill by the Loomers"));
@@ -184,7 +205,7 @@ ComposedCommand FormMain::recompose() {
     const std::string appFolder = m_services.appFolder.toStdString();
     const FileAttributes* attributes = m_services.files;
     const DirectoryTest isDirectory = [attributes](const std::string& path) {
-        return attributes && attributes->isDirectory(QString::fromStdString(path));
+        return attributes->isDirectory(QString::fromStdString(path));
     };
     const ComposedCommand command =
         composeCommand({settings, appFolder, files, m_services.convention, isDirectory});

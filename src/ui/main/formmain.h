@@ -9,7 +9,6 @@
 #include <QWidget>
 
 #include <functional>
-#include <memory>
 
 class QCheckBox;
 class QFrame;
@@ -27,6 +26,7 @@ class DragCursors;
 class DriveList;
 class FileAttributes;
 class FileList;
+class FolderListing;
 class FormAbout;
 class FormHelp;
 class FolderChooser;
@@ -38,21 +38,25 @@ class SystemInformation;
 class TargetDirField;
 class Volumes;
 
-// What the main window needs from the outside world; tests hand in fakes.
+// What the main window needs from the outside world. The window reaches the system through
+// these alone, so every one must be handed in (SystemServices has the real ones; tests hand in
+// fakes): a window left without one stops the program rather than fall back on the real thing.
 struct MainWindowServices {
     QString appFolder;
     PathConvention convention = PathConvention::native();
     const FileAttributes* files = nullptr;
     Prompt* prompt = nullptr;
     ProcessLauncher* launcher = nullptr;
-    // Ends the program; the main window calls it when it closes, whatever else is open.
+    // Ends the program; the main window calls it when it closes, whatever else is open. The one
+    // thing that may be left empty: a window under test has no program to end.
     std::function<void()> endProgram;
     SystemInformation* systemInformation = nullptr;
-    // Left empty, the browser uses the system's own.
     const Volumes* volumes = nullptr;
     const PictureLoader* pictures = nullptr;
     FolderChooser* folders = nullptr;
     const DragCursors* cursors = nullptr;
+    // The sub-folders and files the browser lists.
+    const FolderListing* listing = nullptr;
 };
 
 // The main window: browser and preview on the left, output options and the converter
@@ -104,14 +108,7 @@ private:
     void CommandChose_Click();
     void resetPreview();
     QString volumeOf(const QString& path) const;
-    Prompt& prompt();
 
-    // Stand-ins for the services the caller left empty; defined with the browser.
-    struct StandIns;
-    struct StandInsDeleter {
-        void operator()(StandIns* standIns) const;
-    };
-    std::unique_ptr<StandIns, StandInsDeleter> m_standIns;
     // The preview's bounding box and frame in twips, taken from the design at start-up.
     int m_previewBoxWidth = 0;
     int m_previewBoxHeight = 0;

@@ -9,6 +9,7 @@
 #include "fileattributes.h"
 #include "filelist.h"
 #include "folderchooser.h"
+#include "folderlisting.h"
 #include "imagebox.h"
 #include "pictureloader.h"
 #include "previewgeometry.h"
@@ -17,7 +18,6 @@
 #include "twips.h"
 #include "volumes.h"
 
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -43,55 +43,19 @@ int twipsToWholePixels(double twips) {
 
 } // namespace
 
-struct FormMain::StandIns {
-    std::unique_ptr<Prompt> prompt;
-    std::unique_ptr<Volumes> volumes;
-    std::unique_ptr<PictureLoader> pictures;
-    std::unique_ptr<FolderChooser> folders;
-    std::unique_ptr<DragCursors> cursors;
-};
-
-void FormMain::StandInsDeleter::operator()(StandIns* standIns) const {
-    delete standIns;
-}
-
-Prompt& FormMain::prompt() {
-    if (m_services.prompt)
-        return *m_services.prompt;
-    if (!m_standIns->prompt)
-        m_standIns->prompt = std::make_unique<MessageBoxPrompt>();
-    return *m_standIns->prompt;
-}
-
 void FormMain::setUpBrowser() {
-    m_standIns.reset(new StandIns);
-    if (!m_services.volumes) {
-        m_standIns->volumes = std::make_unique<SystemVolumes>();
-        m_services.volumes = m_standIns->volumes.get();
-    }
-    if (!m_services.pictures) {
-        m_standIns->pictures = std::make_unique<ImageReaderPictureLoader>();
-        m_services.pictures = m_standIns->pictures.get();
-    }
-    if (!m_services.folders) {
-        m_standIns->folders = std::make_unique<DialogFolderChooser>();
-        m_services.folders = m_standIns->folders.get();
-    }
-    if (!m_services.cursors) {
-        m_standIns->cursors = std::make_unique<CursorFolderDragCursors>(m_services.appFolder);
-        m_services.cursors = m_standIns->cursors.get();
-    }
-
     // Every picture is fitted into the box the preview has in the design, not into whatever size
     // the last picture left it.
     m_previewBoxWidth = m_image1->width() * kTwipsPerPixel;
     m_previewBoxHeight = m_image1->height() * kTwipsPerPixel;
 
+    m_dir1->setSources(*m_services.listing, *m_services.files);
+    m_file1->setListing(*m_services.listing);
+
     const QChar separator = QLatin1Char(m_services.convention.separator);
     const FileAttributes* files = m_services.files;
-    m_textTargetDir->setPathRules(separator, [files](const QString& path) {
-        return files ? files->isDirectory(path) : QFileInfo(path).isDir();
-    });
+    m_textTargetDir->setPathRules(
+        separator, [files](const QString& path) { return files->isDirectory(path); });
 
     // With thousands of files selected the command runs to a hundred thousand characters, and
     // TextCmd lays it out anew on every change; shaping Latin text buys nothing but halves that.
@@ -144,8 +108,9 @@ QString FormMain::volumeOf(const QString& path) const {
 void FormMain::Drive1_Change() {
     const QString drive = m_drive1->drive();
     if (!m_services.volumes->isReadable(drive)) {
-        prompt().ask(this, {QStringLiteral("Glyphmill"), QStringLiteral("Unité inaccessible"),
-                            Prompt::Icon::None, Prompt::Buttons::Ok});
+        m_services.prompt->ask(this,
+                               {QStringLiteral("Glyphmill"), QStringLiteral("Unité inaccessible"),
+                                Prompt::Icon::None, Prompt::Buttons::Ok});
         // The list must keep naming the drive whose folders are still shown.
         const QString shown = volumeOf(m_dir1->path());
         if (!shown.isEmpty()) {
@@ -186,11 +151,11 @@ void FormMain::Show_preview(const QString& fileName, const QString& folder) {
     LoadedPicture picture = m_services.pictures->load(path, shownSize);
     if (!picture.ok()) {
         resetPreview();
-        prompt().ask(this,
-                     {QStringLiteral("Glyphmill"),
-                      tr("The picture \"%1\" cannot be shown: %2.")
-                          .arg(path, picture.error.isEmpty() ? tr("unknown error") : picture.error),
-                      Prompt::Icon::Warning, Prompt::Buttons::Ok});
+        m_services.prompt->ask(
+            this, {QStringLiteral("Glyphmill"),
+                   tr("The picture \"%1\" cannot be shown: %2.")
+                       .arg(path, picture.error.isEmpty() ? tr("unknown error") : picture.error),
+                   Prompt::Icon::Warning, Prompt::Buttons::Ok});
         Refresh_cmd();
         return;
     }
@@ -214,7 +179,7 @@ void FormMain::Take_dropped_files(const QStringList& paths, bool replaceSelectio
         return;
     const char separator = m_services.convention.separator;
     const auto isDirectory = [this](const QString& path) {
-        return m_services.files ? m_services.files->isDirectory(path) : QFileInfo(path).isDir();
+        return m_services.files->isDirectory(path);
     };
     const QString first = paths.constFirst();
     const QString folder =

@@ -18,6 +18,7 @@ MainWindowServices SystemServices::mainWindowServices() {
     services.pictures = &m_pictures;
     services.folders = &m_folders;
     services.cursors = &m_cursors;
+    services.listing = &m_listing;
     return services;
 }
 

@@ -3,6 +3,7 @@
 #include "cursorfile.h"
 #include "fileattributes.h"
 #include "folderchooser.h"
+#include "folderlisting.h"
 #include "formmain.h"
 #include "pictureloader.h"
 #include "processlauncher.h"
@@ -33,6 +34,7 @@ private:
     ImageReaderPictureLoader m_pictures;
     DialogFolderChooser m_folders;
     CursorFolderDragCursors m_cursors;
+    SystemFolderListing m_listing;
 };
 
 } // namespace glyphmill

@@ -1,17 +1,16 @@
 #pragma once
 
+#include "../fakes.h"
 #include "prompt.h"
-#include "systeminformation.h"
 
 #include <QList>
 #include <QPointer>
 #include <QWidget>
 
-#include <stdexcept>
-
 namespace glyphmill::testing {
 
-// Records every message box instead of showing it, and answers OK.
+// Records every message box instead of showing it, with the window it was asked for, and
+// answers OK.
 class RecordingPrompt final : public Prompt {
 public:
     struct Asked {
@@ -23,20 +22,6 @@ public:
     Answer ask(QWidget* parent, const Message& message) override {
         asked.append({parent, message});
         return Answer::Ok;
-    }
-};
-
-class FakeSystemInformation final : public SystemInformation {
-public:
-    enum class Outcome { Started, Unavailable, Throws };
-    Outcome outcome = Outcome::Started;
-    int calls = 0;
-
-    bool StartSysInfo() override {
-        ++calls;
-        if (outcome == Outcome::Throws)
-            throw std::runtime_error("registry exploded");
-        return outcome == Outcome::Started;
     }
 };
 

@@ -1,5 +1,4 @@
 #include "../testwindows.h"
-#include "fileattributes.h"
 #include "info/formabout.h"
 #include "info/formhelp.h"
 #include "infofakes.h"
@@ -41,12 +40,12 @@ class TestInfoWindows : public QObject {
     Q_OBJECT
 
 private:
-    SystemFileAttributes m_files;
+    FakeServices m_fakes;
     RecordingPrompt m_prompt;
     FakeSystemInformation m_tool;
 
     std::unique_ptr<FormMain> makeMain() {
-        MainWindowServices services = testServices(m_files);
+        MainWindowServices services = m_fakes.services();
         services.prompt = &m_prompt;
         services.systemInformation = &m_tool;
         auto main = std::make_unique<FormMain>(services);

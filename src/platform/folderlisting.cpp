@@ -1,4 +1,4 @@
-#include "folderfiles.h"
+#include "folderlisting.h"
 
 #include <QDir>
 
@@ -36,7 +36,14 @@ QSet<QString> systemFileNames(const QString& folder) {
 
 } // namespace
 
-QStringList visibleFileNames(const QString& folder) {
+QStringList SystemFolderListing::folderNames(const QString& folder) const {
+    // Without QDir::Hidden, Qt leaves out dot-folders on Unix and folders with the hidden
+    // attribute on Windows.
+    return QDir(QDir::fromNativeSeparators(folder))
+        .entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+}
+
+QStringList SystemFolderListing::fileNames(const QString& folder) const {
     // Without QDir::Hidden, Qt leaves out dot-files on Unix and files with the hidden attribute
     // on Windows. QDir::System keeps what Qt counts as system entries but a file list shows all
     // the same: shortcuts on Windows, pipes and sockets on Unix.
