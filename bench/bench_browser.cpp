@@ -4,8 +4,10 @@
 //   Refresh_cmd     with 10,000 of those entries selected, scattered (every tenth)
 //   the preview     of a 6000 x 4000 JPEG vs decoding it at full resolution
 #include "fileattributes.h"
+#include "folderlisting.h"
 #include "main/filelist.h"
 #include "main/formmain.h"
+#include "main/systemservices.h"
 #include "pictureloader.h"
 #include "previewgeometry.h"
 #include "prompt.h"
@@ -62,10 +64,11 @@ bool makeJpeg(const QString& path) {
     return photo.save(path, "JPEG", 90);
 }
 
+// The system's own services, but for the prompt and the picture loader the benchmark watches.
 MainWindowServices services(const FileAttributes& files, Prompt& prompt,
                             const PictureLoader& pictures) {
-    MainWindowServices s;
-    s.appFolder = QStringLiteral("/opt/glyphmill");
+    static SystemServices system(QStringLiteral("/opt/glyphmill"));
+    MainWindowServices s = system.mainWindowServices();
     s.convention = PathConvention::posix();
     s.files = &files;
     s.prompt = &prompt;
@@ -98,7 +101,9 @@ BENCHMARK(BM_QDirSortedListing)->Unit(benchmark::kMillisecond)->MinTime(3);
 void BM_FileListSetPath(benchmark::State& state) {
     const bool shown = state.range(0) != 0;
     QTemporaryDir empty;
+    const SystemFolderListing listing;
     FileList list;
+    list.setListing(listing);
     list.resize(160, 160);
     if (shown)
         list.show();

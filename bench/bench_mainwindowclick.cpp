@@ -1,7 +1,7 @@
 // What one click on an option costs the user: the handler, the full recomposition (main window
 // and options dialog read) and the text field update.
-#include "fileattributes.h"
 #include "main/formmain.h"
+#include "main/systemservices.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -11,11 +11,9 @@
 namespace {
 
 void BM_OptionClickRecomposes(benchmark::State& state) {
-    glyphmill::SystemFileAttributes files;
-    glyphmill::MainWindowServices services;
-    services.appFolder = QStringLiteral("/opt/glyphmill");
+    glyphmill::SystemServices system(QStringLiteral("/opt/glyphmill"));
+    glyphmill::MainWindowServices services = system.mainWindowServices();
     services.convention = glyphmill::PathConvention::posix();
-    services.files = &files;
     glyphmill::FormMain window(services);
     auto* overwrite = window.findChild<QAbstractButton*>(QStringLiteral("CheckOverwrite"));
     for (auto _ : state)
