@@ -58,3 +58,19 @@ TEST(OptionDocs, EveryOptionIsInTheHelpTheManualAndTheReadme) {
         EXPECT_TRUE(mentions(readme, "`" + option)) << option << " is not in the README's table";
     }
 }
+
+TEST(Help, DocumentsEveryOption) {
+    const std::string help = helpText();
+    for (const char* option :
+         {"-rgb",          "-cry",         "--assembly",     "--ascii",    "--binary",
+          "--no-ascii",    "--target-dir", "--clut",         "--no-clut",  "--opt-clut",
+          "--no-opt-clut", "--overwrite",  "--no-overwrite", "--15-bits",  "--16-bits",
+          "--gray",        "--glass",      "--normal",       "--positive", "--negative",
+          "--both",        "--rotate",     "--cut",          "--help",     "--version",
+          ".rgb",          ".cry",         ".map",           ".clut",      ".s",
+          "Glass packing", "phrase",       "--colours"})
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+    for (const char* syntax : {"--syntax madmac", "--syntax gas", "--dither none",
+                               "--dither ordered", "--dither diffusion"})
+        EXPECT_NE(help.find(syntax), std::string::npos) << syntax;
+}

@@ -1,0 +1,62 @@
+#include "files/pictureproblems.h"
+#include "files/utf8path.h"
+#include "output/outputnames.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+using namespace rastix;
+
+TEST(PictureProblems, TheRealCauseIsNamed) {
+    QTemporaryDir dir;
+    const auto failingWith = [](int error) {
+        return [error](const std::string&) {
+            return error;
+        };
+    };
+    const std::string file = dir.filePath("p.png").toStdString();
+    EXPECT_EQ(pictureAccessProblem(file, failingWith(EACCES)), std::strerror(EACCES));
+    EXPECT_EQ(pictureAccessProblem(file, failingWith(ENOENT)), std::strerror(ENOENT));
+    EXPECT_EQ(pictureAccessProblem(file, failingWith(0)), "");
+    EXPECT_EQ(pictureAccessProblem(dir.path().toStdString()), "is a folder, not a picture");
+    EXPECT_EQ(pictureAccessProblem(file), std::strerror(ENOENT));
+
+    for (const char* damage :
+         {"Corrupt JPEG data: premature end of data segment", "Premature end of JPEG file",
+          "libpng warning: tEXt: CRC error", "libpng error: Read Error"})
+        EXPECT_TRUE(meansDamage(damage)) << damage;
+    for (const char* remark : {"libpng warning: iCCP: known incorrect sRGB profile",
+                               "Warning: unknown JFIF revision number 1.03"})
+        EXPECT_FALSE(meansDamage(remark)) << remark;
+    EXPECT_EQ(foldMessages({"a.\n", "b", "a", ""}), "a; b");
+}
+
+TEST(Utf8Paths, NamesOutsideAsciiAndExclusiveCreation) {
+    QTemporaryDir dir;
+    const std::string folder =
+        dir.filePath(QStringLiteral("Bilder \u00e4\u00df \u20ac")).toStdString();
+    ASSERT_TRUE(std::filesystem::create_directory(utf8Path(folder)));
+    const std::string file = joinPath(folder, "sch\u00f6n.rgb");
+    std::FILE* created = createNewFile(utf8Path(file));
+    ASSERT_NE(created, nullptr);
+    std::fputs("first", created);
+    std::fclose(created);
+    // A second creation must fail, and must not empty the file (MinGW's fopen ignores "x").
+    errno = 0;
+    EXPECT_EQ(createNewFile(utf8Path(file)), nullptr);
+    EXPECT_EQ(errno, EEXIST);
+    std::FILE* read = openFile(file, "rb");
+    ASSERT_NE(read, nullptr);
+    char text[8] = {};
+    EXPECT_EQ(std::fread(text, 1, sizeof text, read), 5u);
+    std::fclose(read);
+    EXPECT_EQ(utf8Text(utf8Path(file)), file);
+    EXPECT_EQ(QFile(QString::fromStdString(file)).size(), 5);
+}
