@@ -1,6 +1,7 @@
 #include "cli/commandline.h"
 #include "convert/loadedpicture.h"
 #include "convert/runjobs.h"
+#include "folderfiles.h"
 #include "output/output.h"
 
 #include <QDir>
@@ -94,16 +95,6 @@ RunResult run(const std::vector<std::string>& args, const FakePictures& pictures
     r.out = out.str();
     r.err = err.str();
     return r;
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QStringList entries(const QTemporaryDir& dir) {
-    return QDir(dir.path())
-        .entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
 }
 
 FakePictures someImages() {

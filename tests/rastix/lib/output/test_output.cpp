@@ -1,4 +1,5 @@
 #include "encode/pictureencoder.h"
+#include "folderfiles.h"
 #include "output/assemblysource.h"
 #include "output/output.h"
 
@@ -9,20 +10,6 @@
 #include <gtest/gtest.h>
 
 using namespace rastix;
-
-namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QStringList entries(const QTemporaryDir& dir) {
-    return QDir(dir.path())
-        .entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
-}
-
-} // namespace
 
 TEST(OutputNames, BaseNamesAndLabels) {
     EXPECT_EQ(baseName("dir/sub/logo.bmp"), "logo");
