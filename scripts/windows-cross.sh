@@ -27,35 +27,21 @@ log() { echo "== windows-cross: $*"; }
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-apt_get() {
-    # Other builds on the machine may be installing at the same time: wait for the lock.
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=900 "$@"
-}
 
 # --- packages ---------------------------------------------------------------------------------
-packages=(
-    g++-mingw-w64-x86-64-posix wine64 wine cmake ninja-build dpkg-dev
+scripts/ensure-packages.sh \
+    g++-mingw-w64-x86-64-posix wine64 wine cmake ninja-build dpkg-dev \
     qt6-base-dev-tools googletest libstb-dev xvfb xauth x11-utils imagemagick zip
-)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
+# Qt for Windows is built from Debian's qt6-base source, which apt only fetches with a deb-src entry.
 sources=/etc/apt/sources.list.d/glyphmill-deb-src.sources
-updated=false
 if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
     log "adding Debian's source packages to apt"
     printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' \
         'Suites: bookworm bookworm-updates' 'Components: main' \
         'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
         "${sudo_cmd[@]}" tee "$sources" >/dev/null
-    apt_get update -qq
-    updated=true
-fi
-if ((${#missing[@]})); then
-    log "installing ${missing[*]}"
-    $updated || apt_get update -qq
-    apt_get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    # Other builds on the machine may be installing at the same time: wait for the lock.
+    "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=900 update -qq
 fi
 
 # --- Qt for Windows, once per machine -------------------------------------------------------------
