@@ -28,6 +28,45 @@ log() { echo "== windows-cross: $*"; }
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 
+# --- whatever the script starts, it stops, however it ends -------------------------------------
+# Programs started in the background of a script ignore SIGINT, and Wine's server outlives its
+# programs, so an interrupted run would leave Xvfb, glyphmill.exe and wineserver running.
+scratch=$(mktemp -d -t glyphmill-windows.XXXXXX) # the GoogleTest build and other leftovers
+wine_prefix= # set once the script has its own, so a caller's WINEPREFIX is never touched
+xvfb_pid=
+app_pid=
+stop_wine() {
+    [ -n "$wine_prefix" ] || return 0
+    # Ends every program running in the prefix with the server: glyphmill.exe, a test, rastix.exe.
+    WINEPREFIX=$wine_prefix wineserver -k 2>/dev/null || true
+}
+stop_screenshot_programs() {
+    if [ -n "$app_pid" ]; then
+        stop_wine
+        kill "$app_pid" 2>/dev/null || true
+        wait "$app_pid" 2>/dev/null || true
+        app_pid=
+    fi
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+        xvfb_pid=
+    fi
+}
+clean_up() {
+    local status=$?
+    trap - EXIT INT TERM HUP
+    stop_screenshot_programs
+    stop_wine
+    rm -rf "$scratch"
+    exit "$status"
+}
+trap clean_up EXIT
+# A signal ends the script through its EXIT trap, with the status a shell gives for that signal.
+trap 'exit 130' INT
+trap 'exit 143' TERM
+trap 'exit 129' HUP
+
 # --- packages ---------------------------------------------------------------------------------
 scripts/ensure-packages.sh \
     g++-mingw-w64-x86-64-posix wine64 wine cmake ninja-build dpkg-dev \
@@ -54,18 +93,18 @@ gtest_version=$(dpkg-query -W -f='${Version}' googletest)
 gtest_prefix=$cache/googletest-${gtest_version//[^A-Za-z0-9.+-]/_}-$(sha256sum "$toolchain" | cut -c1-12)
 if [ ! -f "$gtest_prefix/.complete" ]; then
     log "building GoogleTest $gtest_version for Windows"
-    work=$(mktemp -d)
+    work=$scratch/googletest
     cmake -S /usr/src/googletest -B "$work" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$gtest_prefix" -Dgtest_disable_pthreads=OFF \
-        >"$work.log" 2>&1 || { tail -20 "$work.log"; exit 1; }
-    cmake --build "$work" --parallel "$jobs" >>"$work.log" 2>&1 || { tail -20 "$work.log"; exit 1; }
-    cmake --install "$work" >>"$work.log" 2>&1
-    rm -rf "$work" "$work.log"
+        >"$work.log" 2>&1 || { tail -20 "$work.log" >&2; exit 1; }
+    cmake --build "$work" --parallel "$jobs" >>"$work.log" 2>&1 || { tail -20 "$work.log" >&2; exit 1; }
+    cmake --install "$work" >>"$work.log" 2>&1 || { tail -20 "$work.log" >&2; exit 1; }
     touch "$gtest_prefix/.complete"
 fi
 
 # --- a Wine of our own, for build-time generators and the tests ------------------------------------
 export WINEPREFIX=$build_dir/wineprefix WINEDEBUG=-all WINEARCH=win64
+wine_prefix=$WINEPREFIX
 # Wine hands WINEQT_X to the program as QT_X, and drops QT_X itself.
 export WINEQT_QPA_PLATFORM=offscreen WINEQT_FORCE_STDERR_LOGGING=1
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -121,9 +160,7 @@ if $found; then
     DISPLAY=$display import -window root "$shots/glyphmill-main-window.png"
     log "screenshot: $shots/glyphmill-main-window.png"
 fi
-wineserver -k 2>/dev/null || true
-wait "$app_pid" 2>/dev/null || true
-kill "$xvfb_pid" 2>/dev/null || true
+stop_screenshot_programs
 $found || { echo "glyphmill.exe showed no main window" >&2; cat "$shots/glyphmill.log" >&2; exit 1; }
 
 # --- rastix.exe writes what the Linux build writes --------------------------------------------------
