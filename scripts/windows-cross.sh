@@ -139,9 +139,20 @@ log "running the test suite under Wine"
 log "starting glyphmill.exe on a virtual display"
 shots=$build_dir/screenshots
 mkdir -p "$shots"
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb takes the first free display and writes its number once it accepts clients: a free number
+# is not guessed, and no time is guessed for it to start. It is read through a FIFO, which gives
+# end-of-file at once if Xvfb exits without writing.
+mkfifo "$scratch/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" >"$shots/xvfb.log" 2>&1 &
 xvfb_pid=$!
+display_number=
+read -r -t 60 display_number <"$scratch/display" || true
+if [ -z "$display_number" ]; then
+    echo "Xvfb gave no display" >&2
+    cat "$shots/xvfb.log" >&2
+    exit 1
+fi
+display=:$display_number
 (
     cd "$build_dir/bin"
     env -u WINEQT_QPA_PLATFORM DISPLAY="$display" wine glyphmill.exe >"$shots/glyphmill.log" 2>&1
