@@ -9,7 +9,9 @@
 #
 #   scripts/windows-cross.sh [--qt-only] [BUILD_DIR]     (default BUILD_DIR: build-windows)
 # Environment: GLYPHMILL_WINDOWS_CACHE (default /var/cache/glyphmill-windows),
-#              LINUX_RASTIX (default build/bin/rastix, built by scripts/setup.sh).
+#              LINUX_RASTIX (default build/bin/rastix, built by scripts/setup.sh): the Linux
+#              converter to compare with; the rastix-samples beside it draws the pictures.
+# Relative paths are taken from the repository's top folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -27,6 +29,21 @@ log() { echo "== windows-cross: $*"; }
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+
+# The comparison at the end needs a Linux build: better to say so now than after the builds. Its
+# pictures are drawn by that same build, so both converters read what one version of the code drew.
+linux_rastix=$(realpath -m "${LINUX_RASTIX:-build/bin/rastix}")
+linux_samples=$(dirname "$linux_rastix")/rastix-samples
+if ! $qt_only; then
+    for program in "$linux_rastix" "$linux_samples"; do
+        if [ ! -x "$program" ]; then
+            echo "windows-cross: no $program to compare rastix.exe with: build it with" \
+                "scripts/setup.sh, or point LINUX_RASTIX at a rastix built beside its" \
+                "rastix-samples" >&2
+            exit 1
+        fi
+    done
+fi
 
 # --- whatever the script starts, it stops, however it ends -------------------------------------
 # Programs started in the background of a script ignore SIGINT, and Wine's server outlives its
@@ -175,42 +192,44 @@ stop_screenshot_programs
 $found || { echo "glyphmill.exe showed no main window" >&2; cat "$shots/glyphmill.log" >&2; exit 1; }
 
 # --- rastix.exe writes what the Linux build writes --------------------------------------------------
-linux_rastix=${LINUX_RASTIX:-$root/build/bin/rastix}
-if [ -x "$linux_rastix" ]; then
-    log "comparing rastix.exe with $linux_rastix"
-    compare=$build_dir/compare
-    rm -rf "$compare"
-    mkdir -p "$compare/pictures"
-    cp "$root"/samples/* "$compare/pictures/"
-    "$root/build/bin/rastix-samples" "$compare/pictures" >/dev/null 2>&1 || true
-    # A gradient between two colours, whose maps are cut into bands by their looks: the choice
-    # is made in floating point, and must come out the same on both systems.
-    {
-        echo "P3 80 24 255"
-        for ((y = 0; y < 24; ++y)); do
-            for ((x = 0; x < 80; ++x)); do
-                echo "$((232 - 216 * x / 79)) $((216 - 192 * x / 79)) $((176 - 136 * x / 79))"
-            done
+log "comparing rastix.exe with $linux_rastix"
+compare=$build_dir/compare
+rm -rf "$compare"
+mkdir -p "$compare/pictures"
+cp "$root"/samples/* "$compare/pictures/"
+if ! "$linux_samples" "$compare/pictures" >/dev/null; then
+    echo "windows-cross: $linux_samples could not draw the pictures into $compare/pictures" >&2
+    exit 1
+fi
+# A gradient between two colours, whose maps are cut into bands by their looks: the choice
+# is made in floating point, and must come out the same on both systems.
+{
+    echo "P3 80 24 255"
+    for ((y = 0; y < 24; ++y)); do
+        for ((x = 0; x < 80; ++x)); do
+            echo "$((232 - 216 * x / 79)) $((216 - 192 * x / 79)) $((176 - 136 * x / 79))"
         done
-    } >"$compare/pictures/ramp.ppm"
-    # Every cut lies inside all the pictures (ship.gif is the smallest, 24 x 24): rastix refuses
-    # a cut that reaches outside.
-    differing=0
-    while read -r -a options; do
-        name=$(echo "${options[*]:-default}" | tr -c 'A-Za-z0-9\n' _)
-        for side in linux windows; do
-            mkdir -p "$compare/$side/$name"
-        done
-        pictures=(sunset.bmp orbs.jpg ship.gif ramp.ppm)
-        (cd "$compare/pictures" &&
-            "$linux_rastix" "${options[@]}" --target-dir ../linux/"$name" "${pictures[@]}" >/dev/null)
-        (cd "$compare/pictures" && wine "$build_dir/bin/rastix.exe" "${options[@]}" \
-            --target-dir ../windows/"$name" "${pictures[@]}" >/dev/null)
-        if ! diff -r "$compare/linux/$name" "$compare/windows/$name" >/dev/null; then
-            echo "rastix.exe differs with: ${options[*]}" >&2
-            differing=$((differing + 1))
-        fi
-    done <<'OPTIONS'
+    done
+} >"$compare/pictures/ramp.ppm"
+# Every cut lies inside all the pictures (ship.gif is the smallest, 24 x 24): rastix refuses
+# a cut that reaches outside.
+differing=0
+while read -r -a options; do
+    name=$(echo "${options[*]:-default}" | tr -c 'A-Za-z0-9\n' _)
+    for side in linux windows; do
+        mkdir -p "$compare/$side/$name"
+    done
+    pictures=(sunset.bmp orbs.jpg ship.gif ramp.ppm)
+    # Neither may read the option lines this loop is reading from its standard input.
+    (cd "$compare/pictures" && "$linux_rastix" "${options[@]}" --target-dir ../linux/"$name" \
+        "${pictures[@]}" >/dev/null </dev/null)
+    (cd "$compare/pictures" && wine "$build_dir/bin/rastix.exe" "${options[@]}" \
+        --target-dir ../windows/"$name" "${pictures[@]}" >/dev/null </dev/null)
+    if ! diff -r "$compare/linux/$name" "$compare/windows/$name" >/dev/null; then
+        echo "rastix.exe differs with: ${options[*]}" >&2
+        differing=$((differing + 1))
+    fi
+done <<'OPTIONS'
 
 --binary
 -cry
@@ -229,13 +248,9 @@ if [ -x "$linux_rastix" ]; then
 --clut --dither diffusion
 -cry --dither diffusion --binary
 OPTIONS
-    files=$(find "$compare/linux" -type f | wc -l)
-    ((differing == 0)) || exit 1
-    log "rastix.exe and the Linux rastix wrote the same bytes in all $files files"
-else
-    echo "no Linux rastix at $linux_rastix: run scripts/setup.sh first" >&2
-    exit 1
-fi
+files=$(find "$compare/linux" -type f | wc -l)
+((differing == 0)) || exit 1
+log "rastix.exe and the Linux rastix wrote the same bytes in all $files files"
 
 # --- release archive ------------------------------------------------------------------------------
 version=$(sed -n 's/^project(Glyphmill VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
