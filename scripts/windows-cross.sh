@@ -253,7 +253,12 @@ files=$(find "$compare/linux" -type f | wc -l)
 log "rastix.exe and the Linux rastix wrote the same bytes in all $files files"
 
 # --- release archive ------------------------------------------------------------------------------
-version=$(sed -n 's/^project(Glyphmill VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+# The version the programs were built with, which CMake wrote when it configured them.
+version=$(cat "$build_dir/glyphmill-version.txt" 2>/dev/null) || true
+if ! [[ $version =~ ^[0-9]+(\.[0-9]+)*$ ]]; then
+    echo "windows-cross: no version in $build_dir/glyphmill-version.txt" >&2
+    exit 1
+fi
 package=glyphmill-$version-windows-x64
 staging=$build_dir/$package
 rm -rf "$staging" "$build_dir/$package.zip"
