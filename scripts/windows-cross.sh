@@ -88,7 +88,7 @@ trap 'exit 129' HUP
 scripts/ensure-packages.sh \
     g++-mingw-w64-x86-64-posix wine64 wine cmake ninja-build dpkg-dev \
     qt6-base-dev-tools googletest libstb-dev xvfb xauth x11-utils imagemagick zip
-# Qt for Windows is built from Debian's qt6-base source, which apt only fetches with a deb-src entry.
+# Qt for Windows is built from Debian's qt6-base source: apt fetches it only with a deb-src entry.
 sources=/etc/apt/sources.list.d/glyphmill-deb-src.sources
 if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
     log "adding Debian's source packages to apt"
@@ -111,11 +111,13 @@ gtest_prefix=$cache/googletest-${gtest_version//[^A-Za-z0-9.+-]/_}-$(sha256sum "
 if [ ! -f "$gtest_prefix/.complete" ]; then
     log "building GoogleTest $gtest_version for Windows"
     work=$scratch/googletest
-    cmake -S /usr/src/googletest -B "$work" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$gtest_prefix" -Dgtest_disable_pthreads=OFF \
-        >"$work.log" 2>&1 || { tail -20 "$work.log" >&2; exit 1; }
-    cmake --build "$work" --parallel "$jobs" >>"$work.log" 2>&1 || { tail -20 "$work.log" >&2; exit 1; }
-    cmake --install "$work" >>"$work.log" 2>&1 || { tail -20 "$work.log" >&2; exit 1; }
+    {
+        cmake -S /usr/src/googletest -B "$work" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+            -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$gtest_prefix" \
+            -Dgtest_disable_pthreads=OFF &&
+            cmake --build "$work" --parallel "$jobs" &&
+            cmake --install "$work"
+    } >"$work.log" 2>&1 || { tail -20 "$work.log" >&2; exit 1; }
     touch "$gtest_prefix/.complete"
 fi
 
