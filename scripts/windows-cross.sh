@@ -25,7 +25,8 @@ build_dir=$(realpath -m "${1:-build-windows}")
 cache=${GLYPHMILL_WINDOWS_CACHE:-/var/cache/glyphmill-windows}
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
 jobs=$(nproc)
-log() { echo "== windows-cross: $*"; }
+# Each line says how long the run has taken, so a slow stage shows in any log of it.
+log() { printf '== windows-cross [%d:%02d]: %s\n' $((SECONDS / 60)) $((SECONDS % 60)) "$*"; }
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
@@ -85,6 +86,7 @@ trap 'exit 143' TERM
 trap 'exit 129' HUP
 
 # --- packages ---------------------------------------------------------------------------------
+log "checking the packages"
 scripts/ensure-packages.sh \
     g++-mingw-w64-x86-64-posix wine64 wine cmake ninja-build dpkg-dev \
     qt6-base-dev-tools googletest libstb-dev xvfb xauth x11-utils imagemagick zip
