@@ -4,8 +4,8 @@
 # bytes as the Linux build, and leaves glyphmill-VERSION-windows-x64.zip in the build folder.
 #
 # Qt for Windows is built once per machine from Debian's own qt6-base source (about 15 minutes
-# on 2 cores) into a cache outside the repository, keyed by the source version and this
-# script's hash; later runs reuse it.
+# on 2 cores) into a cache outside the repository, keyed by the source version and the hash of
+# scripts/windows-qt.sh, which builds it; later runs reuse it.
 #
 #   scripts/windows-cross.sh [--qt-only] [BUILD_DIR]     (default BUILD_DIR: build-windows)
 # Environment: GLYPHMILL_WINDOWS_CACHE (default /var/cache/glyphmill-windows),
@@ -49,7 +49,7 @@ fi
 # --- whatever the script starts, it stops, however it ends -------------------------------------
 # Programs started in the background of a script ignore SIGINT, and Wine's server outlives its
 # programs, so an interrupted run would leave Xvfb, glyphmill.exe and wineserver running.
-scratch=$(mktemp -d -t glyphmill-windows.XXXXXX) # the GoogleTest build and other leftovers
+scratch= # the GoogleTest build and other leftovers
 wine_prefix= # set once the script has its own, so a caller's WINEPREFIX is never touched
 xvfb_pid=
 app_pid=
@@ -76,7 +76,7 @@ clean_up() {
     trap - EXIT INT TERM HUP
     stop_screenshot_programs
     stop_wine
-    rm -rf "$scratch"
+    [ -z "$scratch" ] || rm -rf "$scratch"
     exit "$status"
 }
 trap clean_up EXIT
@@ -84,6 +84,7 @@ trap clean_up EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 trap 'exit 129' HUP
+scratch=$(mktemp -d -t glyphmill-windows.XXXXXX)
 
 # --- packages ---------------------------------------------------------------------------------
 log "checking the packages"
