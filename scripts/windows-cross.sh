@@ -4,12 +4,14 @@
 # bytes as the Linux build, and leaves glyphmill-VERSION-windows-x64.zip in the build folder.
 #
 # Qt for Windows is built once per machine from Debian's own qt6-base source (about 15 minutes
-# on 2 cores) into a cache outside the repository, keyed by the source version and this
-# script's hash; later runs reuse it.
+# on 2 cores) into a cache outside the repository, keyed by the source version and the hash of
+# scripts/windows-qt.sh, which builds it; later runs reuse it.
 #
 #   scripts/windows-cross.sh [--qt-only] [BUILD_DIR]     (default BUILD_DIR: build-windows)
 # Environment: GLYPHMILL_WINDOWS_CACHE (default /var/cache/glyphmill-windows),
-#              LINUX_RASTIX (default build/bin/rastix, built by scripts/setup.sh).
+#              LINUX_RASTIX (default build/bin/rastix, built by scripts/setup.sh): the Linux
+#              converter to compare with; the rastix-samples beside it draws the pictures.
+# Relative paths are taken from the repository's top folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -23,39 +25,82 @@ build_dir=$(realpath -m "${1:-build-windows}")
 cache=${GLYPHMILL_WINDOWS_CACHE:-/var/cache/glyphmill-windows}
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
 jobs=$(nproc)
-log() { echo "== windows-cross: $*"; }
+# Each line says how long the run has taken, so a slow stage shows in any log of it.
+log() { printf '== windows-cross [%d:%02d]: %s\n' $((SECONDS / 60)) $((SECONDS % 60)) "$*"; }
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-apt_get() {
-    # Other builds on the machine may be installing at the same time: wait for the lock.
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=900 "$@"
+
+# The comparison at the end needs a Linux build: better to say so now than after the builds. Its
+# pictures are drawn by that same build, so both converters read what one version of the code drew.
+linux_rastix=$(realpath -m "${LINUX_RASTIX:-build/bin/rastix}")
+linux_samples=$(dirname "$linux_rastix")/rastix-samples
+if ! $qt_only; then
+    for program in "$linux_rastix" "$linux_samples"; do
+        if [ ! -x "$program" ]; then
+            echo "windows-cross: no $program to compare rastix.exe with: build it with" \
+                "scripts/setup.sh, or point LINUX_RASTIX at a rastix built beside its" \
+                "rastix-samples" >&2
+            exit 1
+        fi
+    done
+fi
+
+# --- whatever the script starts, it stops, however it ends -------------------------------------
+# Programs started in the background of a script ignore SIGINT, and Wine's server outlives its
+# programs, so an interrupted run would leave Xvfb, glyphmill.exe and wineserver running.
+scratch= # the GoogleTest build and other leftovers
+wine_prefix= # set once the script has its own, so a caller's WINEPREFIX is never touched
+xvfb_pid=
+app_pid=
+stop_wine() {
+    [ -n "$wine_prefix" ] || return 0
+    # Ends every program running in the prefix with the server: glyphmill.exe, a test, rastix.exe.
+    WINEPREFIX=$wine_prefix wineserver -k 2>/dev/null || true
 }
+stop_screenshot_programs() {
+    if [ -n "$app_pid" ]; then
+        stop_wine
+        kill "$app_pid" 2>/dev/null || true
+        wait "$app_pid" 2>/dev/null || true
+        app_pid=
+    fi
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+        xvfb_pid=
+    fi
+}
+clean_up() {
+    local status=$?
+    trap - EXIT INT TERM HUP
+    stop_screenshot_programs
+    stop_wine
+    [ -z "$scratch" ] || rm -rf "$scratch"
+    exit "$status"
+}
+trap clean_up EXIT
+# A signal ends the script through its EXIT trap, with the status a shell gives for that signal.
+trap 'exit 130' INT
+trap 'exit 143' TERM
+trap 'exit 129' HUP
+scratch=$(mktemp -d -t glyphmill-windows.XXXXXX)
 
 # --- packages ---------------------------------------------------------------------------------
-packages=(
-    g++-mingw-w64-x86-64-posix wine64 wine cmake ninja-build dpkg-dev
+log "checking the packages"
+scripts/ensure-packages.sh \
+    g++-mingw-w64-x86-64-posix wine64 wine cmake ninja-build dpkg-dev \
     qt6-base-dev-tools googletest libstb-dev xvfb xauth x11-utils imagemagick zip
-)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
+# Qt for Windows is built from Debian's qt6-base source: apt fetches it only with a deb-src entry.
 sources=/etc/apt/sources.list.d/glyphmill-deb-src.sources
-updated=false
 if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
     log "adding Debian's source packages to apt"
     printf '%s\n' 'Types: deb-src' 'URIs: http://deb.debian.org/debian' \
         'Suites: bookworm bookworm-updates' 'Components: main' \
         'Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg' |
         "${sudo_cmd[@]}" tee "$sources" >/dev/null
-    apt_get update -qq
-    updated=true
-fi
-if ((${#missing[@]})); then
-    log "installing ${missing[*]}"
-    $updated || apt_get update -qq
-    apt_get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    # Other builds on the machine may be installing at the same time: wait for the lock.
+    "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=900 update -qq
 fi
 
 # --- Qt for Windows, once per machine -------------------------------------------------------------
@@ -68,18 +113,20 @@ gtest_version=$(dpkg-query -W -f='${Version}' googletest)
 gtest_prefix=$cache/googletest-${gtest_version//[^A-Za-z0-9.+-]/_}-$(sha256sum "$toolchain" | cut -c1-12)
 if [ ! -f "$gtest_prefix/.complete" ]; then
     log "building GoogleTest $gtest_version for Windows"
-    work=$(mktemp -d)
-    cmake -S /usr/src/googletest -B "$work" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$gtest_prefix" -Dgtest_disable_pthreads=OFF \
-        >"$work.log" 2>&1 || { tail -20 "$work.log"; exit 1; }
-    cmake --build "$work" --parallel "$jobs" >>"$work.log" 2>&1 || { tail -20 "$work.log"; exit 1; }
-    cmake --install "$work" >>"$work.log" 2>&1
-    rm -rf "$work" "$work.log"
+    work=$scratch/googletest
+    {
+        cmake -S /usr/src/googletest -B "$work" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+            -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$gtest_prefix" \
+            -Dgtest_disable_pthreads=OFF &&
+            cmake --build "$work" --parallel "$jobs" &&
+            cmake --install "$work"
+    } >"$work.log" 2>&1 || { tail -20 "$work.log" >&2; exit 1; }
     touch "$gtest_prefix/.complete"
 fi
 
 # --- a Wine of our own, for build-time generators and the tests ------------------------------------
 export WINEPREFIX=$build_dir/wineprefix WINEDEBUG=-all WINEARCH=win64
+wine_prefix=$WINEPREFIX
 # Wine hands WINEQT_X to the program as QT_X, and drops QT_X itself.
 export WINEQT_QPA_PLATFORM=offscreen WINEQT_FORCE_STDERR_LOGGING=1
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -114,9 +161,20 @@ log "running the test suite under Wine"
 log "starting glyphmill.exe on a virtual display"
 shots=$build_dir/screenshots
 mkdir -p "$shots"
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb takes the first free display and writes its number once it accepts clients: a free number
+# is not guessed, and no time is guessed for it to start. It is read through a FIFO, which gives
+# end-of-file at once if Xvfb exits without writing.
+mkfifo "$scratch/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" >"$shots/xvfb.log" 2>&1 &
 xvfb_pid=$!
+display_number=
+read -r -t 60 display_number <"$scratch/display" || true
+if [ -z "$display_number" ]; then
+    echo "Xvfb gave no display" >&2
+    cat "$shots/xvfb.log" >&2
+    exit 1
+fi
+display=:$display_number
 (
     cd "$build_dir/bin"
     env -u WINEQT_QPA_PLATFORM DISPLAY="$display" wine glyphmill.exe >"$shots/glyphmill.log" 2>&1
@@ -135,48 +193,48 @@ if $found; then
     DISPLAY=$display import -window root "$shots/glyphmill-main-window.png"
     log "screenshot: $shots/glyphmill-main-window.png"
 fi
-wineserver -k 2>/dev/null || true
-wait "$app_pid" 2>/dev/null || true
-kill "$xvfb_pid" 2>/dev/null || true
+stop_screenshot_programs
 $found || { echo "glyphmill.exe showed no main window" >&2; cat "$shots/glyphmill.log" >&2; exit 1; }
 
 # --- rastix.exe writes what the Linux build writes --------------------------------------------------
-linux_rastix=${LINUX_RASTIX:-$root/build/bin/rastix}
-if [ -x "$linux_rastix" ]; then
-    log "comparing rastix.exe with $linux_rastix"
-    compare=$build_dir/compare
-    rm -rf "$compare"
-    mkdir -p "$compare/pictures"
-    cp "$root"/samples/* "$compare/pictures/"
-    "$root/build/bin/rastix-samples" "$compare/pictures" >/dev/null 2>&1 || true
-    # A gradient between two colours, whose maps are cut into bands by their looks: the choice
-    # is made in floating point, and must come out the same on both systems.
-    {
-        echo "P3 80 24 255"
-        for ((y = 0; y < 24; ++y)); do
-            for ((x = 0; x < 80; ++x)); do
-                echo "$((232 - 216 * x / 79)) $((216 - 192 * x / 79)) $((176 - 136 * x / 79))"
-            done
+log "comparing rastix.exe with $linux_rastix"
+compare=$build_dir/compare
+rm -rf "$compare"
+mkdir -p "$compare/pictures"
+cp "$root"/samples/* "$compare/pictures/"
+if ! "$linux_samples" "$compare/pictures" >/dev/null; then
+    echo "windows-cross: $linux_samples could not draw the pictures into $compare/pictures" >&2
+    exit 1
+fi
+# A gradient between two colours, whose maps are cut into bands by their looks: the choice
+# is made in floating point, and must come out the same on both systems.
+{
+    echo "P3 80 24 255"
+    for ((y = 0; y < 24; ++y)); do
+        for ((x = 0; x < 80; ++x)); do
+            echo "$((232 - 216 * x / 79)) $((216 - 192 * x / 79)) $((176 - 136 * x / 79))"
         done
-    } >"$compare/pictures/ramp.ppm"
-    # Every cut lies inside all the pictures (ship.gif is the smallest, 24 x 24): rastix refuses
-    # a cut that reaches outside.
-    differing=0
-    while read -r -a options; do
-        name=$(echo "${options[*]:-default}" | tr -c 'A-Za-z0-9\n' _)
-        for side in linux windows; do
-            mkdir -p "$compare/$side/$name"
-        done
-        pictures=(sunset.bmp orbs.jpg ship.gif ramp.ppm)
-        (cd "$compare/pictures" &&
-            "$linux_rastix" "${options[@]}" --target-dir ../linux/"$name" "${pictures[@]}" >/dev/null)
-        (cd "$compare/pictures" && wine "$build_dir/bin/rastix.exe" "${options[@]}" \
-            --target-dir ../windows/"$name" "${pictures[@]}" >/dev/null)
-        if ! diff -r "$compare/linux/$name" "$compare/windows/$name" >/dev/null; then
-            echo "rastix.exe differs with: ${options[*]}" >&2
-            differing=$((differing + 1))
-        fi
-    done <<'OPTIONS'
+    done
+} >"$compare/pictures/ramp.ppm"
+# Every cut lies inside all the pictures (ship.gif is the smallest, 24 x 24): rastix refuses
+# a cut that reaches outside.
+differing=0
+while read -r -a options; do
+    name=$(echo "${options[*]:-default}" | tr -c 'A-Za-z0-9\n' _)
+    for side in linux windows; do
+        mkdir -p "$compare/$side/$name"
+    done
+    pictures=(sunset.bmp orbs.jpg ship.gif ramp.ppm)
+    # Neither may read the option lines this loop is reading from its standard input.
+    (cd "$compare/pictures" && "$linux_rastix" "${options[@]}" --target-dir ../linux/"$name" \
+        "${pictures[@]}" >/dev/null </dev/null)
+    (cd "$compare/pictures" && wine "$build_dir/bin/rastix.exe" "${options[@]}" \
+        --target-dir ../windows/"$name" "${pictures[@]}" >/dev/null </dev/null)
+    if ! diff -r "$compare/linux/$name" "$compare/windows/$name" >/dev/null; then
+        echo "rastix.exe differs with: ${options[*]}" >&2
+        differing=$((differing + 1))
+    fi
+done <<'OPTIONS'
 
 --binary
 -cry
@@ -195,16 +253,17 @@ if [ -x "$linux_rastix" ]; then
 --clut --dither diffusion
 -cry --dither diffusion --binary
 OPTIONS
-    files=$(find "$compare/linux" -type f | wc -l)
-    ((differing == 0)) || exit 1
-    log "rastix.exe and the Linux rastix wrote the same bytes in all $files files"
-else
-    echo "no Linux rastix at $linux_rastix: run scripts/setup.sh first" >&2
-    exit 1
-fi
+files=$(find "$compare/linux" -type f | wc -l)
+((differing == 0)) || exit 1
+log "rastix.exe and the Linux rastix wrote the same bytes in all $files files"
 
 # --- release archive ------------------------------------------------------------------------------
-version=$(sed -n 's/^project(Glyphmill VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+# The version the programs were built with, which CMake wrote when it configured them.
+version=$(cat "$build_dir/glyphmill-version.txt" 2>/dev/null) || true
+if ! [[ $version =~ ^[0-9]+(\.[0-9]+)*$ ]]; then
+    echo "windows-cross: no version in $build_dir/glyphmill-version.txt" >&2
+    exit 1
+fi
 package=glyphmill-$version-windows-x64
 staging=$build_dir/$package
 rm -rf "$staging" "$build_dir/$package.zip"
