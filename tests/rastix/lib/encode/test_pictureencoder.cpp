@@ -6,25 +6,17 @@
 #include "palette/nearestcolour.h"
 #include "palette/quantiser.h"
 #include "palette/wordfeature.h"
+#include "testpictures.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 #include <set>
 
 using namespace rastix;
+using namespace rastix::testing;
 
 namespace {
-
-constexpr std::uint32_t kRed = 0xFFFF0000;
-constexpr std::uint32_t kGreen = 0xFF00FF00;
-constexpr std::uint32_t kBlue = 0xFF0000FF;
-constexpr std::uint32_t kClear = 0x00000000;
-
-Image filled(int w, int h, std::uint32_t colour) {
-    return Image(w, h, colour);
-}
 
 Settings mapSettings(bool optimise) {
     Settings s;

@@ -1,25 +1,13 @@
 #include "image/image.h"
+#include "testpictures.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
-#include <set>
 
 using namespace rastix;
-
-namespace {
-
-constexpr std::uint32_t kRed = 0xFFFF0000;
-constexpr std::uint32_t kGreen = 0xFF00FF00;
-constexpr std::uint32_t kBlue = 0xFF0000FF;
-constexpr std::uint32_t kClear = 0x00000000;
-
-Image filled(int w, int h, std::uint32_t colour) {
-    return Image(w, h, colour);
-}
-
-} // namespace
+using namespace rastix::testing;
 
 TEST(Transforms, CutTakesTheRectangleAndRefusesOutside) {
     Image img(4, 3);
