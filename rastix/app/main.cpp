@@ -1,5 +1,6 @@
 #include "cli/commandline.h"
 #include "cli/helptext.h"
+#include "cli/messageline.h"
 #include "convert/memorybudget.h"
 #include "convert/runjobs.h"
 #include "files/utf8path.h"
@@ -12,11 +13,39 @@
 #include <QCoreApplication>
 #include <QStringList>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <thread>
 
+#ifndef _WIN32
+#include <csignal>
+#endif
+
+namespace {
+
+// Text that is the whole point of the call (the help, the version) must not vanish silently
+// into a full disk or a closed pipe.
+int printed(const std::string& text) {
+    errno = 0;
+    std::cout << text << std::flush;
+    if (std::cout)
+        return 0;
+    const int error = errno;
+    rastix::messageStream() << "rastix: cannot write to standard output: "
+                            << (error ? std::strerror(error) : "write failed") << std::endl;
+    return 1;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+#ifndef _WIN32
+    // A reader of the list that goes away (`| head -1`) must not stop the conversions half-way:
+    // the failed write is reported like any other.
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
     const QCoreApplication app(argc, argv);
     std::vector<std::string> args;
     const QStringList arguments = QCoreApplication::arguments();
@@ -33,17 +62,13 @@ int main(int argc, char** argv) {
     if (line.error.empty() && !line.help && !line.version)
         line.error = rastix::findOutputClash(line.jobs, rastix::samePlaceKey);
     if (!line.error.empty()) {
-        rastix::messageStream() << "rastix: " << line.error << std::endl;
+        rastix::messageStream() << rastix::messageLine("rastix: " + line.error) << std::endl;
         return 2;
     }
-    if (line.help) {
-        std::cout << rastix::helpText();
-        return 0;
-    }
-    if (line.version) {
-        std::cout << rastix::versionText();
-        return 0;
-    }
+    if (line.help)
+        return printed(rastix::helpText());
+    if (line.version)
+        return printed(rastix::versionText());
     rastix::AtomicFileWriter writer;
     const int threads = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
     // Asked once: the pictures of this run share what there is now.

@@ -317,9 +317,9 @@ bool loadTga(const std::string& path, LoadedPicture& picture, std::string& error
             return cutShort();
         if (outside)
             return damaged(std::to_string(outside) +
-                           " pixels with colours outside the colour map (" + "index " +
-                           std::to_string(firstOutside) + ", the map holds " +
-                           std::to_string(h.mapFirst) + " to " +
+                           (outside == 1 ? " pixel with a colour" : " pixels with colours") +
+                           " outside the colour map (index " + std::to_string(firstOutside) +
+                           ", the map holds " + std::to_string(h.mapFirst) + " to " +
                            std::to_string(h.mapFirst + h.mapLength - 1) + ")");
     } else if (h.runLength()) {
         if (!walkPixels(in, h, false, [](const unsigned char*, std::uint64_t) {}))

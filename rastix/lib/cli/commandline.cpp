@@ -187,9 +187,11 @@ std::string tooLargeNumber(const std::string& text) {
     return {};
 }
 
-std::string outOfRange(const std::string& option, const std::string& number) {
-    return option + ": " + number + " is out of range (at most " +
-           std::to_string(std::numeric_limits<int>::max()) + ")";
+// Names the range the option takes: degrees turn either way, sizes are never negative.
+std::string outOfRange(const std::string& option, const std::string& number, bool negativeToo) {
+    const std::string most = std::to_string(std::numeric_limits<int>::max());
+    return option + ": " + number + " is out of range (" +
+           (negativeToo ? "-" + most + " to " + most : "at most " + most) + ")";
 }
 
 } // namespace
@@ -249,7 +251,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const FolderC
             if (!parseInteger(value, true, degrees)) {
                 const std::string digits = value.substr(value.rfind('-') == 0 ? 1 : 0);
                 if (!digits.empty() && tooLargeNumber(digits) == digits)
-                    return fail(outOfRange(arg, value));
+                    return fail(outOfRange(arg, value, true));
                 return fail("--rotate needs a whole number of degrees, not '" + value + "'");
             }
             current.rotateDegrees = degrees;
@@ -279,7 +281,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const FolderC
             if (!parseCutFrame(value, frame)) {
                 const std::string number = tooLargeNumber(value);
                 if (!number.empty())
-                    return fail(outOfRange(arg, number));
+                    return fail(outOfRange(arg, number, false));
                 return fail("--cut needs X,Y:WxH with X, Y >= 0 and W, H >= 1, not '" + value +
                             "'");
             }

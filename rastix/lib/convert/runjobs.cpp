@@ -1,10 +1,13 @@
 #include "convert/runjobs.h"
 
+#include "cli/messageline.h"
 #include "convert/convertjob.h"
 #include "files/utf8path.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -17,10 +20,46 @@ namespace rastix {
 
 namespace {
 
+// The run's two streams. Every line reaches them through here, one line whatever the names in
+// it hold. A failed write to `out` (a full disk, a closed pipe) would lose the list of written
+// files without a word: it is said once on `err`, and the run fails.
+class LineStreams {
+public:
+    LineStreams(std::ostream& out, std::ostream& err)
+        : m_out(out)
+        , m_err(err) {}
+
+    void out(const std::string& line) {
+        watched([&] { m_out << messageLine(line) << '\n'; });
+    }
+    void err(const std::string& line) { m_err << messageLine(line) << '\n'; }
+    void flush() {
+        watched([&] { m_out.flush(); });
+        m_err.flush();
+    }
+    bool outFailed() const { return m_outFailed; }
+
+private:
+    template <typename Write> void watched(Write write) {
+        errno = 0;
+        write();
+        const int error = errno;
+        if (m_out || m_outFailed)
+            return;
+        m_outFailed = true;
+        err(std::string("rastix: cannot write to standard output: ") +
+            (error ? std::strerror(error) : "write failed"));
+    }
+
+    std::ostream& m_out;
+    std::ostream& m_err;
+    bool m_outFailed = false;
+};
+
 bool writeResult(const Job& job, const PictureResult& result, AtomicFileWriter& writer,
-                 std::ostream& out, std::ostream& err) {
+                 LineStreams& lines) {
     const auto fail = [&](const std::string& why) {
-        err << "rastix: " << job.picture << ": " << why << '\n';
+        lines.err("rastix: " + job.picture + ": " + why);
         return false;
     };
     if (!result.error.empty())
@@ -30,8 +69,9 @@ bool writeResult(const Job& job, const PictureResult& result, AtomicFileWriter& 
         for (const OutputFile& file : result.files) {
             std::error_code ec;
             if (std::filesystem::exists(utf8Path(file.path), ec) || ec) {
-                err << "rastix: " << file.path << ": exists already, not overwritten (use "
-                    << "--overwrite); " << job.picture << " skipped\n";
+                lines.err("rastix: " + file.path +
+                          ": exists already, not overwritten (use --overwrite); " + job.picture +
+                          " skipped");
                 return false;
             }
         }
@@ -57,9 +97,9 @@ bool writeResult(const Job& job, const PictureResult& result, AtomicFileWriter& 
                         error))
         return fail(error);
     for (const OutputFile& file : result.files)
-        out << "wrote " << file.path << " (" << result.description << ")\n";
+        lines.out("wrote " + file.path + " (" + result.description + ")");
     if (!result.warning.empty())
-        err << "rastix: " << job.picture << ": warning: " << result.warning << '\n';
+        lines.err("rastix: " + job.picture + ": warning: " + result.warning);
     return true;
 }
 
@@ -85,14 +125,14 @@ int runJobs(const std::vector<Job>& jobs, const PictureLoader& loader, AtomicFil
             std::ostream& out, std::ostream& err, int threads, std::uint64_t memoryBytes) {
     const std::size_t n = jobs.size();
     MemoryBudget budget(memoryBytes);
+    LineStreams lines(out, err);
     if (n == 1) {
         // One picture: converted here, with every core for it.
         const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
         const bool written = writeResult(
-            jobs[0], convertGuarded(jobs[0], loader, cores, &writer, budget), writer, out, err);
-        out.flush();
-        err.flush();
-        return written ? 0 : 1;
+            jobs[0], convertGuarded(jobs[0], loader, cores, &writer, budget), writer, lines);
+        lines.flush();
+        return written && !lines.outFailed() ? 0 : 1;
     }
     threads = std::max(1, std::min(threads, static_cast<int>(n)));
     const int encodeThreads = 1; // the pictures share the cores out among themselves
@@ -135,9 +175,8 @@ int runJobs(const std::vector<Job>& jobs, const PictureLoader& loader, AtomicFil
             r = std::move(*results[i]);
             results[i].reset();
         }
-        allGood = writeResult(jobs[i], r, writer, out, err) && allGood;
-        out.flush();
-        err.flush();
+        allGood = writeResult(jobs[i], r, writer, lines) && allGood;
+        lines.flush();
         {
             std::lock_guard lock(mutex);
             written = i + 1;
@@ -146,7 +185,7 @@ int runJobs(const std::vector<Job>& jobs, const PictureLoader& loader, AtomicFil
     }
     for (auto& w : workers)
         w.join();
-    return allGood ? 0 : 1;
+    return allGood && !lines.outFailed() ? 0 : 1;
 }
 
 } // namespace rastix

@@ -204,6 +204,43 @@ private slots:
         QCOMPARE(r.status, 0);
         QVERIFY(r.out.startsWith("rastix "));
     }
+
+    // What is printed is part of the result: a full stdout fails the run, a name's newline or
+    // escape sequence never splits or colours a line.
+    void linesAreKeptAndStayOneLine_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("fullStdout");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("err");
+        const QString full = "rastix: cannot write to standard output: No space left on device\n";
+        QTest::newRow("wrote") << QStringList{"a.png"} << true << 1 << full;
+        QTest::newRow("help") << QStringList{"--help"} << true << 1 << full;
+        QTest::newRow("version") << QStringList{"--version"} << true << 1 << full;
+        QTest::newRow("missing")
+            << QStringList{"no\nsuch\x1b[2J.png"} << false << 1
+            << "rastix: no\\nsuch\\x1b[2J.png: cannot read picture: No such file or directory\n";
+        QTest::newRow("folder") << QStringList{"--target-dir", "no\nwhere", "a.png"} << false << 2
+                                << "rastix: target directory 'no\\nwhere' does not exist\n";
+    }
+
+    void linesAreKeptAndStayOneLine() {
+        QFETCH(QStringList, args);
+        QFETCH(bool, fullStdout);
+        QFETCH(int, status);
+        QFETCH(QString, err);
+        if (fullStdout && !QFile::exists("/dev/full"))
+            QSKIP("no /dev/full on this system");
+        QTemporaryDir dir;
+        QVERIFY(QImage(4, 4, QImage::Format_RGB32).save(dir.filePath("a.png")));
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        if (fullStdout)
+            p.setStandardOutputFile("/dev/full");
+        p.start(QStringLiteral(RASTIX_PROGRAM), args);
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(QString::fromUtf8(p.readAllStandardError()), err);
+        QCOMPARE(p.exitCode(), status);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRastixProgram)

@@ -206,7 +206,10 @@ TEST(CommandLine, EachRefusalNamesItsCause) {
          "--glass after the last picture"},
         {{"--rotate", "99999999999", "a.png"}, "--rotate: 99999999999 is out of range"},
         {{"--rotate", "-99999999999", "a.png"}, "out of range"},
-        {{"--cut", "0,0:99999999999x1", "a.png"}, "--cut: 99999999999 is out of range"},
+        {{"--rotate", "-2147483648", "a.png"},
+         "--rotate: -2147483648 is out of range (-2147483647 to 2147483647)"},
+        {{"--cut", "0,0:99999999999x1", "a.png"},
+         "--cut: 99999999999 is out of range (at most 2147483647)"},
         {{"--target-dir", "missing", "a.png"}, "'missing' does not exist"},
     };
     for (const auto& [args, message] : cases) {

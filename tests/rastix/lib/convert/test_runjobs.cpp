@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <sstream>
 
@@ -304,4 +306,41 @@ TEST(Conversion, ManyPicturesKeepArgumentOrder) {
         at = next;
     }
     EXPECT_EQ(entries(dir).size(), 40);
+}
+
+// A stream whose every write fails, like standard output on a full disk.
+class FullStream : public std::streambuf {
+protected:
+    int_type overflow(int_type) override {
+        errno = ENOSPC;
+        return traits_type::eof();
+    }
+};
+
+TEST(Conversion, EveryLineStaysOneLineAndALostLineFailsTheRun) {
+    QTemporaryDir dir;
+    FakePictures pictures;
+    pictures.images["new\nline.gif"] = Image(3, 1, 0xFF00FF00);
+    const std::string target = dir.path().toStdString();
+    AtomicFileWriter writer;
+    const RunResult r =
+        run({"--target-dir", target, "new\nline.gif", "gone\x1b[2J.gif"}, pictures, writer);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "wrote " + target + "/new\\nline.s (3x1, RGB16, true colour)\n");
+    EXPECT_EQ(r.err, "rastix: gone\\x1b[2J.gif: cannot read picture: not found\n");
+
+    // One picture, and several (converted by other threads): the line is said once.
+    for (const std::size_t pictureCount : {1, 3}) {
+        Job job{"new\nline.gif", Settings{}};
+        job.settings.targetDir = target;
+        job.settings.overwrite = true;
+        FullStream full;
+        std::ostream out(&full);
+        std::ostringstream err;
+        EXPECT_EQ(
+            runJobs(std::vector<Job>(pictureCount, job), pictures.loader(), writer, out, err, 2),
+            1);
+        EXPECT_EQ(err.str(), "rastix: cannot write to standard output: " +
+                                 std::string(std::strerror(ENOSPC)) + "\n");
+    }
 }
