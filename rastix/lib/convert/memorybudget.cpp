@@ -1,5 +1,6 @@
 #include "convert/memorybudget.h"
 
+#include "convert/controlgroup.h"
 #include "encode/pictureencoder.h"
 #include "image/image.h"
 
@@ -7,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 #include <limits>
+#include <sstream>
 
 #if defined(_WIN32)
 #ifndef NOMINMAX
@@ -27,11 +29,11 @@ namespace {
 constexpr std::uint64_t kUnknown = std::numeric_limits<std::uint64_t>::max();
 
 #ifdef __linux__
-// The first number in a file such as memory.max, or kUnknown ("max", missing, unreadable).
-std::uint64_t numberIn(const char* path) {
+std::string fileText(const char* path) {
     std::ifstream in(path);
-    std::uint64_t value = 0;
-    return in >> value ? value : kUnknown;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 std::uint64_t kernelAvailable() {
@@ -43,24 +45,6 @@ std::uint64_t kernelAvailable() {
         std::getline(in, unit);
         if (key == "MemAvailable:")
             return kilobytes * 1024;
-    }
-    return kUnknown;
-}
-
-// A container or a systemd unit may allow far less than the machine has; its limit kills the
-// program just like a full machine does.
-std::uint64_t controlGroupAvailable() {
-    std::ifstream self("/proc/self/cgroup");
-    std::string line;
-    while (std::getline(self, line)) {
-        if (line.rfind("0::", 0) != 0) // the unified (v2) hierarchy
-            continue;
-        const std::string dir = "/sys/fs/cgroup" + line.substr(3);
-        const std::uint64_t limit = numberIn((dir + "/memory.max").c_str());
-        const std::uint64_t used = numberIn((dir + "/memory.current").c_str());
-        if (limit == kUnknown || used == kUnknown)
-            return kUnknown;
-        return limit > used ? limit - used : 0;
     }
     return kUnknown;
 }
@@ -110,7 +94,10 @@ std::uint64_t availableMemoryBytes() {
         return std::min<std::uint64_t>(status.ullAvailPhys, status.ullAvailVirtual);
     return kUnknown;
 #elif defined(__linux__)
-    return std::min({kernelAvailable(), controlGroupAvailable(), addressSpaceAvailable()});
+    return std::min(
+        {kernelAvailable(),
+         controlGroupAvailable(fileText("/proc/self/mountinfo"), fileText("/proc/self/cgroup")),
+         addressSpaceAvailable()});
 #else
     return kUnknown;
 #endif
