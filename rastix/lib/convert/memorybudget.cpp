@@ -170,9 +170,14 @@ bool MemoryBudget::Share::resize(MemoryBudget& budget, std::uint64_t bytes, std:
         return false;
     }
     std::unique_lock lock(budget.m_mutex);
-    if (!m_budget) // holds nothing, so waiting for the others cannot hold them up
+    if (budget.m_held - m_bytes > budget.m_total - bytes) {
+        // Holding nothing while it waits, it cannot hold up the others.
+        budget.m_held -= m_bytes;
+        m_bytes = 0;
+        budget.m_released.notify_all();
         budget.m_released.wait(
             lock, [&] { return budget.m_held == 0 || budget.m_held <= budget.m_total - bytes; });
+    }
     budget.m_held += bytes - m_bytes;
     m_bytes = bytes;
     m_budget = &budget;

@@ -40,10 +40,11 @@ public:
         Share(const Share&) = delete;
         Share& operator=(const Share&) = delete;
 
-        // Makes the share `bytes` large. The first call waits while other conversions hold the
-        // memory needed; a later, larger call takes what it needs at once when the whole budget
-        // could hold it (it may not wait: the others might be waiting for this one). False and
-        // a message when the budget can never hold it.
+        // Makes the share `bytes` large, waiting while other conversions hold the memory
+        // needed. A later, larger call that does not fit beside the others gives its share back
+        // before it waits, so that two growing conversions never wait for each other (it is
+        // made when a picture that was to stream is decoded whole after all: what it holds
+        // meanwhile is small). False and a message when the budget can never hold it.
         bool resize(MemoryBudget& budget, std::uint64_t bytes, std::string& error);
         std::uint64_t bytes() const { return m_bytes; }
 

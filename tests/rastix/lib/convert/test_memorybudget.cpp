@@ -8,7 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <future>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -98,8 +101,7 @@ TEST(MemoryBudget, ASecondPictureWaitsUntilTheFirstGivesItsShareBack) {
             std::string ignored;
             waited = share.resize(budget, 50 * kMB, ignored) && firstGone;
         });
-        // Growing may not wait (the other picture might be waiting for this one), so it takes
-        // what it needs at once.
+        // The picture waiting holds nothing, so growing fits and takes what it needs at once.
         ASSERT_TRUE(first.resize(budget, 90 * kMB, error));
         EXPECT_EQ(budget.held(), 90 * kMB);
         firstGone = true;
@@ -107,6 +109,25 @@ TEST(MemoryBudget, ASecondPictureWaitsUntilTheFirstGivesItsShareBack) {
     second.join();
     EXPECT_TRUE(waited);
     EXPECT_EQ(budget.held(), 0u);
+}
+
+TEST(MemoryBudget, AShareThatCannotGrowBesideTheOthersGivesItsShareBackAndWaits) {
+    MemoryBudget budget(100 * kMB);
+    auto other = std::make_unique<MemoryBudget::Share>();
+    MemoryBudget::Share growing;
+    std::string error;
+    ASSERT_TRUE(other->resize(budget, 30 * kMB, error));
+    ASSERT_TRUE(growing.resize(budget, 60 * kMB, error));
+    // A picture that was to stream is decoded whole after all: 90 MB do not fit beside 30.
+    std::future<bool> grown = std::async(std::launch::async, [&] {
+        std::string ignored;
+        return growing.resize(budget, 90 * kMB, ignored);
+    });
+    EXPECT_EQ(grown.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+    EXPECT_LE(budget.held(), budget.total());
+    other.reset();
+    EXPECT_TRUE(grown.get());
+    EXPECT_EQ(budget.held(), 90 * kMB);
 }
 
 TEST(MemoryBudget, MemoryTextReadsNaturally) {
