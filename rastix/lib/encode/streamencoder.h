@@ -6,6 +6,7 @@
 #include "image/rowsink.h"
 #include "output/filestaging.h"
 
+#include <atomic>
 #include <deque>
 #include <optional>
 #include <string>
@@ -46,6 +47,8 @@ public:
     bool begun() const { return m_began; }
     // True when every row of the picture was encoded and, when streaming, written.
     bool complete() const;
+    // Whether the staged file refused rows (a full disk): decoding again cannot help.
+    bool writeFailed() const { return m_writeFailed; }
     // The picture; its data is empty when the rows went to the staged file.
     EncodedPicture take();
 
@@ -78,6 +81,7 @@ private:
     int m_nextRow = 0; // the first row not yet handed to the loader
     int m_rowsEncoded = 0;
     bool m_began = false;
+    std::atomic<bool> m_writeFailed{false}; // set on the worker, read once it has stopped
     // Last, so that the worker is stopped before anything it works on goes.
     mutable SinkWorker m_sync;
 };
