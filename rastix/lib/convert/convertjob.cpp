@@ -1,5 +1,6 @@
 #include "convert/convertjob.h"
 
+#include "convert/conversionpeak.h"
 #include "convert/route.h"
 #include "encode/mapcollector.h"
 #include "encode/streamencoder.h"
@@ -54,12 +55,6 @@ bool outputsFree(const Job& job, PictureResult& result) {
         }
     }
     return true;
-}
-
-// What a stream encoder holds: its chunks of rows in flight, their encoded form and their text.
-std::uint64_t streamEncoderBytes(int width) {
-    constexpr std::uint64_t kChunksHeld = 16;
-    return static_cast<std::uint64_t>(width) * RowSink::kChunkRows * kChunksHeld * (4 + 2 + 8);
 }
 
 // Hands a picture decoded whole to the stream encoder, turned by quarters as it goes, so that
@@ -165,18 +160,11 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
             error = "cannot write '" + staged->path() + "'";
         return true;
     };
-    loaded.admit = [&](int width, int height, std::uint64_t decodedBytes, bool streamed,
-                       std::string& error) {
+    loaded.admit = [&](const Admission& admission, std::string& error) {
         if (streamWriteFailed(error))
             return false;
-        // The collector keeps the picture whole, as a loader decoding it whole would.
-        const bool held = !streamed || collector;
         const std::uint64_t need =
-            streamed && staged
-                ? streamEncoderBytes(width)
-                : conversionPeakBytes(width, height,
-                                      held ? decodedBytes : streamEncoderBytes(width), s,
-                                      writer != nullptr);
+            conversionPeakBytes(admission, route, s, writer != nullptr, encodeThreads);
         return share.resize(memory, need, error);
     };
     if (!loader(job.picture, loaded, result.error, encodeThreads) ||

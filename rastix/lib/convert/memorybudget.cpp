@@ -1,8 +1,6 @@
 #include "convert/memorybudget.h"
 
 #include "convert/controlgroup.h"
-#include "encode/pictureencoder.h"
-#include "image/image.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -71,19 +69,6 @@ std::uint64_t addressSpaceAvailable() {
 }
 #endif
 
-std::uint64_t pixelBytes(std::uint64_t width, std::uint64_t height) {
-    return width * height * 4;
-}
-
-// Rows of encoded data, each padded to whole phrases.
-std::uint64_t encodedBytes(std::uint64_t width, std::uint64_t height, int bitsPerPixel) {
-    return (width * static_cast<std::uint64_t>(bitsPerPixel) + 63) / 64 * 8 * height;
-}
-
-// Assembly text takes at most "$XX," (or "0xXX,") and a share of "\t.byte\t...\n" for each data
-// byte.
-constexpr std::uint64_t kTextPerByte = 5;
-
 } // namespace
 
 std::uint64_t availableMemoryBytes() {
@@ -113,40 +98,6 @@ std::string memoryText(std::uint64_t bytes) {
     else
         std::snprintf(text, sizeof text, "%.0f MB", static_cast<double>(bytes) / kMegabyte);
     return text;
-}
-
-std::uint64_t conversionPeakBytes(int width, int height, std::uint64_t decodedBytes,
-                                  const Settings& s, bool outputsToDisk) {
-    std::uint64_t w = static_cast<std::uint64_t>(std::max(width, 0));
-    std::uint64_t h = static_cast<std::uint64_t>(std::max(height, 0));
-    // Each stage is made from the one before, which is let go once the next exists.
-    std::uint64_t peak = decodedBytes;
-    std::uint64_t held = decodedBytes;
-    if (s.cut) {
-        w = std::min(w, static_cast<std::uint64_t>(std::max(s.cut->width, 0)));
-        h = std::min(h, static_cast<std::uint64_t>(std::max(s.cut->height, 0)));
-        peak = std::max(peak, held + pixelBytes(w, h));
-        held = pixelBytes(w, h);
-    }
-    if (s.rotateDegrees % 360 != 0) {
-        const RotatedSize turned = rotatedSize(w, h, s.rotateDegrees);
-        w = turned.width;
-        h = turned.height;
-        // A quarter turn is read from the picture while it is encoded, unless it is dithered.
-        if (s.rotateDegrees % 90 != 0 || s.dither != Dither::None) {
-            peak = std::max(peak, held + pixelBytes(w, h));
-            held = pixelBytes(w, h);
-        }
-    }
-    // A colour map packs at most 8 bits a pixel; its words are made again row by row on each
-    // pass, but a dithered map keeps a palette index for each pixel besides.
-    const std::uint64_t encoded = encodedBytes(w, h, s.colourMap ? 8 : 16);
-    const std::uint64_t dithered = s.dither != Dither::None ? w * h : 0;
-    const std::uint64_t encoding = s.colourMap ? encoded + dithered : encoded;
-    peak = std::max(peak, held + encoding);
-    if (s.format == OutputFormat::Assembly && !outputsToDisk)
-        peak = std::max(peak, encoded + encoded * kTextPerByte);
-    return peak;
 }
 
 MemoryBudget::Share::~Share() {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "settings.h"
-
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -17,13 +15,6 @@ std::uint64_t availableMemoryBytes();
 
 // "3.2 GB", "712 MB": for messages.
 std::string memoryText(std::uint64_t bytes);
-
-// What converting one picture holds at its peak, from the size its header gives, before any of
-// it is allocated. decodedBytes is what the loader itself holds for the decoded picture (small
-// when it streams the rows). With a writer the outputs go to disk as they are made; without,
-// they stay in memory until written.
-std::uint64_t conversionPeakBytes(int width, int height, std::uint64_t decodedBytes,
-                                  const Settings& settings, bool outputsToDisk);
 
 // The memory of one run, shared by the pictures converted at the same time, so that several
 // large ones wait for each other instead of exhausting it together.

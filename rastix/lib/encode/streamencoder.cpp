@@ -2,6 +2,7 @@
 
 #include "output/assemblysource.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -23,6 +24,14 @@ StreamEncoder::StreamEncoder(const Settings& settings, bool ownThread)
     : m_settings(settings)
     , m_encoder(settings)
     , m_ownThread(ownThread) {}
+
+std::uint64_t StreamEncoder::heldBytes(int width, bool ownThread, bool assembly) {
+    const auto w = static_cast<std::uint64_t>(std::max(width, 0));
+    const std::uint64_t rows = w * kChunkRows * 4 * (ownThread ? kChunksInFlight : 1);
+    const std::uint64_t words =
+        static_cast<std::uint64_t>(phraseAlignedRowBytes(std::max(width, 0), 16)) * kChunkRows;
+    return rows + words + (assembly ? words * kMostTextPerByte : 0);
+}
 
 StreamEncoder::~StreamEncoder() {
     // A loader that never ended the picture: the worker stops at once.

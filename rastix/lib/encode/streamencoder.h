@@ -38,6 +38,11 @@ public:
         m_assembly = std::move(assembly);
     }
 
+    // What an encoder holds for a picture this wide while it writes to a file: its chunks of
+    // rows in flight, and one chunk's words and (for assembly) their text. Without a file it
+    // holds the encoded picture whole besides.
+    static std::uint64_t heldBytes(int width, bool ownThread, bool assembly);
+
     bool begin(int width, int height) override;
     std::uint32_t* rowsToFill(int top, int count) override;
     void rowsFilled() override;

@@ -234,11 +234,10 @@ TEST(Pipeline, AFailedWriteDuringDecodingFailsAtOnceWithTheDisksReason) {
         int wholeDecodes = 0;
         const PictureLoader counting = [&](const std::string& path, LoadedPicture& picture,
                                            std::string& error, int threads) {
-            picture.admit = [&wholeDecodes, ask = picture.admit](int width, int height,
-                                                                 std::uint64_t bytes, bool streamed,
+            picture.admit = [&wholeDecodes, ask = picture.admit](const Admission& admission,
                                                                  std::string& why) {
-                const bool granted = ask(width, height, bytes, streamed, why);
-                wholeDecodes += granted && !streamed ? 1 : 0;
+                const bool granted = ask(admission, why);
+                wholeDecodes += granted && !admission.streamed ? 1 : 0;
                 return granted;
             };
             return loadPicture(path, picture, error, threads);
