@@ -3,13 +3,21 @@
 // them turn about and report the ratios.
 //   bench_rastix                       run the benchmarks (the picture is made in a temp folder)
 //   bench_rastix --write-picture FILE [WxH]  only write the test picture, 6000x4000 unless told,
-//                                       as JPEG or PNG by FILE's suffix (used by the scripts)
+//                                       in the form FILE's name asks for (see benchpictures.h;
+//                                       used by the scripts)
 //   bench_rastix --decode FILE          only decode FILE whole with Qt's reader, as any Qt program
 //                                       would: the yardstick of bench/rastix_memory.sh
+//   bench_rastix --estimate ARGS...     for each picture of a rastix command line, the memory
+//                                       rastix asks for before decoding it, converting nothing
+//                                       (bench/rastix_routes.sh)
+#include "benchpictures.h"
+#include "cli/commandline.h"
+#include "convert/convertjob.h"
 #include "convert/loadedpicture.h"
 #include "convert/runjobs.h"
 #include "loaders/jpegreader.h"
 #include "loaders/pictureloader.h"
+#include "loaders/qtreader.h"
 #include "loaders/rowstream.h"
 
 #include <QCoreApplication>
@@ -27,6 +35,7 @@
 #include <cstring>
 #include <iostream>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -35,27 +44,7 @@ QString g_picture;
 QString g_outDir;
 
 bool writeTestPicture(const QString& path, int width = 6000, int height = 4000) {
-    // Smooth gradients, rings and a little noise: something like a photo for the JPEG coder.
-    QImage img(width, height, QImage::Format_RGB32);
-    if (img.isNull())
-        return false;
-    const double cx = width / 2.0;
-    const double cy = height / 2.0;
-    unsigned seed = 12345;
-    for (int y = 0; y < img.height(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < img.width(); ++x) {
-            seed = seed * 1103515245u + 12345u;
-            const int noise = static_cast<int>((seed >> 16) & 15) - 8;
-            const double ring = std::sin(std::hypot(x - cx, y - cy) / 90.0);
-            const int r = std::clamp(x * 255 / width + noise, 0, 255);
-            const int g = std::clamp(static_cast<int>(128 + 100 * ring) + noise, 0, 255);
-            const int b = std::clamp(y * 255 / height + noise, 0, 255);
-            row[x] = qRgb(r, g, b);
-        }
-    }
-    const bool png = path.endsWith(".png", Qt::CaseInsensitive);
-    return img.save(path, png ? "PNG" : "JPEG", png ? -1 : 90);
+    return writeBenchPicture(path, width, height);
 }
 
 // Decodes a picture whole as a plain Qt program does; false when it cannot.
@@ -248,8 +237,30 @@ BENCHMARK(BM_Cry16AgainstDecode)
 
 } // namespace
 
+// A budget of nothing refuses the first admission, whose message tells what was asked for.
+int printEstimates(const std::vector<std::string>& args) {
+    const rastix::CommandLine line =
+        rastix::parseCommandLine(args, [](const std::string&) { return std::string(); });
+    if (!line.error.empty()) {
+        std::cerr << "bench_rastix: " << line.error << '\n';
+        return 2;
+    }
+    rastix::allowDecodingUpTo(std::uint64_t{1} << 50);
+    const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    rastix::AtomicFileWriter writer;
+    for (const rastix::Job& job : line.jobs) {
+        rastix::MemoryBudget nothing(0);
+        const rastix::PictureResult result = rastix::convertJob(
+            job, rastix::loadPicture, line.jobs.size() == 1 ? cores : 1, &writer, &nothing);
+        std::cout << job.picture << ": " << result.error << '\n';
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    if (argc >= 3 && std::strcmp(argv[1], "--estimate") == 0)
+        return printEstimates(std::vector<std::string>(argv + 2, argv + argc));
     if ((argc == 3 || argc == 4) && std::strcmp(argv[1], "--write-picture") == 0) {
         int width = 6000;
         int height = 4000;

@@ -2,6 +2,7 @@
 
 #include "files/pictureproblems.h"
 #include "loaders/decodermessages.h"
+#include "loaders/jpegheader.h"
 #include "loaders/jpegreader.h"
 #include "loaders/pngreader.h"
 #include "loaders/qtreader.h"
@@ -20,13 +21,16 @@ namespace {
 // What can stream the picture exactly as Qt's reader would decode it (libjpeg for a JPEG,
 // libpng for a PNG, either of which may still decline it): one picture, and no orientation for
 // the reader to apply. Null when nothing can.
-RowStreamer streamerFor(QImageReader& probe) {
+RowStreamer streamerFor(QImageReader& probe, const std::string& path) {
     const QByteArray format = probe.format();
     if (probe.imageCount() > 1 || probe.transformation() != QImageIOHandler::TransformationNone)
         return nullptr;
-    if (format == "jpeg")
+    // What libjpeg or libpng declines (CMYK; transparent, interlaced or 16-bit) is decoded
+    // whole, and asks for that memory from the start: asking for a stream's first would let it
+    // take the rest later without waiting for the pictures beside it.
+    if (format == "jpeg" && jpegStreamingAvailable() && readJpegLayout(path).components != 4)
         return streamJpeg;
-    if (format == "png" && pngStreamingAvailable())
+    if (format == "png" && pngStreamingAvailable() && pngStreamable(path))
         return streamPng;
     return nullptr;
 }
@@ -41,19 +45,13 @@ bool loadPicture(const std::string& path, LoadedPicture& picture, std::string& e
         error = "cannot read picture: " + problem;
         return false;
     }
-    if (isTgaPicture(path)) {
-        if (!loadTga(path, picture, error, std::uint64_t(QImageReader::allocationLimit()) << 20))
-            return false;
-        // The decoder refuses a header that asks for more than there is; what comes next (a
-        // cut, a turn, the encoding) is weighed by the decoded size.
-        const QSize size(picture.view.width, picture.view.height);
-        return admitted(picture, size, QImage::Format_ARGB32, false, error);
-    }
+    if (isTgaPicture(path)) // asks for admission itself, once the header is checked
+        return loadTga(path, picture, error, std::uint64_t(QImageReader::allocationLimit()) << 20);
     const DecoderMessages heard;
     std::optional<QImageReader> probe;
     if (picture.rowSink)
         probe.emplace(file);
-    if (const RowStreamer streamer = probe ? streamerFor(*probe) : nullptr) {
+    if (const RowStreamer streamer = probe ? streamerFor(*probe, path) : nullptr) {
         if (!admitted(picture, headerSize(*probe), probe->imageFormat(), true, error, file,
                       probe->format()))
             return false;

@@ -60,6 +60,18 @@ bool streamable(png_structp png, png_infop info) {
            width > 0 && height > 0 && width <= 0x7FFFFFFF && height <= 0x7FFFFFFF;
 }
 
+// Opens the file and sets libpng up to read it; false when either fails.
+bool openSession(Session& s, const std::string& path) {
+    s.file = openFile(path, "rb");
+    if (!s.file)
+        return false;
+    s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, giveUp, onWarning);
+    if (!s.png)
+        return false;
+    s.info = png_create_info_struct(s.png);
+    return s.info != nullptr;
+}
+
 RowStreamResult decode(Session& s, RowSink& sink, int& width, int& height) {
     if (setjmp(png_jmpbuf(s.png))) {
         if (s.begun)
@@ -116,17 +128,26 @@ bool pngStreamingAvailable() {
 #endif
 }
 
+bool pngStreamable(const std::string& path) {
+#ifdef RASTIX_HAVE_LIBPNG
+    Session s;
+    if (!openSession(s, path))
+        return false;
+    if (setjmp(png_jmpbuf(s.png)))
+        return false;
+    png_init_io(s.png, s.file);
+    png_read_info(s.png, s.info);
+    return streamable(s.png, s.info);
+#else
+    (void)path;
+    return false;
+#endif
+}
+
 RowStreamResult streamPng(const std::string& path, RowSink& sink, int& width, int& height) {
 #ifdef RASTIX_HAVE_LIBPNG
     Session session;
-    session.file = openFile(path, "rb");
-    if (!session.file)
-        return RowStreamResult::NotTaken;
-    session.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, giveUp, onWarning);
-    if (!session.png)
-        return RowStreamResult::NotTaken;
-    session.info = png_create_info_struct(session.png);
-    if (!session.info)
+    if (!openSession(session, path))
         return RowStreamResult::NotTaken;
     return decode(session, sink, width, height);
 #else

@@ -3,8 +3,10 @@
 #include "convert/memorybudget.h"
 #include "files/pictureproblems.h"
 #include "image/largeblock.h"
+#include "loaders/jpegheader.h"
 
 #include <QFileInfo>
+#include <QPixelFormat>
 
 #include <algorithm>
 #include <limits>
@@ -39,6 +41,16 @@ std::shared_ptr<void> largePixelBlock(const QSize& size, QImage::Format format) 
     } catch (const std::bad_alloc&) {
         return {};
     }
+}
+
+// Whether no pixel of this format can be transparent; a colour table may hold transparent
+// entries.
+bool cannotBeTransparent(QImage::Format format) {
+    if (format == QImage::Format_Invalid || format == QImage::Format_Indexed8 ||
+        format == QImage::Format_Mono || format == QImage::Format_MonoLSB)
+        return false;
+    const QPixelFormat pixel = QImage::toPixelFormat(format);
+    return pixel.alphaUsage() == QPixelFormat::IgnoresAlpha || pixel.alphaSize() == 0;
 }
 
 // What holding the decoded picture takes: the reader's own format and, unless that is already
@@ -101,12 +113,23 @@ bool admitted(const LoadedPicture& picture, const QSize& size, QImage::Format fo
               std::string& error, const QString& file, const QByteArray& fileFormat) {
     if (!size.isValid())
         return true;
-    const std::uint64_t bytes = decodedBytes(size, format);
+    // Qt's GIF reader tells no format before decoding, and decodes into 32-bit pixels.
+    if (format == QImage::Format_Invalid && fileFormat == "gif")
+        format = QImage::Format_ARGB32;
+    Admission admission;
+    admission.width = size.width();
+    admission.height = size.height();
+    admission.decodedBytes = decodedBytes(size, format);
+    admission.streamed = streamed;
+    admission.opaque = cannotBeTransparent(format);
     if (!file.isEmpty()) {
-        if (error = implausibleSize(size, bytes, file, fileFormat); !error.empty())
+        if (error = implausibleSize(size, admission.decodedBytes, file, fileFormat); !error.empty())
             return false;
+        // Qt's reader decodes a JPEG through libjpeg too, which holds the same coefficients.
+        if (fileFormat == "jpeg")
+            admission.decoderBytes = readJpegLayout(file.toStdString()).coefficientBytes;
     }
-    return !picture.admit || picture.admit(size.width(), size.height(), bytes, streamed, error);
+    return !picture.admit || picture.admit(admission, error);
 }
 
 bool decodeWithQt(const std::string& path, LoadedPicture& picture, const DecoderMessages& heard,
@@ -115,8 +138,8 @@ bool decodeWithQt(const std::string& path, LoadedPicture& picture, const Decoder
     auto decoded = std::make_shared<DecodedImage>();
     QImageReader reader(file);
     const std::string format = reader.format().toStdString();
-    if (!admitted(picture, headerSize(reader), reader.imageFormat(), false, error, file,
-                  reader.format()))
+    const QSize announced = headerSize(reader);
+    if (!admitted(picture, announced, reader.imageFormat(), false, error, file, reader.format()))
         return false;
     decoded->block = largePixelBlock(reader.size(), reader.imageFormat());
     if (decoded->block)
@@ -148,8 +171,7 @@ bool decodeWithQt(const std::string& path, LoadedPicture& picture, const Decoder
     }
     // Some readers tell a size before decoding that is not the one they decode (a GIF's
     // screen is larger than its first frame): what comes next is weighed by the real one.
-    if (image.size() != reader.size() &&
-        !admitted(picture, image.size(), image.format(), false, error))
+    if (image.size() != announced && !admitted(picture, image.size(), image.format(), false, error))
         return false;
     picture.view.pixels = reinterpret_cast<const std::uint32_t*>(image.constBits());
     picture.view.width = image.width();

@@ -233,6 +233,26 @@ void toArgbWords(unsigned char* data, std::uint64_t pixels, int channels) {
     }
 }
 
+// The bytes a pixel takes as stb_image decodes it: grey, grey and alpha, RGB or RGBA.
+unsigned stbChannels(const TgaHeader& h) {
+    const unsigned bits = h.indexed() ? h.mapBits : h.bits;
+    if (!h.indexed() && !h.trueColour())
+        return bits == 8 ? 1 : 2;
+    return bits == 32 ? 4 : 3;
+}
+
+// What decoding holds: stb_image's pixels, widened in place to 32 bits by realloc, which glibc
+// does by moving the pages of a large block; elsewhere it may copy them.
+std::uint64_t decodingBytes(const TgaHeader& h) {
+    const std::uint64_t decoded = h.pixelCount() * stbChannels(h);
+    const std::uint64_t words = h.pixelCount() * 4;
+#ifdef __GLIBC__
+    return std::max(decoded, words);
+#else
+    return decoded < words ? decoded + words : words;
+#endif
+}
+
 std::uint64_t fileSize(const std::string& path) {
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(utf8Path(path), ec);
@@ -326,6 +346,17 @@ bool loadTga(const std::string& path, LoadedPicture& picture, std::string& error
             return cutShort();
     } else if (size < h.dataStart() + h.pixelCount() * h.pixelBytes()) {
         return cutShort();
+    }
+
+    // Only a picture that is whole asks for its memory, and before any of it is allocated.
+    if (picture.admit) {
+        Admission admission;
+        admission.width = static_cast<int>(h.width);
+        admission.height = static_cast<int>(h.height);
+        admission.decodedBytes = decodingBytes(h);
+        admission.opaque = stbChannels(h) % 2 == 1 && !h.alphaBit();
+        if (!picture.admit(admission, error))
+            return false;
     }
 
     // Decoded from the start again, the colour map in the form stb_image expects.

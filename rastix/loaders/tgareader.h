@@ -15,7 +15,8 @@ bool isTgaPicture(const std::string& path);
 // Decodes a TGA picture (colour-mapped, true colour or grey; 8 to 32 bits; uncompressed or
 // run-length encoded; any origin) into 0xAARRGGBB pixels. A file that ends before its pixel
 // data does, or whose header asks for more than maxPixelBytes of decoded pixels (0: no limit),
-// is refused before anything is allocated for it.
+// is refused before anything is allocated for it; so is one the caller's admission refuses
+// (see LoadedPicture::admit), which is asked once the file is known to be whole.
 bool loadTga(const std::string& path, LoadedPicture& picture, std::string& error,
              std::uint64_t maxPixelBytes);
 

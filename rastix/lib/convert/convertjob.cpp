@@ -1,5 +1,6 @@
 #include "convert/convertjob.h"
 
+#include "convert/conversionpeak.h"
 #include "convert/route.h"
 #include "encode/mapcollector.h"
 #include "encode/streamencoder.h"
@@ -35,23 +36,25 @@ std::string turnTooLarge(const ImageView& view, int degrees) {
            " pixels, more than a turn may take (1024 megabytes, or four times the picture)";
 }
 
-// Outputs are staged while they are made only when they will be written: not when an existing
-// file is going to refuse them.
-bool outputsWillBeWritten(const Job& job) {
+// Without --overwrite, an existing output keeps the picture from being converted: found before
+// it is decoded, which may take long and much memory only to be thrown away. False with the
+// output in result.existingOutput, or the error of a name that cannot be looked up.
+bool outputsFree(const Job& job, PictureResult& result) {
     if (job.settings.overwrite)
         return true;
     for (const std::string& path : outputPaths(job.settings, job.picture)) {
         std::error_code ec;
-        if (std::filesystem::exists(utf8Path(path), ec) || ec)
+        const bool exists = std::filesystem::exists(utf8Path(path), ec);
+        if (ec) {
+            result.error = "cannot write '" + path + "': " + ec.message();
             return false;
+        }
+        if (exists) {
+            result.existingOutput = path;
+            return false;
+        }
     }
     return true;
-}
-
-// What a stream encoder holds: its chunks of rows in flight, their encoded form and their text.
-std::uint64_t streamEncoderBytes(int width) {
-    constexpr std::uint64_t kChunksHeld = 16;
-    return static_cast<std::uint64_t>(width) * RowSink::kChunkRows * kChunksHeld * (4 + 2 + 8);
 }
 
 // Hands a picture decoded whole to the stream encoder, turned by quarters as it goes, so that
@@ -107,8 +110,18 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
                          AtomicFileWriter* writer, MemoryBudget* budget) {
     PictureResult result;
     const Settings& s = job.settings;
+    if (!outputsFree(job, result))
+        return result;
+    // The first output is staged before anything is decoded, so that a folder where no file can
+    // be made fails the picture at once, with the system's reason; a route that streams writes
+    // its rows into it.
+    std::unique_ptr<StagedFile> staged;
+    if (writer) {
+        staged = writer->stage(outputPaths(s, job.picture).front(), result.error);
+        if (!staged)
+            return result;
+    }
     const Route route = chooseRoute(s);
-    AtomicFileWriter* const diskWriter = writer && outputsWillBeWritten(job) ? writer : nullptr;
     MemoryBudget available(budget ? 0 : availableMemoryBytes());
     MemoryBudget& memory = budget ? *budget : available;
     MemoryBudget::Share share; // given back before `available` goes
@@ -131,35 +144,39 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
         break;
     }
     // The rows go to disk as they are encoded, as binary data or as assembly text.
-    std::unique_ptr<StagedFile> staged;
-    if (stream && diskWriter) {
-        std::string ignored; // without a staged file the outputs are written the usual way
-        staged = diskWriter->stage(outputPaths(s, job.picture).front(), ignored);
-        if (staged && s.format == OutputFormat::Assembly)
-            stream->streamTo(staged.get(), StreamEncoder::AssemblyNames{
-                                               job.picture, labelFor(baseName(job.picture))});
-        else if (staged)
-            stream->streamTo(staged.get());
-    }
-    loaded.admit = [&](int width, int height, std::uint64_t decodedBytes, bool streamed,
-                       std::string& error) {
-        // The collector keeps the picture whole, as a loader decoding it whole would.
-        const bool held = !streamed || collector;
+    if (stream && staged && s.format == OutputFormat::Assembly)
+        stream->streamTo(staged.get(), StreamEncoder::AssemblyNames{
+                                           job.picture, labelFor(baseName(job.picture))});
+    else if (stream && staged)
+        stream->streamTo(staged.get());
+    else
+        staged.reset(); // made only to learn whether the folder takes files
+    // A disk that refused the stream's rows (full) is reported as it is: decoding the picture
+    // again, whole, would only fail on the same disk later.
+    const auto streamWriteFailed = [&](std::string& error) {
+        if (!stream || !staged || !stream->writeFailed())
+            return false;
+        if (staged->finish(error))
+            error = "cannot write '" + staged->path() + "'";
+        return true;
+    };
+    loaded.admit = [&](const Admission& admission, std::string& error) {
+        if (streamWriteFailed(error))
+            return false;
         const std::uint64_t need =
-            streamed && staged
-                ? streamEncoderBytes(width)
-                : conversionPeakBytes(width, height,
-                                      held ? decodedBytes : streamEncoderBytes(width), s,
-                                      diskWriter != nullptr);
+            conversionPeakBytes(admission, route, s, writer != nullptr, encodeThreads);
         return share.resize(memory, need, error);
     };
-    if (!loader(job.picture, loaded, result.error, encodeThreads))
+    if (!loader(job.picture, loaded, result.error, encodeThreads) ||
+        streamWriteFailed(result.error))
         return result;
     // Whether the stream encoder or the map collector got every row, and so makes the words.
     bool sinkTookAll = (stream && loaded.rowsStreamed && stream->complete()) ||
                        (collector && loaded.rowsStreamed && collector->complete());
     if (loaded.rowsStreamed && !sinkTookAll) {
         // Rows went astray although the loader was told the sink took them: decode again whole.
+        if (streamWriteFailed(result.error))
+            return result;
         auto admit = std::move(loaded.admit);
         collector.reset();
         loaded = LoadedPicture{};
@@ -181,9 +198,11 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
         }
         if (sinkTookAll)
             loaded.keepAlive.reset();
+        else if (streamWriteFailed(result.error))
+            return result;
     }
-    // Anything that went wrong on the way (a failed write to the staged file, a picture the
-    // loader could not stream) leaves the loader to decode it whole, and the straightforward
+    // Anything else that went wrong on the way (a picture the loader could not stream, pixels
+    // that turned out transparent) leaves the picture decoded whole, and the straightforward
     // way reports any error properly.
     std::optional<EncodedPicture> encoded;
     if (sinkTookAll && collector)
@@ -208,7 +227,8 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
         result.files.push_back({path, {}, std::move(staged)});
     } else {
         staged.reset(); // not used: its temporary file goes
-        result.files = outputsFor(std::move(picture), s, job.picture, diskWriter, encodeThreads);
+        result.files =
+            outputsFor(std::move(picture), s, job.picture, writer, encodeThreads, &result.error);
     }
     return result;
 }

@@ -16,14 +16,19 @@ struct PictureResult {
     std::vector<OutputFile> files;
     std::string description; // for the stdout line of each written file
     std::string error;       // set when nothing can be written for this picture
-    std::string warning;     // written, but the console cannot show it as it is
+    // Without --overwrite, an output that exists already: the picture was not converted.
+    std::string existingOutput;
+    std::string warning; // written, but the console cannot show it as it is
 };
 
 // Why the console's object processor cannot show the picture as one object (its height, data
 // width and image width fields hold at most 1023 lines and phrases); empty when it can.
 std::string consoleLimitWarning(const EncodedPicture& picture);
 
-// Load, cut, rotate and encode one picture into the bytes of its output files. With a writer,
+// Load, cut, rotate and encode one picture into the bytes of its output files. Whatever keeps
+// the outputs from being written is found before the picture is decoded: an existing output
+// (without --overwrite), and with a writer a folder where no file can be made; a disk that
+// fills up while the rows are streamed to it stops the conversion at once. With a writer,
 // outputs may already be staged on disk while the picture is decoded (see OutputFile). Before
 // anything large is allocated, what the conversion will need is taken from budget (waiting
 // while other pictures hold it), or checked against the memory available now without one; a

@@ -1,12 +1,12 @@
 #include "convert/memorybudget.h"
 
-#include "encode/pictureencoder.h"
-#include "image/image.h"
+#include "convert/controlgroup.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <limits>
+#include <sstream>
 
 #if defined(_WIN32)
 #ifndef NOMINMAX
@@ -27,11 +27,11 @@ namespace {
 constexpr std::uint64_t kUnknown = std::numeric_limits<std::uint64_t>::max();
 
 #ifdef __linux__
-// The first number in a file such as memory.max, or kUnknown ("max", missing, unreadable).
-std::uint64_t numberIn(const char* path) {
+std::string fileText(const char* path) {
     std::ifstream in(path);
-    std::uint64_t value = 0;
-    return in >> value ? value : kUnknown;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 std::uint64_t kernelAvailable() {
@@ -43,24 +43,6 @@ std::uint64_t kernelAvailable() {
         std::getline(in, unit);
         if (key == "MemAvailable:")
             return kilobytes * 1024;
-    }
-    return kUnknown;
-}
-
-// A container or a systemd unit may allow far less than the machine has; its limit kills the
-// program just like a full machine does.
-std::uint64_t controlGroupAvailable() {
-    std::ifstream self("/proc/self/cgroup");
-    std::string line;
-    while (std::getline(self, line)) {
-        if (line.rfind("0::", 0) != 0) // the unified (v2) hierarchy
-            continue;
-        const std::string dir = "/sys/fs/cgroup" + line.substr(3);
-        const std::uint64_t limit = numberIn((dir + "/memory.max").c_str());
-        const std::uint64_t used = numberIn((dir + "/memory.current").c_str());
-        if (limit == kUnknown || used == kUnknown)
-            return kUnknown;
-        return limit > used ? limit - used : 0;
     }
     return kUnknown;
 }
@@ -87,19 +69,6 @@ std::uint64_t addressSpaceAvailable() {
 }
 #endif
 
-std::uint64_t pixelBytes(std::uint64_t width, std::uint64_t height) {
-    return width * height * 4;
-}
-
-// Rows of encoded data, each padded to whole phrases.
-std::uint64_t encodedBytes(std::uint64_t width, std::uint64_t height, int bitsPerPixel) {
-    return (width * static_cast<std::uint64_t>(bitsPerPixel) + 63) / 64 * 8 * height;
-}
-
-// Assembly text takes at most "$XX," (or "0xXX,") and a share of "\t.byte\t...\n" for each data
-// byte.
-constexpr std::uint64_t kTextPerByte = 5;
-
 } // namespace
 
 std::uint64_t availableMemoryBytes() {
@@ -110,7 +79,10 @@ std::uint64_t availableMemoryBytes() {
         return std::min<std::uint64_t>(status.ullAvailPhys, status.ullAvailVirtual);
     return kUnknown;
 #elif defined(__linux__)
-    return std::min({kernelAvailable(), controlGroupAvailable(), addressSpaceAvailable()});
+    return std::min(
+        {kernelAvailable(),
+         controlGroupAvailable(fileText("/proc/self/mountinfo"), fileText("/proc/self/cgroup")),
+         addressSpaceAvailable()});
 #else
     return kUnknown;
 #endif
@@ -126,40 +98,6 @@ std::string memoryText(std::uint64_t bytes) {
     else
         std::snprintf(text, sizeof text, "%.0f MB", static_cast<double>(bytes) / kMegabyte);
     return text;
-}
-
-std::uint64_t conversionPeakBytes(int width, int height, std::uint64_t decodedBytes,
-                                  const Settings& s, bool outputsToDisk) {
-    std::uint64_t w = static_cast<std::uint64_t>(std::max(width, 0));
-    std::uint64_t h = static_cast<std::uint64_t>(std::max(height, 0));
-    // Each stage is made from the one before, which is let go once the next exists.
-    std::uint64_t peak = decodedBytes;
-    std::uint64_t held = decodedBytes;
-    if (s.cut) {
-        w = std::min(w, static_cast<std::uint64_t>(std::max(s.cut->width, 0)));
-        h = std::min(h, static_cast<std::uint64_t>(std::max(s.cut->height, 0)));
-        peak = std::max(peak, held + pixelBytes(w, h));
-        held = pixelBytes(w, h);
-    }
-    if (s.rotateDegrees % 360 != 0) {
-        const RotatedSize turned = rotatedSize(w, h, s.rotateDegrees);
-        w = turned.width;
-        h = turned.height;
-        // A quarter turn is read from the picture while it is encoded, unless it is dithered.
-        if (s.rotateDegrees % 90 != 0 || s.dither != Dither::None) {
-            peak = std::max(peak, held + pixelBytes(w, h));
-            held = pixelBytes(w, h);
-        }
-    }
-    // A colour map packs at most 8 bits a pixel; its words are made again row by row on each
-    // pass, but a dithered map keeps a palette index for each pixel besides.
-    const std::uint64_t encoded = encodedBytes(w, h, s.colourMap ? 8 : 16);
-    const std::uint64_t dithered = s.dither != Dither::None ? w * h : 0;
-    const std::uint64_t encoding = s.colourMap ? encoded + dithered : encoded;
-    peak = std::max(peak, held + encoding);
-    if (s.format == OutputFormat::Assembly && !outputsToDisk)
-        peak = std::max(peak, encoded + encoded * kTextPerByte);
-    return peak;
 }
 
 MemoryBudget::Share::~Share() {
@@ -183,9 +121,14 @@ bool MemoryBudget::Share::resize(MemoryBudget& budget, std::uint64_t bytes, std:
         return false;
     }
     std::unique_lock lock(budget.m_mutex);
-    if (!m_budget) // holds nothing, so waiting for the others cannot hold them up
+    if (budget.m_held - m_bytes > budget.m_total - bytes) {
+        // Holding nothing while it waits, it cannot hold up the others.
+        budget.m_held -= m_bytes;
+        m_bytes = 0;
+        budget.m_released.notify_all();
         budget.m_released.wait(
             lock, [&] { return budget.m_held == 0 || budget.m_held <= budget.m_total - bytes; });
+    }
     budget.m_held += bytes - m_bytes;
     m_bytes = bytes;
     m_budget = &budget;

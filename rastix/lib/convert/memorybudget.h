@@ -1,7 +1,5 @@
 #pragma once
 
-#include "settings.h"
-
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -18,13 +16,6 @@ std::uint64_t availableMemoryBytes();
 // "3.2 GB", "712 MB": for messages.
 std::string memoryText(std::uint64_t bytes);
 
-// What converting one picture holds at its peak, from the size its header gives, before any of
-// it is allocated. decodedBytes is what the loader itself holds for the decoded picture (small
-// when it streams the rows). With a writer the outputs go to disk as they are made; without,
-// they stay in memory until written.
-std::uint64_t conversionPeakBytes(int width, int height, std::uint64_t decodedBytes,
-                                  const Settings& settings, bool outputsToDisk);
-
 // The memory of one run, shared by the pictures converted at the same time, so that several
 // large ones wait for each other instead of exhausting it together.
 class MemoryBudget {
@@ -40,10 +31,11 @@ public:
         Share(const Share&) = delete;
         Share& operator=(const Share&) = delete;
 
-        // Makes the share `bytes` large. The first call waits while other conversions hold the
-        // memory needed; a later, larger call takes what it needs at once when the whole budget
-        // could hold it (it may not wait: the others might be waiting for this one). False and
-        // a message when the budget can never hold it.
+        // Makes the share `bytes` large, waiting while other conversions hold the memory
+        // needed. A later, larger call that does not fit beside the others gives its share back
+        // before it waits, so that two growing conversions never wait for each other (it is
+        // made when a picture that was to stream is decoded whole after all: what it holds
+        // meanwhile is small). False and a message when the budget can never hold it.
         bool resize(MemoryBudget& budget, std::uint64_t bytes, std::string& error);
         std::uint64_t bytes() const { return m_bytes; }
 

@@ -62,18 +62,22 @@ bool writeResult(const Job& job, const PictureResult& result, AtomicFileWriter& 
         lines.err("rastix: " + job.picture + ": " + why);
         return false;
     };
+    const auto skip = [&](const std::string& existing) {
+        lines.err("rastix: " + existing + ": exists already, not overwritten (use --overwrite); " +
+                  job.picture + " skipped");
+        return false;
+    };
+    if (!result.existingOutput.empty())
+        return skip(result.existingOutput);
     if (!result.error.empty())
         return fail(result.error);
     if (!job.settings.overwrite) {
-        // Checked for every output first, so a map is never written without its palette.
+        // Checked again for every output, as one may have been made while the picture was
+        // converted, so a map is never written without its palette.
         for (const OutputFile& file : result.files) {
             std::error_code ec;
-            if (std::filesystem::exists(utf8Path(file.path), ec) || ec) {
-                lines.err("rastix: " + file.path +
-                          ": exists already, not overwritten (use --overwrite); " + job.picture +
-                          " skipped");
-                return false;
-            }
+            if (std::filesystem::exists(utf8Path(file.path), ec) || ec)
+                return skip(file.path);
         }
     }
     // All of a picture's files are complete on disk before any is moved into place.

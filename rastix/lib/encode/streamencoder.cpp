@@ -2,6 +2,7 @@
 
 #include "output/assemblysource.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -23,6 +24,14 @@ StreamEncoder::StreamEncoder(const Settings& settings, bool ownThread)
     : m_settings(settings)
     , m_encoder(settings)
     , m_ownThread(ownThread) {}
+
+std::uint64_t StreamEncoder::heldBytes(int width, bool ownThread, bool assembly) {
+    const auto w = static_cast<std::uint64_t>(std::max(width, 0));
+    const std::uint64_t rows = w * kChunkRows * 4 * (ownThread ? kChunksInFlight : 1);
+    const std::uint64_t words =
+        static_cast<std::uint64_t>(phraseAlignedRowBytes(std::max(width, 0), 16)) * kChunkRows;
+    return rows + words + (assembly ? words * kMostTextPerByte : 0);
+}
 
 StreamEncoder::~StreamEncoder() {
     // A loader that never ended the picture: the worker stops at once.
@@ -57,8 +66,10 @@ bool StreamEncoder::begin(int width, int height) {
     if (m_file && m_assembly) {
         const std::string header =
             assemblyHeader(m_out, m_settings, m_assembly->sourceName, m_assembly->label);
-        if (!m_file->append(reinterpret_cast<const std::uint8_t*>(header.data()), header.size()))
+        if (!m_file->append(reinterpret_cast<const std::uint8_t*>(header.data()), header.size())) {
+            m_writeFailed = true;
             return false;
+        }
     }
     // Without a thread of its own, each chunk is encoded on the loader's thread.
     if (m_ownThread)
@@ -140,11 +151,18 @@ bool StreamEncoder::encodeChunk(const Chunk& chunk) {
     }
     if (!m_file)
         return true;
-    if (!m_assembly)
-        return m_file->append(first, static_cast<std::size_t>(dest - first));
-    m_text.clear();
-    appendAssemblyRows(m_text, first, chunk.count, m_out, m_settings);
-    return m_file->append(reinterpret_cast<const std::uint8_t*>(m_text.data()), m_text.size());
+    bool written = false;
+    if (!m_assembly) {
+        written = m_file->append(first, static_cast<std::size_t>(dest - first));
+    } else {
+        m_text.clear();
+        appendAssemblyRows(m_text, first, chunk.count, m_out, m_settings);
+        written =
+            m_file->append(reinterpret_cast<const std::uint8_t*>(m_text.data()), m_text.size());
+    }
+    if (!written)
+        m_writeFailed = true;
+    return written;
 }
 
 bool StreamEncoder::end(bool allRows) {

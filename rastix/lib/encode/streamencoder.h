@@ -6,6 +6,7 @@
 #include "image/rowsink.h"
 #include "output/filestaging.h"
 
+#include <atomic>
 #include <deque>
 #include <optional>
 #include <string>
@@ -37,6 +38,11 @@ public:
         m_assembly = std::move(assembly);
     }
 
+    // What an encoder holds for a picture this wide while it writes to a file: its chunks of
+    // rows in flight, and one chunk's words and (for assembly) their text. Without a file it
+    // holds the encoded picture whole besides.
+    static std::uint64_t heldBytes(int width, bool ownThread, bool assembly);
+
     bool begin(int width, int height) override;
     std::uint32_t* rowsToFill(int top, int count) override;
     void rowsFilled() override;
@@ -46,6 +52,8 @@ public:
     bool begun() const { return m_began; }
     // True when every row of the picture was encoded and, when streaming, written.
     bool complete() const;
+    // Whether the staged file refused rows (a full disk): decoding again cannot help.
+    bool writeFailed() const { return m_writeFailed; }
     // The picture; its data is empty when the rows went to the staged file.
     EncodedPicture take();
 
@@ -78,6 +86,7 @@ private:
     int m_nextRow = 0; // the first row not yet handed to the loader
     int m_rowsEncoded = 0;
     bool m_began = false;
+    std::atomic<bool> m_writeFailed{false}; // set on the worker, read once it has stopped
     // Last, so that the worker is stopped before anything it works on goes.
     mutable SinkWorker m_sync;
 };

@@ -3,10 +3,15 @@
 #include "codec/encodedpicture.h"
 #include "settings.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
 namespace rastix {
+
+// The most text one byte of data makes: a byte of a map in GNU as syntax takes ",0xXX" and its
+// share of the line's "\t.byte\t", 87 characters for every 16 bytes.
+constexpr std::uint64_t kMostTextPerByte = 6;
 
 // The picture as assembly source: a comment header, equates for the object's fields, the pixel
 // rows and, for a colour map, the palette.

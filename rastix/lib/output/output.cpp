@@ -2,22 +2,34 @@
 
 #include "output/assemblysource.h"
 
+#include <optional>
+
 namespace rastix {
 
 namespace {
 
-// The text goes to a staged file piece by piece when there is a writer, and there is no
-// reason to hold it; otherwise into memory, still without a second copy.
-OutputFile assemblyFile(const EncodedPicture& p, const Settings& s, const std::string& picturePath,
-                        const std::string& path, AtomicFileWriter* writer, int threads) {
+// With a writer the text goes to its staged file piece by piece and is never held whole: a
+// file that cannot be made or written fails at once, with the system's reason, rather than
+// after the text was made in memory for nothing. Without one it is kept in memory, still
+// without a second copy.
+std::optional<OutputFile> assemblyFile(const EncodedPicture& p, const Settings& s,
+                                       const std::string& picturePath, const std::string& path,
+                                       AtomicFileWriter* writer, int threads, std::string& error) {
     const std::string label = labelFor(baseName(picturePath));
     OutputFile file{path, {}, nullptr};
-    std::string ignored; // without a staged file the text is kept in memory instead
-    std::shared_ptr<StagedFile> staged = writer ? writer->stage(path, ignored) : nullptr;
-    const auto toFile = [&](const std::string& piece) {
-        return staged->append(reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size());
-    };
-    if (staged && writeAssemblySource(p, s, picturePath, label, toFile, threads)) {
+    if (writer) {
+        std::shared_ptr<StagedFile> staged = writer->stage(path, error);
+        if (!staged)
+            return std::nullopt;
+        const auto toFile = [&](const std::string& piece) {
+            return staged->append(reinterpret_cast<const std::uint8_t*>(piece.data()),
+                                  piece.size());
+        };
+        if (!writeAssemblySource(p, s, picturePath, label, toFile, threads)) {
+            if (staged->finish(error))
+                error = "cannot write '" + path + "'";
+            return std::nullopt;
+        }
         file.staged = std::move(staged);
         return file;
     }
@@ -32,11 +44,16 @@ OutputFile assemblyFile(const EncodedPicture& p, const Settings& s, const std::s
 
 std::vector<OutputFile> outputsFor(EncodedPicture p, const Settings& s,
                                    const std::string& picturePath, AtomicFileWriter* writer,
-                                   int threads) {
+                                   int threads, std::string* error) {
     std::vector<std::string> paths = outputPaths(s, picturePath);
     std::vector<OutputFile> files;
     if (s.format == OutputFormat::Assembly) {
-        files.push_back(assemblyFile(p, s, picturePath, paths[0], writer, threads));
+        std::string failure;
+        if (std::optional<OutputFile> file =
+                assemblyFile(p, s, picturePath, paths[0], writer, threads, failure))
+            files.push_back(std::move(*file));
+        else if (error)
+            *error = failure;
         return files;
     }
     files.push_back({paths[0], std::move(p.data), nullptr});

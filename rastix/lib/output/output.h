@@ -20,9 +20,11 @@ struct OutputFile {
 
 // Every file one picture produces, in the order they are written: "base.s"; or "base.rgb" /
 // "base.cry"; or "base.map" then "base.clut". Given a writer, assembly text is staged on disk as
-// it is made instead of being held in memory, on up to `threads` threads.
+// it is made instead of being held in memory, on up to `threads` threads; when its file cannot
+// be made or written there are no files, and error (if given) says why.
 std::vector<OutputFile> outputsFor(EncodedPicture picture, const Settings& settings,
                                    const std::string& picturePath,
-                                   AtomicFileWriter* writer = nullptr, int threads = 1);
+                                   AtomicFileWriter* writer = nullptr, int threads = 1,
+                                   std::string* error = nullptr);
 
 } // namespace rastix

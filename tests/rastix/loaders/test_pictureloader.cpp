@@ -1,5 +1,7 @@
 #include "loaders/jpegreader.h"
 #include "loaders/pictureloader.h"
+#include "loaders/pngreader.h"
+#include "tgafiles.h"
 
 #include <QFile>
 #include <QImage>
@@ -181,4 +183,81 @@ TEST(QtPictureLoader, OtherFormatsAreDecodedWholeEvenGivenASink) {
     EXPECT_EQ(picture.view.row(0)[1] >> 24, 0u);
     EXPECT_FALSE(loadPicture(dir.filePath("none.png").toStdString(), picture, error, 2));
     EXPECT_NE(error.find("cannot read picture"), std::string::npos);
+}
+
+namespace {
+
+struct Asked {
+    Admission admission;
+    bool pixelsHeld = false; // whether the picture was decoded already when it asked
+};
+
+// Loads the picture given a sink, as a conversion that could stream it does, and records what
+// the loader asked for.
+std::vector<Asked> admissionsOf(const QString& path) {
+    CollectingSink sink;
+    LoadedPicture picture;
+    picture.rowSink = &sink;
+    std::vector<Asked> asked;
+    picture.admit = [&](const Admission& admission, std::string&) {
+        asked.push_back({admission, picture.view.pixels != nullptr});
+        return true;
+    };
+    std::string error;
+    EXPECT_TRUE(loadPicture(path.toStdString(), picture, error, 2)) << error;
+    return asked;
+}
+
+} // namespace
+
+TEST(QtPictureLoader, EachReaderAsksOnceForWhatItsWayHoldsBeforeDecoding) {
+    QTemporaryDir dir;
+    QImage opaque(40, 24, QImage::Format_RGB32);
+    opaque.fill(qRgb(40, 80, 120));
+    QImage withAlpha = opaque.convertToFormat(QImage::Format_ARGB32);
+    withAlpha.setPixel(3, 3, qRgba(0, 0, 0, 0));
+    ASSERT_FALSE(writeJpeg(dir.filePath("a.jpg"), opaque, false).isEmpty());
+    ASSERT_FALSE(writeJpeg(dir.filePath("p.jpg"), opaque, true).isEmpty());
+    ASSERT_TRUE(opaque.save(dir.filePath("rgb.png")));
+    ASSERT_TRUE(withAlpha.save(dir.filePath("rgba.png")));
+    ASSERT_TRUE(opaque.save(dir.filePath("b.bmp")));
+    QFile tga(dir.filePath("t.tga"));
+    ASSERT_TRUE(tga.open(QIODevice::WriteOnly));
+    tga.write(tgafiles::writeTga(opaque, {10, 24}));
+    tga.close();
+    // A progressive JPEG of 4:2:0 keeps its coefficients: 6 x 4 blocks of luma (whole units
+    // of 2 x 2), 3 x 2 of each chroma, 128 bytes each.
+    const std::uint64_t coefficients = (6 * 4 + 2 * 3 * 2) * 128;
+    const std::uint64_t pixels = 40 * 24 * 4;
+    const bool jpegStreams = jpegStreamingAvailable();
+    const bool pngStreams = pngStreamingAvailable();
+    struct Case {
+        const char* file;
+        bool streamed;
+        bool opaque;
+        std::uint64_t decoderBytes;
+        std::uint64_t decodedBytes;
+    } cases[] = {
+        {"a.jpg", jpegStreams, true, 0, pixels},
+        {"p.jpg", jpegStreams, true, coefficients, pixels},
+        {"rgb.png", pngStreams, true, 0, pixels},
+        // libpng declines transparency, so it asks for the whole picture from the start.
+        {"rgba.png", false, false, 0, pixels},
+        {"b.bmp", false, true, 0, pixels},
+        {"t.tga", false, true, 0, pixels},
+    };
+    for (const Case& c : cases) {
+        const std::vector<Asked> asked = admissionsOf(dir.filePath(c.file));
+        EXPECT_EQ(asked.size(), 1u) << c.file;
+        if (asked.empty())
+            continue;
+        const Admission& a = asked[0].admission;
+        EXPECT_FALSE(asked[0].pixelsHeld) << c.file;
+        EXPECT_EQ(a.width, 40) << c.file;
+        EXPECT_EQ(a.height, 24) << c.file;
+        EXPECT_EQ(a.streamed, c.streamed) << c.file;
+        EXPECT_EQ(a.opaque, c.opaque) << c.file;
+        EXPECT_EQ(a.decoderBytes, c.decoderBytes) << c.file;
+        EXPECT_EQ(a.decodedBytes, c.decodedBytes) << c.file;
+    }
 }

@@ -1,5 +1,4 @@
-// What a conversion needs is known from the picture's size before anything is allocated, and
-// pictures converted together share the memory there is.
+// Pictures converted together share the memory there is, and wait for each other.
 #include "convert/loadedpicture.h"
 #include "convert/memorybudget.h"
 #include "convert/runjobs.h"
@@ -8,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <future>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -18,62 +20,7 @@ namespace {
 
 constexpr std::uint64_t kMB = std::uint64_t{1} << 20;
 
-Settings with(OutputFormat format, bool colourMap, int rotate = 0) {
-    Settings s;
-    s.format = format;
-    s.colourMap = colourMap;
-    s.rotateDegrees = rotate;
-    return s;
-}
-
 } // namespace
-
-TEST(ConversionPeak, CountsEveryStageThatIsHeldAtOnce) {
-    const std::uint64_t decoded = 8000ull * 8000 * 4; // 32-bit pixels
-    struct Case {
-        const char* what;
-        Settings settings;
-        bool toDisk;
-        std::uint64_t expected;
-    };
-    Settings dithered = with(OutputFormat::Binary, true);
-    dithered.dither = Dither::Diffusion;
-    Settings ditheredTurn = with(OutputFormat::Binary, false, 90);
-    ditheredTurn.dither = Dither::Ordered;
-    Settings cut = with(OutputFormat::Binary, false);
-    cut.cut = CutFrame{0, 0, 1000, 500};
-    const Case cases[] = {
-        // Decoded picture plus its 16-bit words.
-        {"binary", with(OutputFormat::Binary, false), true, decoded + decoded / 2},
-        // One byte per pixel; the words are made again row by row.
-        {"map", with(OutputFormat::Binary, true), true, decoded + decoded / 4},
-        // A quarter turn is read from the decoded picture while encoding; a dithered one holds
-        // the decoded and the turned picture at once.
-        {"quarter turn", with(OutputFormat::Binary, false, 90), true, decoded + decoded / 2},
-        {"half turn", with(OutputFormat::Binary, false, 180), true, decoded + decoded / 2},
-        {"dithered quarter turn", ditheredTurn, true, 2 * decoded},
-        // The text is made from the words once the pixels are gone.
-        {"text in memory", with(OutputFormat::Assembly, false), false, decoded / 2 * 6},
-        {"text to disk", with(OutputFormat::Assembly, false), true, decoded + decoded / 2},
-        {"cut", cut, true, decoded + 1000 * 500 * 4},
-        // And a dithered one an index for each pixel besides.
-        {"dithered map", dithered, true, decoded + decoded / 4 + decoded / 4},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(conversionPeakBytes(8000, 8000, decoded, c.settings, c.toDisk), c.expected)
-            << c.what;
-}
-
-TEST(ConversionPeak, ATurnedStripNeedsItsWholeCanvas) {
-    // 65304 x 24 turned by 30 degrees: a canvas of about 56600 x 32700 pixels.
-    const RotatedSize size = rotatedSize(65304, 24, 30);
-    EXPECT_EQ(size.width, 56567u);
-    EXPECT_EQ(size.height, 32673u);
-    const std::uint64_t need = conversionPeakBytes(65304, 24, 65304ull * 24 * 4,
-                                                   with(OutputFormat::Binary, false, 30), true);
-    EXPECT_GE(need, size.width * size.height * 6); // canvas and words
-    EXPECT_EQ(rotatedSize(3, 7, -90).width, 7u);
-}
 
 TEST(MemoryBudget, RefusesAtOnceWhatCanNeverFit) {
     MemoryBudget budget(100 * kMB);
@@ -98,8 +45,7 @@ TEST(MemoryBudget, ASecondPictureWaitsUntilTheFirstGivesItsShareBack) {
             std::string ignored;
             waited = share.resize(budget, 50 * kMB, ignored) && firstGone;
         });
-        // Growing may not wait (the other picture might be waiting for this one), so it takes
-        // what it needs at once.
+        // The picture waiting holds nothing, so growing fits and takes what it needs at once.
         ASSERT_TRUE(first.resize(budget, 90 * kMB, error));
         EXPECT_EQ(budget.held(), 90 * kMB);
         firstGone = true;
@@ -107,6 +53,25 @@ TEST(MemoryBudget, ASecondPictureWaitsUntilTheFirstGivesItsShareBack) {
     second.join();
     EXPECT_TRUE(waited);
     EXPECT_EQ(budget.held(), 0u);
+}
+
+TEST(MemoryBudget, AShareThatCannotGrowBesideTheOthersGivesItsShareBackAndWaits) {
+    MemoryBudget budget(100 * kMB);
+    auto other = std::make_unique<MemoryBudget::Share>();
+    MemoryBudget::Share growing;
+    std::string error;
+    ASSERT_TRUE(other->resize(budget, 30 * kMB, error));
+    ASSERT_TRUE(growing.resize(budget, 60 * kMB, error));
+    // A picture that was to stream is decoded whole after all: 90 MB do not fit beside 30.
+    std::future<bool> grown = std::async(std::launch::async, [&] {
+        std::string ignored;
+        return growing.resize(budget, 90 * kMB, ignored);
+    });
+    EXPECT_EQ(grown.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+    EXPECT_LE(budget.held(), budget.total());
+    other.reset();
+    EXPECT_TRUE(grown.get());
+    EXPECT_EQ(budget.held(), 90 * kMB);
 }
 
 TEST(MemoryBudget, MemoryTextReadsNaturally) {
@@ -126,8 +91,10 @@ TEST(RunJobs, APictureBeyondTheMemoryFailsAloneOnOneLine) {
                                     std::string& error, int) {
         static const Image small(10, 10, 0xFF112233u);
         const int side = path == "huge.png" ? 100000 : small.width;
-        const auto bytes = static_cast<std::uint64_t>(side) * side * 4;
-        if (picture.admit && !picture.admit(side, side, bytes, false, error))
+        Admission admission;
+        admission.width = admission.height = side;
+        admission.decodedBytes = static_cast<std::uint64_t>(side) * side * 4;
+        if (picture.admit && !picture.admit(admission, error))
             return false;
         picture.view = small.view();
         return true;

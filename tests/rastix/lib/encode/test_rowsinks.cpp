@@ -7,6 +7,7 @@
 #include "loaders/jpegreader.h"
 #include "loaders/pictureloader.h"
 #include "loaders/pngreader.h"
+#include "output/outputnames.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <thread>
@@ -67,9 +70,13 @@ Settings binary(ColourModel model, const QTemporaryDir& dir) {
     return s;
 }
 
+// A disk that is full.
 class RefusingWrites : public AtomicFileWriter {
 protected:
-    bool writeChunk(std::FILE*, const std::uint8_t*, std::size_t) override { return false; }
+    bool writeChunk(std::FILE*, const std::uint8_t*, std::size_t) override {
+        errno = ENOSPC;
+        return false;
+    }
 };
 
 } // namespace
@@ -213,22 +220,62 @@ TEST(Pipeline, APictureDecodedWholeIsStillStreamedCutAndTurned) {
     }
 }
 
-TEST(Pipeline, AFailedWriteDuringDecodingFallsBackToTheWholePicture) {
+TEST(Pipeline, AFailedWriteDuringDecodingFailsAtOnceWithTheDisksReason) {
     QTemporaryDir dir;
     const QString jpeg = writeJpeg(dir);
     ASSERT_FALSE(jpeg.isEmpty());
-    Job job;
-    job.picture = jpeg.toStdString();
-    job.settings = binary(ColourModel::Rgb16, dir);
-    RefusingWrites writer;
-    PictureResult result = convertJob(job, loadPicture, 2, &writer);
-    ASSERT_TRUE(result.error.empty()) << result.error;
-    ASSERT_EQ(result.files.size(), 1u);
-    EXPECT_FALSE(result.files[0].staged);
-    EXPECT_TRUE(bytesOf(result.files[0].bytes) ==
-                bytesOf(straightforward(job.picture, job.settings)[0].bytes));
-    // The abandoned temporary file is gone.
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    for (const OutputFormat format : {OutputFormat::Binary, OutputFormat::Assembly}) {
+        Job job;
+        job.picture = jpeg.toStdString();
+        job.settings = binary(ColourModel::Rgb16, dir);
+        job.settings.format = format;
+        const std::string output = outputPaths(job.settings, job.picture).front();
+        // Decoding the picture again, whole, would only fail on the same disk later.
+        int wholeDecodes = 0;
+        const PictureLoader counting = [&](const std::string& path, LoadedPicture& picture,
+                                           std::string& error, int threads) {
+            picture.admit = [&wholeDecodes, ask = picture.admit](const Admission& admission,
+                                                                 std::string& why) {
+                const bool granted = ask(admission, why);
+                wholeDecodes += granted && !admission.streamed ? 1 : 0;
+                return granted;
+            };
+            return loadPicture(path, picture, error, threads);
+        };
+        RefusingWrites writer;
+        const PictureResult result = convertJob(job, counting, 2, &writer);
+        EXPECT_EQ(result.error, "cannot write '" + output + "': " + std::strerror(ENOSPC));
+        EXPECT_TRUE(result.files.empty());
+        EXPECT_EQ(wholeDecodes, 0);
+        // The abandoned temporary file is gone.
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+}
+
+TEST(Pipeline, AFolderThatTakesNoFileFailsBeforeThePictureIsDecoded) {
+    QTemporaryDir dir;
+    const QString jpeg = writeJpeg(dir);
+    ASSERT_FALSE(jpeg.isEmpty());
+    for (const bool colourMap : {false, true}) {
+        Job job;
+        job.picture = jpeg.toStdString();
+        job.settings = binary(ColourModel::Rgb16, dir);
+        job.settings.colourMap = colourMap;
+        job.settings.targetDir = dir.filePath("gone").toStdString(); // removed after the check
+        int loads = 0;
+        const PictureLoader counting = [&](const std::string& path, LoadedPicture& picture,
+                                           std::string& error, int threads) {
+            ++loads;
+            return loadPicture(path, picture, error, threads);
+        };
+        AtomicFileWriter writer;
+        const PictureResult result = convertJob(job, counting, 2, &writer);
+        EXPECT_EQ(result.error.rfind(
+                      "cannot create a temporary file in '" + job.settings.targetDir + "': ", 0),
+                  0u)
+            << result.error;
+        EXPECT_EQ(loads, 0) << colourMap;
+    }
 }
 
 namespace {

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 using namespace rastix;
 
 TEST(OutputNames, BaseNamesAndLabels) {
@@ -191,4 +194,49 @@ TEST(StagedFile, NothingIsLeftBehindButTheCompleteFile) {
 #endif
     NamedTemporaryFiles named;
     checkStaging(named, false);
+}
+
+namespace {
+
+// A disk with room for a few bytes only.
+class AlmostFullDisk : public AtomicFileWriter {
+protected:
+    bool writeChunk(std::FILE* file, const std::uint8_t* data, std::size_t size) override {
+        if (size <= 16)
+            return AtomicFileWriter::writeChunk(file, data, size);
+        errno = ENOSPC;
+        return false;
+    }
+};
+
+} // namespace
+
+TEST(Outputs, AssemblyTextThatCannotBeWrittenFailsWithTheSystemsReason) {
+    QTemporaryDir dir;
+    const Image img(64, 64, 0xFF336699);
+    Settings s;
+    s.targetDir = dir.path().toStdString();
+    const std::string path = dir.filePath("b.s").toStdString();
+    struct Case {
+        const char* what;
+        std::string targetDir;
+        std::string expected;
+    };
+    const Case cases[] = {
+        // Neither is made in memory instead, to fail when it is written after all.
+        {"full disk", s.targetDir, "cannot write '" + path + "': " + std::strerror(ENOSPC)},
+        {"no folder", dir.filePath("gone").toStdString(),
+         "cannot create a temporary file in '" + dir.filePath("gone").toStdString() +
+             "': " + std::strerror(ENOENT)},
+    };
+    for (const Case& c : cases) {
+        s.targetDir = c.targetDir;
+        AlmostFullDisk disk;
+        std::string error;
+        const std::vector<OutputFile> files =
+            outputsFor(encodePicture(img.view(), s), s, "a/b.png", &disk, 1, &error);
+        EXPECT_TRUE(files.empty()) << c.what;
+        EXPECT_EQ(error, c.expected) << c.what;
+    }
+    EXPECT_TRUE(entries(dir).isEmpty());
 }
