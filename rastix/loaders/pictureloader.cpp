@@ -49,15 +49,20 @@ bool loadPicture(const std::string& path, LoadedPicture& picture, std::string& e
         const QSize size(picture.view.width, picture.view.height);
         return admitted(picture, size, QImage::Format_ARGB32, false, error);
     }
-    const DecoderMessages heard;
+    // What the probe's reader says (libtiff walking every page of a TIFF to count them) is not
+    // heard: only what decoding the picture itself says judges it, whichever way it goes.
+    std::optional<DecoderMessages> probing(std::in_place);
     std::optional<QImageReader> probe;
     if (picture.rowSink)
         probe.emplace(file);
-    if (const RowStreamer streamer = probe ? streamerFor(*probe) : nullptr) {
-        if (!admitted(picture, headerSize(*probe), probe->imageFormat(), true, error, file,
-                      probe->format()))
-            return false;
-        probe.reset();
+    const RowStreamer streamer = probe ? streamerFor(*probe) : nullptr;
+    if (streamer && !admitted(picture, headerSize(*probe), probe->imageFormat(), true, error, file,
+                              probe->format()))
+        return false;
+    probe.reset();
+    probing.reset();
+    const DecoderMessages heard;
+    if (streamer) {
         int width = 0;
         int height = 0;
         if (streamer(path, *picture.rowSink, width, height) == RowStreamResult::Complete) {
