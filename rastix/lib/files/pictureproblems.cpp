@@ -13,9 +13,19 @@
 namespace rastix {
 
 std::string pictureAccessProblem(const std::string& path, const OpenError& openError) {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    if (std::filesystem::is_directory(utf8Path(path), ec))
+    const fs::file_type type = fs::status(utf8Path(path), ec).type();
+    if (type == fs::file_type::directory)
         return "is a folder, not a picture";
+    // Opening a named pipe waits for a writer, and readers open a picture more than once; a
+    // device can go on for ever. Only a file is read, and nothing else is opened.
+    if (type == fs::file_type::fifo)
+        return "is a pipe, not a picture file";
+    if (type == fs::file_type::character || type == fs::file_type::block)
+        return "is a device, not a picture file";
+    if (type == fs::file_type::socket)
+        return "is a socket, not a picture file";
     const int error = openError(path);
     return error == 0 ? std::string() : std::string(std::strerror(error));
 }

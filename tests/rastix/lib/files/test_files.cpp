@@ -12,6 +12,10 @@
 #include <cstring>
 #include <filesystem>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 using namespace rastix;
 
 TEST(PictureProblems, TheRealCauseIsNamed) {
@@ -45,6 +49,23 @@ TEST(PictureProblems, TheRealCauseIsNamed) {
         EXPECT_FALSE(meansDamage(remark)) << remark;
     EXPECT_EQ(foldMessages({"a.\n", "b", "a", ""}), "a; b");
 }
+
+#ifndef _WIN32
+// Opening a named pipe waits for a writer: it is refused before anything opens it.
+TEST(PictureProblems, PipesAndDevicesAreNotOpened) {
+    QTemporaryDir dir;
+    const std::string fifo = dir.filePath("fifo.png").toStdString();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    int opened = 0;
+    const auto counting = [&](const std::string&) {
+        ++opened;
+        return 0;
+    };
+    EXPECT_EQ(pictureAccessProblem(fifo, counting), "is a pipe, not a picture file");
+    EXPECT_EQ(pictureAccessProblem("/dev/null", counting), "is a device, not a picture file");
+    EXPECT_EQ(opened, 0);
+}
+#endif
 
 TEST(Utf8Paths, NamesOutsideAsciiAndExclusiveCreation) {
     QTemporaryDir dir;
