@@ -4,6 +4,7 @@
 #include "loaders/decodermessages.h"
 #include "loaders/jpegreader.h"
 #include "loaders/pngreader.h"
+#include "loaders/qtfile.h"
 #include "loaders/qtreader.h"
 #include "loaders/rowstream.h"
 #include "loaders/tgareader.h"
@@ -35,7 +36,6 @@ RowStreamer streamerFor(QImageReader& probe) {
 
 bool loadPicture(const std::string& path, LoadedPicture& picture, std::string& error,
                  int /*threads: Qt's readers and libjpeg decode on one core*/) {
-    const QString file = QString::fromStdString(path);
     picture.rowsStreamed = false;
     if (const std::string problem = pictureAccessProblem(path); !problem.empty()) {
         error = "cannot read picture: " + problem;
@@ -52,11 +52,12 @@ bool loadPicture(const std::string& path, LoadedPicture& picture, std::string& e
     // What the probe's reader says (libtiff walking every page of a TIFF to count them) is not
     // heard: only what decoding the picture itself says judges it, whichever way it goes.
     std::optional<DecoderMessages> probing(std::in_place);
+    QFile probed;
     std::optional<QImageReader> probe;
     if (picture.rowSink)
-        probe.emplace(file);
+        pointReaderAt(probe.emplace(), probed, path);
     const RowStreamer streamer = probe ? streamerFor(*probe) : nullptr;
-    if (streamer && !admitted(picture, headerSize(*probe), probe->imageFormat(), true, error, file,
+    if (streamer && !admitted(picture, headerSize(*probe), probe->imageFormat(), true, error, path,
                               probe->format()))
         return false;
     probe.reset();

@@ -2,11 +2,12 @@
 
 #include "convert/memorybudget.h"
 #include "files/pictureproblems.h"
+#include "files/utf8path.h"
 #include "image/largeblock.h"
-
-#include <QFileInfo>
+#include "loaders/qtfile.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <limits>
 #include <memory>
 
@@ -65,9 +66,11 @@ std::uint64_t mostExpansion(const QByteArray& format) {
     return format == "jpeg" ? 8192 : std::uint64_t{1} << 18;
 }
 
-std::string implausibleSize(const QSize& size, std::uint64_t bytes, const QString& file,
+std::string implausibleSize(const QSize& size, std::uint64_t bytes, const std::string& path,
                             const QByteArray& format) {
-    const auto fileBytes = static_cast<std::uint64_t>(std::max<qint64>(QFileInfo(file).size(), 0));
+    std::error_code ec;
+    const std::uintmax_t length = std::filesystem::file_size(utf8Path(path), ec);
+    const auto fileBytes = static_cast<std::uint64_t>(ec ? 0 : length);
     if (bytes <= kAlwaysBelieved || bytes / mostExpansion(format) <= fileBytes)
         return {};
     return "damaged picture, not converted: its header asks for " + std::to_string(size.width()) +
@@ -98,12 +101,12 @@ QSize headerSize(QImageReader& reader) {
 }
 
 bool admitted(const LoadedPicture& picture, const QSize& size, QImage::Format format, bool streamed,
-              std::string& error, const QString& file, const QByteArray& fileFormat) {
+              std::string& error, const std::string& path, const QByteArray& fileFormat) {
     if (!size.isValid())
         return true;
     const std::uint64_t bytes = decodedBytes(size, format);
-    if (!file.isEmpty()) {
-        if (error = implausibleSize(size, bytes, file, fileFormat); !error.empty())
+    if (!path.empty()) {
+        if (error = implausibleSize(size, bytes, path, fileFormat); !error.empty())
             return false;
     }
     return !picture.admit || picture.admit(size.width(), size.height(), bytes, streamed, error);
@@ -111,11 +114,12 @@ bool admitted(const LoadedPicture& picture, const QSize& size, QImage::Format fo
 
 bool decodeWithQt(const std::string& path, LoadedPicture& picture, const DecoderMessages& heard,
                   std::string& error) {
-    const QString file = QString::fromStdString(path);
     auto decoded = std::make_shared<DecodedImage>();
-    QImageReader reader(file);
+    QFile device;
+    QImageReader reader;
+    pointReaderAt(reader, device, path);
     const std::string format = reader.format().toStdString();
-    if (!admitted(picture, headerSize(reader), reader.imageFormat(), false, error, file,
+    if (!admitted(picture, headerSize(reader), reader.imageFormat(), false, error, path,
                   reader.format()))
         return false;
     decoded->block = largePixelBlock(reader.size(), reader.imageFormat());
