@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -102,6 +103,9 @@ std::vector<Case> knownCases() {
         {"no-alpha-bits.tga", tgafiles::writeTga(picture, {2, 32}), Expect::Converted},
         {"cut-in-data.bmp", bmp.chopped(200), Expect::Refused},
     };
+    // A build without Qt's TIFF reader (as on Windows) refuses every TIFF alike.
+    if (!QImageReader::supportedImageFormats().contains("tiff"))
+        std::erase_if(cases, [](const Case& c) { return c.name.ends_with(".tif"); });
     // Outputs are named after the picture without its extension: "jpg-whole.jpg".
     for (Case& c : cases)
         c.name = c.name.substr(c.name.rfind('.') + 1) + "-" + c.name;
@@ -117,10 +121,11 @@ std::vector<Case> randomCases() {
         {"png", encoded(picture, "png")},
         {"tif", tifffiles::writeTiff(picture, 2)},
     };
+    const bool tiff = QImageReader::supportedImageFormats().contains("tiff");
     std::mt19937 rng(20261209);
     std::vector<Case> cases;
     for (const auto& [format, bytes] : bases) {
-        for (int i = 0; i < 40; ++i) {
+        for (int i = 0; i < 40 && (tiff || format != std::string("tif")); ++i) {
             QByteArray d = bytes;
             if (i % 4 == 0) {
                 d.truncate(1 + static_cast<qsizetype>(rng() % std::uint32_t(d.size() - 1)));
