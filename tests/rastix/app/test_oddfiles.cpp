@@ -184,6 +184,9 @@ TEST(OddFiles, NamesThatAreNotUtf8KeepTheirBytes) {
     const std::string missing = dir + "/n\xe9.png";
     const Outcome run = runRastix({"--target-dir", target, missing}, dir);
     EXPECT_EQ(run.err, "rastix: " + missing + ": cannot read picture: No such file or directory\n");
+    const std::string nowhere = dir + "/nowhere \xe9";
+    EXPECT_EQ(runRastix({"--target-dir", nowhere, missing}, dir).err,
+              "rastix: target directory '" + nowhere + "' does not exist\n");
 }
 
 #else
