@@ -219,6 +219,8 @@ TEST(Verdicts, OneVerdictPerPictureWhateverTheRoute) {
         }
     }
     for (const auto& [route, options] : routes()) {
+        if (route == firstRoute)
+            continue;
         const std::map<std::string, std::string> other = verdicts(dir.path(), options, cases);
         for (const Case& c : cases)
             EXPECT_EQ(other.count(c.name) ? other.at(c.name) : "no verdict", first.at(c.name))
