@@ -48,9 +48,16 @@ int main(int argc, char** argv) {
 #endif
     const QCoreApplication app(argc, argv);
     std::vector<std::string> args;
+#ifdef _WIN32
+    // Windows gives the arguments in UTF-16: Qt's list has them all, made UTF-8 here.
     const QStringList arguments = QCoreApplication::arguments();
     for (qsizetype i = 1; i < arguments.size(); ++i)
         args.push_back(arguments[i].toStdString());
+#else
+    // Elsewhere a file name is bytes, which need not be UTF-8 ("caf\xe9.png"): kept as given,
+    // where Qt's list would have made them U+FFFD.
+    args.assign(argv + 1, argv + argc);
+#endif
 
     rastix::CommandLine line = rastix::parseCommandLine(args, [](const std::string& dir) {
         std::error_code ec;

@@ -160,8 +160,11 @@ RowStreamResult decode(Session& s, BlockSource& source, RowSink& sink, int& widt
         if (allRows)
             sink.rowsFilled();
     }
-    // Whatever follows the last row (trailing markers, junk) does not change a pixel, so the
-    // rest of the file is not read.
+    // Read on to the end marker, as Qt's reader does: bytes left over before it are all that
+    // shows of data whose flipped bits still decoded, so the picture is only kept when libjpeg
+    // finds nothing amiss up to there.
+    if (allRows)
+        jpeg_finish_decompress(&s.info);
     const bool taken = sink.end(allRows);
     s.begun = false;
     jpeg_destroy_decompress(&s.info);

@@ -5,6 +5,7 @@
 #include "loaders/jpegheader.h"
 #include "loaders/jpegreader.h"
 #include "loaders/pngreader.h"
+#include "loaders/qtfile.h"
 #include "loaders/qtreader.h"
 #include "loaders/rowstream.h"
 #include "loaders/tgareader.h"
@@ -39,7 +40,6 @@ RowStreamer streamerFor(QImageReader& probe, const std::string& path) {
 
 bool loadPicture(const std::string& path, LoadedPicture& picture, std::string& error,
                  int /*threads: Qt's readers and libjpeg decode on one core*/) {
-    const QString file = QString::fromStdString(path);
     picture.rowsStreamed = false;
     if (const std::string problem = pictureAccessProblem(path); !problem.empty()) {
         error = "cannot read picture: " + problem;
@@ -47,15 +47,21 @@ bool loadPicture(const std::string& path, LoadedPicture& picture, std::string& e
     }
     if (isTgaPicture(path)) // asks for admission itself, once the header is checked
         return loadTga(path, picture, error, std::uint64_t(QImageReader::allocationLimit()) << 20);
-    const DecoderMessages heard;
+    // What the probe's reader says (libtiff walking every page of a TIFF to count them) is not
+    // heard: only what decoding the picture itself says judges it, whichever way it goes.
+    std::optional<DecoderMessages> probing(std::in_place);
+    QFile probed;
     std::optional<QImageReader> probe;
     if (picture.rowSink)
-        probe.emplace(file);
-    if (const RowStreamer streamer = probe ? streamerFor(*probe, path) : nullptr) {
-        if (!admitted(picture, headerSize(*probe), probe->imageFormat(), true, error, file,
-                      probe->format()))
-            return false;
-        probe.reset();
+        pointReaderAt(probe.emplace(), probed, path);
+    const RowStreamer streamer = probe ? streamerFor(*probe, path) : nullptr;
+    if (streamer && !admitted(picture, headerSize(*probe), probe->imageFormat(), true, error, path,
+                              probe->format()))
+        return false;
+    probe.reset();
+    probing.reset();
+    const DecoderMessages heard;
+    if (streamer) {
         int width = 0;
         int height = 0;
         if (streamer(path, *picture.rowSink, width, height) == RowStreamResult::Complete) {

@@ -2,13 +2,15 @@
 
 #include "convert/memorybudget.h"
 #include "files/pictureproblems.h"
+#include "files/utf8path.h"
 #include "image/largeblock.h"
 #include "loaders/jpegheader.h"
+#include "loaders/qtfile.h"
 
-#include <QFileInfo>
 #include <QPixelFormat>
 
 #include <algorithm>
+#include <filesystem>
 #include <limits>
 #include <memory>
 
@@ -77,9 +79,11 @@ std::uint64_t mostExpansion(const QByteArray& format) {
     return format == "jpeg" ? 8192 : std::uint64_t{1} << 18;
 }
 
-std::string implausibleSize(const QSize& size, std::uint64_t bytes, const QString& file,
+std::string implausibleSize(const QSize& size, std::uint64_t bytes, const std::string& path,
                             const QByteArray& format) {
-    const auto fileBytes = static_cast<std::uint64_t>(std::max<qint64>(QFileInfo(file).size(), 0));
+    std::error_code ec;
+    const std::uintmax_t length = std::filesystem::file_size(utf8Path(path), ec);
+    const auto fileBytes = static_cast<std::uint64_t>(ec ? 0 : length);
     if (bytes <= kAlwaysBelieved || bytes / mostExpansion(format) <= fileBytes)
         return {};
     return "damaged picture, not converted: its header asks for " + std::to_string(size.width()) +
@@ -110,7 +114,7 @@ QSize headerSize(QImageReader& reader) {
 }
 
 bool admitted(const LoadedPicture& picture, const QSize& size, QImage::Format format, bool streamed,
-              std::string& error, const QString& file, const QByteArray& fileFormat) {
+              std::string& error, const std::string& path, const QByteArray& fileFormat) {
     if (!size.isValid())
         return true;
     // Qt's GIF reader tells no format before decoding, and decodes into 32-bit pixels.
@@ -122,24 +126,25 @@ bool admitted(const LoadedPicture& picture, const QSize& size, QImage::Format fo
     admission.decodedBytes = decodedBytes(size, format);
     admission.streamed = streamed;
     admission.opaque = cannotBeTransparent(format);
-    if (!file.isEmpty()) {
-        if (error = implausibleSize(size, admission.decodedBytes, file, fileFormat); !error.empty())
+    if (!path.empty()) {
+        if (error = implausibleSize(size, admission.decodedBytes, path, fileFormat); !error.empty())
             return false;
         // Qt's reader decodes a JPEG through libjpeg too, which holds the same coefficients.
         if (fileFormat == "jpeg")
-            admission.decoderBytes = readJpegLayout(file.toStdString()).coefficientBytes;
+            admission.decoderBytes = readJpegLayout(path).coefficientBytes;
     }
     return !picture.admit || picture.admit(admission, error);
 }
 
 bool decodeWithQt(const std::string& path, LoadedPicture& picture, const DecoderMessages& heard,
                   std::string& error) {
-    const QString file = QString::fromStdString(path);
     auto decoded = std::make_shared<DecodedImage>();
-    QImageReader reader(file);
+    QFile device;
+    QImageReader reader;
+    pointReaderAt(reader, device, path);
     const std::string format = reader.format().toStdString();
     const QSize announced = headerSize(reader);
-    if (!admitted(picture, announced, reader.imageFormat(), false, error, file, reader.format()))
+    if (!admitted(picture, announced, reader.imageFormat(), false, error, path, reader.format()))
         return false;
     decoded->block = largePixelBlock(reader.size(), reader.imageFormat());
     if (decoded->block)

@@ -104,8 +104,9 @@ struct TgaHeader {
     }
     std::uint64_t dataStart() const { return kHeaderBytes + idLength + mapBytes(); }
     std::uint64_t pixelCount() const { return std::uint64_t(width) * height; }
+    unsigned alphaBits() const { return descriptor & 0x0F; }
     // The one bit of a 16-bit pixel that the descriptor may declare as alpha.
-    bool alphaBit() const { return trueColour() && bits == 16 && (descriptor & 0x0F) != 0; }
+    bool alphaBit() const { return trueColour() && bits == 16 && alphaBits() != 0; }
 };
 
 // Why the header describes no picture this reader decodes; empty when it does.
@@ -220,15 +221,19 @@ std::string stbFront(const unsigned char* header, const TgaHeader& h) {
 }
 
 // stb_image gives grey, grey and alpha, RGB or RGBA bytes; the rest of rastix wants 0xAARRGGBB
-// words. Done from the last pixel back, so the words can take the place of the bytes.
-void toArgbWords(unsigned char* data, std::uint64_t pixels, int channels) {
+// words, opaque unless the file has alpha. Done from the last pixel back, so the words can take
+// the place of the bytes.
+void toArgbWords(unsigned char* data, std::uint64_t pixels, int channels, bool alpha) {
     for (std::uint64_t i = pixels; i-- > 0;) {
         const unsigned char* p = data + i * static_cast<unsigned>(channels);
-        const std::uint32_t alpha = channels == 2 ? p[1] : channels == 4 ? p[3] : 0xFF;
+        const std::uint32_t opacity = !alpha          ? 0xFF
+                                      : channels == 2 ? p[1]
+                                      : channels == 4 ? p[3]
+                                                      : 0xFF;
         const std::uint32_t red = p[0];
         const std::uint32_t green = channels >= 3 ? p[1] : p[0];
         const std::uint32_t blue = channels >= 3 ? p[2] : p[0];
-        const std::uint32_t word = alpha << 24 | red << 16 | green << 8 | blue;
+        const std::uint32_t word = opacity << 24 | red << 16 | green << 8 | blue;
         std::memcpy(data + i * 4, &word, 4);
     }
 }
@@ -261,6 +266,33 @@ std::uint64_t fileSize(const std::string& path) {
 
 const char* const kExtensions[] = {".tga", ".tpic", ".icb", ".vda", ".vst"};
 
+// The footer ends with this signature and its terminating NUL.
+constexpr char kSignature[] = "TRUEVISION-XFILE.";
+
+// Whether a TGA 2.0 extension area says the pixels' attribute bits hold no alpha (0: none, 1:
+// undefined and to be ignored, 2: undefined and to be kept; 3 and 4 are alpha).
+bool extensionDeniesAlpha(const std::string& path) {
+    constexpr std::streamoff kAreaBytes = 495;
+    constexpr std::streamoff kFooterBytes = 8 + sizeof kSignature;
+    std::ifstream in(utf8Path(path), std::ios::binary);
+    char footer[kFooterBytes] = {};
+    if (!in.seekg(-kFooterBytes, std::ios::end) || !in.read(footer, kFooterBytes) ||
+        std::memcmp(footer + 8, kSignature, sizeof kSignature) != 0)
+        return false;
+    const auto byte = [](const char* p, int i) {
+        return static_cast<unsigned char>(p[i]);
+    };
+    const std::streamoff area = byte(footer, 0) | byte(footer, 1) << 8 | byte(footer, 2) << 16 |
+                                static_cast<std::streamoff>(byte(footer, 3)) << 24;
+    char size[2] = {};
+    char attributes = 0;
+    if (area == 0 || !in.seekg(area) || !in.read(size, 2) ||
+        (byte(size, 0) | byte(size, 1) << 8) != kAreaBytes || !in.seekg(area + kAreaBytes - 1) ||
+        !in.get(attributes))
+        return false;
+    return static_cast<unsigned char>(attributes) <= 2;
+}
+
 } // namespace
 
 bool isTgaPicture(const std::string& path) {
@@ -276,8 +308,6 @@ bool isTgaPicture(const std::string& path) {
     // for the readers that go by content.
     if (named)
         return !in.read(start, 2) || static_cast<unsigned char>(start[1]) <= 1;
-    // The footer ends with this signature and its terminating NUL.
-    static const char kSignature[] = "TRUEVISION-XFILE.";
     char tail[sizeof kSignature] = {};
     return in.seekg(-static_cast<std::streamoff>(sizeof tail), std::ios::end) &&
            in.read(tail, sizeof tail) && std::memcmp(tail, kSignature, sizeof tail) == 0;
@@ -386,13 +416,17 @@ bool loadTga(const std::string& path, LoadedPicture& picture, std::string& error
         return refuse("not enough memory for the picture's pixels");
     }
     std::shared_ptr<void> pixels(data, [](void* p) { std::free(p); });
-    toArgbWords(data, h.pixelCount(), channels);
+    // TGA 2.0: the descriptor's low bits count the attribute (alpha) bits of a pixel, and a
+    // 32-bit pixel with none has a fourth byte that means nothing (stb_image, Qt's own TGA
+    // reader and ImageMagick 6 take it for alpha all the same, often making every pixel clear).
+    const bool hasAlpha = h.alphaBits() != 0 && !extensionDeniesAlpha(path);
+    toArgbWords(data, h.pixelCount(), channels, hasAlpha);
     auto* words = reinterpret_cast<std::uint32_t*>(data);
     if (h.rightOrigin()) // stb_image turns bottom-up rows over, but not right-to-left ones
         for (unsigned y = 0; y < h.height; ++y)
             std::reverse(words + std::size_t(y) * h.width, words + std::size_t(y + 1) * h.width);
 
-    if (h.alphaBit()) {
+    if (hasAlpha && h.alphaBit()) {
         // stb_image reads 16-bit pixels as opaque; their top bit is alpha when the header
         // says so.
         file.reset(openFile(path, "rb"));

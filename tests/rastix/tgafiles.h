@@ -6,6 +6,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace tgafiles {
@@ -20,6 +21,7 @@ struct Layout {
     int alphaBits = 0; // descriptor bits 0-3
     int idLength = 0;
     bool footer = false;
+    int attributesType = -1; // the TGA 2.0 extension area's word on alpha (and a footer); -1: none
 };
 
 inline void putPixel(QByteArray& out, QRgb c, int bits) {
@@ -107,8 +109,19 @@ inline QByteArray writeTga(const QImage& image, const Layout& l) {
             x += run;
         }
     }
-    if (l.footer)
-        out.append(QByteArray(8, '\0')).append("TRUEVISION-XFILE.", 17).append('\0');
+    const auto extension = static_cast<std::uint32_t>(out.size());
+    if (l.attributesType >= 0) {
+        QByteArray area(495, '\0');
+        area[0] = char(495 & 0xFF), area[1] = char(495 >> 8); // its size, as TGA 2.0 fixes it
+        area[494] = char(l.attributesType);
+        out.append(area);
+    }
+    if (l.footer || l.attributesType >= 0) {
+        QByteArray offsets(8, '\0');
+        for (int i = 0; l.attributesType >= 0 && i < 4; ++i)
+            offsets[i] = char(extension >> (8 * i));
+        out.append(offsets).append("TRUEVISION-XFILE.", 17).append('\0');
+    }
     return out;
 }
 

@@ -13,9 +13,19 @@
 namespace rastix {
 
 std::string pictureAccessProblem(const std::string& path, const OpenError& openError) {
+    namespace fs = std::filesystem;
     std::error_code ec;
-    if (std::filesystem::is_directory(utf8Path(path), ec))
+    const fs::file_type type = fs::status(utf8Path(path), ec).type();
+    if (type == fs::file_type::directory)
         return "is a folder, not a picture";
+    // Opening a named pipe waits for a writer, and readers open a picture more than once; a
+    // device can go on for ever. Only a file is read, and nothing else is opened.
+    if (type == fs::file_type::fifo)
+        return "is a pipe, not a picture file";
+    if (type == fs::file_type::character || type == fs::file_type::block)
+        return "is a device, not a picture file";
+    if (type == fs::file_type::socket)
+        return "is a socket, not a picture file";
     const int error = openError(path);
     return error == 0 ? std::string() : std::string(std::strerror(error));
 }
@@ -31,7 +41,38 @@ std::string pictureAccessProblem(const std::string& path) {
     });
 }
 
+namespace {
+
+// libpng's remark on a chunk it drops ("libpng warning: gAMA: invalid"), when that chunk has no
+// say in the pixels as they are decoded (colour space, background, resolution, text): the
+// picture is whole without it. A checksum that fails is still damage: something changed the
+// file after it was written.
+bool harmlessChunkRemark(const std::string& message) {
+    static const std::string kPrefix = "libpng warning: ";
+    const std::string remark =
+        message.compare(0, kPrefix.size(), kPrefix) == 0 ? message.substr(kPrefix.size()) : message;
+    static const char* const kChunks[] = {"bKGD", "cHRM", "cICP", "cLLI", "eXIf", "gAMA", "hIST",
+                                          "iCCP", "iTXt", "mDCV", "oFFs", "pCAL", "pHYs", "sBIT",
+                                          "sCAL", "sPLT", "sRGB", "tEXt", "tIME", "zTXt"};
+    const bool aboutSuchChunk =
+        remark.size() > 6 && remark.compare(4, 2, ": ") == 0 &&
+        std::any_of(std::begin(kChunks), std::end(kChunks),
+                    [&](const char* chunk) { return remark.compare(0, 4, chunk) == 0; });
+    return aboutSuchChunk && remark.find("CRC") == std::string::npos;
+}
+
+// Remarks that name something odd about a file whose pixels are read all the same.
+bool harmlessRemark(const std::string& message) {
+    // libtiff reads a directory whose tags are out of order as it would sorted ones.
+    return message.find("tags are not sorted in ascending order") != std::string::npos ||
+           harmlessChunkRemark(message);
+}
+
+} // namespace
+
 bool meansDamage(const std::string& message) {
+    if (harmlessRemark(message))
+        return false;
     std::string lower(message);
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });

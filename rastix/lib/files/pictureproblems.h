@@ -7,8 +7,9 @@
 namespace rastix {
 
 // Why a picture file cannot be opened for reading ("No such file or directory", "Permission
-// denied", "is a folder, not a picture"); empty when it can. openError tries to open the file
-// and gives errno on failure, 0 on success (a seam: the real one uses the file system).
+// denied", "is a folder, not a picture", "is a pipe, not a picture file"); empty when it can.
+// openError tries to open the file and gives errno on failure, 0 on success (a seam: the real
+// one uses the file system); it is not called for what is not a file.
 using OpenError = std::function<int(const std::string& path)>;
 std::string pictureAccessProblem(const std::string& path, const OpenError& openError);
 std::string pictureAccessProblem(const std::string& path);

@@ -3,13 +3,12 @@
 // converter with several option sets. Each picture must end in one line, converted or refused,
 // and the run must end with status 0 or 1: no crash, no hang, no sanitizer report, no stray
 // decoder message.
+#include "pictureedits.h"
 #include "tgafiles.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QImageWriter>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -24,6 +23,9 @@
 
 namespace {
 
+using pictureedits::crc32;
+using pictureedits::encoded;
+
 struct Base {
     std::string format; // also the file name extension
     QByteArray bytes;
@@ -32,18 +34,6 @@ struct Base {
 QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QByteArray encoded(const QImage& image, const char* format, int compression = -1,
-                   bool progressive = false) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    if (compression >= 0)
-        writer.setCompression(compression);
-    writer.setProgressiveScanWrite(progressive);
-    return writer.write(image) ? bytes : QByteArray();
 }
 
 QImage drawnPicture() {
@@ -77,16 +67,6 @@ std::vector<Base> basePictures() {
         {"tga", tgafiles::writeTga(drawn, {10, 32, 0, 0, 0x20, 8})},
         {"tga", tgafiles::writeTga(opaque, {9, 8, 24, 0, 0, 0, 0, true})},
     };
-}
-
-std::uint32_t crc32(const char* data, qsizetype size) {
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (qsizetype i = 0; i < size; ++i) {
-        crc ^= static_cast<std::uint8_t>(data[i]);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-    }
-    return ~crc;
 }
 
 void putLittle(QByteArray& d, qsizetype at, std::uint32_t v, int bytes) {

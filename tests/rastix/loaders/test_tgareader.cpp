@@ -150,6 +150,52 @@ TEST(TgaLoader, ReadsWhatImageMagickReadsFromTheSameFile) {
     }
 }
 
+// TGA 2.0: the descriptor counts a pixel's alpha bits, and the extension area may say what they
+// hold. Without alpha, the fourth byte of a 32-bit colour means nothing, whatever it is.
+TEST(TgaLoader, AlphaOnlyWhereTheFileDeclaresIt) {
+    QTemporaryDir dir;
+    const QImage picture = sourcePicture();
+    const struct {
+        const char* name;
+        Layout layout;
+        bool alpha;
+    } cases[] = {
+        {"truecolour-32-no-alpha-bits", {2, 32}, false},
+        {"truecolour-32-rle-no-alpha-bits", {10, 32, 0, 0, 0x20}, false},
+        {"colourmap-32-no-alpha-bits", {1, 8, 32}, false},
+        {"truecolour-32-alpha", {2, 32, 0, 0, 0, 8}, true},
+        {"truecolour-32-alpha-footer", {2, 32, 0, 0, 0, 8, 0, true}, true},
+        {"extension-says-none", {2, 32, 0, 0, 0, 8, 0, false, 0}, false},
+        {"extension-says-ignore", {2, 32, 0, 0, 0, 8, 0, false, 1}, false},
+        {"extension-says-alpha", {2, 32, 0, 0, 0, 8, 0, false, 3}, true},
+        {"truecolour-16-no-alpha-bits", {2, 16}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString file = dir.filePath(QString(c.name) + ".tga");
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(writeTga(picture, c.layout));
+        f.close();
+        LoadedPicture loaded;
+        std::string error;
+        ASSERT_TRUE(loadTga(file.toStdString(), loaded, error, 0)) << error;
+        long wrong = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const QRgb source = picture.pixel(x, y);
+                const std::uint32_t read = loaded.view.row(y)[x];
+                const std::uint32_t alpha = read >> 24;
+                const bool colourKept =
+                    c.layout.bits == 16 || (read & 0xFFFFFFu) == (source & 0xFFFFFFu);
+                const bool alphaRight =
+                    c.alpha ? alpha == std::uint32_t(qAlpha(source)) : alpha == 0xFF;
+                wrong += !(colourKept && alphaRight);
+            }
+        EXPECT_EQ(wrong, 0);
+    }
+}
+
 TEST(TgaLoader, FileCutShortOrAskingTooMuchIsRefusedBeforeDecoding) {
     QTemporaryDir dir;
     const QImage picture = sourcePicture();

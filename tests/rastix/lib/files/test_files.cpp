@@ -12,6 +12,10 @@
 #include <cstring>
 #include <filesystem>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 using namespace rastix;
 
 TEST(PictureProblems, TheRealCauseIsNamed) {
@@ -30,13 +34,38 @@ TEST(PictureProblems, TheRealCauseIsNamed) {
 
     for (const char* damage :
          {"Corrupt JPEG data: premature end of data segment", "Premature end of JPEG file",
-          "libpng warning: tEXt: CRC error", "libpng error: Read Error"})
+          "libpng warning: tEXt: CRC error", "libpng error: Read Error",
+          "Corrupt JPEG data: 67 extraneous bytes before marker 0xd9", "gAMA: CRC error",
+          "libpng warning: tRNS: invalid", "IDAT: invalid distance too far back",
+          "TIFFReadDirectory: IO error during reading of \"BitsPerSample\""})
         EXPECT_TRUE(meansDamage(damage)) << damage;
-    for (const char* remark : {"libpng warning: iCCP: known incorrect sRGB profile",
-                               "Warning: unknown JFIF revision number 1.03"})
+    for (const char* remark :
+         {"libpng warning: iCCP: known incorrect sRGB profile",
+          "Warning: unknown JFIF revision number 1.03", "libpng warning: gAMA: invalid",
+          "pHYs: invalid", "libpng warning: bKGD: invalid",
+          "libpng warning: sRGB: profile 'sRGB': 9h: invalid sRGB rendering intent",
+          "TIFFReadDirectoryCheckOrder: Warning, Invalid TIFF directory; tags are not sorted in "
+          "ascending order"})
         EXPECT_FALSE(meansDamage(remark)) << remark;
     EXPECT_EQ(foldMessages({"a.\n", "b", "a", ""}), "a; b");
 }
+
+#ifndef _WIN32
+// Opening a named pipe waits for a writer: it is refused before anything opens it.
+TEST(PictureProblems, PipesAndDevicesAreNotOpened) {
+    QTemporaryDir dir;
+    const std::string fifo = dir.filePath("fifo.png").toStdString();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    int opened = 0;
+    const auto counting = [&](const std::string&) {
+        ++opened;
+        return 0;
+    };
+    EXPECT_EQ(pictureAccessProblem(fifo, counting), "is a pipe, not a picture file");
+    EXPECT_EQ(pictureAccessProblem("/dev/null", counting), "is a device, not a picture file");
+    EXPECT_EQ(opened, 0);
+}
+#endif
 
 TEST(Utf8Paths, NamesOutsideAsciiAndExclusiveCreation) {
     QTemporaryDir dir;
