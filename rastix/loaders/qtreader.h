@@ -26,14 +26,9 @@ QSize headerSize(QImageReader& reader);
 
 // Asks the caller (LoadedPicture::admit) whether the picture may be loaded, before anything
 // large is allocated, given the size and the pixel format it is decoded in (streamed: into the
-<<<<<<< HEAD
-// row sink instead). Given the file and its format, a size that file could not hold is refused
-// first, and what the JPEG decoder holds besides is counted. A reader that cannot tell the size
-// from the header is left to Qt's allocation limit.
-=======
-// row sink instead). Given the file's path and format, a size that file could not hold is refused
-// first. A reader that cannot tell the size from the header is left to Qt's allocation limit.
->>>>>>> issue23-verdicts
+// row sink instead). Given the file's path and format, a size that file could not hold is
+// refused first, and what the JPEG decoder holds besides is counted. A reader that cannot tell
+// the size from the header is left to Qt's allocation limit.
 bool admitted(const LoadedPicture& picture, const QSize& size, QImage::Format format, bool streamed,
               std::string& error, const std::string& path = {}, const QByteArray& fileFormat = {});
 
