@@ -20,6 +20,22 @@ namespace {
 thread_local DecoderMessages::Heard* t_heard = nullptr;
 QtMessageHandler g_previousHandler = nullptr;
 
+// Qt opens a TIFF for libtiff under the name "foo", which libtiff puts into the messages it
+// writes to stderr ("TIFFFetchDirectory: foo: Seek error ...").
+std::string namingTheFile(std::string text, const std::string& fileName) {
+    static const std::string kQtsName = "foo: ";
+    for (std::size_t at = text.find(kQtsName); at != std::string::npos && !fileName.empty();
+         at = text.find(kQtsName, at)) {
+        if (at == 0 || text.compare(at - 2, 2, ": ") == 0) {
+            text.replace(at, kQtsName.size() - 2, fileName);
+            at += fileName.size();
+        } else {
+            at += kQtsName.size();
+        }
+    }
+    return text;
+}
+
 void hearMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (t_heard)
         t_heard->messages.push_back(text.toStdString());
@@ -61,7 +77,8 @@ void routeStderrThroughCapture() {
 
 } // namespace
 
-DecoderMessages::DecoderMessages() {
+DecoderMessages::DecoderMessages(std::string fileName) {
+    m_heard.fileName = std::move(fileName);
     static std::once_flag installed;
     std::call_once(installed, [] {
         g_previousHandler = qInstallMessageHandler(hearMessage);
@@ -87,6 +104,8 @@ std::vector<std::string> DecoderMessages::lines() const {
         all.push_back(m_heard.written.substr(start, end - start));
         start = end + 1;
     }
+    for (std::string& line : all)
+        line = namingTheFile(std::move(line), m_heard.fileName);
     return all;
 }
 

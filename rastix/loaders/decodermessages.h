@@ -10,7 +10,8 @@ namespace rastix {
 // and folded into the one line that names the file.
 class DecoderMessages {
 public:
-    DecoderMessages();
+    // fileName: what Qt's TIFF reader calls "foo" in libtiff's messages is named so.
+    explicit DecoderMessages(std::string fileName = {});
     ~DecoderMessages();
     DecoderMessages(const DecoderMessages&) = delete;
     DecoderMessages& operator=(const DecoderMessages&) = delete;
@@ -23,6 +24,7 @@ public:
     struct Heard {
         std::vector<std::string> messages; // through Qt's message handler
         std::string written;               // written straight to stderr (libpng's errors)
+        std::string fileName;
     };
 
 private:

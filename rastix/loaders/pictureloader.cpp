@@ -60,7 +60,7 @@ bool loadPicture(const std::string& path, LoadedPicture& picture, std::string& e
         return false;
     probe.reset();
     probing.reset();
-    const DecoderMessages heard;
+    const DecoderMessages heard(path);
     if (streamer) {
         int width = 0;
         int height = 0;

@@ -2,6 +2,7 @@
 #include "loaders/pictureloader.h"
 #include "loaders/pngreader.h"
 #include "tgafiles.h"
+#include "tifffiles.h"
 
 #include <QFile>
 #include <QImage>
@@ -260,4 +261,23 @@ TEST(QtPictureLoader, EachReaderAsksOnceForWhatItsWayHoldsBeforeDecoding) {
         EXPECT_EQ(a.decoderBytes, c.decoderBytes) << c.file;
         EXPECT_EQ(a.decodedBytes, c.decodedBytes) << c.file;
     }
+}
+
+// libtiff names the file by what Qt's reader calls it ("foo"): the line names the real one.
+TEST(QtPictureLoader, TiffMessagesNameTheRealFile) {
+    if (!QImageReader::supportedImageFormats().contains("tiff"))
+        GTEST_SKIP() << "Qt reads no TIFF here";
+    QTemporaryDir dir;
+    QByteArray tiff = tifffiles::writeTiff(QImage(4, 4, QImage::Format_RGB32), 1);
+    tiff[2] = 43; // a BigTIFF header in a classic file: its first directory lies far outside
+    const QString path = dir.filePath("seek.tif");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(tiff);
+    f.close();
+    LoadedPicture loaded;
+    std::string error;
+    ASSERT_FALSE(loadPicture(path.toStdString(), loaded, error));
+    EXPECT_EQ(error.find("foo"), std::string::npos) << error;
+    EXPECT_NE(error.find(": " + path.toStdString() + ": "), std::string::npos) << error;
 }
