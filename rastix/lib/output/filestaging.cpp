@@ -1,11 +1,10 @@
 #include "output/filestaging.h"
 
 #include "files/utf8path.h"
+#include "output/hiddennames.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -55,27 +54,6 @@ std::error_code moveUnlessTaken(const std::string& from, const std::string& to) 
     fs::rename(from, to, ec);
     return ec;
 #endif
-}
-
-fs::path folderOf(const std::string& path) {
-    const fs::path target = utf8Path(path);
-    return target.has_parent_path() ? target.parent_path() : fs::path(".");
-}
-
-// A hidden name beside path, not in use when it was made up (callers create it exclusively).
-fs::path temporaryName(const std::string& path) {
-    static std::atomic<unsigned> counter{0};
-    const auto stamp = static_cast<unsigned long long>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
-    // Appended piece by piece: GCC 12 at -O3 warns (-Wrestrict) on one long chain of "+".
-    std::string name = ".";
-    name += utf8Text(utf8Path(path).filename());
-    name += ".rastix-";
-    name += std::to_string(stamp % 1000000007ULL);
-    name += '-';
-    name += std::to_string(counter++);
-    name += ".tmp";
-    return folderOf(path) / name;
 }
 
 #ifdef __linux__
