@@ -8,6 +8,7 @@
 #include "messagestream.h"
 #include "output/filestaging.h"
 #include "output/outputnames.h"
+#include "output/stopsignals.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -17,6 +18,8 @@
 #include <thread>
 
 int main(int argc, char** argv) {
+    // Before any thread starts, Qt's included, so that every thread leaves the signals to one.
+    rastix::cleanUpWhenStopped();
     const QCoreApplication app(argc, argv);
     std::vector<std::string> args;
     const QStringList arguments = QCoreApplication::arguments();
