@@ -2,12 +2,14 @@
 
 #include "files/utf8path.h"
 #include "output/hiddennames.h"
+#include "output/outputlock.h"
 #include "output/stagingsection.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #ifdef _WIN32
@@ -212,6 +214,12 @@ bool commitTogether(const std::vector<StagedFile*>& files, ExistingFile existing
     for (StagedFile* file : files)
         if (!file->finish(error))
             return false;
+    // Another run committing the same set meanwhile would leave a mix of the two.
+    std::optional<OutputLock> setLock;
+    if (files.size() > 1) {
+        setLock.emplace(files.front()->path());
+        setLock->lock();
+    }
     // A signal now waits until every file is in place, or every move is taken back.
     const StagingSection section;
     struct Moved {

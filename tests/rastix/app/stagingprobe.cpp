@@ -16,7 +16,9 @@
 #include <string>
 #include <thread>
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -25,7 +27,12 @@ using namespace rastix;
 // Sends the signal to the whole process, as a shell or kill does, and goes on only once the
 // handler has it.
 void stopHere(int signal) {
+#ifdef _WIN32
+    (void)signal; // only "hold" is used on Windows
+    std::exit(2);
+#else
     ::kill(::getpid(), signal);
+#endif
     while (!stagingStopped())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
@@ -81,7 +88,11 @@ int commitPair(AtomicFileWriter& writer, const std::string& folder) {
 }
 
 int signalNamed(const std::string& name) {
+#ifdef _WIN32
+    return name == "SIGINT" ? SIGINT : SIGTERM;
+#else
     return name == "SIGINT" ? SIGINT : name == "SIGTERM" ? SIGTERM : SIGHUP;
+#endif
 }
 
 } // namespace

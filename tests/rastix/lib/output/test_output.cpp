@@ -214,6 +214,9 @@ std::unique_ptr<StagedFile> stagedWith(AtomicFileWriter& writer, const QString& 
 } // namespace
 
 TEST(StagedFile, NamesUpToTheLongestTheFolderTakesWork) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a temporary folder and a name of 255 bytes pass the 260 of MAX_PATH";
+#endif
     AtomicFileWriter unnamed;
     NamedTemporaryFiles named;
     // Up to 255 bytes, the most ext4, tmpfs and NTFS take; with a character of two bytes at the
