@@ -9,6 +9,7 @@
 #include "messagestream.h"
 #include "output/filestaging.h"
 #include "output/outputnames.h"
+#include "output/stopsignals.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -41,6 +42,8 @@ int printed(const std::string& text) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before any thread starts, Qt's included, so that every thread leaves the signals to one.
+    rastix::cleanUpWhenStopped();
 #ifndef _WIN32
     // A reader of the list that goes away (`| head -1`) must not stop the conversions half-way:
     // the failed write is reported like any other.

@@ -1,13 +1,15 @@
 #include "output/filestaging.h"
 
 #include "files/utf8path.h"
+#include "output/hiddennames.h"
+#include "output/outputlock.h"
+#include "output/stagingsection.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #ifdef _WIN32
@@ -57,35 +59,17 @@ std::error_code moveUnlessTaken(const std::string& from, const std::string& to) 
 #endif
 }
 
-fs::path folderOf(const std::string& path) {
-    const fs::path target = utf8Path(path);
-    return target.has_parent_path() ? target.parent_path() : fs::path(".");
-}
-
-// A hidden name beside path, not in use when it was made up (callers create it exclusively).
-fs::path temporaryName(const std::string& path) {
-    static std::atomic<unsigned> counter{0};
-    const auto stamp = static_cast<unsigned long long>(
-        std::chrono::steady_clock::now().time_since_epoch().count());
-    // Appended piece by piece: GCC 12 at -O3 warns (-Wrestrict) on one long chain of "+".
-    std::string name = ".";
-    name += utf8Text(utf8Path(path).filename());
-    name += ".rastix-";
-    name += std::to_string(stamp % 1000000007ULL);
-    name += '-';
-    name += std::to_string(counter++);
-    name += ".tmp";
-    return folderOf(path) / name;
-}
-
 #ifdef __linux__
 // Gives a complete unnamed file its temporary name beside path; empty on failure (errno).
 std::string linkUnnamed(std::FILE* file, const std::string& path) {
     const std::string self = "/proc/self/fd/" + std::to_string(::fileno(file));
+    const StagingSection section;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string temp = utf8Text(temporaryName(path));
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            noteHiddenFile(temp);
             return temp;
+        }
         if (errno != EEXIST)
             break;
     }
@@ -116,12 +100,18 @@ std::unique_ptr<StagedFile> AtomicFileWriter::stage(const std::string& path, std
     // Where the system or the file system has no unnamed files: a hidden temporary name.
     std::FILE* file = nullptr;
     fs::path temp;
-    for (int attempt = 0; attempt < 100 && !file; ++attempt) {
-        temp = temporaryName(path);
-        // Never reuse or follow an existing name.
-        file = createNewFile(temp);
-        if (!file && errno != EEXIST)
-            break;
+    {
+        // Made and noted in one step, so that a stopped run removes it.
+        const StagingSection section;
+        for (int attempt = 0; attempt < 100 && !file; ++attempt) {
+            temp = temporaryName(path);
+            // Never reuse or follow an existing name.
+            file = createNewFile(temp);
+            if (!file && errno != EEXIST)
+                break;
+        }
+        if (file)
+            noteHiddenFile(temp);
     }
     if (!file) {
         error =
@@ -142,8 +132,10 @@ StagedFile::~StagedFile() {
     if (m_file)
         std::fclose(m_file);
     if (!m_committed && !m_temp.empty()) {
+        const StagingSection section;
         std::error_code ignored;
         fs::remove(utf8Path(m_temp), ignored);
+        forgetHiddenFile(utf8Path(m_temp));
     }
 }
 
@@ -192,6 +184,12 @@ bool StagedFile::finish(std::string& error) {
 bool StagedFile::commit(ExistingFile existing, std::string& error) {
     if (!finish(error))
         return false;
+    const StagingSection section;
+    return moveIntoPlace(existing, error);
+}
+
+bool StagedFile::moveIntoPlace(ExistingFile existing, std::string& error) {
+    m_writer.aboutToMove(m_path);
     std::error_code ec;
     if (existing == ExistingFile::Replace)
         fs::rename(utf8Path(m_temp), utf8Path(m_path), ec);
@@ -206,6 +204,7 @@ bool StagedFile::commit(ExistingFile existing, std::string& error) {
         return false;
     }
     m_committed = true;
+    forgetHiddenFile(utf8Path(m_temp));
     return true;
 }
 
@@ -215,6 +214,14 @@ bool commitTogether(const std::vector<StagedFile*>& files, ExistingFile existing
     for (StagedFile* file : files)
         if (!file->finish(error))
             return false;
+    // Another run committing the same set meanwhile would leave a mix of the two.
+    std::optional<OutputLock> setLock;
+    if (files.size() > 1) {
+        setLock.emplace(files.front()->path());
+        setLock->lock();
+    }
+    // A signal now waits until every file is in place, or every move is taken back.
+    const StagingSection section;
     struct Moved {
         const std::string* path;
         fs::path previous; // a second name for the file that was replaced, if any
@@ -239,7 +246,7 @@ bool commitTogether(const std::vector<StagedFile*>& files, ExistingFile existing
             if (ec)
                 m.previous.clear();
         }
-        if (!file->commit(existing, error)) {
+        if (!file->moveIntoPlace(existing, error)) {
             dropPrevious(m.previous);
             for (auto done = moved.rbegin(); done != moved.rend(); ++done) {
                 std::error_code ignored;

@@ -26,9 +26,11 @@ public:
     std::unique_ptr<StagedFile> stage(const std::string& path, std::string& error);
 
 protected:
-    // Seams for tests: a disk that fails part-way; a system without unnamed files.
+    // Seams for tests: a disk that fails part-way; a system without unnamed files; a program
+    // stopped as it moves a file into place (within the staging section).
     virtual bool writeChunk(std::FILE* file, const std::uint8_t* data, std::size_t size);
     virtual bool tryUnnamedFiles() const { return true; }
+    virtual void aboutToMove(const std::string& target) { (void)target; }
 
 private:
     friend class StagedFile;
@@ -53,7 +55,12 @@ public:
 
 private:
     friend class AtomicFileWriter;
+    friend bool commitTogether(const std::vector<StagedFile*>& files, ExistingFile existing,
+                               std::string& error);
     StagedFile(AtomicFileWriter& writer, std::string path, std::string temp, std::FILE* file);
+
+    // commit() after finish(), within a staging section.
+    bool moveIntoPlace(ExistingFile existing, std::string& error);
 
     AtomicFileWriter& m_writer;
     std::string m_path;

@@ -1,10 +1,12 @@
 #include "encode/pictureencoder.h"
 #include "folderfiles.h"
 #include "output/assemblysource.h"
+#include "output/hiddennames.h"
 #include "output/output.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -239,4 +241,66 @@ TEST(Outputs, AssemblyTextThatCannotBeWrittenFailsWithTheSystemsReason) {
         EXPECT_EQ(error, c.expected) << c.what;
     }
     EXPECT_TRUE(entries(dir).isEmpty());
+}
+
+namespace {
+
+// Stages bytes for path with writer; null (and a failed expectation) when that fails.
+std::unique_ptr<StagedFile> stagedWith(AtomicFileWriter& writer, const QString& path,
+                                       const char* text) {
+    std::string error;
+    std::unique_ptr<StagedFile> file = writer.stage(path.toStdString(), error);
+    EXPECT_TRUE(file) << error;
+    if (file) {
+        EXPECT_TRUE(file->append(reinterpret_cast<const std::uint8_t*>(text), std::strlen(text)));
+    }
+    return file;
+}
+
+} // namespace
+
+TEST(StagedFile, NamesUpToTheLongestTheFolderTakesWork) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a temporary folder and a name of 255 bytes pass the 260 of MAX_PATH";
+#endif
+    AtomicFileWriter unnamed;
+    NamedTemporaryFiles named;
+    // Up to 255 bytes, the most ext4, tmpfs and NTFS take; with a character of two bytes at the
+    // edge, where a name cut short must not split it.
+    for (const std::size_t length : {200, 232, 250, 255}) {
+        for (AtomicFileWriter* writer :
+             {static_cast<AtomicFileWriter*>(&unnamed), static_cast<AtomicFileWriter*>(&named)}) {
+            QTemporaryDir dir;
+            const std::string base = std::string(length - 6, 'n') + "\xc3\xa9";
+            const QString map = dir.filePath(QString::fromStdString(base + ".map"));
+            const QString clut = dir.filePath(QString::fromStdString(base.substr(1) + ".clut"));
+            ASSERT_EQ(QFileInfo(clut).fileName().toUtf8().size(), static_cast<int>(length));
+            std::string error;
+            for (const char* text : {"first", "second"}) {
+                std::unique_ptr<StagedFile> m = stagedWith(*writer, map, text);
+                std::unique_ptr<StagedFile> c = stagedWith(*writer, clut, text);
+                ASSERT_TRUE(m && c);
+                // The second time over the first pair, which is kept aside meanwhile.
+                EXPECT_TRUE(commitTogether({m.get(), c.get()}, ExistingFile::Replace, error))
+                    << length << ": " << error;
+                EXPECT_EQ(readAll(clut), QByteArray(text)) << length;
+                EXPECT_EQ(entries(dir).size(), 2) << entries(dir).join(' ').toStdString();
+            }
+        }
+    }
+}
+
+TEST(HiddenNames, AreCutToTheLimitAtAWholeCharacter) {
+    struct Row {
+        const char* name;
+        std::size_t limit;
+        const char* hidden;
+    };
+    for (const Row& row : {
+             Row{"a.map", 255, ".a.map.x"}, Row{"abcdef", 6, ".abc.x"},
+             Row{"ab\xc3\xa9", 6, ".ab.x"}, // the two bytes of the last letter stay together
+             Row{"ab\xc3\xa9", 7, ".ab\xc3\xa9.x"},
+             Row{"abc", 3, "..x"}, // no room for any of the name
+         })
+        EXPECT_EQ(hiddenName(row.name, ".x", row.limit), row.hidden) << row.name << row.limit;
 }
