@@ -68,7 +68,9 @@ done
 wait
 
 failed=0
-printf '\n%-14s %12s %10s %8s %8s %8s  %s\n' target executions execs/s cov ft corpus result
+# cov: edges of the instrumented code (rastix's, as linked into the target) reached, of edges.
+printf '\n%-14s %12s %10s %8s %8s %8s %8s  %s\n' target executions execs/s cov edges ft corpus \
+    result
 for name in "${targets[@]}"; do
     log=$logs/$name.log
     rc=$(cat "$logs/$name.rc")
@@ -79,13 +81,14 @@ for name in "${targets[@]}"; do
     cov=$(sed -n 's/.* cov: \([0-9]*\).*/\1/p' <<<"$status")
     ft=$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' <<<"$status")
     corpus=$(sed -n 's/.* corp: \([0-9]*\).*/\1/p' <<<"$status")
+    edges=$(sed -n 's/.*(\([0-9]*\) inline 8-bit counters).*/\1/p' "$log" | head -n 1)
     result=ok
     if [ "$rc" != 0 ]; then
         result="FAILED (exit $rc): see $log"
         failed=1
     fi
-    printf '%-14s %12s %10s %8s %8s %8s  %s\n' "$name" "${runs:-?}" "${speed:-?}" "${cov:-?}" \
-        "${ft:-?}" "${corpus:-?}" "$result"
+    printf '%-14s %12s %10s %8s %8s %8s %8s  %s\n' "$name" "${runs:-?}" "${speed:-?}" "${cov:-?}" \
+        "${edges:-?}" "${ft:-?}" "${corpus:-?}" "$result"
 done
 if ((failed)); then
     for name in "${targets[@]}"; do

@@ -50,6 +50,10 @@ int processId() {
 
 void dropMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
 
+// The process's own stderr: rastix's DecoderMessages replaces the stream while it listens, and
+// would keep a failure's message to itself.
+std::FILE* const g_stderr = stderr;
+
 } // namespace
 
 std::string inputFile(const std::uint8_t* data, std::size_t size, const char* suffix) {
@@ -77,8 +81,8 @@ void startQt() {
 }
 
 void fail(const char* what) {
-    std::fprintf(stderr, "fuzz target: %s\n", what);
-    std::fflush(stderr);
+    std::fprintf(g_stderr, "fuzz target: %s\n", what);
+    std::fflush(g_stderr);
     std::abort();
 }
 
