@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -24,6 +25,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // Qt's ICNS reader takes a chunk's length on trust: 273 bytes make it ask for 8 GB, which
+    // under ASan costs 1 GB of shadow memory and a second, and the fuzzer would spend its time
+    // there, in a reader it cannot see into (see docs/FUZZING.md).
+    if (size >= 4 && std::memcmp(data, "icns", 4) == 0)
+        return 0;
     // No suffix: Qt tells the format by the content, whatever it is.
     const std::string path = fuzzing::inputFile(data, size);
     rastix::LoadedPicture picture;

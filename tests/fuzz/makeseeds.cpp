@@ -133,7 +133,7 @@ void pictureSeeds(const QString& samples) {
     QSet<QByteArray> kept;
     for (const QByteArray& format : QImageWriter::supportedImageFormats()) {
         if (format == "bmp" || format == "png" || format == "jpeg" || format == "jpg" ||
-            format == "jfif")
+            format == "jfif" || format == "icns") // ICNS: see fuzz_qtreader.cpp
             continue;
         QByteArray bytes;
         QBuffer buffer(&bytes);
