@@ -24,3 +24,19 @@ if(GLYPHMILL_SANITIZE)
         -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
     target_link_options(glyphmill_warnings INTERFACE -fsanitize=address,undefined)
 endif()
+
+# Coverage-guided fuzzing (docs/FUZZING.md): every target is built with libFuzzer's coverage
+# instrumentation and the sanitizers, so that the fuzzer sees which paths an input takes through
+# rastix and any fault on them stops it; the fuzz_* programs link libFuzzer itself.
+if(GLYPHMILL_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        message(FATAL_ERROR "GLYPHMILL_FUZZ needs Clang (-DCMAKE_CXX_COMPILER=clang++)")
+    endif()
+    if(NOT BUILD_TESTING)
+        message(FATAL_ERROR "GLYPHMILL_FUZZ needs BUILD_TESTING: the targets live under tests/")
+    endif()
+    target_compile_options(glyphmill_warnings INTERFACE
+        -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+        -fno-omit-frame-pointer)
+    target_link_options(glyphmill_warnings INTERFACE -fsanitize=address,undefined)
+endif()

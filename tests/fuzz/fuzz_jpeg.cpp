@@ -1,0 +1,17 @@
+// JPEGs streamed row by row through libjpeg.
+#include "fuzzinput.h"
+#include "loaders/jpegreader.h"
+#include "streamcheck.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzzing::startQt(); // the size is admitted from Qt's probe, as the loader does
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzzing::streamChecked(fuzzing::inputFile(data, size, ".jpg"), rastix::streamJpeg);
+    return 0;
+}

@@ -1,0 +1,198 @@
+// Writes the seed corpus of the fuzz targets: tiny pictures of every kind each reader takes,
+// written by Qt or from the TGA layout (tgafiles.h), each also cut short, and command lines of
+// every option. Run by hand after changing it: rastix-fuzz-seeds tests/fuzz/corpus SAMPLES_DIR
+#include "cli/commandline.h"
+#include "tgafiles.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QImageWriter>
+#include <QSet>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+QString g_corpus;
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        std::exit(1);
+    }
+}
+
+void save(const QString& target, const QString& name, const QByteArray& bytes) {
+    QDir().mkpath(g_corpus + "/" + target);
+    writeFile(g_corpus + "/" + target + "/" + name, bytes);
+}
+
+// A file whole, and cut off halfway through: the damage every reader must notice.
+void saveWithCut(const QString& target, const QString& name, const QByteArray& bytes) {
+    save(target, name, bytes);
+    save(target, "cut-" + name, bytes.left(bytes.size() / 2));
+}
+
+// Runs of one colour (for run-length packets), a gradient, and a half-transparent corner.
+QImage picture(int width, int height) {
+    QImage image(width, height, QImage::Format_ARGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y,
+                           x < width / 2 ? qRgb(200, 30, 30)
+                                         : qRgba(x * 40, y * 60, 255 - x * 20, y == 0 ? 100 : 255));
+    return image;
+}
+
+QByteArray written(const QImage& image, const char* format, int quality = -1,
+                   bool progressive = false) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(quality);
+    writer.setProgressiveScanWrite(progressive);
+    if (!writer.write(image)) {
+        std::fprintf(stderr, "Qt cannot write %s: %s\n", format, qPrintable(writer.errorString()));
+        std::exit(1);
+    }
+    return bytes;
+}
+
+QByteArray sample(const QString& samples, const QString& name) {
+    QFile file(samples + "/" + name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "cannot read %s\n", qPrintable(file.fileName()));
+        std::exit(1);
+    }
+    return file.readAll();
+}
+
+void tgaSeeds() {
+    const QImage image = picture(6, 4);
+    const struct {
+        const char* name;
+        tgafiles::Layout layout;
+    } layouts[] = {
+        {"map8-24.tga", {1, 8, 24}},
+        {"map16-15-first3.tga", {1, 16, 15, 3}},
+        {"true15.tga", {2, 15}},
+        {"true16-alpha.tga", {2, 16, 0, 0, 0, 1}},
+        {"true24-id.tga", {2, 24, 0, 0, 0, 0, 5}},
+        {"true32-topright.tga", {2, 32, 0, 0, 0x30, 8}},
+        {"grey8.tga", {3, 8}},
+        {"rle-map8-32.tga", {9, 8, 32}},
+        {"rle-true24-footer.tga", {10, 24, 0, 0, 0x20, 0, 0, true}},
+        {"rle-true16-alpha.tga", {10, 16, 0, 0, 0x10, 1}},
+        {"rle-grey8.tga", {11, 8}},
+    };
+    for (const auto& [name, layout] : layouts)
+        saveWithCut("tga", name, tgafiles::writeTga(image, layout));
+}
+
+void pictureSeeds(const QString& samples) {
+    const QImage image = picture(7, 5);
+    // BMP in each depth Qt writes, and GIF from the samples (Qt writes none).
+    for (const QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32,
+                                        QImage::Format_Indexed8, QImage::Format_Mono}) {
+        const QByteArray bmp = written(image.convertToFormat(format), "bmp");
+        const QString name = QString("depth%1.bmp").arg(image.convertToFormat(format).depth());
+        saveWithCut("picturechecks", name, bmp);
+        saveWithCut("qtreader", name, bmp);
+    }
+    const QByteArray gif = sample(samples, "ship.gif");
+    saveWithCut("picturechecks", "ship.gif", gif);
+    saveWithCut("qtreader", "ship.gif", gif);
+
+    saveWithCut("jpeg", "grey.jpg",
+                written(image.convertToFormat(QImage::Format_Grayscale8), "jpeg", 90));
+    saveWithCut("jpeg", "colour.jpg",
+                written(picture(17, 9).convertToFormat(QImage::Format_RGB32), "jpeg", 50));
+    saveWithCut("jpeg", "progressive.jpg",
+                written(picture(17, 9).convertToFormat(QImage::Format_RGB32), "jpeg", 75, true));
+    save("jpeg", "orbs.jpg", sample(samples, "orbs.jpg"));
+    save("qtreader", "colour.jpg",
+         written(picture(17, 9).convertToFormat(QImage::Format_RGB32), "jpeg", 50));
+
+    for (const QImage::Format format :
+         {QImage::Format_RGB32, QImage::Format_Grayscale8, QImage::Format_ARGB32,
+          QImage::Format_Indexed8, QImage::Format_Mono, QImage::Format_RGBA64}) {
+        const QImage converted = image.convertToFormat(format);
+        const QString name = QString("depth%1-%2.png").arg(converted.depth()).arg(int(format));
+        saveWithCut("png", name, written(converted, "png"));
+    }
+    save("qtreader", "rgb.png", written(image.convertToFormat(QImage::Format_RGB32), "png"));
+    save("qtreader", "argb.png", written(image, "png"));
+    // Every other format this Qt writes, from its own plugins; once each (tif is tiff).
+    QSet<QByteArray> kept;
+    for (const QByteArray& format : QImageWriter::supportedImageFormats()) {
+        if (format == "bmp" || format == "png" || format == "jpeg" || format == "jpg" ||
+            format == "jfif" || format == "icns") // ICNS: see fuzz_qtreader.cpp
+            continue;
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (QImageWriter(&buffer, format).write(image) && bytes.size() <= 4096 &&
+            !kept.contains(bytes)) {
+            kept.insert(bytes);
+            save("qtreader", "picture." + QString::fromLatin1(format), bytes);
+        }
+    }
+}
+
+QByteArray arguments(const std::vector<std::string>& args) {
+    QByteArray bytes;
+    for (const std::string& arg : args)
+        bytes.append(arg.data(), qsizetype(arg.size())).append('\0');
+    return bytes;
+}
+
+void commandLineSeeds() {
+    const std::vector<std::vector<std::string>> lines = {
+        {"picture.png"},
+        {"-cry", "--clut", "--opt-clut", "--colours", "16", "--dither", "diffusion", "a.bmp",
+         "-rgb", "--no-clut", "b.gif"},
+        {"--target-dir", "out", "--overwrite", "--binary", "--rotate", "-90", "--cut", "1,2:30x40",
+         "pic.jpg", "--no-cut", "pic2.jpg"},
+        {"--assembly", "--syntax", "gas", "--", "-named-like-an-option.png"},
+        {"--target-dir", "nowhere", "a.png"},
+        {"--rotate", "99999999999", "a.png"},
+        {"--help"},
+        {"--version"},
+        {"a.png", "a.png"},
+    };
+    int n = 0;
+    for (const auto& line : lines)
+        save("commandline", QString("line%1").arg(++n), arguments(line));
+    // The fuzzer's dictionary: every option and every word an option takes.
+    QByteArray dictionary = "# Written by makeseeds.cpp: the words of rastix's command line.\n";
+    for (const std::string& option : rastix::optionNames()) {
+        save("commandline", QString::fromStdString("option" + option),
+             arguments({option, "picture.png"}));
+        dictionary += "\"" + QByteArray::fromStdString(option) + "\\x00\"\n";
+    }
+    for (const char* word : {"none", "ordered", "diffusion", "madmac", "gas", "0,0:1x1", "-"})
+        dictionary += "\"" + QByteArray(word) + "\\x00\"\n";
+    writeFile(g_corpus + "/../commandline.dict", dictionary);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const QCoreApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s CORPUS_DIR SAMPLES_DIR\n", argv[0]);
+        return 2;
+    }
+    g_corpus = QString::fromLocal8Bit(argv[1]);
+    tgaSeeds();
+    pictureSeeds(QString::fromLocal8Bit(argv[2]));
+    commandLineSeeds();
+    return 0;
+}
