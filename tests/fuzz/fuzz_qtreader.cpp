@@ -8,17 +8,6 @@
 #include <cstdint>
 #include <cstring>
 
-namespace {
-
-bool withinBudget(int, int, std::uint64_t bytes, bool, std::string& error) {
-    if (bytes <= fuzzing::kDecodeBudget)
-        return true;
-    error = "more than the fuzzing budget";
-    return false;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzzing::startQt();
     return 0;
@@ -33,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // No suffix: Qt tells the format by the content, whatever it is.
     const std::string path = fuzzing::inputFile(data, size);
     rastix::LoadedPicture picture;
-    picture.admit = withinBudget;
+    picture.admit = fuzzing::withinBudget;
     std::string error;
     const auto decode = [&] {
         const rastix::DecoderMessages heard;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/loadedpicture.h"
 #include "image/image.h"
 
 #include <cstddef>
@@ -16,6 +17,14 @@ namespace fuzzing {
 // target. The program allows what the machine has; a smaller limit keeps each input fast, so
 // that a picture that takes long or grows without bound within it stands out as a finding.
 constexpr std::uint64_t kDecodeBudget = std::uint64_t{64} << 20;
+
+// The admission of every target: what the picture's way holds, within kDecodeBudget.
+inline bool withinBudget(const rastix::Admission& admission, std::string& error) {
+    if (admission.decodedBytes + admission.decoderBytes <= kDecodeBudget)
+        return true;
+    error = "more than the fuzzing budget";
+    return false;
+}
 
 // Writes the input to this process's own file (in a RAM-backed folder where there is one) and
 // gives its path, the same each time; suffix ends the name (".tga"), so readers that go by the

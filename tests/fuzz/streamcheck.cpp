@@ -82,13 +82,6 @@ private:
     std::vector<std::uint32_t> m_rows;
 };
 
-bool withinBudget(int, int, std::uint64_t bytes, bool, std::string& error) {
-    if (bytes <= kDecodeBudget)
-        return true;
-    error = "more than the fuzzing budget";
-    return false;
-}
-
 } // namespace
 
 void streamChecked(const std::string& path, rastix::RowStreamer streamer) {
@@ -102,7 +95,7 @@ void streamChecked(const std::string& path, rastix::RowStreamer streamer) {
         const QString file = QString::fromStdString(path);
         QImageReader probe(file);
         return rastix::admitted(picture, rastix::headerSize(probe), probe.imageFormat(), true,
-                                error, file, probe.format());
+                                error, path, probe.format());
     };
     std::string error;
     if (!readGuarded([&] { return admit(error); }, error))

@@ -279,5 +279,6 @@ TEST(QtPictureLoader, TiffMessagesNameTheRealFile) {
     std::string error;
     ASSERT_FALSE(loadPicture(path.toStdString(), loaded, error));
     EXPECT_EQ(error.find("foo"), std::string::npos) << error;
-    EXPECT_NE(error.find(": " + path.toStdString() + ": "), std::string::npos) << error;
+    EXPECT_NE(error.find("(" + path.toStdString() + ": Not a TIFF file"), std::string::npos)
+        << error;
 }
