@@ -45,6 +45,10 @@ bool loadPicture(const std::string& path, LoadedPicture& picture, std::string& e
         error = "cannot read picture: " + problem;
         return false;
     }
+    if (const std::string problem = pngChunkPastTheEnd(path); !problem.empty()) {
+        error = "damaged picture, not converted: " + problem;
+        return false;
+    }
     if (isTgaPicture(path)) // asks for admission itself, once the header is checked
         return loadTga(path, picture, error, std::uint64_t(QImageReader::allocationLimit()) << 20);
     // What the probe's reader says (libtiff walking every page of a TIFF to count them) is not

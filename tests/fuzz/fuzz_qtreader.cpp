@@ -24,6 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     rastix::LoadedPicture picture;
     picture.admit = fuzzing::withinBudget;
     std::string error;
+    if (fuzzing::refusedBeforeDecoding(path, error)) {
+        fuzzing::expectOneLine(error);
+        return 0;
+    }
     const auto decode = [&] {
         const rastix::DecoderMessages heard;
         return rastix::decodeWithQt(path, picture, heard, error);

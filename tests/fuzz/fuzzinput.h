@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/loadedpicture.h"
+#include "files/pictureproblems.h"
 #include "image/image.h"
 
 #include <cstddef>
@@ -24,6 +25,13 @@ inline bool withinBudget(const rastix::Admission& admission, std::string& error)
         return true;
     error = "more than the fuzzing budget";
     return false;
+}
+
+// What the loader refuses before any decoder sees the file (a PNG chunk longer than the file,
+// which libpng would allocate first): refused here too, with the same one line.
+inline bool refusedBeforeDecoding(const std::string& path, std::string& error) {
+    error = rastix::pngChunkPastTheEnd(path);
+    return !error.empty();
 }
 
 // Writes the input to this process's own file (in a RAM-backed folder where there is one) and

@@ -85,6 +85,8 @@ private:
 } // namespace
 
 void streamChecked(const std::string& path, rastix::RowStreamer streamer) {
+    if (std::string error; refusedBeforeDecoding(path, error))
+        return expectOneLine(error);
     CheckingSink sink;
     rastix::LoadedPicture picture;
     picture.rowSink = &sink;

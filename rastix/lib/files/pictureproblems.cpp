@@ -190,6 +190,40 @@ std::string truncatedPicture(const std::string& path, const std::string& format)
     return problem;
 }
 
+std::string pngChunkPastTheEnd(const std::string& path) {
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(utf8Path(path), ec);
+    std::FILE* in = ec ? nullptr : openFile(path, "rb");
+    if (!in)
+        return {};
+    static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    unsigned char head[8];
+    std::string problem;
+    if (std::fread(head, 1, 8, in) == 8 && std::equal(head, head + 8, kSignature)) {
+        // Each chunk: its length, its type, its data and a checksum of four bytes.
+        for (std::uintmax_t at = 8; at + 8 <= size;) {
+            unsigned char chunk[8];
+            if (std::fseek(in, static_cast<long>(at), SEEK_SET) != 0 ||
+                std::fread(chunk, 1, 8, in) != 8)
+                break;
+            const std::uint32_t length =
+                std::uint32_t(chunk[0]) << 24 | chunk[1] << 16 | chunk[2] << 8 | chunk[3];
+            const std::string type(reinterpret_cast<const char*>(chunk + 4), 4);
+            const std::uintmax_t left = size - at - 8;
+            if (length > left) {
+                problem = "the file ends inside its " + type + " chunk (" + std::to_string(length) +
+                          " bytes declared, " + std::to_string(left) + " left)";
+                break;
+            }
+            if (type == "IEND")
+                break;
+            at += 12 + std::uintmax_t{length};
+        }
+    }
+    std::fclose(in);
+    return problem;
+}
+
 std::string foldMessages(const std::vector<std::string>& messages) {
     std::vector<std::string> seen;
     std::string line;

@@ -23,6 +23,12 @@ bool meansDamage(const std::string& message);
 // (or for any other format, and for compressed BMP).
 std::string truncatedPicture(const std::string& path, const std::string& format);
 
+// Whether a PNG file declares a chunk longer than what is left of the file. libpng allocates
+// what a chunk declares before it reads it (a file of 48 bytes can ask for 1.6 GB), so this is
+// asked before any decoder sees the file. Says which chunk falls short; empty when none does,
+// or when the file is no PNG.
+std::string pngChunkPastTheEnd(const std::string& path);
+
 // The decoders' own words, each once and in order, as one line for a message about the picture.
 std::string foldMessages(const std::vector<std::string>& messages);
 

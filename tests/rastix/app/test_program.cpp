@@ -104,6 +104,8 @@ private slots:
         QByteArray png = pngWithComment(photo);
         png[png.indexOf("tEXt") + 6] = 'X'; // the comment no longer matches its checksum
         writeFile(dir.filePath("crc.png"), png);
+        // libpng would allocate the 1.6 GB this text chunk declares before finding it missing.
+        writeFile(dir.filePath("text.png"), png.left(33) + QByteArray("\x65\0\0\x40iTXtcHRM", 12));
         QVERIFY(QDir(dir.path()).mkdir("folder.png"));
         // BMP and GIF readers fill in what is missing without a word.
         QVERIFY(photo.save(dir.filePath("whole.bmp")));
@@ -114,20 +116,21 @@ private slots:
         writeFile(dir.filePath("part.gif"), gif.left(gif.size() - 40));
 
         const Result r =
-            runRastix({"--binary", "cut.jpg", "short.png", "crc.png", "half.bmp", "part.gif",
-                       "folder.png", "ok.jpg", "-cry", "whole.bmp", "ship.gif"},
+            runRastix({"--binary", "cut.jpg", "short.png", "crc.png", "text.png", "half.bmp",
+                       "part.gif", "folder.png", "ok.jpg", "-cry", "whole.bmp", "ship.gif"},
                       dir.path());
         QCOMPARE(r.status, 1);
         // Windows writes text lines with CR LF.
         const QStringList lines = r.err.split(QRegularExpression("\r?\n"), Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), 6);
+        QCOMPARE(lines.size(), 7);
         const char* expected[][2] = {{"cut.jpg", "Premature end of data segment"},
-                                     {"short.png", "Unable to read image data"},
+                                     {"short.png", "ends inside its IDAT chunk"},
                                      {"crc.png", "CRC error"},
+                                     {"text.png", "ends inside its iTXt chunk (1694498880 bytes"},
                                      {"half.bmp", "ends before its pixel data"},
                                      {"part.gif", "ends before its last picture"},
                                      {"folder.png", "is a folder"}};
-        for (int i = 0; i < 6; ++i) {
+        for (int i = 0; i < 7; ++i) {
             QVERIFY2(lines[i].startsWith(QString("rastix: ") + expected[i][0] + ": "),
                      qPrintable(lines[i]));
             QVERIFY2(lines[i].contains(expected[i][1], Qt::CaseInsensitive), qPrintable(lines[i]));

@@ -89,3 +89,46 @@ TEST(Utf8Paths, NamesOutsideAsciiAndExclusiveCreation) {
     EXPECT_EQ(utf8Text(utf8Path(file)), file);
     EXPECT_EQ(QFile(QString::fromStdString(file)).size(), 5);
 }
+
+namespace {
+
+QByteArray pngChunk(const char* type, const QByteArray& data, quint32 declared) {
+    QByteArray c;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        c.append(char(declared >> shift));
+    return c.append(type).append(data).append(4, '\0'); // the checksum is not looked at
+}
+
+} // namespace
+
+TEST(PictureProblems, APngChunkLongerThanTheFileIsFoundBeforeDecoding) {
+    const QByteArray signature("\x89PNG\r\n\x1a\n", 8);
+    const QByteArray header = pngChunk("IHDR", QByteArray(13, '\1'), 13);
+    const QByteArray data = pngChunk("IDAT", QByteArray(40, 'x'), 40);
+    const QByteArray end = pngChunk("IEND", {}, 0);
+    const QByteArray whole = signature + header + data + end;
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        std::string problem;
+    } cases[] = {
+        {"whole", whole, ""},
+        {"junk after the end", whole + QByteArray(100, '\xff'), ""},
+        {"no end chunk", signature + header + data, ""},
+        {"cut in the data", (signature + header + data).chopped(10),
+         "the file ends inside its IDAT chunk (40 bytes declared, 34 left)"},
+        // 48 bytes asking libpng for 1.6 GB
+        {"text of 1.6 GB", signature + header + pngChunk("iTXt", "cHRM", 0x65000040),
+         "the file ends inside its iTXt chunk (1694498880 bytes declared, 8 left)"},
+        {"not a PNG", "GIF89a" + QByteArray(40, '\0'), ""},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        const QString path = dir.filePath("p.png");
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(c.bytes);
+        f.close();
+        EXPECT_EQ(pngChunkPastTheEnd(path.toStdString()), c.problem) << c.name;
+    }
+}
