@@ -211,8 +211,13 @@ std::string pngChunkPastTheEnd(const std::string& path) {
             const std::string type(reinterpret_cast<const char*>(chunk + 4), 4);
             const std::uintmax_t left = size - at - 8;
             if (length > left) {
-                problem = "the file ends inside its " + type + " chunk (" + std::to_string(length) +
-                          " bytes declared, " + std::to_string(left) + " left)";
+                // A chunk's type is four letters; anything else is named no further.
+                const bool letters = std::all_of(type.begin(), type.end(), [](char c) {
+                    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+                });
+                problem = "the file ends inside " + (letters ? "its " + type : "a") + " chunk (" +
+                          std::to_string(length) + " bytes declared, " + std::to_string(left) +
+                          " left)";
                 break;
             }
             if (type == "IEND")

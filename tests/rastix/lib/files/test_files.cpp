@@ -120,6 +120,8 @@ TEST(PictureProblems, APngChunkLongerThanTheFileIsFoundBeforeDecoding) {
         // 48 bytes asking libpng for 1.6 GB
         {"text of 1.6 GB", signature + header + pngChunk("iTXt", "cHRM", 0x65000040),
          "the file ends inside its iTXt chunk (1694498880 bytes declared, 8 left)"},
+        {"type not letters", signature + pngChunk("I\nDR", QByteArray(13, '\1'), 99),
+         "the file ends inside a chunk (99 bytes declared, 17 left)"},
         {"not a PNG", "GIF89a" + QByteArray(40, '\0'), ""},
     };
     QTemporaryDir dir;
