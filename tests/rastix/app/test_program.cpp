@@ -219,9 +219,11 @@ private slots:
         QTest::newRow("wrote") << QStringList{"a.png"} << true << 1 << full;
         QTest::newRow("help") << QStringList{"--help"} << true << 1 << full;
         QTest::newRow("version") << QStringList{"--version"} << true << 1 << full;
+#ifndef _WIN32 // where control characters can be in a file's name
         QTest::newRow("missing")
             << QStringList{"no\nsuch\x1b[2J.png"} << false << 1
             << "rastix: no\\nsuch\\x1b[2J.png: cannot read picture: No such file or directory\n";
+#endif
         QTest::newRow("folder") << QStringList{"--target-dir", "no\nwhere", "a.png"} << false << 2
                                 << "rastix: target directory 'no\\nwhere' does not exist\n";
     }
@@ -241,7 +243,8 @@ private slots:
             p.setStandardOutputFile("/dev/full");
         p.start(QStringLiteral(RASTIX_PROGRAM), args);
         QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(QString::fromUtf8(p.readAllStandardError()), err);
+        // Windows writes text lines with CR LF.
+        QCOMPARE(QString::fromUtf8(p.readAllStandardError()).replace("\r\n", "\n"), err);
         QCOMPARE(p.exitCode(), status);
     }
 };

@@ -230,6 +230,11 @@ TEST(QtPictureLoader, EachReaderAsksOnceForWhatItsWayHoldsBeforeDecoding) {
     // of 2 x 2), 3 x 2 of each chroma, 128 bytes each.
     const std::uint64_t coefficients = (6 * 4 + 2 * 3 * 2) * 128;
     const std::uint64_t pixels = 40 * 24 * 4;
+#ifdef __GLIBC__
+    const std::uint64_t tgaBytes = pixels; // stb_image's 24-bit pixels widened in place
+#else
+    const std::uint64_t tgaBytes = 40 * 24 * 3 + pixels; // and copied where realloc copies
+#endif
     const bool jpegStreams = jpegStreamingAvailable();
     const bool pngStreams = pngStreamingAvailable();
     struct Case {
@@ -245,7 +250,7 @@ TEST(QtPictureLoader, EachReaderAsksOnceForWhatItsWayHoldsBeforeDecoding) {
         // libpng declines transparency, so it asks for the whole picture from the start.
         {"rgba.png", false, false, 0, pixels},
         {"b.bmp", false, true, 0, pixels},
-        {"t.tga", false, true, 0, pixels},
+        {"t.tga", false, true, 0, tgaBytes},
     };
     for (const Case& c : cases) {
         const std::vector<Asked> asked = admissionsOf(dir.filePath(c.file));

@@ -320,18 +320,21 @@ protected:
 TEST(Conversion, EveryLineStaysOneLineAndALostLineFailsTheRun) {
     QTemporaryDir dir;
     FakePictures pictures;
-    pictures.images["new\nline.gif"] = Image(3, 1, 0xFF00FF00);
     const std::string target = dir.path().toStdString();
     AtomicFileWriter writer;
+#ifndef _WIN32 // where control characters can be in a file's name
+    pictures.images["new\nline.gif"] = Image(3, 1, 0xFF00FF00);
     const RunResult r =
         run({"--target-dir", target, "new\nline.gif", "gone\x1b[2J.gif"}, pictures, writer);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "wrote " + target + "/new\\nline.s (3x1, RGB16, true colour)\n");
     EXPECT_EQ(r.err, "rastix: gone\\x1b[2J.gif: cannot read picture: not found\n");
+#endif
 
     // One picture, and several (converted by other threads): the line is said once.
+    pictures.images["plain.gif"] = Image(3, 1, 0xFF00FF00);
     for (const std::size_t pictureCount : {1, 3}) {
-        Job job{"new\nline.gif", Settings{}};
+        Job job{"plain.gif", Settings{}};
         job.settings.targetDir = target;
         job.settings.overwrite = true;
         FullStream full;
