@@ -15,7 +15,6 @@
 #include <QStringList>
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <thread>
@@ -34,8 +33,7 @@ int printed(const std::string& text) {
     if (std::cout)
         return 0;
     const int error = errno;
-    rastix::messageStream() << "rastix: cannot write to standard output: "
-                            << (error ? std::strerror(error) : "write failed") << std::endl;
+    rastix::messageStream() << rastix::standardOutputFailure(error) << std::endl;
     return 1;
 }
 

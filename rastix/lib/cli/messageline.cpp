@@ -1,5 +1,7 @@
 #include "cli/messageline.h"
 
+#include <cstring>
+
 namespace rastix {
 
 namespace {
@@ -43,6 +45,11 @@ std::string messageLine(std::string_view text) {
         }
     }
     return out;
+}
+
+std::string standardOutputFailure(int error) {
+    return std::string("rastix: cannot write to standard output: ") +
+           (error ? std::strerror(error) : "write failed");
 }
 
 } // namespace rastix

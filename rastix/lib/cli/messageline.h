@@ -11,4 +11,7 @@ namespace rastix {
 // "\x1b"); everything else, backslashes and bytes that are not UTF-8 included, stays as given.
 std::string messageLine(std::string_view text);
 
+// The line for a failed write to standard output, given errno (0 when the stream did not say).
+std::string standardOutputFailure(int error);
+
 } // namespace rastix

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
-#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -47,8 +46,7 @@ private:
         if (m_out || m_outFailed)
             return;
         m_outFailed = true;
-        err(std::string("rastix: cannot write to standard output: ") +
-            (error ? std::strerror(error) : "write failed"));
+        err(standardOutputFailure(error));
     }
 
     std::ostream& m_out;
