@@ -70,8 +70,11 @@ Palettes for a game (only with --clut)
                     own files then hold no palette. A set whose colours all fit keeps them
                     exactly. Index 0 is kept transparent when any map of the set has
                     transparent pixels or padded rows. A picture of the set that cannot be
-                    read is left out: the others get the palette of the rest. An existing
-                    NAME file (without --overwrite) keeps the whole set from being written
+                    read (or whose output exists) is left out and named: the others are
+                    written with the palette of the rest, so one bad file does not hold up
+                    a build's other graphics, and every map written matches NAME. Once it is
+                    mended the set must be converted again: the palette then changes. An
+                    existing NAME file (without --overwrite) keeps the whole set unwritten
   --no-shared-clut  each map gets its own palette again (default)
   --palette FILE    map onto the palette in FILE instead of choosing one, and write that
                     palette, unchanged: a .clut rastix wrote (words in the current model), a
@@ -101,8 +104,10 @@ Palettes for a game (only with --clut)
                     beside every palette written, a copy for paint programs: gpl (GIMP),
                     pal (JASC-PAL) or act (Adobe), named after the palette (PICTURE.gpl,
                     NAME.gpl), each entry the colour the console shows; none (default)
-  Transparency: the console does not draw a pixel of value 0 in an object with its TRANS
-  flag; in a bank that is the bank's first entry (TRANSPARENCY-RULE).
+  Transparency: an object with its TRANS flag does not draw the pixels of value 0, whatever
+  its INDEX field (seen on the emulated console): in a bank the transparent entry is the
+  bank's first (CLUT entry INDEX x 2), not CLUT entry 0, and it is kept for transparent
+  pixels and padding in every bank, and in a shared palette, that needs it.
 Words
   --16-bits         use all 16 bits (default)
   --15-bits         keep bit 0 for the console's mixed mode: RGB words get green in bits 5-1

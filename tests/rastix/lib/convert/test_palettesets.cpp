@@ -2,6 +2,7 @@
 // existing palette does to the rest of its set.
 #include "codec/pixelcodec.h"
 #include "folderfiles.h"
+#include "palette/palettefile.h"
 #include "runharness.h"
 #include "testpictures.h"
 
@@ -120,4 +121,41 @@ TEST(PaletteSets, BanksGoToOneClutAndEachMapSaysItsIndexField) {
     const QByteArray pal = readAll(dir.filePath("pal.s"));
     EXPECT_TRUE(pal.contains("pal_colours = 256"));
     EXPECT_EQ(pal.count("$"), 256);
+}
+
+TEST(PaletteSets, CopiesForPaintProgramsAndAClutReadBackAreThePalettesWritten) {
+    QTemporaryDir dir;
+    const std::string target = dir.path().toStdString();
+    AtomicFileWriter writer;
+    const RunResult r =
+        run({"--target-dir", target, "--binary", "--clut", "--palette-out", "gpl", "a.png",
+             "--shared-clut", "set", "--palette-out", "act", "b.png", "c.png"},
+            sprites(), writer);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(entries(dir),
+              (QStringList{"a.clut", "a.gpl", "a.map", "b.map", "c.map", "set.act", "set.clut"}));
+    for (const QString& name : {QStringLiteral("a"), QStringLiteral("set")}) {
+        const QByteArray clut = readAll(dir.filePath(name + ".clut"));
+        PaletteFileContents copy;
+        std::string error;
+        const QString copyName = name == "a" ? name + ".gpl" : name + ".act";
+        ASSERT_TRUE(readPaletteFile(dir.filePath(copyName).toStdString(), copy, error)) << error;
+        ASSERT_EQ(copy.colours.size() * 2, static_cast<std::size_t>(clut.size()));
+        for (std::size_t i = 0; i < copy.colours.size(); ++i) {
+            const auto word = static_cast<std::uint16_t>(
+                static_cast<unsigned char>(clut[static_cast<int>(2 * i)]) << 8 |
+                static_cast<unsigned char>(clut[static_cast<int>(2 * i + 1)]));
+            const Rgb shown = decodeRgb16(word, false);
+            EXPECT_EQ(copy.colours[i], (RgbColour{static_cast<std::uint8_t>(shown.red),
+                                                  static_cast<std::uint8_t>(shown.green),
+                                                  static_cast<std::uint8_t>(shown.blue)}));
+        }
+    }
+    // The set's .clut given back as a palette is written again unchanged.
+    QTemporaryDir again;
+    const RunResult r2 = run({"--target-dir", again.path().toStdString(), "--binary", "--clut",
+                              "--palette", target + "/set.clut", "c.png"},
+                             sprites(), writer);
+    ASSERT_EQ(r2.status, 0) << r2.err;
+    EXPECT_EQ(readAll(again.filePath("c.clut")), readAll(dir.filePath("set.clut")));
 }
