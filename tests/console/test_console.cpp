@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -695,6 +696,38 @@ Layer countingMap(int bpp, int clutBase) {
     return l;
 }
 
+// The INDEX rastix reports for the map it wrote for `name`.
+int reportedIndex(const QString& report, const QString& name) {
+    const QRegularExpression line(QStringLiteral("^wrote ") + QRegularExpression::escape(name) +
+                                      QStringLiteral("\\.map .*, INDEX (\\d+)"),
+                                  QRegularExpression::MultilineOption);
+    const auto m = line.match(report);
+    require(m.hasMatch(),
+            QStringLiteral("no INDEX reported for ") + name + QStringLiteral(":\n") + report);
+    return m.captured(1).toInt();
+}
+
+// Maps converted together into one table the console loads whole; each shown from it.
+Scene sharingMaps(const QString& dir, const QStringList& options, const QString& table,
+                  const std::vector<Picture>& list, Screen screen, std::uint16_t background,
+                  QString& report) {
+    QStringList files;
+    for (const Picture& p : list)
+        files << savedPicture(dir, p.name, p.image);
+    report = convertTogether(dir, options, files);
+    Scene s;
+    s.screen = screen;
+    s.background = background;
+    s.clut = words(readFile(dir + QLatin1Char('/') + table + QStringLiteral(".clut")));
+    for (const Picture& p : list) {
+        Layer l = writtenLayer(dir, p.name, Output::SharedPalette, screen == Screen::Cry16, p.bpp,
+                               p.image);
+        place(l, static_cast<int>(s.layers.size()));
+        s.layers.push_back(l);
+    }
+    return s;
+}
+
 const std::vector<Case>& cases() {
     static const std::vector<Case> list = {
         {"rgb16",
@@ -792,6 +825,38 @@ const std::vector<Case>& cases() {
                  place(l, static_cast<int>(s.layers.size()));
                  s.layers.push_back(l);
              }
+             return s;
+         },
+         {}},
+        // Two sprites sharing one palette chosen for both: 12 colours and the transparent entry
+        // need 4 bits for both maps, though the first alone would fit in 2.
+        {"shared_clut",
+         [](const QString& dir) {
+             QString report;
+             Scene s = sharingMaps(
+                 dir, {"-cry", "--clut", "--opt-clut", "--shared-clut", "sprites"}, "sprites",
+                 {{"few", mapPicture(3), {}, 4}, {"many", mapPicture(10, 2), {}, 4}}, Screen::Cry16,
+                 kCryBackground, report);
+             require(!s.clut.empty() && s.clut.size() <= 16,
+                     QStringLiteral("%1 shared palette entries").arg(s.clut.size()));
+             return s;
+         },
+         {}},
+        // Two 4-bit sprites whose 20 colours do not fit in one bank together, each shown through
+        // the INDEX rastix reports for it from the one 256-entry table.
+        {"clut_banks",
+         [](const QString& dir) {
+             QString report;
+             Scene s = sharingMaps(
+                 dir, {"-rgb", "--clut", "--banks", "banks"}, "banks",
+                 {{"first", mapPicture(10), {}, 4}, {"second", mapPicture(10, 10), {}, 4}},
+                 Screen::Rgb16, kRgbBackground, report);
+             require(s.clut.size() == 256,
+                     QStringLiteral("the banks' table has %1 entries").arg(s.clut.size()));
+             for (Layer& l : s.layers)
+                 l.clutBase = 2 * reportedIndex(report, l.name);
+             require(s.layers[0].clutBase != s.layers[1].clutBase,
+                     QStringLiteral("both maps in one bank:\n") + report);
              return s;
          },
          {}},
