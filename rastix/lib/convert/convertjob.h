@@ -6,7 +6,9 @@
 #include "encode/pictureencoder.h"
 #include "output/filestaging.h"
 #include "output/output.h"
+#include "palette/colourcensus.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,10 @@ struct PictureResult {
 // width and image width fields hold at most 1023 lines and phrases); empty when it can.
 std::string consoleLimitWarning(const EncodedPicture& picture);
 
+// Without --overwrite, an existing output keeps the picture from being converted: false with the
+// output in result.existingOutput, or result.error for a name that cannot be looked up.
+bool outputsFreeFor(const Job& job, const std::vector<std::string>& paths, PictureResult& result);
+
 // Load, cut, rotate and encode one picture into the bytes of its output files. Whatever keeps
 // the outputs from being written is found before the picture is decoded: an existing output
 // (without --overwrite), and with a writer a folder where no file can be made; a disk that
@@ -35,5 +41,17 @@ std::string consoleLimitWarning(const EncodedPicture& picture);
 // picture that cannot fit fails at once with a message saying so.
 PictureResult convertJob(const Job& job, const PictureLoader& loader, int encodeThreads,
                          AtomicFileWriter* writer = nullptr, MemoryBudget* budget = nullptr);
+
+// How often each colour occurs in a picture as it would be converted (cut and turned), and the
+// size of its map: what a palette shared with other pictures is chosen from. Decoded as
+// convertJob decodes it, within the budget.
+struct PictureColours {
+    ColourCensus census;
+    int width = 0;
+    int height = 0;
+};
+std::optional<PictureColours> takePictureColours(const Job& job, const PictureLoader& loader,
+                                                 int threads, MemoryBudget& budget,
+                                                 std::string& error);
 
 } // namespace rastix
