@@ -696,9 +696,10 @@ Layer countingMap(int bpp, int clutBase) {
     return l;
 }
 
-// The INDEX rastix reports for the map it wrote for `name`.
+// The INDEX rastix reports for the map it wrote for `name` (named with its folder).
 int reportedIndex(const QString& report, const QString& name) {
-    const QRegularExpression line(QStringLiteral("^wrote ") + QRegularExpression::escape(name) +
+    const QRegularExpression line(QStringLiteral("^wrote (?:.*/)?") +
+                                      QRegularExpression::escape(name) +
                                       QStringLiteral("\\.map .*, INDEX (\\d+)"),
                                   QRegularExpression::MultilineOption);
     const auto m = line.match(report);
