@@ -107,7 +107,9 @@ Palettes for a game (only with --clut)
   Transparency: an object with its TRANS flag does not draw the pixels of value 0, whatever
   its INDEX field (seen on the emulated console): in a bank the transparent entry is the
   bank's first (CLUT entry INDEX x 2), not CLUT entry 0, and it is kept for transparent
-  pixels and padding in every bank, and in a shared palette, that needs it.
+  pixels and padding in every bank, and in a shared palette, that needs it. A map with
+  neither (an opaque picture whose rows fill whole phrases) uses value 0 for a colour, as
+  without banks: draw its object without TRANS.
 Words
   --16-bits         use all 16 bits (default)
   --15-bits         keep bit 0 for the console's mixed mode: RGB words get green in bits 5-1

@@ -232,10 +232,12 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     result.description = std::to_string(picture.width) + "x" + std::to_string(picture.height) +
                          ", " + modelDescription(s) + ", ";
     if (picture.isColourMap()) {
-        result.description += std::to_string(picture.bitsPerPixel) + "-bit map, " +
-                              std::to_string(picture.palette.size()) + " colours";
-        if (!writesOwnPalette(s))
-            result.description += ", palette in " + paletteSetPaths(s).front();
+        result.description += std::to_string(picture.bitsPerPixel) + "-bit map, ";
+        if (writesOwnPalette(s))
+            result.description += std::to_string(picture.palette.size()) + " colours";
+        else
+            result.description += "palette of " + std::to_string(picture.palette.size()) +
+                                  " entries in " + paletteSetPaths(s).front();
         if (picture.clutStart >= 0)
             result.description += ", INDEX " + std::to_string(picture.indexField());
     } else {
