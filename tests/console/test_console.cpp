@@ -904,6 +904,73 @@ QString madmacToGas(QString t) {
         .replace(QStringLiteral("dc.b"), QStringLiteral(".byte"));
 }
 
+// The data section GNU as makes of a source file, and the symbols of its object.
+struct Assembled {
+    bool ok = false;
+    QByteArray data;
+    QString symbols;
+};
+
+Assembled assembled(const QString& source) {
+    const QString base = source.chopped(2);
+    Assembled a;
+    a.ok = run(QStringLiteral("m68k-linux-gnu-as"), {QStringLiteral("-o"), base + ".o", source})
+                   .status == 0 &&
+           run(QStringLiteral("m68k-linux-gnu-objcopy"),
+               {QStringLiteral("-O"), QStringLiteral("binary"), QStringLiteral("-j"),
+                QStringLiteral(".data"), base + ".o", base + ".data"})
+                   .status == 0;
+    a.data = readFile(base + QStringLiteral(".data"));
+    a.symbols = QString::fromUtf8(run(QStringLiteral("m68k-linux-gnu-nm"), {base + ".o"}).out);
+    return a;
+}
+
+// A set's maps and its palette, in both syntaxes: each map's source assembles to its binary
+// map alone, the set's source to the set's binary palette, and a banked map's INDEX equate
+// is the INDEX its line names.
+int setAssemblyFailures(const QString& dir) {
+    const QStringList pictures = {savedPicture(dir, QStringLiteral("seta"), mapPicture(5)),
+                                  savedPicture(dir, QStringLiteral("setb"), mapPicture(9, 30))};
+    int failures = 0;
+    for (const QString& set : {QStringLiteral("--shared-clut"), QStringLiteral("--banks")}) {
+        const QStringList options = {QStringLiteral("--clut"), QStringLiteral("--opt-clut"), set,
+                                     QStringLiteral("pal")};
+        const QString bin = dir + QStringLiteral("/bin") + set;
+        QDir().mkpath(bin);
+        const QString report = convertTogether(bin, options, pictures);
+        for (const QString& syntax : {QStringLiteral("gas"), QStringLiteral("madmac")}) {
+            const QString out = dir + QLatin1Char('/') + syntax + set;
+            QDir().mkpath(out);
+            const Run r = run(QStringLiteral(RASTIX_PROGRAM),
+                              QStringList{QStringLiteral("--target-dir"), out,
+                                          QStringLiteral("--syntax"), syntax} +
+                                  options + pictures);
+            require(r.status == 0, QStringLiteral("rastix failed: ") + QString::fromUtf8(r.out));
+            for (const QString& name :
+                 {QStringLiteral("seta"), QStringLiteral("setb"), QStringLiteral("pal")}) {
+                const QString source = out + QLatin1Char('/') + name + QStringLiteral(".s");
+                if (syntax == QStringLiteral("madmac"))
+                    require(writeFile(source,
+                                      madmacToGas(QString::fromUtf8(readFile(source))).toUtf8()),
+                            QStringLiteral("cannot write ") + source);
+                const Assembled a = assembled(source);
+                const QString binary =
+                    bin + QLatin1Char('/') + name + (name == "pal" ? ".clut" : ".map");
+                bool ok = a.ok && a.data == readFile(binary);
+                if (set == QStringLiteral("--banks") && name != QStringLiteral("pal"))
+                    ok = ok && a.symbols.contains(
+                                   QStringLiteral("%1 a %2_index\n")
+                                       .arg(reportedIndex(report, name), 8, 16, QLatin1Char('0'))
+                                       .arg(name));
+                std::printf("%-5s %s %-14s %s\n", qPrintable(name), qPrintable(syntax),
+                            qPrintable(set), ok ? "same" : "DIFFERENT");
+                failures += ok ? 0 : 1;
+            }
+        }
+    }
+    return failures;
+}
+
 int assemblyCase(const QString& dir) {
     const QString map = QStringLiteral("--clut");
     const QString opt = QStringLiteral("--opt-clut");
@@ -969,7 +1036,7 @@ int assemblyCase(const QString& dir) {
             failures += ok ? 0 : 1;
         }
     }
-    return failures ? 1 : 0;
+    return failures + setAssemblyFailures(dir) ? 1 : 0;
 }
 
 int showCase(const Case& c, const QString& dir) {
