@@ -131,7 +131,15 @@ bool parsePaletteFile(const std::string& name, const std::vector<std::uint8_t>& 
     const std::string extension = extensionOf(name);
     PaletteFileContents read;
     bool ok = false;
-    if (startsAsPng(bytes))
+    // An .act or a .clut has no signature, and its first colours may spell any bytes, another
+    // format's signature too: its name and a size it can have tell what it is.
+    const bool actSized = bytes.size() == kActColoursBytes || bytes.size() == kActColoursBytes + 4;
+    const bool clutSized = bytes.size() % 2 == 0 && bytes.size() <= 2 * kMostPaletteColours;
+    if (extension == ".act" && actSized)
+        ok = parseAct(bytes, read.colours, error);
+    else if (extension == ".clut" && clutSized)
+        ok = read.holdsWords = parseClut(bytes, read.words, error);
+    else if (startsAsPng(bytes))
         ok = parsePngPalette(bytes, read.colours, error);
     else if (startsWith(text, "GIF87a") || startsWith(text, "GIF89a"))
         ok = parseGifPalette(bytes, read.colours, error);

@@ -101,6 +101,11 @@ Bytes withBytes(Bytes b, const Bytes& more) {
     return b;
 }
 
+Bytes startingWith(const std::string& start, Bytes b) {
+    std::copy(start.begin(), start.end(), b.begin());
+    return b;
+}
+
 Bytes cut(Bytes b, std::size_t size) {
     b.resize(size);
     return b;
@@ -152,6 +157,12 @@ TEST(PaletteFiles, ReadsEachFormatByContentOrExtension) {
         {"a.act", act(256, std::nullopt), ramp(256), {}},
         {"dir.x/a.ACT", act(3, 3), ramp(3), {}},
         {"a.clut", {0x12, 0x34, 0xFF, 0xFE}, {}, {0x1234, 0xFFFE}},
+        // Colours that happen to spell another format's signature.
+        {"a.act",
+         startingWith("GIF89a", act(3, 3)),
+         {{'G', 'I', 'F'}, {'8', '9', 'a'}, ramp(3)[2]},
+         {}},
+        {"a.clut", text("GIMP Palette"), {}, {0x4749, 0x4D50, 0x2050, 0x616C, 0x6574, 0x7465}},
         {"a.png", png(3, 8, 4), ramp(4), {}},
         {"a.png", png(3, 1, 4), ramp(2), {}}, // a bit depth of 1 shows two entries
         {"a.gif", gif(0x81, {0x3B}), ramp(4), {}},
@@ -387,6 +398,10 @@ TEST(PaletteFiles, ReadsOnlyFilesAndOnlyWhatThePaletteNeeds) {
     writeFile(path("far.png"), farPng);
     fs::resize_file(path("far.png"), 2 * kMostPaletteFileBytes);
     EXPECT_NE(refusal(path("far.png")).find("within its first 16 MB"), std::string::npos);
+    // A chunk longer than the file is the file cut short, as its bytes alone would say.
+    writeFile(path("short.png"),
+              withBytes(cut(png(3, 8, 4), 33), {0x12, 0x50, 0, 0, 't', 'E', 'X', 't'}));
+    EXPECT_EQ(refusal(path("short.png")), "ends inside its tEXt chunk");
     const std::string named =
         dir.filePath(QString::fromUtf8("Farben \u00e4\u00df.act")).toStdString();
     writeFile(named, act(5, 5));
