@@ -119,8 +119,18 @@ std::string rgbText(const RgbColour& c, const char* format) {
 
 } // namespace
 
-bool parsePaletteFile(const std::string& name, const std::vector<std::uint8_t>& bytes,
-                      PaletteFileContents& out, std::string& error) {
+namespace palettefiles {
+
+bool goesByExtension(const std::string& name, std::uint64_t fileSize) {
+    const std::string extension = extensionOf(name);
+    if (extension == ".act")
+        return fileSize == kActColoursBytes || fileSize == kActColoursBytes + 4;
+    return extension == ".clut" && fileSize % 2 == 0 && fileSize > 0 &&
+           fileSize <= 2 * kMostPaletteColours;
+}
+
+bool parsePaletteStart(const std::string& name, const std::vector<std::uint8_t>& bytes,
+                       std::uint64_t fileSize, PaletteFileContents& out, std::string& error) {
     if (bytes.empty()) {
         error = "is empty";
         return false;
@@ -131,13 +141,10 @@ bool parsePaletteFile(const std::string& name, const std::vector<std::uint8_t>& 
     const std::string extension = extensionOf(name);
     PaletteFileContents read;
     bool ok = false;
-    // An .act or a .clut has no signature, and its first colours may spell any bytes, another
-    // format's signature too: its name and a size it can have tell what it is.
-    const bool actSized = bytes.size() == kActColoursBytes || bytes.size() == kActColoursBytes + 4;
-    const bool clutSized = bytes.size() % 2 == 0 && bytes.size() <= 2 * kMostPaletteColours;
-    if (extension == ".act" && actSized)
+    const bool byExtension = goesByExtension(name, fileSize);
+    if (byExtension && extension == ".act")
         ok = parseAct(bytes, read.colours, error);
-    else if (extension == ".clut" && clutSized)
+    else if (byExtension)
         ok = read.holdsWords = parseClut(bytes, read.words, error);
     else if (startsAsPng(bytes))
         ok = parsePngPalette(bytes, read.colours, error);
@@ -167,6 +174,13 @@ bool parsePaletteFile(const std::string& name, const std::vector<std::uint8_t>& 
     out = std::move(read);
     error.clear();
     return true;
+}
+
+} // namespace palettefiles
+
+bool parsePaletteFile(const std::string& name, const std::vector<std::uint8_t>& bytes,
+                      PaletteFileContents& out, std::string& error) {
+    return palettefiles::parsePaletteStart(name, bytes, bytes.size(), out, error);
 }
 
 std::vector<std::uint8_t> writePaletteFile(PaletteFileFormat format,

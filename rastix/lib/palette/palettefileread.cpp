@@ -113,23 +113,29 @@ bool readPaletteFile(const std::string& path, PaletteFileContents& out, std::str
         return false;
     }
     std::vector<std::uint8_t> bytes;
-    bool read = true;
     file.append(bytes, 8);
     const std::uintmax_t size = fs::file_size(where, ec);
-    if (palettefiles::startsAsPng(bytes)) {
-        read = readPngStart(file, ec ? UINTMAX_MAX : size, bytes, error);
-    } else {
-        if (!ec && size > kMostPaletteFileBytes) {
-            error = kTooLarge;
+    if (palettefiles::startsAsPng(bytes) && (ec || !palettefiles::goesByExtension(path, size))) {
+        const std::uint64_t fileSize = ec ? UINTMAX_MAX : size;
+        if (!readPngStart(file, fileSize, bytes, error))
+            return false;
+        if (file.failed()) {
+            error = systemError("cannot be read");
             return false;
         }
-        read = readAll(file, bytes, error);
+        return palettefiles::parsePaletteStart(path, bytes, fileSize, out, error);
     }
-    if (read && file.failed()) {
+    if (!ec && size > kMostPaletteFileBytes) {
+        error = kTooLarge;
+        return false;
+    }
+    if (!readAll(file, bytes, error))
+        return false;
+    if (file.failed()) {
         error = systemError("cannot be read");
         return false;
     }
-    return read && parsePaletteFile(path, bytes, out, error);
+    return parsePaletteFile(path, bytes, out, error);
 }
 
 } // namespace rastix

@@ -402,11 +402,19 @@ TEST(PaletteFiles, ReadsOnlyFilesAndOnlyWhatThePaletteNeeds) {
     writeFile(path("short.png"),
               withBytes(cut(png(3, 8, 4), 33), {0x12, 0x50, 0, 0, 't', 'E', 'X', 't'}));
     EXPECT_EQ(refusal(path("short.png")), "ends inside its tEXt chunk");
+    // A PNG named .act: its start up to the palette is as long as an .act, the whole is not.
+    Bytes actLong = cut(png(3, 8, 4), 33);
+    chunk(actLong, "tEXt", Bytes(703, 'x'), 703);
+    actLong = withBytes(actLong, Bytes(png(3, 8, 4).begin() + 33, png(3, 8, 4).end()));
+    writeFile(path("png.act"), actLong);
+    PaletteFileContents read;
+    std::string error;
+    ASSERT_TRUE(readPaletteFile(path("png.act"), read, error)) << error;
+    EXPECT_EQ(read.colours, ramp(4));
     const std::string named =
         dir.filePath(QString::fromUtf8("Farben \u00e4\u00df.act")).toStdString();
     writeFile(named, act(5, 5));
     PaletteFileContents out;
-    std::string error;
     ASSERT_TRUE(readPaletteFile(named, out, error)) << error;
     EXPECT_EQ(out.colours, ramp(5));
 }
