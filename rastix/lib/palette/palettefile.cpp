@@ -46,8 +46,8 @@ bool parseAct(const std::vector<std::uint8_t>& bytes, std::vector<RgbColour>& co
     if (bytes.size() == kActColoursBytes + 4) {
         count = std::size_t{bytes[kActColoursBytes]} << 8 | bytes[kActColoursBytes + 1];
         if (count == 0 || count > kMostPaletteColours) {
-            error = "is an .act that says it holds " + std::to_string(count) +
-                    " colours, not 1 to 256";
+            error =
+                "is an .act that says it holds " + std::to_string(count) + " colours, not 1 to 256";
             return false;
         }
     } else if (bytes.size() != kActColoursBytes) {
@@ -119,8 +119,18 @@ std::string rgbText(const RgbColour& c, const char* format) {
 
 } // namespace
 
-bool parsePaletteFile(const std::string& name, const std::vector<std::uint8_t>& bytes,
-                      PaletteFileContents& out, std::string& error) {
+namespace palettefiles {
+
+bool goesByExtension(const std::string& name, std::uint64_t fileSize) {
+    const std::string extension = extensionOf(name);
+    if (extension == ".act")
+        return fileSize == kActColoursBytes || fileSize == kActColoursBytes + 4;
+    return extension == ".clut" && fileSize % 2 == 0 && fileSize > 0 &&
+           fileSize <= 2 * kMostPaletteColours;
+}
+
+bool parsePaletteStart(const std::string& name, const std::vector<std::uint8_t>& bytes,
+                       std::uint64_t fileSize, PaletteFileContents& out, std::string& error) {
     if (bytes.empty()) {
         error = "is empty";
         return false;
@@ -131,7 +141,12 @@ bool parsePaletteFile(const std::string& name, const std::vector<std::uint8_t>& 
     const std::string extension = extensionOf(name);
     PaletteFileContents read;
     bool ok = false;
-    if (startsAsPng(bytes))
+    const bool byExtension = goesByExtension(name, fileSize);
+    if (byExtension && extension == ".act")
+        ok = parseAct(bytes, read.colours, error);
+    else if (byExtension)
+        ok = read.holdsWords = parseClut(bytes, read.words, error);
+    else if (startsAsPng(bytes))
         ok = parsePngPalette(bytes, read.colours, error);
     else if (startsWith(text, "GIF87a") || startsWith(text, "GIF89a"))
         ok = parseGifPalette(bytes, read.colours, error);
@@ -161,6 +176,13 @@ bool parsePaletteFile(const std::string& name, const std::vector<std::uint8_t>& 
     return true;
 }
 
+} // namespace palettefiles
+
+bool parsePaletteFile(const std::string& name, const std::vector<std::uint8_t>& bytes,
+                      PaletteFileContents& out, std::string& error) {
+    return palettefiles::parsePaletteStart(name, bytes, bytes.size(), out, error);
+}
+
 std::vector<std::uint8_t> writePaletteFile(PaletteFileFormat format,
                                            const std::vector<RgbColour>& colours,
                                            const std::string& name) {
@@ -171,8 +193,8 @@ std::vector<std::uint8_t> writePaletteFile(PaletteFileFormat format,
         // Sixteen to a row: a 4-bit picture on the console takes its colours from one such run.
         append(bytes, "GIMP Palette\nName: " + nameLine(name) + "\nColumns: 16\n#\n");
         for (std::size_t i = 0; i < count; ++i)
-            append(bytes, rgbText(colours[i], "%3u %3u %3u\t") + "Index " + std::to_string(i) +
-                              "\n");
+            append(bytes,
+                   rgbText(colours[i], "%3u %3u %3u\t") + "Index " + std::to_string(i) + "\n");
         break;
     case PaletteFileFormat::JascPal:
         // CR LF, as PaintShop Pro writes it on Windows.

@@ -28,12 +28,13 @@ constexpr std::size_t kMostPaletteColours = 256;
 constexpr std::uint64_t kMostPaletteFileBytes = std::uint64_t{16} << 20;
 
 // From the bytes of a file and its name (a path or a bare name: only its extension is used).
-// Read by content where the format has a signature: an indexed PNG (its PLTE chunk), a GIF (its
-// global colour table, else the first image's local one), a GIMP palette ("GIMP Palette"), a
-// JASC-PAL palette (PaintShop Pro); by extension otherwise: ".act" (Adobe colour table, 768
-// bytes, or 772 with the count of colours in use) and ".clut" (the words rastix writes). On
-// success out is replaced and error cleared; on failure out is left as it was and error says
-// why in one line, without the file's name (the caller puts it in front).
+// The formats without a signature go by extension and size: ".act" (Adobe colour table, 768
+// bytes, or 772 with the count of colours in use) and ".clut" (the words rastix writes, 2 to
+// 512 bytes). The others go by content: an indexed PNG (its PLTE chunk), a GIF (its global
+// colour table, else the first image's local one), a GIMP palette ("GIMP Palette"), a JASC-PAL
+// palette (PaintShop Pro). On success out is replaced and error cleared; on failure out is left
+// as it was and error says why in one line, without the file's name (the caller puts it in
+// front).
 bool parsePaletteFile(const std::string& name, const std::vector<std::uint8_t>& bytes,
                       PaletteFileContents& out, std::string& error);
 

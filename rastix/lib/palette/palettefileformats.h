@@ -24,6 +24,16 @@ bool parsePngPalette(const std::vector<std::uint8_t>& bytes, std::vector<RgbColo
 bool parseGifPalette(const std::vector<std::uint8_t>& bytes, std::vector<RgbColour>& colours,
                      std::string& error);
 
+// Whether a file of this name and size is read as an .act or a .clut, whatever its bytes say:
+// these formats have no signature, and their first colours may spell another format's.
+bool goesByExtension(const std::string& name, std::uint64_t fileSize);
+
+// parsePaletteFile for the first bytes of a file of fileSize bytes, all that readPaletteFile
+// reads of a large PNG: the size of the whole file decides, as it does for any file, whether
+// its name makes it an .act or a .clut.
+bool parsePaletteStart(const std::string& name, const std::vector<std::uint8_t>& bytes,
+                       std::uint64_t fileSize, PaletteFileContents& out, std::string& error);
+
 // The eight bytes every PNG file starts with.
 bool startsAsPng(const std::vector<std::uint8_t>& bytes);
 

@@ -3,7 +3,9 @@
 #include "palette/palettefile.h"
 #include "palette/palettefileformats.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -15,7 +17,8 @@ namespace {
 
 class ReadFile {
 public:
-    explicit ReadFile(const std::string& path) : file_(openFile(path, "rb")) {}
+    explicit ReadFile(const std::string& path)
+        : file_(openFile(path, "rb")) {}
     ~ReadFile() {
         if (file_)
             std::fclose(file_);
@@ -47,23 +50,28 @@ const char* const kTooLarge = "is larger than 16 MB, more than a palette file co
 
 // A PNG's chunks up to its palette, or up to its pixels (before which a palette has to come): the
 // pixels of a large picture are not read. A chunk cut short or out of bounds is read as far as
-// it goes, for the parser to say what is wrong with it.
-bool readPngStart(ReadFile& file, std::vector<std::uint8_t>& bytes, std::string& error) {
+// it goes, for the parser to say what is wrong with it: only a chunk that is there in the file
+// counts against the limit, one longer than the file is the file cut short.
+bool readPngStart(ReadFile& file, std::uint64_t fileSize, std::vector<std::uint8_t>& bytes,
+                  std::string& error) {
     for (;;) {
         if (!file.append(bytes, 8))
             return true;
         const std::uint8_t* header = &bytes[bytes.size() - 8];
-        const std::uint64_t length = std::uint64_t{header[0]} << 24 | std::uint64_t{header[1]} << 16 |
+        const std::uint64_t length = std::uint64_t{header[0]} << 24 |
+                                     std::uint64_t{header[1]} << 16 |
                                      std::uint64_t{header[2]} << 8 | header[3];
         const bool palette = std::memcmp(header + 4, "PLTE", 4) == 0;
         if ((!palette && palettefiles::pngChunkEndsPaletteSearch(header + 4)) ||
             length > 0x7FFFFFFFu)
             return true;
-        if (bytes.size() + length + 4 > kMostPaletteFileBytes) {
+        const std::uint64_t left = fileSize > bytes.size() ? fileSize - bytes.size() : 0;
+        const std::uint64_t wanted = std::min(length + 4, left);
+        if (bytes.size() + wanted > kMostPaletteFileBytes) {
             error = "is a PNG whose palette does not come within its first 16 MB";
             return false;
         }
-        if (!file.append(bytes, std::size_t(length) + 4) || palette)
+        if (wanted < length + 4 || !file.append(bytes, std::size_t(wanted)) || palette)
             return true;
     }
 }
@@ -105,23 +113,29 @@ bool readPaletteFile(const std::string& path, PaletteFileContents& out, std::str
         return false;
     }
     std::vector<std::uint8_t> bytes;
-    bool read = true;
     file.append(bytes, 8);
-    if (palettefiles::startsAsPng(bytes)) {
-        read = readPngStart(file, bytes, error);
-    } else {
-        const std::uintmax_t size = fs::file_size(where, ec);
-        if (!ec && size > kMostPaletteFileBytes) {
-            error = kTooLarge;
+    const std::uintmax_t size = fs::file_size(where, ec);
+    if (palettefiles::startsAsPng(bytes) && (ec || !palettefiles::goesByExtension(path, size))) {
+        const std::uint64_t fileSize = ec ? UINTMAX_MAX : size;
+        if (!readPngStart(file, fileSize, bytes, error))
+            return false;
+        if (file.failed()) {
+            error = systemError("cannot be read");
             return false;
         }
-        read = readAll(file, bytes, error);
+        return palettefiles::parsePaletteStart(path, bytes, fileSize, out, error);
     }
-    if (read && file.failed()) {
+    if (!ec && size > kMostPaletteFileBytes) {
+        error = kTooLarge;
+        return false;
+    }
+    if (!readAll(file, bytes, error))
+        return false;
+    if (file.failed()) {
         error = systemError("cannot be read");
         return false;
     }
-    return read && parsePaletteFile(path, bytes, out, error);
+    return parsePaletteFile(path, bytes, out, error);
 }
 
 } // namespace rastix

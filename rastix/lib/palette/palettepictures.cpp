@@ -24,7 +24,8 @@ bool isType(const std::uint8_t* type, const char* name) {
 // else could put a line break into the message.
 std::string chunkName(const std::uint8_t* type) {
     for (int i = 0; i < 4; ++i) {
-        const bool letter = (type[i] >= 'A' && type[i] <= 'Z') || (type[i] >= 'a' && type[i] <= 'z');
+        const bool letter =
+            (type[i] >= 'A' && type[i] <= 'Z') || (type[i] >= 'a' && type[i] <= 'z');
         if (!letter)
             return "a chunk";
     }
@@ -199,8 +200,8 @@ bool parseGifPalette(const std::vector<std::uint8_t>& bytes, std::vector<RgbColo
         } else {
             char code[8];
             std::snprintf(code, sizeof code, "0x%02X", unsigned(block));
-            error = "holds a block of unknown kind (" + std::string(code) +
-                    ") before its first image";
+            error =
+                "holds a block of unknown kind (" + std::string(code) + ") before its first image";
             return false;
         }
     }

@@ -20,7 +20,8 @@ bool isDigit(char c) {
 // Splits text into lines, giving each with its number (from 1), without its end.
 class Lines {
 public:
-    explicit Lines(std::string_view text) : text_(text) {}
+    explicit Lines(std::string_view text)
+        : text_(text) {}
 
     bool next(std::string_view& line) {
         if (at_ >= text_.size())
@@ -156,8 +157,8 @@ bool parseJascPalette(std::string_view text, std::vector<RgbColour>& colours, st
         return false;
     }
     if (count > kMostPaletteColours) {
-        error = "gives a count of " + (count > 99999 ? std::string("over 99999") :
-                                                       std::to_string(count));
+        error = "gives a count of " +
+                (count > 99999 ? std::string("over 99999") : std::to_string(count));
         error += " colours, more than the 256 a palette can have";
         return false;
     }
