@@ -28,103 +28,125 @@ BankRequest bankRequest(const ColourCensus& census, int width, const Settings& s
 
 namespace {
 
-struct Bank {
-    int bits = 4;
-    int start = 0;
-    bool transparentZero = false;
-    std::vector<std::uint16_t> colours;
+// What each entry of the CLUT holds while the banks are made.
+struct Entry {
+    enum class Use { Free, Reserved, Transparent, Colour } use = Use::Free;
+    std::uint16_t word = 0;
 };
 
-std::size_t sharedColours(const std::vector<std::uint16_t>& a,
-                          const std::vector<std::uint16_t>& b) {
-    return static_cast<std::size_t>(std::count_if(a.begin(), a.end(), [&](std::uint16_t w) {
-        return std::find(b.begin(), b.end(), w) != b.end();
-    }));
+using Clut = std::vector<Entry>;
+
+// How a request would sit in the block of its size at `start`: the colours it finds there
+// already, or -1 when it does not fit (a colour or reserved entry where its transparent value
+// 0 must go, or too few free entries for its other colours).
+int fit(const Clut& clut, int start, const BankRequest& r) {
+    const int size = 1 << r.bits;
+    const Entry& first = clut[static_cast<std::size_t>(start)];
+    if (r.transparentZero && first.use != Entry::Use::Free &&
+        first.use != Entry::Use::Transparent && first.use != Entry::Use::Reserved)
+        return -1;
+    int found = 0;
+    int free = 0;
+    for (int e = start; e < start + size; ++e) {
+        const Entry& entry = clut[static_cast<std::size_t>(e)];
+        if (entry.use == Entry::Use::Free && !(e == start && r.transparentZero))
+            ++free;
+        else if (entry.use == Entry::Use::Colour &&
+                 std::find(r.colours.begin(), r.colours.end(), entry.word) != r.colours.end())
+            ++found;
+    }
+    return static_cast<int>(r.colours.size()) - found <= free ? found : -1;
 }
 
-std::vector<std::uint16_t> joined(std::vector<std::uint16_t> a,
-                                  const std::vector<std::uint16_t>& b) {
-    for (const std::uint16_t w : b)
-        if (std::find(a.begin(), a.end(), w) == a.end())
-            a.push_back(w);
-    return a;
+// Whether the 16 entries around a block hold a bank already: a small bank put there takes no
+// room a bank of 16 could have had.
+bool inUse(const Clut& clut, int start) {
+    const auto first = clut.begin() + (start & ~15);
+    return std::any_of(first, first + 16, [](const Entry& e) {
+        return e.use == Entry::Use::Colour || e.use == Entry::Use::Transparent;
+    });
 }
 
-std::vector<std::uint8_t> openEntries(const Bank& bank, bool transparentZero,
-                                      const std::bitset<256>& reserved) {
-    return usableIndices(bank.bits, std::size_t{1} << bank.bits, transparentZero, reserved,
-                         bank.start);
-}
-
-// The bank of the request's depth that holds most of its colours and has room for the rest.
-int bestBank(const std::vector<Bank>& banks, const BankRequest& r,
-             const std::bitset<256>& reserved) {
-    int best = -1;
-    std::size_t bestShared = 0;
-    for (std::size_t b = 0; b < banks.size(); ++b) {
-        const Bank& bank = banks[b];
-        if (bank.bits != r.bits ||
-            joined(bank.colours, r.colours).size() >
-                openEntries(bank, bank.transparentZero || r.transparentZero, reserved).size())
+// Puts the request's missing colours into the block's free entries, the first entry last, so
+// that it stays open for a later map's transparent pixels as long as it can.
+void place(Clut& clut, int start, const BankRequest& r) {
+    const int size = 1 << r.bits;
+    if (r.transparentZero && clut[static_cast<std::size_t>(start)].use == Entry::Use::Free)
+        clut[static_cast<std::size_t>(start)].use = Entry::Use::Transparent;
+    for (const std::uint16_t w : r.colours) {
+        const auto there = [&](const Entry& e) {
+            return e.use == Entry::Use::Colour && e.word == w;
+        };
+        if (std::any_of(clut.begin() + start, clut.begin() + start + size, there))
             continue;
-        const std::size_t shared = sharedColours(r.colours, bank.colours);
-        if (best < 0 || shared > bestShared) {
-            best = static_cast<int>(b);
-            bestShared = shared;
+        for (int k = 1; k <= size; ++k) {
+            Entry& e = clut[static_cast<std::size_t>(start + k % size)];
+            if (e.use == Entry::Use::Free) {
+                e = {Entry::Use::Colour, w};
+                break;
+            }
         }
     }
-    return best;
 }
 
 } // namespace
 
 BankPlan planBanks(const std::vector<BankRequest>& requests, const std::bitset<256>& reserved) {
     BankPlan plan;
-    std::vector<Bank> banks;
-    std::vector<int> bankOf;
-    std::bitset<256> taken;
+    Clut clut(256);
+    for (std::size_t e = 0; e < 256; ++e)
+        if (reserved[e])
+            clut[e].use = Entry::Use::Reserved;
+    std::vector<int> startOf;
+    std::vector<std::pair<int, int>> blocks; // start, bits: the banks taken
     for (const BankRequest& r : requests) {
-        int best = bestBank(banks, r, reserved);
+        // The block that holds most of its colours; then one in use already, so that as few
+        // banks as can be are taken; then the lowest.
         const int size = 1 << r.bits;
-        for (int start = 0; best < 0 && start + size <= 256; start += size) {
-            bool free = true;
-            for (int e = start; e < start + size; ++e)
-                free = free && !taken[static_cast<std::size_t>(e)];
-            const Bank bank{r.bits, start, r.transparentZero, {}};
-            if (!free || r.colours.size() > openEntries(bank, r.transparentZero, reserved).size())
+        int best = -1;
+        int bestFound = -1;
+        bool bestInUse = false;
+        for (int start = 0; start + size <= 256; start += size) {
+            const int found = fit(clut, start, r);
+            if (found < 0)
                 continue;
-            for (int e = start; e < start + size; ++e)
-                taken.set(static_cast<std::size_t>(e));
-            banks.push_back(bank);
-            best = static_cast<int>(banks.size() - 1);
+            const bool used = inUse(clut, start);
+            if (found > bestFound || (found == bestFound && used && !bestInUse)) {
+                best = start;
+                bestFound = found;
+                bestInUse = used;
+            }
         }
-        bankOf.push_back(best);
+        startOf.push_back(best);
         if (best < 0)
             continue;
-        Bank& bank = banks[static_cast<std::size_t>(best)];
-        bank.colours = joined(bank.colours, r.colours);
-        bank.transparentZero = bank.transparentZero || r.transparentZero;
+        place(clut, best, r);
+        if (std::find(blocks.begin(), blocks.end(), std::pair{best, r.bits}) == blocks.end())
+            blocks.emplace_back(best, r.bits);
     }
-    // Every bank's colours in its open entries, in the order they came.
-    std::vector<PlannedPalette> palettes;
-    for (const Bank& bank : banks) {
-        PlannedPalette p;
-        p.bitsPerPixel = bank.bits;
-        p.transparentIndexZero = bank.transparentZero;
-        p.clutStart = bank.start;
-        p.words.assign(std::size_t{1} << bank.bits, 0);
-        const std::vector<std::uint8_t> open = openEntries(bank, bank.transparentZero, reserved);
-        for (std::size_t k = 0; k < bank.colours.size(); ++k) {
-            p.words[open[k]] = bank.colours[k];
-            p.usable.push_back(open[k]);
-            plan.clut[static_cast<std::size_t>(bank.start) + open[k]] = bank.colours[k];
+    for (std::size_t e = 0; e < 256; ++e)
+        if (clut[e].use == Entry::Use::Colour)
+            plan.clut[e] = clut[e].word;
+    plan.banksUsed = static_cast<int>(blocks.size());
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        if (startOf[i] < 0) {
+            plan.palettes.emplace_back();
+            continue;
         }
-        palettes.push_back(std::move(p));
+        // Each map may take any colour its bank holds, its own and the others' alike.
+        PlannedPalette p;
+        p.bitsPerPixel = requests[i].bits;
+        p.clutStart = startOf[i];
+        const auto first = static_cast<std::size_t>(startOf[i]);
+        p.transparentIndexZero =
+            requests[i].transparentZero || clut[first].use == Entry::Use::Transparent;
+        for (std::size_t k = 0; k < (std::size_t{1} << p.bitsPerPixel); ++k) {
+            p.words.push_back(plan.clut[first + k]);
+            if (clut[first + k].use == Entry::Use::Colour)
+                p.usable.push_back(static_cast<std::uint8_t>(k));
+        }
+        plan.palettes.push_back(std::move(p));
     }
-    plan.banksUsed = static_cast<int>(banks.size());
-    for (const int b : bankOf)
-        plan.palettes.push_back(b < 0 ? std::nullopt
-                                      : std::optional(palettes[static_cast<std::size_t>(b)]));
     return plan;
 }
 

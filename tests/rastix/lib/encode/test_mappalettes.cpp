@@ -158,12 +158,14 @@ TEST(MapPalettes, BanksArePackedInOrderAndShareWhereColoursFit) {
     EXPECT_EQ(plan.palettes[0]->clutStart, 16);
     EXPECT_EQ(plan.palettes[1]->clutStart, 16);
     EXPECT_EQ(plan.palettes[2]->clutStart, 32);
-    EXPECT_EQ(plan.palettes[3]->clutStart, 12); // the two entries left there
-    EXPECT_EQ(plan.clut[14], 7u);
+    EXPECT_EQ(plan.palettes[3]->clutStart, 24); // in the first bank's free entries
+    EXPECT_EQ(plan.clut[25], 7u);
     EXPECT_EQ(plan.clut[16], 0u); // kept transparent
     EXPECT_EQ(plan.clut[17], 1u);
     EXPECT_EQ(plan.clut[22], 6u);
-    EXPECT_EQ(plan.clut[32], 20u); // no transparent pixels there: entry 0 holds a colour
+    EXPECT_EQ(plan.clut[33], 20u); // entry 0 filled last, left open for a transparent one
+    EXPECT_EQ(plan.palettes[2]->usable.size(), 12u);
+    EXPECT_FALSE(plan.palettes[2]->transparentIndexZero);
     // Sixteen more full banks: the last finds the CLUT full.
     std::vector<BankRequest> many(
         16, request({40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54}, true));
