@@ -42,7 +42,7 @@ struct RunResult {
 };
 
 inline RunResult run(const std::vector<std::string>& args, const FakePictures& pictures,
-                     AtomicFileWriter& writer) {
+                     AtomicFileWriter& writer, std::uint64_t memoryBytes = availableMemoryBytes()) {
     CommandLine line = parseCommandLine(args, [](const std::string& d) {
         return QDir(QString::fromStdString(d)).exists() ? std::string() : "does not exist";
     });
@@ -56,7 +56,7 @@ inline RunResult run(const std::vector<std::string>& args, const FakePictures& p
     }
     std::ostringstream out;
     std::ostringstream err;
-    r.status = runJobs(line.jobs, pictures.loader(), writer, out, err, 3);
+    r.status = runJobs(line.jobs, pictures.loader(), writer, out, err, 3, memoryBytes);
     r.out = out.str();
     r.err = err.str();
     return r;

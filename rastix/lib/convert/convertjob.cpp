@@ -64,6 +64,7 @@ struct PreparedPicture {
     ImageView view;
     Image cut;
     Image turned;
+    std::shared_ptr<const void> decoded; // what the loader decoded, when view points into it
 };
 
 bool prepareWhole(LoadedPicture& loaded, const Settings& s, const Route& route,
@@ -96,6 +97,38 @@ std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Settings&
         encodePicture(prepared.view, s, threads, quarterTurnWhileEncoding(route, s));
     loaded.keepAlive.reset();
     return picture;
+}
+
+// The line's description of what was made, and the console's warning about its size.
+void describe(PictureResult& result, const EncodedPicture& picture, const Settings& s) {
+    result.description = std::to_string(picture.width) + "x" + std::to_string(picture.height) +
+                         ", " + modelDescription(s) + ", ";
+    if (picture.isColourMap()) {
+        result.description += std::to_string(picture.bitsPerPixel) + "-bit map, ";
+        if (writesOwnPalette(s))
+            result.description += std::to_string(picture.palette.size()) + " colours";
+        else
+            result.description += "palette of " + std::to_string(picture.palette.size()) +
+                                  " entries in " + paletteSetPaths(s).front();
+        if (picture.clutStart >= 0)
+            result.description += ", INDEX " + std::to_string(picture.indexField());
+    } else {
+        result.description += "true colour";
+    }
+    result.warning = consoleLimitWarning(picture);
+}
+
+// The picture's files, and the copy of its palette for paint programs.
+void writeOutputs(PictureResult& result, EncodedPicture picture, const Job& job,
+                  AtomicFileWriter* writer, int threads) {
+    const Settings& s = job.settings;
+    std::vector<std::uint16_t> palette;
+    if (writesOwnPalette(s) && s.paletteCopy != PaletteCopy::None)
+        palette = picture.palette;
+    result.files = outputsFor(std::move(picture), s, job.picture, writer, threads, &result.error);
+    if (!palette.empty() && !result.files.empty())
+        result.files.push_back(
+            paletteCopyFile(palette, s, outputPaths(s, job.picture).back(), baseName(job.picture)));
 }
 
 } // namespace
@@ -229,34 +262,13 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     if (!encoded)
         return result;
     EncodedPicture& picture = *encoded;
-    result.description = std::to_string(picture.width) + "x" + std::to_string(picture.height) +
-                         ", " + modelDescription(s) + ", ";
-    if (picture.isColourMap()) {
-        result.description += std::to_string(picture.bitsPerPixel) + "-bit map, ";
-        if (writesOwnPalette(s))
-            result.description += std::to_string(picture.palette.size()) + " colours";
-        else
-            result.description += "palette of " + std::to_string(picture.palette.size()) +
-                                  " entries in " + paletteSetPaths(s).front();
-        if (picture.clutStart >= 0)
-            result.description += ", INDEX " + std::to_string(picture.indexField());
-    } else {
-        result.description += "true colour";
-    }
-    result.warning = consoleLimitWarning(picture);
+    describe(result, picture, s);
     if (sinkTookAll && staged) { // the one file of a true-colour picture, already on disk
         const std::string path = staged->path();
         result.files.push_back({path, {}, std::move(staged)});
     } else {
         staged.reset(); // not used: its temporary file goes
-        std::vector<std::uint16_t> palette;
-        if (writesOwnPalette(s) && s.paletteCopy != PaletteCopy::None)
-            palette = picture.palette;
-        result.files =
-            outputsFor(std::move(picture), s, job.picture, writer, encodeThreads, &result.error);
-        if (!palette.empty() && !result.files.empty())
-            result.files.push_back(paletteCopyFile(palette, s, outputPaths(s, job.picture).back(),
-                                                   baseName(job.picture)));
+        writeOutputs(result, std::move(picture), job, writer, encodeThreads);
     }
     return result;
 }
@@ -266,45 +278,77 @@ std::optional<PictureColours> takePictureColours(const Job& job, const PictureLo
                                                  std::string& error) {
     const Settings& s = job.settings;
     const Route route = chooseRoute(s);
-    MemoryBudget::Share share;
+    auto share = std::make_unique<MemoryBudget::Share>();
     LoadedPicture loaded;
-    std::optional<MapCollector> collector;
-    if (route.travel == Travel::RowsToCollector) {
-        collector.emplace(s, threads > 1);
-        loaded.rowSink = &*collector;
-    }
+    auto collector = std::make_unique<MapCollector>(s, threads > 1);
+    if (route.travel == Travel::RowsToCollector)
+        loaded.rowSink = collector.get();
     loaded.admit = [&](const Admission& admission, std::string& why) {
-        return share.resize(budget, conversionPeakBytes(admission, route, s, false, threads), why);
+        return share->resize(budget, conversionPeakBytes(admission, route, s, false, threads), why);
     };
     if (!loader(job.picture, loaded, error, threads))
         return std::nullopt;
     const int quarterTurn = quarterTurnWhileEncoding(route, s);
     PictureColours colours;
+    colours.kept = std::make_shared<KeptPicture>();
+    KeptPicture& kept = *colours.kept;
     const auto shapeOf = [&](int width, int height) {
         const bool across = quarterTurn % 180 != 0;
         colours.width = across ? height : width;
         colours.height = across ? width : height;
     };
-    if (collector && loaded.rowsStreamed && collector->complete()) {
+    // What is kept is only the picture (its words, or its pixels where it is dithered), and
+    // the share of the budget is brought down to it.
+    const auto keep = [&](std::uint64_t bytes) {
+        std::string ignored;
+        share->resize(budget,
+                      bytes + sizeof(ColourCensus::words[0]) * (ColourCensus::kTransparent + 1),
+                      ignored);
+        kept.share = std::move(share);
+    };
+    if (loaded.rowsStreamed && collector->complete()) {
         colours.census = collector->census();
         shapeOf(loaded.view.width, loaded.view.height);
+        keep(std::uint64_t{4} * static_cast<std::uint64_t>(loaded.view.width) *
+             static_cast<std::uint64_t>(loaded.view.height));
+        kept.collector = std::move(collector);
         return colours;
     }
+    collector.reset();
     if (loaded.rowsStreamed) { // rows went astray: decoded again, whole
         auto admit = std::move(loaded.admit);
-        collector.reset();
         loaded = LoadedPicture{};
         loaded.admit = std::move(admit);
         if (!loader(job.picture, loaded, error, threads))
             return std::nullopt;
     }
-    collector.reset();
-    PreparedPicture prepared;
-    if (!prepareWhole(loaded, s, route, prepared, error))
+    auto prepared = std::make_shared<PreparedPicture>();
+    if (!prepareWhole(loaded, s, route, *prepared, error))
         return std::nullopt;
-    colours.census = takeCensus(prepared.view, s, threads);
-    shapeOf(prepared.view.width, prepared.view.height);
+    colours.census = takeCensus(prepared->view, s, threads);
+    shapeOf(prepared->view.width, prepared->view.height);
+    prepared->decoded = std::move(loaded.keepAlive);
+    kept.view = prepared->view;
+    kept.quarterTurn = quarterTurn;
+    kept.census = std::make_shared<ColourCensus>(colours.census);
+    // Whatever the loader holds besides (its own format) goes with the decoded picture.
+    keep(std::max<std::uint64_t>(share->bytes() / 2,
+                                 std::uint64_t{4} * static_cast<std::uint64_t>(kept.view.width) *
+                                     static_cast<std::uint64_t>(kept.view.height)));
+    kept.pixels = std::move(prepared);
     return colours;
+}
+
+PictureResult convertKept(const Job& job, KeptPicture& kept, int threads,
+                          AtomicFileWriter* writer) {
+    PictureResult result;
+    EncodedPicture picture = kept.collector ? kept.collector->encode(threads, job.settings)
+                                            : encodeColourMap(kept.view, job.settings, threads,
+                                                              kept.census.get(), kept.quarterTurn);
+    kept = KeptPicture{}; // its memory goes back before the outputs are made
+    describe(result, picture, job.settings);
+    writeOutputs(result, std::move(picture), job, writer, threads);
+    return result;
 }
 
 std::string consoleLimitWarning(const EncodedPicture& picture) {

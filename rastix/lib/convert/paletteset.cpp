@@ -33,10 +33,10 @@ struct SetState {
 // Counts the colours of every listed picture, `threads` at a time.
 void countColours(const std::vector<std::size_t>& pictures, const std::vector<Job>& jobs,
                   const PictureLoader& loader, int threads, MemoryBudget& budget,
-                  std::map<int, SetState>& sets,
-                  std::vector<std::optional<PictureResult>>& decided) {
+                  std::map<int, SetState>& sets, PaletteSetRun& run) {
     std::mutex mutex;
     std::size_t next = 0;
+    std::uint64_t keptBytes = 0;
     const auto work = [&] {
         for (;;) {
             std::size_t i;
@@ -59,12 +59,17 @@ void countColours(const std::vector<std::size_t>& pictures, const std::vector<Jo
             } catch (const std::exception& e) {
                 error = e.what();
             }
+            std::shared_ptr<KeptPicture> kept = colours ? std::move(colours->kept) : nullptr;
             std::lock_guard lock(mutex);
+            if (kept && keptBytes + kept->bytes() <= budget.total() / 4) {
+                keptBytes += kept->bytes();
+                run.kept[i] = std::move(kept);
+            }
             SetState& set = sets[s.paletteSet];
             if (!colours && error.empty())
                 error = "its colours could not be counted";
             if (!error.empty()) {
-                decided[i] = failed(error);
+                run.decided[i] = failed(error);
             } else if (request) {
                 set.requests.emplace(i, std::move(*request));
             } else {
@@ -142,6 +147,7 @@ PaletteSetRun planPaletteSets(const std::vector<Job>& jobs, const PictureLoader&
     run.decided.resize(n);
     run.setFilesBefore.resize(n);
     run.setOf.assign(n, 0);
+    run.kept.resize(n);
     std::map<int, SetState> sets;
     for (std::size_t i = 0; i < n; ++i) {
         const Settings& s = jobs[i].settings;
@@ -168,7 +174,7 @@ PaletteSetRun planPaletteSets(const std::vector<Job>& jobs, const PictureLoader&
                 toCount.push_back(m);
         }
     }
-    countColours(toCount, jobs, loader, threads, budget, sets, run.decided);
+    countColours(toCount, jobs, loader, threads, budget, sets, run);
     for (auto& [id, set] : sets) {
         std::vector<std::size_t> members;
         for (const std::size_t m : set.members)

@@ -5,6 +5,7 @@
 #include "convert/loadedpicture.h"
 #include "convert/memorybudget.h"
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -25,6 +26,9 @@ struct PaletteSetRun {
     std::vector<std::optional<PictureResult>> setFilesBefore;
     // For each picture, the set whose files setFilesBefore holds; 0 for none.
     std::vector<int> setOf;
+    // For each picture, what was kept of it when its colours were counted, so that it is not
+    // decoded again (while the pictures kept hold no more than a quarter of the budget).
+    std::vector<std::shared_ptr<KeptPicture>> kept;
 };
 
 PaletteSetRun planPaletteSets(const std::vector<Job>& jobs, const PictureLoader& loader,

@@ -143,6 +143,8 @@ PictureResult convertGuarded(const PaletteSetRun& run, std::size_t i, const Pict
         return *run.decided[i];
     const Job& job = run.jobs[i];
     try {
+        if (run.kept[i])
+            return convertKept(job, *run.kept[i], encodeThreads, writer);
         return convertJob(job, loader, encodeThreads, writer, &budget);
     } catch (const std::bad_alloc&) {
         PictureResult r;

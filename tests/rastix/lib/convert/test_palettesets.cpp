@@ -159,3 +159,23 @@ TEST(PaletteSets, CopiesForPaintProgramsAndAClutReadBackAreThePalettesWritten) {
     ASSERT_EQ(r2.status, 0) << r2.err;
     EXPECT_EQ(readAll(again.filePath("c.clut")), readAll(dir.filePath("set.clut")));
 }
+
+TEST(PaletteSets, PicturesDecodedAgainGiveTheBytesOfPicturesKeptBetweenThePhases) {
+    // A budget whose quarter cannot hold a picture with its census keeps none.
+    constexpr std::uint64_t kTooSmallToKeep = 4u << 20;
+    QByteArray written[2];
+    for (const std::uint64_t memory : {availableMemoryBytes(), kTooSmallToKeep}) {
+        QTemporaryDir dir;
+        AtomicFileWriter writer;
+        const RunResult r =
+            run({"--target-dir", dir.path().toStdString(), "--binary", "--clut", "--dither",
+                 "ordered", "--colours", "3", "--shared-clut", "set", "a.png", "b.png"},
+                sprites(), writer, memory);
+        ASSERT_EQ(r.status, 0) << r.err;
+        written[memory == kTooSmallToKeep] = readAll(dir.filePath("a.map")) +
+                                             readAll(dir.filePath("b.map")) +
+                                             readAll(dir.filePath("set.clut"));
+    }
+    EXPECT_FALSE(written[0].isEmpty());
+    EXPECT_EQ(written[0], written[1]);
+}
