@@ -180,7 +180,7 @@ for model in rgb16 cry16; do
     echo "Time of the 8 pictures: own palettes $own_ms ms, shared $shared_ms ms (ratio $ratio);"
     echo "onto pngquant's palette $pngquant_ms ms."
     goal_time=$(awk -v r="$ratio" 'BEGIN { print (r <= 1.5) ? "met" : "missed" }')
-    summary+=("${model^^}: shared PSNR >= pngquant-sheet PSNR on $met of ${#names[@]} pictures; time ratio $ratio <= 1.5 $goal_time")
+    summary+=("${model^^}: shared PSNR >= pngquant-sheet PSNR on $met of ${#names[@]} pictures; time shared / own $ratio (goal <= 1.5: $goal_time)")
 done
 echo
 echo "## Goals"
