@@ -130,8 +130,10 @@ psnr_of() { # model, the map, [the palette it shares]: the PSNR the console show
         "$map") # psnr de lowpass words
     echo "${figures%% *}"
 }
-require() { # a condition rastix's outputs must meet, and what it means when they do not
-    eval "$1" || { echo "rastix misbehaves: $2" >&2; exit 1; }
+require() { # what it means when rastix's outputs fail the check, then the check's command
+    local failing=$1
+    shift
+    "$@" || { echo "rastix misbehaves: $failing" >&2; exit 1; }
 }
 
 echo "Each map: rastix --binary --clut --dither none, decoded by the console's rules apart from"
@@ -148,13 +150,13 @@ for model in rgb16 cry16; do
     convert_set pngquant "$flag" --palette "$work/sheet-quantised.png"
     pngquant_ms=$ms
 
-    require '[ -f "$work/shared/set.clut" ]' "--shared-clut set wrote no set.clut"
+    require "--shared-clut set wrote no set.clut" test -f "$work/shared/set.clut"
     entries=$(($(stat -c %s "$work/shared/set.clut") / 2))
     for name in "${names[@]}"; do
-        require '[ -f "$work/own/$name.clut" ]' "$name has no palette of its own"
-        require '[ ! -e "$work/shared/$name.clut" ]' "$name.clut written beside a shared palette"
-        require 'cmp -s "$work/pngquant/$name.clut" "$work/pngquant/${names[0]}.clut"' \
-            "$name and ${names[0]} were given one palette but hold different ones"
+        require "$name has no palette of its own" test -f "$work/own/$name.clut"
+        require "$name.clut written beside a shared palette" test ! -e "$work/shared/$name.clut"
+        require "$name and ${names[0]} were given one palette but hold different ones" \
+            cmp -s "$work/pngquant/$name.clut" "$work/pngquant/${names[0]}.clut"
     done
 
     echo
