@@ -103,25 +103,39 @@ made=$("$convert" "$work/sheet.png" -format '%wx%h' info:)
 pngquant 256 --speed 1 --nofs --force --output "$work/sheet-quantised.png" "$work/sheet.png"
 sheet_colours=$("$convert" "$work/sheet-quantised.png" -format '%k' info:)
 
-best_ms() { # the best wall-clock time of 5 runs of a command, in milliseconds
-    local best=-1 start end took
-    for _ in 1 2 3 4 5; do
-        start=${EPOCHREALTIME//[!0-9]/}
-        "$@" >/dev/null || { echo "failed: $*" >&2; return 1; }
-        end=${EPOCHREALTIME//[!0-9]/}
-        took=$((end - start))
-        if ((best < 0 || took < best)); then best=$took; fi
+set_options() { # the set's name and the model's flag: rastix's options before the pictures
+    case $1 in
+    own) options=("$2") ;;
+    shared) options=("$2" --shared-clut set) ;;
+    pngquant) options=("$2" --palette "$work/sheet-quantised.png") ;;
+    esac
+}
+convert_set() { # the set's name and the model's flag: one whole run of rastix, for all 8
+    local options
+    set_options "$1" "$2"
+    "$rastix" --binary --overwrite --clut --dither none --target-dir "$work/$1" "${options[@]}" \
+        "${sources[@]}" >/dev/null || { echo "failed: rastix ${options[*]} for the 8 pictures" >&2; exit 1; }
+}
+sets=(own shared pngquant)
+declare -A best_us
+time_sets() { # the model's flag: each set's best wall-clock time of 5 runs into best_us
+    local round set start end took
+    for set in "${sets[@]}"; do
+        rm -rf "${work:?}/$set" && mkdir "$work/$set"
+        best_us[$set]=-1
     done
-    printf '%d.%d\n' $((best / 1000)) $((best % 1000 / 100))
+    # Turn about, so a load that comes and goes on a shared machine falls on every set alike.
+    for round in 1 2 3 4 5; do
+        for set in "${sets[@]}"; do
+            start=${EPOCHREALTIME//[!0-9]/}
+            convert_set "$set" "$1"
+            end=${EPOCHREALTIME//[!0-9]/}
+            took=$((end - start))
+            if ((best_us[$set] < 0 || took < best_us[$set])); then best_us[$set]=$took; fi
+        done
+    done
 }
-
-convert_set() { # folder, then rastix's options before the pictures: converts, timed into $ms
-    local folder=$work/$1
-    shift
-    rm -rf "$folder" && mkdir "$folder"
-    ms=$(best_ms "$rastix" --binary --overwrite --clut --dither none --target-dir "$folder" \
-        "$@" "${sources[@]}")
-}
+ms_of() { printf '%d.%d' $((best_us[$1] / 1000)) $((best_us[$1] % 1000 / 100)); }
 psnr_of() { # model, the map, [the palette it shares]: the PSNR the console shows
     local model=$1 map=$2 palette=${3:-} name figures
     name=${map##*/}
@@ -139,16 +153,12 @@ require() { # what it means when rastix's outputs fail the check, then the check
 echo "Each map: rastix --binary --clut --dither none, decoded by the console's rules apart from"
 echo "rastix, PSNR against its picture. pngquant-sheet: pngquant 256 --speed 1 --nofs on the"
 echo "$sheet_size sheet of all 8 ($sheet_colours colours), its palette given to rastix --palette."
-echo "Times: wall clock, best of 5 whole rastix runs converting all 8."
+echo "Times: wall clock, best of 5 whole rastix runs converting all 8, the three ways in turn."
 summary=()
 for model in rgb16 cry16; do
     flag=-${model%16}
-    convert_set own "$flag"
-    own_ms=$ms
-    convert_set shared "$flag" --shared-clut set
-    shared_ms=$ms
-    convert_set pngquant "$flag" --palette "$work/sheet-quantised.png"
-    pngquant_ms=$ms
+    time_sets "$flag"
+    own_ms=$(ms_of own) shared_ms=$(ms_of shared) pngquant_ms=$(ms_of pngquant)
 
     require "--shared-clut set wrote no set.clut" test -f "$work/shared/set.clut"
     entries=$(($(stat -c %s "$work/shared/set.clut") / 2))
@@ -177,7 +187,7 @@ for model in rgb16 cry16; do
     done
     mean() { awk "BEGIN { printf \"%.2f\", ($1) / ${#names[@]} }"; }
     printf '| mean | | %s | %s | %s | |\n' "$(mean "$sum_own")" "$(mean "$sum_shared")" "$(mean "$sum_pq")"
-    ratio=$(awk -v s="$shared_ms" -v o="$own_ms" 'BEGIN { printf "%.2f", s / o }')
+    ratio=$(awk -v s="${best_us[shared]}" -v o="${best_us[own]}" 'BEGIN { printf "%.2f", s / o }')
     echo
     echo "Time of the 8 pictures: own palettes $own_ms ms, shared $shared_ms ms (ratio $ratio);"
     echo "onto pngquant's palette $pngquant_ms ms."
