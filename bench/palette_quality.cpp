@@ -1,7 +1,9 @@
 // How close the console's colours come to a photo: the files a conversion wrote are decoded
 // with the console's display rules (quality/consoledecoder.h, which shares nothing with the
 // converter) and compared with the source picture.
-//   palette_quality CRY_TABLE SOURCE MODEL WORDS [SHOWN.png]
+//   palette_quality [--clut PALETTE] CRY_TABLE SOURCE MODEL WORDS [SHOWN.png]
+//       PALETTE    the palette of the map WORDS when it is not NAME.clut beside it (one that
+//                  several maps share, written once)
 //       CRY_TABLE  the CRY colour ROMs as index,red,green,blue lines (rastix/data/cry-table.csv)
 //       SOURCE     the picture that was converted, or that another tool's result was made from
 //       MODEL      rgb16 or cry16: the words of WORDS, or of its palette for a map
@@ -72,15 +74,24 @@ void save(const Pixels& shown, int width, int height, const char* path) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv); // image plugins without a display
-    if (argc != 5 && argc != 6) {
+    // Qt keeps argc and argv for the application's life: the operands are read from a copy.
+    int count = argc;
+    char** args = argv;
+    std::string palette;
+    if (count > 2 && std::string(args[1]) == "--clut") {
+        palette = args[2];
+        args += 2;
+        count -= 2;
+    }
+    if (count != 5 && count != 6) {
         std::fprintf(stderr, "usage: see the comment at the top of bench/palette_quality.cpp\n");
         return 2;
     }
     try {
-        const CryTable table = readCryTable(argv[1]);
-        const QImage source = loaded(argv[2]);
-        const WordModel model = modelNamed(argv[3], argv[4]);
-        const Words words = readConversion(argv[4], source.width(), source.height());
+        const CryTable table = readCryTable(args[1]);
+        const QImage source = loaded(args[2]);
+        const WordModel model = modelNamed(args[3], args[4]);
+        const Words words = readConversion(args[4], source.width(), source.height(), palette);
         const Pixels original = pixelsOf(source);
         const Pixels onScreen = shown(words, model, table);
         const int w = source.width(), h = source.height();
@@ -88,8 +99,8 @@ int main(int argc, char** argv) {
         std::printf("%.2f %.3f %.2f %zu\n", psnr(original, onScreen),
                     meanCiede2000(original, onScreen),
                     psnr(blurred(original, w, h), blurred(onScreen, w, h)), distinct.size());
-        if (argc == 6)
-            save(onScreen, w, h, argv[5]);
+        if (count == 6)
+            save(onScreen, w, h, args[5]);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "palette_quality: %s\n", e.what());
         return 1;

@@ -156,13 +156,16 @@ std::vector<Colour> shown(const Words& words, WordModel model, const CryTable& t
     return colours;
 }
 
-Words readConversion(const std::string& path, int width, int height) {
+Words readConversion(const std::string& path, int width, int height,
+                     const std::string& palettePath) {
+    if (!palettePath.empty() && !endsWith(path, ".map"))
+        throw std::runtime_error("a palette is given, but " + path + " is no NAME.map");
     if (endsWith(path, ".rgb") || endsWith(path, ".cry"))
         return readTrueColour(readFile(path), width, height);
     if (endsWith(path, ".map")) {
         const Bytes map = readFile(path);
-        const std::string palettePath = path.substr(0, path.size() - 4) + ".clut";
-        return readMap(map, readFile(palettePath), width, height,
+        const std::string besideMap = path.substr(0, path.size() - 4) + ".clut";
+        return readMap(map, readFile(palettePath.empty() ? besideMap : palettePath), width, height,
                        mapBitsFor(map.size(), width, height));
     }
     throw std::runtime_error(path + " is none of NAME.rgb, NAME.cry or NAME.map");

@@ -52,8 +52,10 @@ int mapBitsFor(std::size_t mapBytes, int width, int height);
 std::vector<Colour> shown(const Words& words, WordModel model, const CryTable& table);
 
 // The words rastix wrote for a width x height picture: NAME.rgb or NAME.cry, or NAME.map with
-// its palette NAME.clut beside it. Which model a map's palette holds the files do not say.
-Words readConversion(const std::string& path, int width, int height);
+// its palette NAME.clut beside it, or in palettePath when given (a palette several maps share).
+// Which model a map's palette holds the files do not say.
+Words readConversion(const std::string& path, int width, int height,
+                     const std::string& palettePath = {});
 
 Bytes readFile(const std::string& path);
 

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <fstream>
 #include <ostream>
 #include <stdexcept>
 #include <string>
@@ -175,6 +176,28 @@ TEST(ConsoleDecoderRefuses, indicesPastThePalette) {
     quality::Bytes map(8, 0);
     map[0] = 0x40; // 2 bits: the first pixel takes entry 1 of a one-entry palette
     EXPECT_THROW(quality::readMap(map, quality::Bytes(2), 4, 1, 2), std::runtime_error);
+}
+
+void writeBytes(const QString& path, const quality::Bytes& bytes) {
+    std::ofstream out(path.toStdString(), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+// Maps that share one palette have none beside them: the one named is read, not NAME.clut.
+TEST(ConsoleDecoderPalette, namedForTheMapIsTheOneRead) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    quality::Bytes map(8, 0);
+    map[0] = 0x80; // 64 pixels of 1 bit, one phrase: the first takes entry 1
+    writeBytes(dir.filePath("pic.map"), map);
+    writeBytes(dir.filePath("pic.clut"), {0x00, 0x00, 0xF8, 0x00});
+    writeBytes(dir.filePath("set.clut"), {0x00, 0x00, 0x00, 0x3F});
+    const std::string mapPath = dir.filePath("pic.map").toStdString();
+    EXPECT_EQ(quality::readConversion(mapPath, 64, 1).pixels[0], 0xF800);
+    EXPECT_EQ(
+        quality::readConversion(mapPath, 64, 1, dir.filePath("set.clut").toStdString()).pixels[0],
+        0x003F);
 }
 
 } // namespace
