@@ -403,9 +403,10 @@ TEST(PaletteFiles, ReadsOnlyFilesAndOnlyWhatThePaletteNeeds) {
               withBytes(cut(png(3, 8, 4), 33), {0x12, 0x50, 0, 0, 't', 'E', 'X', 't'}));
     EXPECT_EQ(refusal(path("short.png")), "ends inside its tEXt chunk");
     // A PNG named .act: its start up to the palette is as long as an .act, the whole is not.
-    Bytes actLong = cut(png(3, 8, 4), 33);
+    const Bytes whole = png(3, 8, 4);
+    Bytes actLong = cut(whole, 33);
     chunk(actLong, "tEXt", Bytes(703, 'x'), 703);
-    actLong = withBytes(actLong, Bytes(png(3, 8, 4).begin() + 33, png(3, 8, 4).end()));
+    actLong = withBytes(actLong, Bytes(whole.begin() + 33, whole.end()));
     writeFile(path("png.act"), actLong);
     PaletteFileContents read;
     std::string error;
