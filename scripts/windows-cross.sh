@@ -252,6 +252,9 @@ done <<'OPTIONS'
 --colours 4 --clut --binary
 --clut --dither diffusion
 -cry --dither diffusion --binary
+--clut --binary --opt-clut --shared-clut set --palette-out act
+--clut --banks pal --syntax gas
+--clut --reserve 0-15 --colours 64 --binary --palette-out gpl
 OPTIONS
 files=$(find "$compare/linux" -type f | wc -l)
 ((differing == 0)) || exit 1

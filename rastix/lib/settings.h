@@ -1,5 +1,7 @@
 #pragma once
 
+#include <bitset>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -14,6 +16,17 @@ enum class AsmSyntax { Madmac, Gas };
 // How the error left by fewer colours is spread: not at all, by a fixed threshold pattern (stable
 // from one animation frame to the next), or by diffusing it to the neighbours.
 enum class Dither { None, Ordered, Diffusion };
+
+// How a colour map's palette is chosen: for the picture alone, once for a set of pictures, or
+// as a bank of its own in one CLUT made for a set.
+enum class PaletteSharing { Own, SharedClut, Banks };
+// The copy of every written palette made for paint programs.
+enum class PaletteCopy { None, Gpl, JascPal, Act };
+
+// A palette file read for --palette (see palette/palettefile.h), and the palette a set of
+// pictures was given before they are converted (see palette/plannedpalette.h).
+struct PaletteFileContents;
+struct PlannedPalette;
 
 // A rectangle taken from the source picture before any rotation.
 struct CutFrame {
@@ -41,6 +54,21 @@ struct Settings {
     int rotateDegrees = 0;
     std::optional<CutFrame> cut;
     std::string targetDir; // empty: the current folder
+    // CLUT entries never chosen or used.
+    std::bitset<256> reservedEntries;
+    // The palette to map onto instead of choosing one, and the file it came from.
+    std::shared_ptr<const PaletteFileContents> givenPalette;
+    std::string givenPaletteFile;
+    // The bank of the CLUT a map of 1, 2 or 4 bits is meant for; -1: none.
+    int bank = -1;
+    PaletteSharing sharing = PaletteSharing::Own;
+    // The shared palette's (or the banks' CLUT's) name, and which set of pictures it is: each
+    // --shared-clut or --banks starts one.
+    std::string paletteSetName;
+    int paletteSet = 0;
+    PaletteCopy paletteCopy = PaletteCopy::None;
+    // Filled in by the run, for a picture whose palette was decided with others.
+    std::shared_ptr<const PlannedPalette> planned;
     bool operator==(const Settings&) const = default;
 };
 

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -116,13 +117,13 @@ struct Layer {
     QString name;
     QByteArray pixels;                  // rows as written by the converter, phrase-padded
     QByteArray shown;                   // what the cartridge holds, when deliberately different
-    std::vector<std::uint16_t> palette; // colour maps
+    std::vector<std::uint16_t> palette; // a colour map's own palette, loaded at clutBase
     int bpp = 16;
     int phrases = 0;
     int height = 0;
     int x = 0; // frame position of the top-left pixel
     int y = 0;
-    int clutBase = 0; // first palette entry in the console's table
+    int clutBase = 0; // first palette entry in the console's table; INDEX is half of it
     bool relative = false;
     QImage source; // the picture as it should look (after any cut or turn); null: no source
     int tolerance = 0;
@@ -143,9 +144,20 @@ struct Layer {
 struct Scene {
     Screen screen = Screen::Rgb16;
     std::uint16_t background = 0;
-    std::uint16_t border = 0x2080; // BORD1: green in the high byte, red in the low byte
+    std::uint16_t border = 0x2080;   // BORD1: green in the high byte, red in the low byte
+    std::vector<std::uint16_t> clut; // a table the maps share, loaded from entry 0
     std::vector<Layer> layers;
 };
+
+// The console's colour table once the scene is loaded: the shared table first, then each
+// layer's own palette in order, as the cartridge copies them.
+std::vector<std::uint16_t> colourTable(const Scene& s) {
+    std::vector<std::uint16_t> table(256, 0);
+    std::copy(s.clut.begin(), s.clut.end(), table.begin());
+    for (const Layer& l : s.layers)
+        std::copy(l.palette.begin(), l.palette.end(), table.begin() + l.clutBase);
+    return table;
+}
 
 using Frame = std::vector<Rgb>; // kFrameWidth x kFrameHeight
 
@@ -161,6 +173,7 @@ bool inBorder(int fx, int fy) {
 // pixels (index 0, word 0) are skipped; the line buffer starts each line as the background.
 Frame expectedFrame(const Scene& s, std::size_t layerCount) {
     std::vector<std::uint16_t> words(kFrameWidth * kFrameHeight, s.background);
+    const std::vector<std::uint16_t> table = colourTable(s);
     for (std::size_t i = 0; i < layerCount; ++i) {
         const Layer& l = s.layers[i];
         for (int py = 0; py < l.height; ++py)
@@ -170,13 +183,16 @@ Frame expectedFrame(const Scene& s, std::size_t layerCount) {
                 if (fx >= kFrameWidth || fy >= kFrameHeight)
                     continue;
                 const int v = l.value(px, py);
+                // The pixel's own value decides: in a bank other than the first, value 0 is
+                // transparent although its palette entry is not entry 0.
                 if (v == 0)
                     continue;
                 std::uint16_t word = static_cast<std::uint16_t>(v);
                 if (l.bpp < 16) {
-                    // 1 to 4 bits: the object's INDEX supplies the entry's upper bits.
+                    // 1 to 4 bits: the object's INDEX supplies the entry's upper bits; those
+                    // below the bank's size are ignored.
                     const int entry = l.bpp == 8 ? v : (l.clutBase & (0xFF << l.bpp)) | v;
-                    word = l.palette[static_cast<std::size_t>(entry - l.clutBase)];
+                    word = table[static_cast<std::size_t>(entry)];
                 }
                 std::uint16_t& at = words[static_cast<std::size_t>(fy * kFrameWidth + fx)];
                 at = l.relative ? addRelative(at, word) : word;
@@ -341,11 +357,12 @@ QImage rampsPicture() {
 }
 
 // Exactly `colours` colours taken from the CRY table (so both models keep them apart), in
-// blocks, with a transparent corner; one colour alternates with transparent stripes.
-QImage mapPicture(int colours) {
+// blocks, with a transparent corner; one colour alternates with transparent stripes. Pictures
+// made with different `first` colours of the same list share those they both take.
+QImage mapPicture(int colours, int first = 0) {
     QImage img(kWidth, kHeight, QImage::Format_ARGB32);
     std::vector<QRgb> list;
-    for (int i = 0; list.size() < static_cast<std::size_t>(colours); ++i) {
+    for (int i = 0; list.size() < static_cast<std::size_t>(first + colours); ++i) {
         const int c = (i * 97 + 13) % 256;
         if (c == 0x8C || c == 0x8F || c == 0x88)
             continue;
@@ -356,8 +373,9 @@ QImage mapPicture(int colours) {
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
             const bool hole = colours == 1 ? (x / 3 + y / 2) % 2 : x >= 52 && y >= 32;
-            img.setPixel(x, y,
-                         hole ? 0 : list[static_cast<std::size_t>((x / 4 + y / 4 * 16) % colours)]);
+            img.setPixel(
+                x, y,
+                hole ? 0 : list[static_cast<std::size_t>(first + (x / 4 + y / 4 * 16) % colours)]);
         }
     return img;
 }
@@ -405,16 +423,37 @@ void require(bool ok, const QString& message) {
         throw Failure{message};
 }
 
-// Converts a picture with the given options into binary output in dir.
-Layer convert(const QString& dir, const QString& name, const QImage& picture,
-              const QStringList& options, int bpp, const QImage& looksLike) {
+std::vector<std::uint16_t> words(const QByteArray& bytes) {
+    std::vector<std::uint16_t> w;
+    for (qsizetype i = 0; i + 1 < bytes.size(); i += 2)
+        w.push_back(static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[i]) << 8 |
+                                               static_cast<unsigned char>(bytes[i + 1])));
+    return w;
+}
+
+QString savedPicture(const QString& dir, const QString& name, const QImage& picture) {
     const QString png = dir + QLatin1Char('/') + name + QStringLiteral(".png");
     require(picture.save(png), QStringLiteral("cannot save ") + png);
-    // Options always precede the picture they apply to.
+    return png;
+}
+
+// Converts pictures in one run with the given options into binary output in dir; returns
+// rastix's report of the files written.
+QString convertTogether(const QString& dir, const QStringList& options,
+                        const QStringList& pictures) {
+    // Options always precede the pictures they apply to.
     const Run r = run(QStringLiteral(RASTIX_PROGRAM),
                       QStringList{QStringLiteral("--target-dir"), dir, QStringLiteral("--binary")} +
-                          options + QStringList{png});
+                          options + pictures);
     require(r.status == 0, QStringLiteral("rastix failed: ") + QString::fromUtf8(r.out));
+    return QString::fromUtf8(r.out);
+}
+
+enum class Output { TrueColour, OwnPalette, SharedPalette };
+
+// The layer rastix wrote for the picture `name`, expected with bpp bits per pixel.
+Layer writtenLayer(const QString& dir, const QString& name, Output output, bool cry, int bpp,
+                   const QImage& looksLike) {
     Layer l;
     l.name = name;
     l.bpp = bpp;
@@ -422,22 +461,21 @@ Layer convert(const QString& dir, const QString& name, const QImage& picture,
     l.phrases = (looksLike.width() * bpp + 63) / 64;
     l.source = looksLike;
     const QString base = dir + QLatin1Char('/') + name;
-    if (options.contains(QStringLiteral("--clut"))) {
-        l.pixels = readFile(base + QStringLiteral(".map"));
-        const QByteArray clut = readFile(base + QStringLiteral(".clut"));
-        for (qsizetype i = 0; i + 1 < clut.size(); i += 2)
-            l.palette.push_back(
-                static_cast<std::uint16_t>(static_cast<unsigned char>(clut[i]) << 8 |
-                                           static_cast<unsigned char>(clut[i + 1])));
-        require(!l.palette.empty() && l.palette.size() <= (1u << bpp),
-                QStringLiteral("%1: %2 palette entries for %3 bits")
-                    .arg(name)
-                    .arg(l.palette.size())
-                    .arg(bpp));
+    const QString clut = base + QStringLiteral(".clut");
+    if (output == Output::TrueColour) {
+        l.pixels = readFile(base + (cry ? QStringLiteral(".cry") : QStringLiteral(".rgb")));
     } else {
-        l.pixels =
-            readFile(base + (options.contains(QStringLiteral("-cry")) ? QStringLiteral(".cry")
-                                                                      : QStringLiteral(".rgb")));
+        l.pixels = readFile(base + QStringLiteral(".map"));
+        if (output == Output::OwnPalette) {
+            l.palette = words(readFile(clut));
+            require(!l.palette.empty() && l.palette.size() <= (1u << bpp),
+                    QStringLiteral("%1: %2 palette entries for %3 bits")
+                        .arg(name)
+                        .arg(l.palette.size())
+                        .arg(bpp));
+        } else {
+            require(!QFile::exists(clut), name + QStringLiteral(": a palette of its own written"));
+        }
     }
     require(l.pixels.size() == l.phrases * 8 * l.height,
             QStringLiteral("%1: %2 bytes of pixels, not %3 (expected %4 bits per pixel)")
@@ -445,8 +483,18 @@ Layer convert(const QString& dir, const QString& name, const QImage& picture,
                 .arg(l.pixels.size())
                 .arg(l.phrases * 8 * l.height)
                 .arg(bpp));
-    l.tolerance = options.contains(QStringLiteral("-cry")) ? kCryTolerance : kRgbTolerance;
+    l.tolerance = cry ? kCryTolerance : kRgbTolerance;
     return l;
+}
+
+// Converts a picture with the given options into binary output in dir.
+Layer convert(const QString& dir, const QString& name, const QImage& picture,
+              const QStringList& options, int bpp, const QImage& looksLike) {
+    convertTogether(dir, options, {savedPicture(dir, name, picture)});
+    return writtenLayer(dir, name,
+                        options.contains(QStringLiteral("--clut")) ? Output::OwnPalette
+                                                                   : Output::TrueColour,
+                        options.contains(QStringLiteral("-cry")), bpp, looksLike);
 }
 
 int depthCode(int bpp) {
@@ -486,20 +534,23 @@ QString buildCartridge(const Scene& s, const QString& dir) {
         next = (address + data.size() + 0xFF) & ~0xFFLL;
         return address;
     };
+    const auto load = [&](const std::vector<std::uint16_t>& table, int first, const QString& file) {
+        QByteArray bytes;
+        for (std::uint16_t w : table)
+            bytes.append(static_cast<char>(w >> 8)).append(static_cast<char>(w & 0xFF));
+        palettes += QStringLiteral("        .long   %1\n        .short  %2, %3\n")
+                        .arg(hex(place(bytes, file)))
+                        .arg(first)
+                        .arg(table.size());
+    };
+    if (!s.clut.empty())
+        load(s.clut, 0, QStringLiteral("shared.clut"));
     for (std::size_t i = 0; i < s.layers.size(); ++i) {
         const Layer& l = s.layers[i];
         const long long data =
             place(l.shown.isEmpty() ? l.pixels : l.shown, QStringLiteral("layer%1.bin").arg(i));
-        if (!l.palette.empty()) {
-            QByteArray words;
-            for (std::uint16_t w : l.palette)
-                words.append(static_cast<char>(w >> 8)).append(static_cast<char>(w & 0xFF));
-            const long long address = place(words, QStringLiteral("layer%1.clut").arg(i));
-            palettes += QStringLiteral("        .long   %1\n        .short  %2, %3\n")
-                            .arg(hex(address))
-                            .arg(l.clutBase)
-                            .arg(l.palette.size());
-        }
+        if (!l.palette.empty())
+            load(l.palette, l.clutBase, QStringLiteral("layer%1.clut").arg(i));
         const long long link = kObjects + 16 * static_cast<long long>(i + 1);
         const int flags = 4 | (l.relative ? 2 : 0); // TRANS, RMW
         objects += QStringLiteral("        bitmap  %1, %2, %3, %4, %5, %6, %7, %8, %9\n")
@@ -624,6 +675,60 @@ QByteArray rowShiftedByAPhrase(QByteArray d, int rowBytes, int row) {
 const std::uint16_t kRgbBackground = 0x4308; // (64, 32, 96): in no test picture
 const std::uint16_t kCryBackground = 0x3A60; // a dim blue-green, bit 0 clear: CRY in mixed mode
 
+// A map made by hand, 64 pixels wide, counting through every value of its depth from left to
+// right, with a palette of distinct opaque words (none 0, none the background) at clutBase.
+Layer countingMap(int bpp, int clutBase) {
+    Layer l;
+    l.name = QStringLiteral("%1-bit map at entry %2").arg(bpp).arg(clutBase);
+    l.bpp = bpp;
+    l.phrases = bpp;
+    l.height = 8;
+    l.clutBase = clutBase;
+    for (int row = 0; row < l.height; ++row)
+        for (int byte = 0; byte < l.phrases * 8; ++byte) {
+            int bits = 0;
+            for (int px = byte * 8 / bpp; px < (byte + 1) * 8 / bpp; ++px)
+                bits = bits << bpp | px * (1 << bpp) / 64;
+            l.pixels.append(static_cast<char>(bits));
+        }
+    for (int e = clutBase; e < clutBase + (1 << bpp); ++e)
+        l.palette.push_back(static_cast<std::uint16_t>(e << 8 | 0x80 | (e & 0x3F)));
+    return l;
+}
+
+// The INDEX rastix reports for the map it wrote for `name` (named with its folder).
+int reportedIndex(const QString& report, const QString& name) {
+    const QRegularExpression line(QStringLiteral("^wrote (?:.*/)?") +
+                                      QRegularExpression::escape(name) +
+                                      QStringLiteral("\\.map .*, INDEX (\\d+)"),
+                                  QRegularExpression::MultilineOption);
+    const auto m = line.match(report);
+    require(m.hasMatch(),
+            QStringLiteral("no INDEX reported for ") + name + QStringLiteral(":\n") + report);
+    return m.captured(1).toInt();
+}
+
+// Maps converted together into one table the console loads whole; each shown from it.
+Scene sharingMaps(const QString& dir, const QStringList& options, const QString& table,
+                  const std::vector<Picture>& list, Screen screen, std::uint16_t background,
+                  QString& report) {
+    QStringList files;
+    for (const Picture& p : list)
+        files << savedPicture(dir, p.name, p.image);
+    report = convertTogether(dir, options, files);
+    Scene s;
+    s.screen = screen;
+    s.background = background;
+    s.clut = words(readFile(dir + QLatin1Char('/') + table + QStringLiteral(".clut")));
+    for (const Picture& p : list) {
+        Layer l = writtenLayer(dir, p.name, Output::SharedPalette, screen == Screen::Cry16, p.bpp,
+                               p.image);
+        place(l, static_cast<int>(s.layers.size()));
+        s.layers.push_back(l);
+    }
+    return s;
+}
+
 const std::vector<Case>& cases() {
     static const std::vector<Case> list = {
         {"rgb16",
@@ -708,6 +813,54 @@ const std::vector<Case>& cases() {
              return s;
          },
          {}},
+        // Hand-made maps in banks other than the first, every entry opaque: with TRANS the console
+        // skips a pixel of value 0 although its entry, the bank's first, is not entry 0. Banks
+        // of rastix's maps rely on this.
+        {"bank_transparency",
+         [](const QString&) {
+             Scene s;
+             s.screen = Screen::Rgb16;
+             s.background = kRgbBackground;
+             for (const auto& [bpp, clutBase] : {std::pair{4, 16}, {2, 36}, {1, 50}}) {
+                 Layer l = countingMap(bpp, clutBase);
+                 place(l, static_cast<int>(s.layers.size()));
+                 s.layers.push_back(l);
+             }
+             return s;
+         },
+         {}},
+        // Two sprites sharing one palette chosen for both: 12 colours and the transparent entry
+        // need 4 bits for both maps, though the first alone would fit in 2.
+        {"shared_clut",
+         [](const QString& dir) {
+             QString report;
+             Scene s = sharingMaps(
+                 dir, {"-cry", "--clut", "--opt-clut", "--shared-clut", "sprites"}, "sprites",
+                 {{"few", mapPicture(3), {}, 4}, {"many", mapPicture(10, 2), {}, 4}}, Screen::Cry16,
+                 kCryBackground, report);
+             require(!s.clut.empty() && s.clut.size() <= 16,
+                     QStringLiteral("%1 shared palette entries").arg(s.clut.size()));
+             return s;
+         },
+         {}},
+        // Two 4-bit sprites whose 20 colours do not fit in one bank together, each shown through
+        // the INDEX rastix reports for it from the one 256-entry table.
+        {"clut_banks",
+         [](const QString& dir) {
+             QString report;
+             Scene s = sharingMaps(
+                 dir, {"-rgb", "--clut", "--banks", "banks"}, "banks",
+                 {{"first", mapPicture(10), {}, 4}, {"second", mapPicture(10, 10), {}, 4}},
+                 Screen::Rgb16, kRgbBackground, report);
+             require(s.clut.size() == 256,
+                     QStringLiteral("the banks' table has %1 entries").arg(s.clut.size()));
+             for (Layer& l : s.layers)
+                 l.clutBase = 2 * reportedIndex(report, l.name);
+             require(s.layers[0].clutBase != s.layers[1].clutBase,
+                     QStringLiteral("both maps in one bank:\n") + report);
+             return s;
+         },
+         {}},
         // The cartridge shows deliberately broken copies of good data beside the good data itself;
         // only the good copy may pass.
         {"selfcheck",
@@ -749,6 +902,73 @@ QString madmacToGas(QString t) {
         .replace(QStringLiteral("\t.phrase"), QStringLiteral("\t.balign 8"))
         .replace(QStringLiteral("dc.w"), QStringLiteral(".short"))
         .replace(QStringLiteral("dc.b"), QStringLiteral(".byte"));
+}
+
+// The data section GNU as makes of a source file, and the symbols of its object.
+struct Assembled {
+    bool ok = false;
+    QByteArray data;
+    QString symbols;
+};
+
+Assembled assembled(const QString& source) {
+    const QString base = source.chopped(2);
+    Assembled a;
+    a.ok = run(QStringLiteral("m68k-linux-gnu-as"), {QStringLiteral("-o"), base + ".o", source})
+                   .status == 0 &&
+           run(QStringLiteral("m68k-linux-gnu-objcopy"),
+               {QStringLiteral("-O"), QStringLiteral("binary"), QStringLiteral("-j"),
+                QStringLiteral(".data"), base + ".o", base + ".data"})
+                   .status == 0;
+    a.data = readFile(base + QStringLiteral(".data"));
+    a.symbols = QString::fromUtf8(run(QStringLiteral("m68k-linux-gnu-nm"), {base + ".o"}).out);
+    return a;
+}
+
+// A set's maps and its palette, in both syntaxes: each map's source assembles to its binary
+// map alone, the set's source to the set's binary palette, and a banked map's INDEX equate
+// is the INDEX its line names.
+int setAssemblyFailures(const QString& dir) {
+    const QStringList pictures = {savedPicture(dir, QStringLiteral("seta"), mapPicture(5)),
+                                  savedPicture(dir, QStringLiteral("setb"), mapPicture(9, 30))};
+    int failures = 0;
+    for (const QString& set : {QStringLiteral("--shared-clut"), QStringLiteral("--banks")}) {
+        const QStringList options = {QStringLiteral("--clut"), QStringLiteral("--opt-clut"), set,
+                                     QStringLiteral("pal")};
+        const QString bin = dir + QStringLiteral("/bin") + set;
+        QDir().mkpath(bin);
+        const QString report = convertTogether(bin, options, pictures);
+        for (const QString& syntax : {QStringLiteral("gas"), QStringLiteral("madmac")}) {
+            const QString out = dir + QLatin1Char('/') + syntax + set;
+            QDir().mkpath(out);
+            const Run r = run(QStringLiteral(RASTIX_PROGRAM),
+                              QStringList{QStringLiteral("--target-dir"), out,
+                                          QStringLiteral("--syntax"), syntax} +
+                                  options + pictures);
+            require(r.status == 0, QStringLiteral("rastix failed: ") + QString::fromUtf8(r.out));
+            for (const QString& name :
+                 {QStringLiteral("seta"), QStringLiteral("setb"), QStringLiteral("pal")}) {
+                const QString source = out + QLatin1Char('/') + name + QStringLiteral(".s");
+                if (syntax == QStringLiteral("madmac"))
+                    require(writeFile(source,
+                                      madmacToGas(QString::fromUtf8(readFile(source))).toUtf8()),
+                            QStringLiteral("cannot write ") + source);
+                const Assembled a = assembled(source);
+                const QString binary =
+                    bin + QLatin1Char('/') + name + (name == "pal" ? ".clut" : ".map");
+                bool ok = a.ok && a.data == readFile(binary);
+                if (set == QStringLiteral("--banks") && name != QStringLiteral("pal"))
+                    ok = ok && a.symbols.contains(
+                                   QStringLiteral("%1 a %2_index\n")
+                                       .arg(reportedIndex(report, name), 8, 16, QLatin1Char('0'))
+                                       .arg(name));
+                std::printf("%-5s %s %-14s %s\n", qPrintable(name), qPrintable(syntax),
+                            qPrintable(set), ok ? "same" : "DIFFERENT");
+                failures += ok ? 0 : 1;
+            }
+        }
+    }
+    return failures;
 }
 
 int assemblyCase(const QString& dir) {
@@ -816,7 +1036,7 @@ int assemblyCase(const QString& dir) {
             failures += ok ? 0 : 1;
         }
     }
-    return failures ? 1 : 0;
+    return failures + setAssemblyFailures(dir) ? 1 : 0;
 }
 
 int showCase(const Case& c, const QString& dir) {

@@ -1,7 +1,9 @@
 // Writes the seed corpus of the fuzz targets: tiny pictures of every kind each reader takes,
 // written by Qt or from the TGA layout (tgafiles.h), each also cut short, and command lines of
-// every option. Run by hand after changing it: rastix-fuzz-seeds tests/fuzz/corpus SAMPLES_DIR
+// every option, and a palette file of each format. Run by hand after changing it: rastix-fuzz-seeds
+// tests/fuzz/corpus SAMPLES_DIR
 #include "cli/commandline.h"
+#include "palette/palettefile.h"
 #include "tgafiles.h"
 
 #include <QBuffer>
@@ -146,6 +148,39 @@ void pictureSeeds(const QString& samples) {
     }
 }
 
+// One palette file of each format parsePaletteFile reads.
+void paletteSeeds(const QString& samples) {
+    const std::vector<rastix::RgbColour> colours = {{0, 0, 0},     {255, 255, 255}, {200, 30, 30},
+                                                    {30, 200, 30}, {30, 30, 200},   {90, 90, 90}};
+    for (const auto format : {rastix::PaletteFileFormat::Gpl, rastix::PaletteFileFormat::JascPal,
+                              rastix::PaletteFileFormat::Act}) {
+        const std::vector<std::uint8_t> bytes = rastix::writePaletteFile(format, colours, "seed");
+        save("palettefile",
+             "palette" + QString::fromStdString(rastix::paletteFileExtension(format)),
+             QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
+    }
+    save("palettefile", "words.clut", QByteArray::fromHex("00008888f0f0ffff0f0f7777"));
+    QImage indexed(4, 2, QImage::Format_Indexed8);
+    indexed.setColorCount(int(colours.size()));
+    for (int i = 0; i < int(colours.size()); ++i)
+        indexed.setColor(i, qRgb(colours[i].red, colours[i].green, colours[i].blue));
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x)
+            indexed.setPixel(x, y, uint((x + y * 4) % colours.size()));
+    save("palettefile", "indexed.png", written(indexed, "png"));
+    save("palettefile", "global.gif", sample(samples, "ship.gif"));
+    // No global table: a graphic control extension, a comment, then an image with a local one
+    // (one pixel of entry 0 in LZW codes of 3 bits: clear, 0, end).
+    save("palettefile", "local.gif",
+         QByteArray::fromHex("474946383961010001000000"
+                             "21f9040000000000"
+                             "21fe026869012100"
+                             "2c000000000100010081"
+                             "000000ffffffc81e1e1ec81e"
+                             "0202440100"
+                             "3b"));
+}
+
 QByteArray arguments(const std::vector<std::string>& args) {
     QByteArray bytes;
     for (const std::string& arg : args)
@@ -194,5 +229,6 @@ int main(int argc, char** argv) {
     tgaSeeds();
     pictureSeeds(QString::fromLocal8Bit(argv[2]));
     commandLineSeeds();
+    paletteSeeds(QString::fromLocal8Bit(argv[2]));
     return 0;
 }

@@ -1,9 +1,11 @@
 #include "cli/commandline.h"
 
 #include "output/outputnames.h"
+#include "palette/palettefile.h"
 
 #include <limits>
 #include <map>
+#include <memory>
 #include <unordered_map>
 
 namespace rastix {
@@ -51,6 +53,12 @@ bool parseCutFrame(const std::string& text, CutFrame& frame) {
 namespace {
 
 using Flag = void (*)(Settings&);
+
+void endPaletteSet(Settings& s) {
+    s.sharing = PaletteSharing::Own;
+    s.paletteSetName.clear();
+    s.paletteSet = 0;
+}
 
 const std::map<std::string, Flag>& flags() {
     static const std::map<std::string, Flag> table = {
@@ -142,13 +150,37 @@ const std::map<std::string, Flag>& flags() {
          [](Settings& s) {
              s.cut.reset();
          }},
+        {"--no-palette",
+         [](Settings& s) {
+             s.givenPalette.reset();
+             s.givenPaletteFile.clear();
+         }},
+        {"--no-shared-clut",
+         [](Settings& s) {
+             if (s.sharing == PaletteSharing::SharedClut)
+                 endPaletteSet(s);
+         }},
+        {"--no-banks",
+         [](Settings& s) {
+             if (s.sharing == PaletteSharing::Banks)
+                 endPaletteSet(s);
+         }},
+        {"--no-bank",
+         [](Settings& s) {
+             s.bank = -1;
+         }},
+        {"--no-reserve",
+         [](Settings& s) {
+             s.reservedEntries.reset();
+         }},
     };
     return table;
 }
 
 // The options that take the next argument as their value.
-constexpr const char* kValuedOptions[] = {"--target-dir", "--rotate", "--cut",
-                                          "--syntax",     "--dither", "--colours"};
+constexpr const char* kValuedOptions[] = {
+    "--target-dir", "--rotate",      "--cut",   "--syntax", "--dither",  "--colours",
+    "--palette",    "--shared-clut", "--banks", "--bank",   "--reserve", "--palette-out"};
 
 bool takesValue(const std::string& option) {
     for (const char* valued : kValuedOptions)
@@ -194,11 +226,66 @@ std::string outOfRange(const std::string& option, const std::string& number, boo
            (negativeToo ? "-" + most + " to " + most : "at most " + most) + ")";
 }
 
+// "A-B" or "A": palette entries from A to B.
+bool parseEntryRange(const std::string& text, int& first, int& last) {
+    const auto dash = text.find('-');
+    if (!parseInteger(text.substr(0, dash), false, first))
+        return false;
+    last = first;
+    if (dash != std::string::npos && !parseInteger(text.substr(dash + 1), false, last))
+        return false;
+    return first <= last && last <= 255;
+}
+
+// A palette set's name names a file in the target folder, which --target-dir chooses.
+bool plainFileName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of("/\\") == std::string::npos;
+}
+
+// The pictures of one --shared-clut or --banks set must agree on what their palette holds;
+// one line describing the first disagreement, empty when they do.
+std::string paletteSetProblem(const std::vector<Job>& jobs) {
+    std::map<int, const Job*> first; // set -> its first colour-mapped picture
+    std::map<int, std::string> names;
+    for (const Job& job : jobs) {
+        const Settings& s = job.settings;
+        if (s.sharing == PaletteSharing::Own)
+            continue;
+        const std::string option =
+            s.sharing == PaletteSharing::SharedClut ? "--shared-clut " : "--banks ";
+        names.emplace(s.paletteSet, option + s.paletteSetName);
+        if (s.sharing == PaletteSharing::Banks && s.bank >= 0)
+            return job.picture + ": --bank and --banks both give it a bank; use one of them";
+        if (s.sharing == PaletteSharing::Banks && s.givenPalette)
+            return job.picture + ": --palette and --banks cannot be used together";
+        if (!s.colourMap)
+            continue;
+        const auto [it, fresh] = first.emplace(s.paletteSet, &job);
+        if (fresh)
+            continue;
+        const Settings& f = it->second->settings;
+        const std::string both =
+            it->second->picture + " and " + job.picture + " (" + option + s.paletteSetName + ")";
+        if (modelDescription(f) != modelDescription(s) || f.fifteenBits != s.fifteenBits)
+            return both + " share a palette but not a colour model";
+        if (f.bank != s.bank)
+            return both + " share a palette but not a --bank";
+        if (f.givenPalette != s.givenPalette)
+            return both + " share a palette but not a --palette";
+    }
+    for (const auto& [set, name] : names)
+        if (!first.count(set))
+            return name + ": no picture after it is a colour map (--clut)";
+    return {};
+}
+
 } // namespace
 
 CommandLine parseCommandLine(const std::vector<std::string>& args, const FolderCheck& checkFolder) {
     CommandLine result;
     Settings current;
+    int paletteSets = 0;
     bool optionsEnded = false;
     // The first setting given since the last picture: an error if no picture follows it.
     std::string unusedOption;
@@ -269,6 +356,44 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const FolderC
             if (!parseInteger(value, false, colours) || colours < 2 || colours > 256)
                 return fail("--colours needs a whole number from 2 to 256, not '" + value + "'");
             current.mapColours = colours;
+        } else if (arg == "--palette") {
+            auto contents = std::make_shared<PaletteFileContents>();
+            std::string problem;
+            if (!readPaletteFile(value, *contents, problem))
+                return fail("--palette '" + value + "': " + problem);
+            current.givenPalette = std::move(contents);
+            current.givenPaletteFile = value;
+        } else if (arg == "--shared-clut" || arg == "--banks") {
+            if (!plainFileName(value))
+                return fail(arg + " needs a file name without folders (--target-dir says " +
+                            "where it goes), not '" + value + "'");
+            current.sharing = arg == "--banks" ? PaletteSharing::Banks : PaletteSharing::SharedClut;
+            current.paletteSetName = value;
+            current.paletteSet = ++paletteSets;
+        } else if (arg == "--bank") {
+            int bank = 0;
+            if (!parseInteger(value, false, bank) || bank > 127)
+                return fail("--bank needs a whole number from 0 to 127, not '" + value + "'");
+            current.bank = bank;
+        } else if (arg == "--reserve") {
+            int first = 0;
+            int last = 0;
+            if (!parseEntryRange(value, first, last))
+                return fail("--reserve needs palette entries A-B with 0 <= A <= B <= 255, not '" +
+                            value + "'");
+            for (int e = first; e <= last; ++e)
+                current.reservedEntries.set(static_cast<std::size_t>(e));
+        } else if (arg == "--palette-out") {
+            if (value == "gpl")
+                current.paletteCopy = PaletteCopy::Gpl;
+            else if (value == "pal")
+                current.paletteCopy = PaletteCopy::JascPal;
+            else if (value == "act")
+                current.paletteCopy = PaletteCopy::Act;
+            else if (value == "none")
+                current.paletteCopy = PaletteCopy::None;
+            else
+                return fail("--palette-out needs gpl, pal, act or none, not '" + value + "'");
         } else if (arg == "--syntax") {
             if (value == "madmac")
                 current.syntax = AsmSyntax::Madmac;
@@ -294,6 +419,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const FolderC
         return fail("no picture given (try --help)");
     if (!result.jobs.empty() && !unusedOption.empty())
         return fail(unusedOption + " after the last picture applies to no picture");
+    if (const std::string problem = paletteSetProblem(result.jobs); !problem.empty())
+        return fail(problem);
     return result;
 }
 
@@ -301,19 +428,37 @@ std::string findOutputClash(const std::vector<Job>& jobs, const PathKey& key) {
     std::unordered_map<std::string, std::size_t> pictures; // key -> job
     for (std::size_t i = 0; i < jobs.size(); ++i)
         pictures.emplace(key(jobs[i].picture), i);
-    std::unordered_map<std::string, std::size_t> writers; // output key -> job
-    for (std::size_t i = 0; i < jobs.size(); ++i) {
-        for (const std::string& output : outputPaths(jobs[i].settings, jobs[i].picture)) {
+    // What each picture writes, and each set's palette once, from its first colour map.
+    struct Writer {
+        std::string name; // a picture, or "the palette of --banks NAME"
+        std::vector<std::string> outputs;
+    };
+    std::vector<Writer> all;
+    std::map<int, bool> setSeen;
+    for (const Job& job : jobs) {
+        all.push_back({job.picture, outputPaths(job.settings, job.picture)});
+        const Settings& s = job.settings;
+        if (s.sharing != PaletteSharing::Own && s.colourMap && !setSeen[s.paletteSet]) {
+            setSeen[s.paletteSet] = true;
+            const std::string option =
+                s.sharing == PaletteSharing::SharedClut ? "--shared-clut " : "--banks ";
+            all.push_back({"the palette of " + option + s.paletteSetName, paletteSetPaths(s)});
+        }
+    }
+    std::unordered_map<std::string, std::size_t> writers; // output key -> writer
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        for (const std::string& output : all[i].outputs) {
             const std::string k = key(output);
             if (const auto read = pictures.find(k); read != pictures.end())
-                return jobs[i].picture + ": its output " + output + " would replace the picture " +
-                       (read->second == i ? std::string("itself") : jobs[read->second].picture);
+                return all[i].name + ": its output " + output + " would replace the picture " +
+                       (jobs[read->second].picture == all[i].name ? std::string("itself")
+                                                                  : jobs[read->second].picture);
             const auto [it, fresh] = writers.emplace(k, i);
             if (!fresh) {
-                const std::string& first = jobs[it->second].picture;
-                return first == jobs[i].picture
-                           ? jobs[i].picture + " is named twice: both would write " + output
-                           : first + " and " + jobs[i].picture + " would both write " + output;
+                const std::string& first = all[it->second].name;
+                return first == all[i].name
+                           ? all[i].name + " is named twice: both would write " + output
+                           : first + " and " + all[i].name + " would both write " + output;
             }
         }
     }

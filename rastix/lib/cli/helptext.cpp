@@ -59,6 +59,57 @@ Dithering (true colour, and maps whose colours had to be reduced; not with --gla
                     a change anywhere may ripple through the rest of the picture
   Transparent pixels and row padding are never dithered; the same picture always gives the
   same bytes.
+Palettes for a game (only with --clut)
+  --shared-clut NAME
+                    every colour map after it, until --no-shared-clut, shares one palette
+                    chosen from all of them together (each colour weighed by how often it
+                    occurs across the set), of at most --colours entries; with --opt-clut
+                    the fewest bits that hold it, the same for every map of the set. Written
+                    once into the target folder of the set's first map: NAME.clut, or NAME.s
+                    with the global label NAME_clut and the equate NAME_colours; the maps'
+                    own files then hold no palette. A set whose colours all fit keeps them
+                    exactly. Index 0 is kept transparent when any map of the set has
+                    transparent pixels or padded rows. A picture of the set that cannot be
+                    read (or whose output exists) is left out and named: the others are
+                    written with the palette of the rest, so one bad file does not hold up
+                    a build's other graphics, and every map written matches NAME. Once it is
+                    mended the set must be converted again: the palette then changes. An
+                    existing NAME file (without --overwrite) keeps the whole set unwritten
+  --no-shared-clut  each map gets its own palette again (default)
+  --palette FILE    map onto the palette in FILE instead of choosing one, and write that
+                    palette, unchanged: a .clut rastix wrote (words in the current model), a
+                    GIMP .gpl, a JASC-PAL .pal, an Adobe .act, or an indexed PNG or GIF (its
+                    palette); at most 256 colours. Dithering applies as to a reduced map.
+                    With --opt-clut the fewest bits that address every entry
+  --no-palette      choose the palette again (default)
+  --bank N          a map of 1, 2 or 4 bits (the fewest that hold at most 16 colours) for
+                    bank N of the CLUT: entries N x 2, N x 4 or N x 16 onwards by its depth
+                    (N from 0 to 127, 63 or 15). Assembly gets the equate NAME_index, the
+                    object's INDEX field for that bank (its first entry / 2); a binary
+                    PICTURE.clut holds the bank's entries; the line for the map names INDEX
+  --no-bank         no bank (default)
+  --banks NAME      every following map (1, 2 or 4 bits, at most 16 colours) gets a bank in
+                    one 256-entry CLUT NAME, in command-line order; maps whose colours fit
+                    one bank together share it. NAME.clut (or NAME.s) holds the whole table,
+                    ready to copy to the CLUT; each map's NAME_index equate and its line say
+                    where it landed. A map finding no bank left fails, named, the others are
+                    still converted
+  --no-banks        no more banks (default)
+  --reserve A-B     palette entries A to B (0 to 255, of the CLUT) are never chosen or used:
+                    a font's colours, a fade; may be given again for more. A written
+                    palette holds what a --palette gave there, zeros otherwise. Counted in
+                    --colours: --reserve 0-15 --colours 32 leaves entries 16 to 31
+  --no-reserve      no entries reserved (default)
+  --palette-out FORMAT
+                    beside every palette written, a copy for paint programs: gpl (GIMP),
+                    pal (JASC-PAL) or act (Adobe), named after the palette (PICTURE.gpl,
+                    NAME.gpl), each entry the colour the console shows; none (default)
+  Transparency: an object with its TRANS flag does not draw the pixels of value 0, whatever
+  its INDEX field (seen on the emulated console): in a bank the transparent entry is the
+  bank's first (CLUT entry INDEX x 2), not CLUT entry 0, and it is kept for transparent
+  pixels and padding in every bank, and in a shared palette, that needs it. A map with
+  neither (an opaque picture whose rows fill whole phrases) uses value 0 for a colour, as
+  without banks: draw its object without TRANS.
 Words
   --16-bits         use all 16 bits (default)
   --15-bits         keep bit 0 for the console's mixed mode: RGB words get green in bits 5-1

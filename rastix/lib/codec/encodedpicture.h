@@ -20,10 +20,14 @@ struct EncodedPicture {
     bool transparentIndexZero = false;
     bool quantised = false;
     std::size_t sourceColours = 0; // distinct words before any reduction (colour map only)
+    // The CLUT entry index 0 addresses, for a map meant for a bank of the CLUT; -1 otherwise.
+    int clutStart = -1;
 
     bool isColourMap() const { return !palette.empty(); }
     int phrasesPerRow() const { return rowBytes / 8; }
     int paddedWidth() const { return rowBytes * 8 / bitsPerPixel; }
+    // The value of the object's INDEX field for the map's bank: its first CLUT entry / 2.
+    int indexField() const { return clutStart / 2; }
 };
 
 // Bytes in a row of width pixels of that depth, padded to a whole phrase.

@@ -3,6 +3,7 @@
 #include "convert/conversionpeak.h"
 #include "convert/route.h"
 #include "encode/mapcollector.h"
+#include "encode/paletteoutputs.h"
 #include "encode/streamencoder.h"
 #include "files/utf8path.h"
 #include "output/outputnames.h"
@@ -36,27 +37,6 @@ std::string turnTooLarge(const ImageView& view, int degrees) {
            " pixels, more than a turn may take (1024 megabytes, or four times the picture)";
 }
 
-// Without --overwrite, an existing output keeps the picture from being converted: found before
-// it is decoded, which may take long and much memory only to be thrown away. False with the
-// output in result.existingOutput, or the error of a name that cannot be looked up.
-bool outputsFree(const Job& job, PictureResult& result) {
-    if (job.settings.overwrite)
-        return true;
-    for (const std::string& path : outputPaths(job.settings, job.picture)) {
-        std::error_code ec;
-        const bool exists = std::filesystem::exists(utf8Path(path), ec);
-        if (ec) {
-            result.error = "cannot write '" + path + "': " + ec.message();
-            return false;
-        }
-        if (exists) {
-            result.existingOutput = path;
-            return false;
-        }
-    }
-    return true;
-}
-
 // Hands a picture decoded whole to the stream encoder, turned by quarters as it goes, so that
 // its words go to disk row by row instead of being held whole. False when the encoder did not
 // take all of it.
@@ -78,39 +58,107 @@ bool feedStream(StreamEncoder& stream, const ImageView& view, int quarterTurn) {
     return stream.end(fed);
 }
 
-// Cuts, turns and encodes a picture decoded whole. Each stage is let go as soon as the next one
-// is made, as conversionPeakBytes expects.
+// A picture decoded whole, cut and turned by any angle as the settings say; what it was made
+// from is let go as soon as the next stage is made, as conversionPeakBytes expects.
+struct PreparedPicture {
+    ImageView view;
+    Image cut;
+    Image turned;
+    std::shared_ptr<const void> decoded; // what the loader decoded, when view points into it
+};
+
+bool prepareWhole(LoadedPicture& loaded, const Settings& s, const Route& route,
+                  PreparedPicture& prepared, std::string& error) {
+    prepared.view = loaded.view;
+    if (s.cut) {
+        if (!cutFrame(prepared.view, *s.cut, prepared.cut, error))
+            return false;
+        prepared.view = prepared.cut.view();
+        loaded.keepAlive.reset();
+    }
+    if (route.turn == Turn::CanvasFirst) {
+        if (error = turnTooLarge(prepared.view, s.rotateDegrees); !error.empty())
+            return false;
+        prepared.turned = rotateClockwise(prepared.view, s.rotateDegrees);
+        prepared.view = prepared.turned.view();
+        loaded.keepAlive.reset();
+        prepared.cut = Image();
+    }
+    return true;
+}
+
+// Cuts, turns and encodes a picture decoded whole.
 std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Settings& s,
                                           const Route& route, int threads, std::string& error) {
-    ImageView view = loaded.view;
-    Image cut;
-    if (s.cut) {
-        if (!cutFrame(view, *s.cut, cut, error))
-            return std::nullopt;
-        view = cut.view();
-        loaded.keepAlive.reset();
-    }
-    Image turned;
-    if (route.turn == Turn::CanvasFirst) {
-        if (error = turnTooLarge(view, s.rotateDegrees); !error.empty())
-            return std::nullopt;
-        turned = rotateClockwise(view, s.rotateDegrees);
-        view = turned.view();
-        loaded.keepAlive.reset();
-        cut = Image();
-    }
-    EncodedPicture picture = encodePicture(view, s, threads, quarterTurnWhileEncoding(route, s));
+    PreparedPicture prepared;
+    if (!prepareWhole(loaded, s, route, prepared, error))
+        return std::nullopt;
+    EncodedPicture picture =
+        encodePicture(prepared.view, s, threads, quarterTurnWhileEncoding(route, s));
     loaded.keepAlive.reset();
     return picture;
 }
 
+// The line's description of what was made, and the console's warning about its size.
+void describe(PictureResult& result, const EncodedPicture& picture, const Settings& s) {
+    result.description = std::to_string(picture.width) + "x" + std::to_string(picture.height) +
+                         ", " + modelDescription(s) + ", ";
+    if (picture.isColourMap()) {
+        result.description += std::to_string(picture.bitsPerPixel) + "-bit map, ";
+        if (writesOwnPalette(s))
+            result.description += std::to_string(picture.palette.size()) + " colours";
+        else
+            result.description += "palette of " + std::to_string(picture.palette.size()) +
+                                  " entries in " + paletteSetPaths(s).front();
+        if (picture.clutStart >= 0)
+            result.description += ", INDEX " + std::to_string(picture.indexField());
+    } else {
+        result.description += "true colour";
+    }
+    result.warning = consoleLimitWarning(picture);
+}
+
+// The picture's files, and the copy of its palette for paint programs.
+void writeOutputs(PictureResult& result, EncodedPicture picture, const Job& job,
+                  AtomicFileWriter* writer, int threads) {
+    const Settings& s = job.settings;
+    std::vector<std::uint16_t> palette;
+    if (writesOwnPalette(s) && s.paletteCopy != PaletteCopy::None)
+        palette = picture.palette;
+    result.files = outputsFor(std::move(picture), s, job.picture, writer, threads, &result.error);
+    if (!palette.empty() && !result.files.empty())
+        result.files.push_back(
+            paletteCopyFile(palette, s, outputPaths(s, job.picture).back(), baseName(job.picture)));
+}
+
 } // namespace
+
+// Without --overwrite, an existing output keeps the picture from being converted: found before
+// it is decoded, which may take long and much memory only to be thrown away. False with the
+// output in result.existingOutput, or the error of a name that cannot be looked up.
+bool outputsFreeFor(const Job& job, const std::vector<std::string>& paths, PictureResult& result) {
+    if (job.settings.overwrite)
+        return true;
+    for (const std::string& path : paths) {
+        std::error_code ec;
+        const bool exists = std::filesystem::exists(utf8Path(path), ec);
+        if (ec) {
+            result.error = "cannot write '" + path + "': " + ec.message();
+            return false;
+        }
+        if (exists) {
+            result.existingOutput = path;
+            return false;
+        }
+    }
+    return true;
+}
 
 PictureResult convertJob(const Job& job, const PictureLoader& loader, int encodeThreads,
                          AtomicFileWriter* writer, MemoryBudget* budget) {
     PictureResult result;
     const Settings& s = job.settings;
-    if (!outputsFree(job, result))
+    if (!outputsFreeFor(job, outputPaths(s, job.picture), result))
         return result;
     // The first output is staged before anything is decoded, so that a folder where no file can
     // be made fails the picture at once, with the system's reason; a route that streams writes
@@ -214,22 +262,92 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     if (!encoded)
         return result;
     EncodedPicture& picture = *encoded;
-    result.description = std::to_string(picture.width) + "x" + std::to_string(picture.height) +
-                         ", " + modelDescription(s) + ", ";
-    if (picture.isColourMap())
-        result.description += std::to_string(picture.bitsPerPixel) + "-bit map, " +
-                              std::to_string(picture.palette.size()) + " colours";
-    else
-        result.description += "true colour";
-    result.warning = consoleLimitWarning(picture);
+    describe(result, picture, s);
     if (sinkTookAll && staged) { // the one file of a true-colour picture, already on disk
         const std::string path = staged->path();
         result.files.push_back({path, {}, std::move(staged)});
     } else {
         staged.reset(); // not used: its temporary file goes
-        result.files =
-            outputsFor(std::move(picture), s, job.picture, writer, encodeThreads, &result.error);
+        writeOutputs(result, std::move(picture), job, writer, encodeThreads);
     }
+    return result;
+}
+
+std::optional<PictureColours> takePictureColours(const Job& job, const PictureLoader& loader,
+                                                 int threads, MemoryBudget& budget,
+                                                 std::string& error) {
+    const Settings& s = job.settings;
+    const Route route = chooseRoute(s);
+    auto share = std::make_unique<MemoryBudget::Share>();
+    LoadedPicture loaded;
+    auto collector = std::make_unique<MapCollector>(s, threads > 1);
+    if (route.travel == Travel::RowsToCollector)
+        loaded.rowSink = collector.get();
+    loaded.admit = [&](const Admission& admission, std::string& why) {
+        return share->resize(budget, conversionPeakBytes(admission, route, s, false, threads), why);
+    };
+    if (!loader(job.picture, loaded, error, threads))
+        return std::nullopt;
+    const int quarterTurn = quarterTurnWhileEncoding(route, s);
+    PictureColours colours;
+    colours.kept = std::make_shared<KeptPicture>();
+    KeptPicture& kept = *colours.kept;
+    const auto shapeOf = [&](int width, int height) {
+        const bool across = quarterTurn % 180 != 0;
+        colours.width = across ? height : width;
+        colours.height = across ? width : height;
+    };
+    // What is kept is only the picture (its words, or its pixels where it is dithered), and
+    // the share of the budget is brought down to it.
+    const auto keep = [&](std::uint64_t bytes) {
+        std::string ignored;
+        share->resize(budget,
+                      bytes + sizeof(ColourCensus::words[0]) * (ColourCensus::kTransparent + 1),
+                      ignored);
+        kept.share = std::move(share);
+    };
+    if (loaded.rowsStreamed && collector->complete()) {
+        colours.census = collector->census();
+        shapeOf(loaded.view.width, loaded.view.height);
+        keep(std::uint64_t{4} * static_cast<std::uint64_t>(loaded.view.width) *
+             static_cast<std::uint64_t>(loaded.view.height));
+        kept.collector = std::move(collector);
+        return colours;
+    }
+    collector.reset();
+    if (loaded.rowsStreamed) { // rows went astray: decoded again, whole
+        auto admit = std::move(loaded.admit);
+        loaded = LoadedPicture{};
+        loaded.admit = std::move(admit);
+        if (!loader(job.picture, loaded, error, threads))
+            return std::nullopt;
+    }
+    auto prepared = std::make_shared<PreparedPicture>();
+    if (!prepareWhole(loaded, s, route, *prepared, error))
+        return std::nullopt;
+    colours.census = takeCensus(prepared->view, s, threads);
+    shapeOf(prepared->view.width, prepared->view.height);
+    prepared->decoded = std::move(loaded.keepAlive);
+    kept.view = prepared->view;
+    kept.quarterTurn = quarterTurn;
+    kept.census = std::make_shared<ColourCensus>(colours.census);
+    // Whatever the loader holds besides (its own format) goes with the decoded picture.
+    keep(std::max<std::uint64_t>(share->bytes() / 2,
+                                 std::uint64_t{4} * static_cast<std::uint64_t>(kept.view.width) *
+                                     static_cast<std::uint64_t>(kept.view.height)));
+    kept.pixels = std::move(prepared);
+    return colours;
+}
+
+PictureResult convertKept(const Job& job, KeptPicture& kept, int threads,
+                          AtomicFileWriter* writer) {
+    PictureResult result;
+    EncodedPicture picture = kept.collector ? kept.collector->encode(threads, job.settings)
+                                            : encodeColourMap(kept.view, job.settings, threads,
+                                                              kept.census.get(), kept.quarterTurn);
+    kept = KeptPicture{}; // its memory goes back before the outputs are made
+    describe(result, picture, job.settings);
+    writeOutputs(result, std::move(picture), job, writer, threads);
     return result;
 }
 

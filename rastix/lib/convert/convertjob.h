@@ -3,10 +3,14 @@
 #include "cli/commandline.h"
 #include "convert/loadedpicture.h"
 #include "convert/memorybudget.h"
+#include "encode/mapcollector.h"
 #include "encode/pictureencoder.h"
 #include "output/filestaging.h"
 #include "output/output.h"
+#include "palette/colourcensus.h"
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +29,10 @@ struct PictureResult {
 // width and image width fields hold at most 1023 lines and phrases); empty when it can.
 std::string consoleLimitWarning(const EncodedPicture& picture);
 
+// Without --overwrite, an existing output keeps the picture from being converted: false with the
+// output in result.existingOutput, or result.error for a name that cannot be looked up.
+bool outputsFreeFor(const Job& job, const std::vector<std::string>& paths, PictureResult& result);
+
 // Load, cut, rotate and encode one picture into the bytes of its output files. Whatever keeps
 // the outputs from being written is found before the picture is decoded: an existing output
 // (without --overwrite), and with a writer a folder where no file can be made; a disk that
@@ -35,5 +43,36 @@ std::string consoleLimitWarning(const EncodedPicture& picture);
 // picture that cannot fit fails at once with a message saying so.
 PictureResult convertJob(const Job& job, const PictureLoader& loader, int encodeThreads,
                          AtomicFileWriter* writer = nullptr, MemoryBudget* budget = nullptr);
+
+// A picture decoded for its colours and kept for its conversion, so that it is not decoded
+// twice: the map collector it streamed into, or its pixels decoded whole (cut and turned),
+// with the share of the memory budget they hold.
+struct KeptPicture {
+    std::unique_ptr<MapCollector> collector;
+    std::shared_ptr<const void> pixels; // what view points into
+    ImageView view;
+    int quarterTurn = 0;
+    std::shared_ptr<const ColourCensus> census;
+    std::unique_ptr<MemoryBudget::Share> share;
+    std::uint64_t bytes() const { return share ? share->bytes() : 0; }
+};
+
+// How often each colour occurs in a picture as it would be converted (cut and turned), and the
+// size of its map: what a palette shared with other pictures is chosen from. Decoded as
+// convertJob decodes it, within the budget; the decoded picture comes with it, to be kept or
+// let go.
+struct PictureColours {
+    ColourCensus census;
+    int width = 0;
+    int height = 0;
+    std::shared_ptr<KeptPicture> kept;
+};
+std::optional<PictureColours> takePictureColours(const Job& job, const PictureLoader& loader,
+                                                 int threads, MemoryBudget& budget,
+                                                 std::string& error);
+
+// The picture's map and files from what was kept of it, under the job's settings (its palette
+// planned by now).
+PictureResult convertKept(const Job& job, KeptPicture& kept, int threads, AtomicFileWriter* writer);
 
 } // namespace rastix

@@ -2,13 +2,17 @@
 
 #include "cli/messageline.h"
 #include "convert/convertjob.h"
+#include "convert/paletteset.h"
 #include "files/utf8path.h"
+#include "output/outputnames.h"
+#include "palette/plannedpalette.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <exception>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -105,14 +109,50 @@ bool writeResult(const Job& job, const PictureResult& result, AtomicFileWriter& 
     return true;
 }
 
-// convertJob, with what it throws turned into the picture's error.
-PictureResult convertGuarded(const Job& job, const PictureLoader& loader, int encodeThreads,
-                             AtomicFileWriter* writer, MemoryBudget& budget) {
+// The palette files of a set, written before its first picture's; false when they could not
+// be, and the set's pictures are then not written either.
+bool writeSetFiles(const PaletteSetRun& run, std::size_t i, AtomicFileWriter& writer,
+                   LineStreams& lines, std::map<int, bool>& setWritten) {
+    if (!run.setFilesBefore[i])
+        return true;
+    const Settings& s = run.jobs[i].settings;
+    const std::string name =
+        (s.sharing == PaletteSharing::SharedClut ? "--shared-clut " : "--banks ") +
+        s.paletteSetName;
+    const bool written = writeResult(Job{name, s}, *run.setFilesBefore[i], writer, lines);
+    setWritten[run.setOf[i]] = written;
+    return written;
+}
+
+// A picture of a set whose palette could not be written: its map would not match any palette.
+bool setUnwritten(const PaletteSetRun& run, std::size_t i, LineStreams& lines,
+                  const std::map<int, bool>& setWritten) {
+    const auto it = setWritten.find(run.setOf[i]);
+    if (run.setOf[i] == 0 || it == setWritten.end() || it->second)
+        return false;
+    lines.err("rastix: " + run.jobs[i].picture + ": not written, as its palette " +
+              paletteSetPaths(run.jobs[i].settings).front() + " could not be");
+    return true;
+}
+
+// convertJob, with what it throws turned into the picture's error; a picture whose fate was
+// decided while its set's palette was planned is not converted.
+PictureResult convertGuarded(const PaletteSetRun& run, std::size_t i, const PictureLoader& loader,
+                             int encodeThreads, AtomicFileWriter* writer, MemoryBudget& budget) {
+    if (run.decided[i])
+        return *run.decided[i];
+    const Job& job = run.jobs[i];
     try {
+        if (run.kept[i])
+            return convertKept(job, *run.kept[i], encodeThreads, writer);
         return convertJob(job, loader, encodeThreads, writer, &budget);
     } catch (const std::bad_alloc&) {
         PictureResult r;
         r.error = "not enough memory to convert this picture";
+        return r;
+    } catch (const PaletteRefused& e) {
+        PictureResult r;
+        r.error = e.what();
         return r;
     } catch (const std::exception& e) {
         PictureResult r;
@@ -123,16 +163,21 @@ PictureResult convertGuarded(const Job& job, const PictureLoader& loader, int en
 
 } // namespace
 
-int runJobs(const std::vector<Job>& jobs, const PictureLoader& loader, AtomicFileWriter& writer,
+int runJobs(const std::vector<Job>& pictures, const PictureLoader& loader, AtomicFileWriter& writer,
             std::ostream& out, std::ostream& err, int threads, std::uint64_t memoryBytes) {
-    const std::size_t n = jobs.size();
+    const std::size_t n = pictures.size();
     MemoryBudget budget(memoryBytes);
     LineStreams lines(out, err);
+    const PaletteSetRun run = planPaletteSets(pictures, loader, threads, budget);
+    const std::vector<Job>& jobs = run.jobs;
+    std::map<int, bool> setWritten;
     if (n == 1) {
         // One picture: converted here, with every core for it.
         const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-        const bool written = writeResult(
-            jobs[0], convertGuarded(jobs[0], loader, cores, &writer, budget), writer, lines);
+        const PictureResult result = convertGuarded(run, 0, loader, cores, &writer, budget);
+        writeSetFiles(run, 0, writer, lines, setWritten);
+        const bool written =
+            !setUnwritten(run, 0, lines, setWritten) && writeResult(jobs[0], result, writer, lines);
         lines.flush();
         return written && !lines.outFailed() ? 0 : 1;
     }
@@ -158,7 +203,7 @@ int runJobs(const std::vector<Job>& jobs, const PictureLoader& loader, AtomicFil
                     return;
                 i = next++;
             }
-            PictureResult r = convertGuarded(jobs[i], loader, encodeThreads, &writer, budget);
+            PictureResult r = convertGuarded(run, i, loader, encodeThreads, &writer, budget);
             std::lock_guard lock(mutex);
             results[i] = std::move(r);
             changed.notify_all();
@@ -177,7 +222,9 @@ int runJobs(const std::vector<Job>& jobs, const PictureLoader& loader, AtomicFil
             r = std::move(*results[i]);
             results[i].reset();
         }
-        allGood = writeResult(jobs[i], r, writer, lines) && allGood;
+        writeSetFiles(run, i, writer, lines, setWritten);
+        allGood = !setUnwritten(run, i, lines, setWritten) &&
+                  writeResult(jobs[i], r, writer, lines) && allGood;
         lines.flush();
         {
             std::lock_guard lock(mutex);

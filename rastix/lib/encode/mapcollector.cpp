@@ -104,9 +104,13 @@ void MapCollector::count(int first, int last) {
 }
 
 EncodedPicture MapCollector::encode(int threads) const {
+    return encode(threads, m_settings);
+}
+
+EncodedPicture MapCollector::encode(int threads, const Settings& settings) const {
     const int turn = m_settings.rotateDegrees;
-    return m_keepWords ? encodeColourMapOfWords(view(), m_settings, threads, m_census, turn)
-                       : encodeColourMap(view(), m_settings, threads, &m_census, turn);
+    return m_keepWords ? encodeColourMapOfWords(view(), settings, threads, m_census, turn)
+                       : encodeColourMap(view(), settings, threads, &m_census, turn);
 }
 
 bool MapCollector::end(bool allRows) {

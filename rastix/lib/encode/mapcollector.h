@@ -32,6 +32,8 @@ public:
     const ColourCensus& census() const { return m_census; }
     // The map of the complete picture, turned as the settings say (by a multiple of 90 degrees).
     EncodedPicture encode(int threads) const;
+    // The same with other settings of the same colour model (a palette planned for it since).
+    EncodedPicture encode(int threads, const Settings& settings) const;
 
 private:
     void work();

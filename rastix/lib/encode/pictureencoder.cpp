@@ -1,6 +1,7 @@
 #include "encode/pictureencoder.h"
 
 #include "codec/pixelcodec.h"
+#include "encode/mapshape.h"
 #include "image/rowbands.h"
 #include "palette/dither.h"
 #include "palette/nearestcolour.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <stdexcept>
 
 namespace rastix {
 
@@ -98,8 +100,85 @@ std::vector<ColourPoint> sourceColoursOf(const ColourCensus& census,
 struct MapPlan {
     EncodedPicture out;
     std::vector<std::uint8_t> indexOf = std::vector<std::uint8_t>(ColourCensus::kTransparent + 1);
-    std::size_t firstColour = 0;
+    // The palette indices opaque colours were given or may take when dithered.
+    std::vector<std::uint8_t> usable;
 };
+
+void takeShape(MapPlan& plan, const PlannedPalette& shape) {
+    plan.out.bitsPerPixel = shape.bitsPerPixel;
+    plan.out.transparentIndexZero = shape.transparentIndexZero;
+    plan.out.clutStart = shape.clutStart;
+    plan.usable = shape.usable;
+}
+
+// Every word onto the nearest usable entry of a palette made elsewhere; a word the palette
+// holds keeps its entry exactly.
+void mapOntoPalette(MapPlan& plan, const PlannedPalette& palette, const ColourCensus& census,
+                    const std::vector<std::uint16_t>& distinct, const Settings& settings) {
+    takeShape(plan, palette);
+    plan.out.palette = palette.words;
+    if (distinct.empty())
+        return;
+    if (palette.usable.empty())
+        throw PaletteRefused("the palette leaves no entry for colours");
+    std::vector<ColourPoint> features;
+    std::vector<int> entryOf(65536, -1);
+    for (const std::uint8_t i : palette.usable) {
+        features.push_back(wordFeature(palette.words[i], settings));
+        if (entryOf[palette.words[i]] < 0)
+            entryOf[palette.words[i]] = i;
+    }
+    const std::vector<ColourPoint> sources = sourceColoursOf(census, distinct, settings);
+    const NearestFinder nearest(features);
+    for (std::size_t i = 0; i < distinct.size(); ++i) {
+        const std::uint16_t w = distinct[i];
+        if (entryOf[w] >= 0) {
+            plan.indexOf[w] = static_cast<std::uint8_t>(entryOf[w]);
+            continue;
+        }
+        plan.out.quantised = true;
+        plan.indexOf[w] =
+            palette.usable[nearest(sources.empty() ? wordFeature(w, settings) : sources[i])];
+    }
+}
+
+} // namespace
+
+ChosenPalette choosePalette(const ColourCensus& census, const MapRules& rules,
+                            const Settings& settings) {
+    std::vector<std::uint64_t> histogram(65536, 0);
+    std::vector<std::uint16_t> distinct;
+    for (std::uint32_t w = 0; w < 65536; ++w) {
+        histogram[w] = census.pixels(w);
+        if (histogram[w] != 0)
+            distinct.push_back(static_cast<std::uint16_t>(w));
+    }
+    ChosenPalette chosen;
+    PlannedPalette& palette = chosen.palette;
+    palette = chooseMapShape(distinct.size(), rules);
+    const std::vector<std::uint8_t> usable = palette.usable;
+    if (usable.empty() && !distinct.empty())
+        throw PaletteRefused("every palette entry open to the map is reserved");
+    if (palette.transparentIndexZero)
+        palette.words.push_back(kTransparentWord);
+    if (distinct.size() <= usable.size()) {
+        chosen.colours = distinct;
+    } else {
+        chosen.quantised = true;
+        chosen.colours = choosePaletteWords(distinct, histogram, usable.size(), settings,
+                                            sourceColoursOf(census, distinct, settings));
+    }
+    // Entries left between the colours (reserved ones) stay zero.
+    palette.usable.resize(chosen.colours.size());
+    for (std::size_t k = 0; k < chosen.colours.size(); ++k) {
+        if (palette.words.size() <= usable[k])
+            palette.words.resize(usable[k] + std::size_t{1}, kTransparentWord);
+        palette.words[usable[k]] = chosen.colours[k];
+    }
+    return chosen;
+}
+
+namespace {
 
 MapPlan planMap(const ColourCensus& census, int width, int height, const Settings& settings) {
     const bool hasTransparent = census.pixels(ColourCensus::kTransparent) != 0;
@@ -115,36 +194,47 @@ MapPlan planMap(const ColourCensus& census, int width, int height, const Setting
     out.width = width;
     out.height = height;
     out.sourceColours = distinct.size();
-    bool reserveZero = false;
-    const auto maxEntries = static_cast<std::size_t>(std::clamp(settings.mapColours, 2, 256));
-    out.bitsPerPixel = chooseMapDepth(distinct.size(), settings.optimiseMapDepth, width,
-                                      hasTransparent, reserveZero, maxEntries);
-    out.transparentIndexZero = reserveZero;
-    const std::size_t capacity = mapCapacity(out.bitsPerPixel, maxEntries, reserveZero);
-    if (reserveZero)
-        out.palette.push_back(kTransparentWord);
-    plan.firstColour = out.palette.size();
-    if (distinct.size() <= capacity) {
-        for (const std::uint16_t w : distinct) {
-            plan.indexOf[w] = static_cast<std::uint8_t>(out.palette.size());
-            out.palette.push_back(w);
-        }
+    const MapRules rules = mapRulesFor(settings, width, hasTransparent);
+    if (settings.planned) {
+        mapOntoPalette(plan, *settings.planned, census, distinct, settings);
         return plan;
     }
-    out.quantised = true;
+    if (settings.givenPalette) {
+        mapOntoPalette(plan, givenPalettePlan(*settings.givenPalette, settings, rules), census,
+                       distinct, settings);
+        return plan;
+    }
+    const ChosenPalette chosen = choosePalette(census, rules, settings);
+    takeShape(plan, chosen.palette);
+    out.palette = chosen.palette.words;
+    out.quantised = chosen.quantised;
+    const std::vector<std::uint8_t>& usable = plan.usable;
+    if (!chosen.quantised) {
+        for (std::size_t k = 0; k < distinct.size(); ++k)
+            plan.indexOf[distinct[k]] = usable[k];
+        return plan;
+    }
     const std::vector<ColourPoint> sources = sourceColoursOf(census, distinct, settings);
     std::vector<ColourPoint> features;
-    for (const std::uint16_t w :
-         choosePaletteWords(distinct, histogram, capacity, settings, sources)) {
-        out.palette.push_back(w);
+    for (const std::uint16_t w : chosen.colours)
         features.push_back(wordFeature(w, settings));
-    }
     const NearestFinder nearest(features);
     for (std::size_t i = 0; i < distinct.size(); ++i)
-        plan.indexOf[distinct[i]] = static_cast<std::uint8_t>(
-            plan.firstColour +
-            nearest(sources.empty() ? wordFeature(distinct[i], settings) : sources[i]));
+        plan.indexOf[distinct[i]] =
+            usable[nearest(sources.empty() ? wordFeature(distinct[i], settings) : sources[i])];
     return plan;
+}
+
+// The palette index of every pixel of a picture dithered onto the plan's usable entries.
+std::vector<std::uint8_t> ditherOntoPlan(const ImageView& image, const Settings& settings,
+                                         const MapPlan& plan) {
+    std::vector<std::uint16_t> entries;
+    for (const std::uint8_t i : plan.usable)
+        entries.push_back(plan.out.palette[i]);
+    std::vector<std::uint8_t> indices = ditherToPalette(image, settings, entries, 0);
+    for (std::uint8_t& index : indices)
+        index = plan.usable[index];
+    return indices;
 }
 
 // Packs the indices of every row into the map; makeCodes() gives each band a function that
@@ -208,9 +298,8 @@ EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings,
     std::vector<std::uint8_t> dithered;
     if (plan.out.quantised && dithers(settings))
         dithered = quarterTurn % 360 == 0
-                       ? ditherToPalette(image, settings, plan.out.palette, plan.firstColour)
-                       : ditherToPalette(rotateClockwise(image, quarterTurn).view(), settings,
-                                         plan.out.palette, plan.firstColour);
+                       ? ditherOntoPlan(image, settings, plan)
+                       : ditherOntoPlan(rotateClockwise(image, quarterTurn).view(), settings, plan);
     return packMap(plan, dithered, threads, [&] {
         return [rows = QuarterTurnRows(image, quarterTurn),
                 codes = RowCodes(settings, shape.width())](int y) mutable {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "codec/encodedpicture.h"
+#include "encode/mapshape.h"
 #include "image/image.h"
 #include "palette/colourcensus.h"
 #include "settings.h"
@@ -24,6 +25,17 @@ EncodedPicture encodeColourMapOfWords(const ImageView& words, const Settings& se
                                       const ColourCensus& census, int quarterTurn = 0);
 EncodedPicture encodePicture(const ImageView& image, const Settings& settings, int threads = 1,
                              int quarterTurn = 0);
+
+// A palette chosen for the colours of a census alone (the census of several pictures added up,
+// for a set that shares it), shaped by the rules: `colours` holds the chosen words, each at the
+// index palette.usable gives it, in order; without reduction they are the census's own words.
+struct ChosenPalette {
+    PlannedPalette palette;
+    std::vector<std::uint16_t> colours;
+    bool quantised = false;
+};
+ChosenPalette choosePalette(const ColourCensus& census, const MapRules& rules,
+                            const Settings& settings);
 
 // The map depth to use: the fewest of 1, 2, 4, 8 bits (only 8 unless optimise) whose entries,
 // no more than maxEntries in all, hold the colours, where index 0 is kept transparent when the

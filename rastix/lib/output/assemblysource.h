@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace rastix {
 
@@ -32,6 +33,10 @@ std::string assemblyHeader(const EncodedPicture& shape, const Settings& settings
 // Appends the text of `count` rows of shape.rowBytes bytes each.
 void appendAssemblyRows(std::string& out, const std::uint8_t* rows, int count,
                         const EncodedPicture& shape, const Settings& settings);
+// The palette of a --shared-clut or --banks set as assembly source: a comment, the equate
+// LABEL_colours and the global table LABEL_clut.
+std::string paletteSetAssembly(const std::vector<std::uint16_t>& words, const Settings& settings,
+                               const std::string& description, const std::string& label);
 std::string assemblyTrailer(const EncodedPicture& shape, const Settings& settings,
                             const std::string& label);
 

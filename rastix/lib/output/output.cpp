@@ -57,7 +57,7 @@ std::vector<OutputFile> outputsFor(EncodedPicture p, const Settings& s,
         return files;
     }
     files.push_back({paths[0], std::move(p.data), nullptr});
-    if (paths.size() > 1) {
+    if (writesOwnPalette(s)) {
         ByteBuffer clut;
         for (const std::uint16_t w : p.palette) {
             clut.push_back(static_cast<std::uint8_t>(w >> 8));

@@ -73,13 +73,46 @@ std::string trueColourBinaryPath(const Settings& s, const std::string& picturePa
                     baseName(picturePath) + (s.model == ColourModel::Rgb16 ? ".rgb" : ".cry"));
 }
 
+std::string paletteCopyExtension(PaletteCopy copy) {
+    switch (copy) {
+    case PaletteCopy::Gpl:
+        return ".gpl";
+    case PaletteCopy::JascPal:
+        return ".pal";
+    case PaletteCopy::Act:
+        return ".act";
+    case PaletteCopy::None:
+        break;
+    }
+    return {};
+}
+
+bool writesOwnPalette(const Settings& s) {
+    return s.colourMap && s.sharing == PaletteSharing::Own;
+}
+
 std::vector<std::string> outputPaths(const Settings& s, const std::string& picturePath) {
     const std::string base = joinPath(s.targetDir, baseName(picturePath));
+    std::vector<std::string> paths;
     if (s.format == OutputFormat::Assembly)
-        return {base + ".s"};
-    if (s.colourMap)
-        return {base + ".map", base + ".clut"};
-    return {trueColourBinaryPath(s, picturePath)};
+        paths = {base + ".s"};
+    else if (writesOwnPalette(s))
+        paths = {base + ".map", base + ".clut"};
+    else if (s.colourMap)
+        paths = {base + ".map"};
+    else
+        paths = {trueColourBinaryPath(s, picturePath)};
+    if (writesOwnPalette(s) && s.paletteCopy != PaletteCopy::None)
+        paths.push_back(base + paletteCopyExtension(s.paletteCopy));
+    return paths;
+}
+
+std::vector<std::string> paletteSetPaths(const Settings& s) {
+    const std::string base = joinPath(s.targetDir, s.paletteSetName);
+    std::vector<std::string> paths = {base + (s.format == OutputFormat::Assembly ? ".s" : ".clut")};
+    if (s.paletteCopy != PaletteCopy::None)
+        paths.push_back(base + paletteCopyExtension(s.paletteCopy));
+    return paths;
 }
 
 std::string samePlaceKey(const std::string& path) {

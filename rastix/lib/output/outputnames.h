@@ -23,8 +23,17 @@ std::string modelDescription(const Settings& settings);
 std::string trueColourBinaryPath(const Settings& settings, const std::string& picturePath);
 
 // Every file a picture writes under these settings, in the order they are committed: "base.s";
-// or "base.rgb" / "base.cry"; or "base.map" then "base.clut".
+// or "base.rgb" / "base.cry"; or "base.map" then "base.clut" ("base.map" alone when its palette
+// is written for a set of pictures); then the copy of its own palette for paint programs.
 std::vector<std::string> outputPaths(const Settings& settings, const std::string& picturePath);
+// Whether a picture's files hold its palette (a colour map not in a --shared-clut or --banks
+// set).
+bool writesOwnPalette(const Settings& settings);
+// The files of a set's palette, from the settings of its first colour-mapped picture:
+// "NAME.clut" or "NAME.s" in its target folder, then the copy for paint programs.
+std::vector<std::string> paletteSetPaths(const Settings& firstOfSet);
+// ".gpl", ".pal", ".act"; empty for none.
+std::string paletteCopyExtension(PaletteCopy copy);
 
 // The same text for two paths that name the same file (absolute, normalised, through links;
 // without case on Windows), so that clashes can be found before anything is written.

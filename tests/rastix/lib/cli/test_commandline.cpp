@@ -240,8 +240,12 @@ TEST(CommandLine, TwoPicturesNeverWriteTheSameFile) {
          "out/x.rgb: its output out/x.rgb would replace the picture itself"},
         {{"--binary", "--target-dir", "out", "p.png", "--target-dir", "./", "out/p.rgb"},
          "p.png: its output out/p.rgb would replace the picture out/p.rgb"},
+        {{"--binary", "--clut", "p.png", "--shared-clut", "p", "q.png"},
+         "p.png and the palette of --shared-clut p would both write p.clut"},
+        {{"--clut", "--banks", "q", "q.png", "r.png"},
+         "q.png and the palette of --banks q would both write q.s"},
         {{"a.png", "--binary", "a.jpg", "-cry", "a.bmp", "--clut", "a.gif", "--target-dir", "out",
-          "a.tga"},
+          "a.tga", "--shared-clut", "set", "b.png", "--palette-out", "gpl", "c.png"},
          ""},
     };
     for (const auto& [args, message] : cases) {
@@ -252,5 +256,78 @@ TEST(CommandLine, TwoPicturesNeverWriteTheSameFile) {
             EXPECT_EQ(clash, "");
         else
             EXPECT_NE(clash.find(message), std::string::npos) << clash;
+    }
+}
+
+TEST(CommandLine, PaletteOptionsActOnLaterPicturesUntilEnded) {
+    const CommandLine line = parse({"--clut",
+                                    "--shared-clut",
+                                    "one",
+                                    "--reserve",
+                                    "0-15",
+                                    "--reserve",
+                                    "200",
+                                    "a",
+                                    "--palette-out",
+                                    "act",
+                                    "b",
+                                    "--banks",
+                                    "two",
+                                    "c",
+                                    "--no-banks",
+                                    "--no-reserve",
+                                    "--palette-out",
+                                    "none",
+                                    "--bank",
+                                    "3",
+                                    "d",
+                                    "--shared-clut",
+                                    "one",
+                                    "e",
+                                    "--no-shared-clut",
+                                    "--no-bank",
+                                    "f"});
+    ASSERT_TRUE(line.error.empty()) << line.error;
+    ASSERT_EQ(line.jobs.size(), 6u);
+    const auto& j = line.jobs;
+    EXPECT_EQ(j[0].settings.sharing, PaletteSharing::SharedClut);
+    EXPECT_EQ(j[0].settings.paletteSetName, "one");
+    EXPECT_EQ(j[0].settings.reservedEntries.count(), 17u);
+    EXPECT_TRUE(j[0].settings.reservedEntries[200]);
+    EXPECT_EQ(j[1].settings.paletteSet, j[0].settings.paletteSet);
+    EXPECT_EQ(j[1].settings.paletteCopy, PaletteCopy::Act);
+    EXPECT_EQ(j[2].settings.sharing, PaletteSharing::Banks);
+    EXPECT_NE(j[2].settings.paletteSet, j[0].settings.paletteSet);
+    EXPECT_EQ(j[3].settings.sharing, PaletteSharing::Own);
+    EXPECT_EQ(j[3].settings.bank, 3);
+    EXPECT_TRUE(j[3].settings.reservedEntries.none());
+    EXPECT_EQ(j[3].settings.paletteCopy, PaletteCopy::None);
+    // The same name again is a set of its own, with its own palette.
+    EXPECT_EQ(j[4].settings.paletteSetName, "one");
+    EXPECT_NE(j[4].settings.paletteSet, j[0].settings.paletteSet);
+    EXPECT_EQ(j[5].settings.sharing, PaletteSharing::Own);
+    EXPECT_EQ(j[5].settings.bank, -1);
+}
+
+TEST(CommandLine, PaletteOptionsOutsideTheirChoicesAreRefused) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> bad = {
+        {{"--bank", "128", "a"}, "--bank needs a whole number from 0 to 127, not '128'"},
+        {{"--bank", "-1", "a"}, "not '-1'"},
+        {{"--reserve", "5-3", "a"}, "--reserve needs palette entries A-B"},
+        {{"--reserve", "0-256", "a"}, "not '0-256'"},
+        {{"--reserve", "1-", "a"}, "not '1-'"},
+        {{"--palette-out", "png", "a"}, "--palette-out needs gpl, pal, act or none"},
+        {{"--shared-clut", "gfx/pal", "a"}, "a file name without folders"},
+        {{"--banks", "", "a"}, "--banks needs a file name"},
+        {{"--palette", "no such palette.gpl", "a"}, "--palette 'no such palette.gpl': "},
+        {{"--clut", "--shared-clut", "s", "a", "-cry", "b"},
+         "a and b (--shared-clut s) share a palette but not a colour model"},
+        {{"--shared-clut", "s", "a"}, "--shared-clut s: no picture after it is a colour map"},
+        {{"--clut", "--banks", "b", "--bank", "2", "a"}, "a: --bank and --banks both"},
+    };
+    for (const auto& [args, message] : bad) {
+        const CommandLine line = parse(args);
+        EXPECT_NE(line.error.find(message), std::string::npos) << line.error;
+        EXPECT_TRUE(line.jobs.empty());
     }
 }

@@ -3,6 +3,7 @@
 #include "convert/runjobs.h"
 #include "folderfiles.h"
 #include "output/output.h"
+#include "runharness.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,23 +19,6 @@
 using namespace rastix;
 
 namespace {
-
-// Pictures by name, so conversion runs need no decoder and no files to read.
-struct FakePictures {
-    std::map<std::string, Image> images;
-
-    PictureLoader loader() const {
-        return [this](const std::string& path, LoadedPicture& picture, std::string& error, int) {
-            const auto it = images.find(path);
-            if (it == images.end()) {
-                error = "cannot read picture: not found";
-                return false;
-            }
-            picture.view = it->second.view();
-            return true;
-        };
-    }
-};
 
 // Fails once a given number of bytes has gone to disk, like a full disk would.
 class FailingWriter : public AtomicFileWriter {
@@ -71,33 +55,6 @@ protected:
 private:
     QString m_intruder;
 };
-
-struct RunResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-RunResult run(const std::vector<std::string>& args, const FakePictures& pictures,
-              AtomicFileWriter& writer) {
-    CommandLine line = parseCommandLine(args, [](const std::string& d) {
-        return QDir(QString::fromStdString(d)).exists() ? std::string() : "does not exist";
-    });
-    if (line.error.empty())
-        line.error = findOutputClash(line.jobs, samePlaceKey);
-    RunResult r;
-    if (!line.error.empty()) {
-        r.status = 2;
-        r.err = line.error;
-        return r;
-    }
-    std::ostringstream out;
-    std::ostringstream err;
-    r.status = runJobs(line.jobs, pictures.loader(), writer, out, err, 3);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
-}
 
 FakePictures someImages() {
     FakePictures p;
