@@ -119,13 +119,13 @@ convert_set() { # the set's name and the model's flag: one whole run of rastix, 
 sets=(own shared pngquant)
 declare -A best_us
 time_sets() { # the model's flag: each set's best wall-clock time of 5 runs into best_us
-    local round set start end took
+    local set start end took
     for set in "${sets[@]}"; do
         rm -rf "${work:?}/$set" && mkdir "$work/$set"
         best_us[$set]=-1
     done
     # Turn about, so a load that comes and goes on a shared machine falls on every set alike.
-    for round in 1 2 3 4 5; do
+    for _ in 1 2 3 4 5; do
         for set in "${sets[@]}"; do
             start=${EPOCHREALTIME//[!0-9]/}
             convert_set "$set" "$1"
