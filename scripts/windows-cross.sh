@@ -155,6 +155,9 @@ done
 
 # --- tests under Wine -----------------------------------------------------------------------------
 log "running the test suite under Wine"
+# One server for the whole suite: tests that start together while the last server is going
+# away can find none and end at once without a word.
+wineserver -p
 (cd "$build_dir" && ctest --output-on-failure -j "$jobs")
 
 # --- the real program on an X display, with Wine's Windows look ---------------------------------

@@ -93,10 +93,16 @@ std::string assemblyHeader(const EncodedPicture& p, const Settings& s,
     out += c + " bits per pixel: " + std::to_string(p.bitsPerPixel) + "\n";
     out += c + " padded width:  " + std::to_string(p.paddedWidth()) + " pixels (" +
            std::to_string(p.phrasesPerRow()) + " phrases), rows padded with transparent pixels\n";
-    if (p.isColourMap() && !writesOwnPalette(s))
+    if (p.isColourMap() && !writesOwnPalette(s)) {
+        // The set's palette goes to the folder of its maps: its name alone, so the text does
+        // not change with the folder the files were written to.
+        const std::string palettePath = paletteSetPaths(s).front();
+        const std::size_t slash = palettePath.find_last_of("/\\");
         out += c + " palette:       " +
                (s.sharing == PaletteSharing::Banks ? "a bank of the CLUT " : "the shared CLUT ") +
-               s.paletteSetName + " (" + paletteSetPaths(s).front() + ")\n";
+               s.paletteSetName + " (" +
+               (slash == std::string::npos ? palettePath : palettePath.substr(slash + 1)) + ")\n";
+    }
     if (p.clutStart >= 0)
         out += c + " CLUT entries:  " + std::to_string(p.clutStart) + " to " +
                std::to_string(p.clutStart + (1 << p.bitsPerPixel) - 1) + "\n";

@@ -115,6 +115,8 @@ TEST(PaletteSets, BanksGoToOneClutAndEachMapSaysItsIndexField) {
     const QByteArray a = readAll(dir.filePath("a.s"));
     EXPECT_TRUE(a.contains("a_index = 0\t")) << a.constData();
     EXPECT_FALSE(a.contains("a_clut"));
+    // The map sits beside its palette, so it names the file alone, whatever folder it went to.
+    EXPECT_TRUE(a.contains("a bank of the CLUT pal (pal.s)\n")) << a.constData();
     // a: red, blue and transparent, 2 bits at entries 0-3; c: white and its padding, 1 bit, in
     // the next free bank of two, entries 4-5.
     EXPECT_TRUE(readAll(dir.filePath("c.s")).contains("c_index = 2\t"));
