@@ -1,5 +1,6 @@
 #include "output/assemblysource.h"
 
+#include "codec/objectfields.h"
 #include "output/outputnames.h"
 
 #include <algorithm>
@@ -47,21 +48,6 @@ void appendHexWord(std::string& out, const Dialect& d, unsigned w) {
     out += kHex[(w >> 8) & 15];
     out += kHex[(w >> 4) & 15];
     out += kHex[w & 15];
-}
-
-int depthCode(int bits) {
-    switch (bits) {
-    case 1:
-        return 0;
-    case 2:
-        return 1;
-    case 4:
-        return 2;
-    case 8:
-        return 3;
-    default:
-        return 4;
-    }
 }
 
 const Dialect& dialectOf(const Settings& s) {
@@ -113,7 +99,7 @@ std::string assemblyHeader(const EncodedPicture& p, const Settings& s,
     equate("width", p.width, "pixels");
     equate("height", p.height, "lines");
     equate("phrases", p.phrasesPerRow(), "phrases per line (DWIDTH, IWIDTH)");
-    equate("depth", depthCode(p.bitsPerPixel), "object DEPTH field");
+    equate("depth", depthField(p.bitsPerPixel), "object DEPTH field");
     equate("bpp", p.bitsPerPixel, "bits per pixel");
     if (p.isColourMap())
         equate("colours", static_cast<long long>(p.palette.size()), "palette entries");

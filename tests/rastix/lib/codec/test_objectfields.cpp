@@ -1,0 +1,56 @@
+#include "codec/objectfields.h"
+
+#include <gtest/gtest.h>
+
+using namespace rastix;
+
+namespace {
+
+// A field read back from a phrase by its bit positions, as the hardware manual numbers them.
+unsigned bits(std::uint64_t phrase, int high, int low) {
+    return static_cast<unsigned>((phrase >> low) & ((std::uint64_t{1} << (high - low + 1)) - 1));
+}
+
+EncodedPicture map(int width, int height, int bitsPerPixel, int clutStart) {
+    EncodedPicture p;
+    p.width = width;
+    p.height = height;
+    p.bitsPerPixel = bitsPerPixel;
+    p.rowBytes = phraseAlignedRowBytes(width, bitsPerPixel);
+    p.palette = {0x0000, 0x1234, 0x5678};
+    p.transparentIndexZero = true;
+    p.clutStart = clutStart;
+    return p;
+}
+
+} // namespace
+
+TEST(ObjectFields, EveryFieldLandsOnItsBitsAndNothingElseIsSet) {
+    // 40 x 30 at 4 bits: 20 bytes a row, padded to 3 phrases; bank at CLUT entry 32, INDEX 16.
+    const ObjectFields f = objectFields(map(40, 30, 4, 32), false);
+    EXPECT_EQ(f.phrases, 3);
+    EXPECT_EQ(f.dataBytes, 24 * 30);
+    EXPECT_EQ(f.paletteEntries, 0); // the bank's palette is the set's
+    const BitmapObject o = bitmapObject(f);
+    EXPECT_EQ(bits(o.phrase0, 23, 14), 30u);                  // HEIGHT
+    EXPECT_EQ(o.phrase0 & ~(std::uint64_t{0x3FF} << 14), 0u); // DATA, LINK, YPOS, TYPE: 0
+    EXPECT_EQ(bits(o.phrase1, 14, 12), 2u);                   // DEPTH: 4 bits
+    EXPECT_EQ(bits(o.phrase1, 17, 15), 1u);                   // PITCH
+    EXPECT_EQ(bits(o.phrase1, 27, 18), 3u);                   // DWIDTH
+    EXPECT_EQ(bits(o.phrase1, 37, 28), 3u);                   // IWIDTH
+    EXPECT_EQ(bits(o.phrase1, 44, 38), 16u);                  // INDEX
+    EXPECT_EQ(bits(o.phrase1, 47, 47), 1u);                   // TRANS
+    EXPECT_EQ(bits(o.phrase1, 11, 0), 0u);                    // XPOS left to the game
+    EXPECT_EQ(o.phrase1 >> 48, 0u);
+}
+
+TEST(ObjectFields, AMapWithItsOwnPaletteCountsItsBytes) {
+    EncodedPicture p = map(8, 2, 8, -1);
+    p.transparentIndexZero = false;
+    const ObjectFields f = objectFields(p, true);
+    EXPECT_EQ(f.index, 0);
+    EXPECT_FALSE(f.trans);
+    EXPECT_EQ(f.paletteEntries, 3);
+    EXPECT_EQ(f.paletteBytes, 6);
+    EXPECT_EQ(bits(bitmapObject(f).phrase1, 14, 12), 3u);
+}
