@@ -159,6 +159,9 @@ log "running the test suite under Wine"
 # on took 5 to 25 s, or ended at once without a word. One program run alone does it first.
 wine cmd /c exit >/dev/null 2>&1 || true
 (cd "$build_dir" && ctest --output-on-failure -j "$jobs")
+# Wine's services started without a display; the real program must find them started with one.
+stop_wine
+wineserver -w
 
 # --- the real program on an X display, with Wine's Windows look ---------------------------------
 log "starting glyphmill.exe on a virtual display"
