@@ -165,8 +165,11 @@ Assembly files: a comment header, equates NAME_width, NAME_height, NAME_phrases,
   phrase alignment, a global label NAME (and NAME_clut for the palette) and the data in hex.
   NAME is the picture's base name with every character other than a letter, digit or '_'
   turned into '_', and a '_' put in front when it would be empty, start with a digit or be
-  a 68000 register name (d0-d7, a0-a7, sp, pc, sr, ccr, usp, in any case): "my logo-2.png"
-  gives my_logo_2, "1up.gif" gives _1up, "d0.png" gives _d0. Both syntaxes hold the same
+  a name the 68000 assemblers reserve, in any case: the registers d0-d7, a0-a7, sp, pc, sr,
+  ccr, usp, ssp, isp, msp, vbr, sfc, dfc, cacr, caar, tc, tt0, tt1, itt0, itt1, dtt0, dtt1,
+  mmusr, psr, urp, srp, crp, pcsr, iacr0, iacr1, dacr0, dacr1, ic40, dc40, bc40, fp, fp0-fp7,
+  fpcr, fpsr, fpiar, zpc, za0-za7, zd0-zd7 and the keywords equ, set, reg, equr, regequ,
+  ccdef: "my logo-2.png" gives my_logo_2, "1up.gif" gives _1up, "d0.png" gives _d0. Both syntaxes hold the same
   bytes as --binary. Example, one phrase:
     --syntax madmac                      --syntax gas
     ; 4 x 1 pixels                       | 4 x 1 pixels

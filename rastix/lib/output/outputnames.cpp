@@ -18,15 +18,29 @@ std::string baseName(const std::string& picturePath) {
 
 namespace {
 
-// Names the 68000 assemblers take for registers, whatever their case.
-bool isRegisterName(const std::string& name) {
+// Names the 68000 assemblers take for registers or keywords, whatever their case: as a label
+// they would assemble as the register, or not at all ("symbol list syntax").
+bool isReservedName(const std::string& name) {
     std::string lower;
     for (const char c : name)
         lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    if (lower.size() == 2 && (lower[0] == 'd' || lower[0] == 'a') && lower[1] >= '0' &&
-        lower[1] <= '7')
+    // d0-d7, a0-a7, fp0-fp7 and GNU as's suppressed registers za0-za7, zd0-zd7.
+    const auto numbered = [&](const std::string& prefix) {
+        return lower.size() == prefix.size() + 1 && lower.compare(0, prefix.size(), prefix) == 0 &&
+               lower.back() >= '0' && lower.back() <= '7';
+    };
+    if (numbered("d") || numbered("a") || numbered("fp") || numbered("za") || numbered("zd"))
         return true;
-    return lower == "sp" || lower == "pc" || lower == "sr" || lower == "ccr" || lower == "usp";
+    static const char* const kReserved[] = {
+        "sp",    "pc",    "sr",    "ccr",  "usp",  "ssp",  "isp",    "msp",   "vbr",
+        "sfc",   "dfc",   "cacr",  "caar", "tc",   "tt0",  "tt1",    "itt0",  "itt1",
+        "dtt0",  "dtt1",  "mmusr", "psr",  "urp",  "srp",  "crp",    "iacr0", "iacr1",
+        "dacr0", "dacr1", "ic40",  "dc40", "bc40", "fpcr", "fpsr",   "fpiar", "fp",
+        "zpc",   "pcsr",  "equ",   "set",  "reg",  "equr", "regequ", "ccdef"};
+    for (const char* reserved : kReserved)
+        if (lower == reserved)
+            return true;
+    return false;
 }
 
 } // namespace
@@ -37,7 +51,7 @@ std::string labelFor(const std::string& base) {
         const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
         label += ok ? c : '_';
     }
-    if (label.empty() || (label[0] >= '0' && label[0] <= '9') || isRegisterName(label))
+    if (label.empty() || (label[0] >= '0' && label[0] <= '9') || isReservedName(label))
         label.insert(label.begin(), '_');
     return label;
 }

@@ -10,8 +10,9 @@ namespace rastix {
 // File name without folders and without its last extension ("dir/logo.big.bmp" -> "logo.big").
 std::string baseName(const std::string& picturePath);
 // An assembler identifier from a base name: every character other than a letter, digit or '_'
-// becomes '_', and a '_' goes in front of a name that is empty, starts with a digit or is a
-// 68000 register name (d0-d7, a0-a7, sp, pc, sr, ccr, usp, in any case).
+// becomes '_', and a '_' goes in front of a name that is empty, starts with a digit or is a name
+// the 68000 assemblers reserve (a register such as d0, sp, vbr or fp0, or a keyword such as
+// equ or set, in any case).
 std::string labelFor(const std::string& base);
 // Target folder joined with a file name.
 std::string joinPath(const std::string& dir, const std::string& name);

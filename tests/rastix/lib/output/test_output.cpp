@@ -25,8 +25,13 @@ TEST(OutputNames, BaseNamesAndLabels) {
     EXPECT_EQ(labelFor("1"), "_1");
     EXPECT_EQ(labelFor("my pic-2"), "my_pic_2");
     // Register names would assemble as registers, not as the picture's label.
-    for (const char* name : {"d0", "D7", "a0", "A7", "sp", "SP", "pc", "sr", "ccr", "usp", "Usp"})
+    // So would the other registers and the keywords the 68000 assemblers know.
+    for (const char* name : {"d0",  "D7",  "a0",  "A7",  "sp",  "SP",  "pc",   "sr",     "ccr",
+                             "usp", "Usp", "vbr", "SSP", "fp0", "Fp7", "tt0",  "dacr1",  "fpiar",
+                             "fp",  "zpc", "za3", "equ", "SET", "reg", "equr", "regequ", "ccdef"})
         EXPECT_EQ(labelFor(name), std::string("_") + name);
+    EXPECT_EQ(labelFor("fp8"), "fp8");
+    EXPECT_EQ(labelFor("setup"), "setup");
     EXPECT_EQ(labelFor("d8"), "d8");
     EXPECT_EQ(labelFor("spr"), "spr");
     EXPECT_EQ(labelFor("caf\xc3\xa9"), "caf__");
