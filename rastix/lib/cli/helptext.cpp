@@ -161,8 +161,10 @@ Glass packing (relative CRY): each pixel holds signed deltas that the console ad
   11-8 (each the nibble of the CRY colour byte minus 8, so a grey gives 0), and
   dY = Y - 128 in bits 7-0, all in two's complement.
 Assembly files: a comment header, equates NAME_width, NAME_height, NAME_phrases,
-  NAME_depth (object DEPTH field), NAME_bpp (and NAME_colours for maps), then .data,
-  phrase alignment, a global label NAME (and NAME_clut for the palette) and the data in hex.
+  NAME_depth (object DEPTH field), NAME_bpp, NAME_size (bytes of pixel data, padding
+  included; and NAME_colours for maps), then .data, phrase alignment, a global label NAME
+  and the data in hex, ending at the global label NAME_end (then NAME_clut to NAME_clut_end
+  for the palette).
   NAME is the picture's base name with every character other than a letter, digit or '_'
   turned into '_', and a '_' put in front when it would be empty, start with a digit or be
   a name the 68000 assemblers reserve, in any case: the registers d0-d7, a0-a7, sp, pc, sr,

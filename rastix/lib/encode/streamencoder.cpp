@@ -157,6 +157,8 @@ bool StreamEncoder::encodeChunk(const Chunk& chunk) {
     } else {
         m_text.clear();
         appendAssemblyRows(m_text, first, chunk.count, m_out, m_settings);
+        if (chunk.top + chunk.count == m_out.height)
+            m_text += assemblyTrailer(m_out, m_settings, m_assembly->label);
         written =
             m_file->append(reinterpret_cast<const std::uint8_t*>(m_text.data()), m_text.size());
     }

@@ -101,6 +101,7 @@ std::string assemblyHeader(const EncodedPicture& p, const Settings& s,
     equate("phrases", p.phrasesPerRow(), "phrases per line (DWIDTH, IWIDTH)");
     equate("depth", depthField(p.bitsPerPixel), "object DEPTH field");
     equate("bpp", p.bitsPerPixel, "bits per pixel");
+    equate("size", objectFields(p, false).dataBytes, "bytes of pixel data, padding included");
     if (p.isColourMap())
         equate("colours", static_cast<long long>(p.palette.size()), "palette entries");
     if (p.clutStart >= 0)
@@ -192,15 +193,20 @@ std::string paletteTable(const std::vector<std::uint16_t>& words, const Dialect&
         if (i % 8 == 7 || i == words.size() - 1)
             out += '\n';
     }
+    out += "\t.globl\t" + label + "_end\n";
+    out += label + "_end:\n";
     return out;
 }
 
 } // namespace
 
 std::string assemblyTrailer(const EncodedPicture& p, const Settings& s, const std::string& label) {
-    if (!p.isColourMap() || !writesOwnPalette(s))
-        return {};
-    return paletteTable(p.palette, dialectOf(s), label + "_clut");
+    // LABEL_end marks where the pixel data ends, for a build that copies or sizes it by label.
+    std::string out = "\t.globl\t" + label + "_end\n";
+    out += label + "_end:\n";
+    if (p.isColourMap() && writesOwnPalette(s))
+        out += paletteTable(p.palette, dialectOf(s), label + "_clut");
+    return out;
 }
 
 std::string paletteSetAssembly(const std::vector<std::uint16_t>& words, const Settings& s,

@@ -80,9 +80,13 @@ TEST(Assembly, HeaderEquatesLabelAndHexData) {
     const auto data = text.find("\t.data\n\t.phrase\n\t.globl\tmy_logo\nmy_logo:\n");
     ASSERT_NE(data, std::string::npos);
     EXPECT_NE(text.find("\tdc.w\t$F800,$F800,$F800,$F800,$F800,$0000,$0000,$0000\n"
-                        "\tdc.w\t$F800,$F800,$F800,$F800,$0000,$0000,$0000,$0000\n",
+                        "\tdc.w\t$F800,$F800,$F800,$F800,$0000,$0000,$0000,$0000\n"
+                        "\t.globl\tmy_logo_end\nmy_logo_end:\n",
                         data),
-              std::string::npos);
+              std::string::npos)
+        << text;
+    // Two rows of two phrases, known before the data for assemblers of one pass.
+    EXPECT_LT(text.find("my_logo_size = 32\t"), data);
 }
 
 TEST(Assembly, ColourMapHasBytesAndPalette) {
@@ -97,7 +101,10 @@ TEST(Assembly, ColourMapHasBytesAndPalette) {
     EXPECT_NE(text.find("\tdc.b\t$95,$55,$00,$00,$00,$00,$00,$00\n"), std::string::npos) << text;
     EXPECT_NE(text.find("m_colours = 3"), std::string::npos);
     EXPECT_NE(text.find("m_depth = 1"), std::string::npos);
-    EXPECT_NE(text.find("m_clut:\n\tdc.w\t$0000,$07C0,$F800\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("m_clut:\n\tdc.w\t$0000,$07C0,$F800\n\t.globl\tm_clut_end\nm_clut_end:\n"),
+              std::string::npos)
+        << text;
+    EXPECT_LT(text.find("m_end:\n"), text.find("m_clut:\n"));
 }
 
 TEST(Assembly, GasSyntaxHasTheSameLinesInItsOwnNotation) {
