@@ -171,8 +171,8 @@ Assembly files: a comment header, equates NAME_width, NAME_height, NAME_phrases,
   ccr, usp, ssp, isp, msp, vbr, sfc, dfc, cacr, caar, tc, tt0, tt1, itt0, itt1, dtt0, dtt1,
   mmusr, psr, urp, srp, crp, pcsr, iacr0, iacr1, dacr0, dacr1, ic40, dc40, bc40, fp, fp0-fp7,
   fpcr, fpsr, fpiar, zpc, za0-za7, zd0-zd7 and the keywords equ, set, reg, equr, regequ,
-  ccdef: "my logo-2.png" gives my_logo_2, "1up.gif" gives _1up, "d0.png" gives _d0. Both syntaxes hold the same
-  bytes as --binary. Example, one phrase:
+  ccdef: "my logo-2.png" gives my_logo_2, "1up.gif" gives _1up, "d0.png" gives _d0. Both
+  syntaxes hold the same bytes as --binary. Example, one phrase:
     --syntax madmac                      --syntax gas
     ; 4 x 1 pixels                       | 4 x 1 pixels
             .data                                .data

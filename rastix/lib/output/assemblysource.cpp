@@ -50,6 +50,11 @@ void appendHexWord(std::string& out, const Dialect& d, unsigned w) {
     out += kHex[w & 15];
 }
 
+// A label other modules can link against; both dialects write it alike.
+std::string globalLabel(const std::string& label) {
+    return "\t.globl\t" + label + "\n" + label + ":\n";
+}
+
 const Dialect& dialectOf(const Settings& s) {
     return s.syntax == AsmSyntax::Gas ? kGas : kMadmac;
 }
@@ -82,12 +87,9 @@ std::string assemblyHeader(const EncodedPicture& p, const Settings& s,
     if (p.isColourMap() && !writesOwnPalette(s)) {
         // The set's palette goes to the folder of its maps: its name alone, so the text does
         // not change with the folder the files were written to.
-        const std::string palettePath = paletteSetPaths(s).front();
-        const std::size_t slash = palettePath.find_last_of("/\\");
         out += c + " palette:       " +
                (s.sharing == PaletteSharing::Banks ? "a bank of the CLUT " : "the shared CLUT ") +
-               s.paletteSetName + " (" +
-               (slash == std::string::npos ? palettePath : palettePath.substr(slash + 1)) + ")\n";
+               s.paletteSetName + " (" + fileName(paletteSetPaths(s).front()) + ")\n";
     }
     if (p.clutStart >= 0)
         out += c + " CLUT entries:  " + std::to_string(p.clutStart) + " to " +
@@ -107,8 +109,7 @@ std::string assemblyHeader(const EncodedPicture& p, const Settings& s,
     if (p.clutStart >= 0)
         equate("index", p.indexField(), "object INDEX field: the bank's first CLUT entry / 2");
     out += "\n\t.data\n\t" + std::string(d.phrase) + "\n";
-    out += "\t.globl\t" + label + "\n";
-    out += label + ":\n";
+    out += globalLabel(label);
     return out;
 }
 
@@ -185,16 +186,14 @@ std::string paletteTable(const std::vector<std::uint16_t>& words, const Dialect&
                          const std::string& label) {
     const std::string wordLine = std::string("\t") + d.words + "\t";
     std::string out = "\n\t" + std::string(d.phrase) + "\n";
-    out += "\t.globl\t" + label + "\n";
-    out += label + ":\n";
+    out += globalLabel(label);
     for (std::size_t i = 0; i < words.size(); ++i) {
         out += i % 8 == 0 ? wordLine : ",";
         appendHexWord(out, d, words[i]);
         if (i % 8 == 7 || i == words.size() - 1)
             out += '\n';
     }
-    out += "\t.globl\t" + label + "_end\n";
-    out += label + "_end:\n";
+    out += globalLabel(label + "_end");
     return out;
 }
 
@@ -202,8 +201,7 @@ std::string paletteTable(const std::vector<std::uint16_t>& words, const Dialect&
 
 std::string assemblyTrailer(const EncodedPicture& p, const Settings& s, const std::string& label) {
     // LABEL_end marks where the pixel data ends, for a build that copies or sizes it by label.
-    std::string out = "\t.globl\t" + label + "_end\n";
-    out += label + "_end:\n";
+    std::string out = globalLabel(label + "_end");
     if (p.isColourMap() && writesOwnPalette(s))
         out += paletteTable(p.palette, dialectOf(s), label + "_clut");
     return out;

@@ -6,10 +6,13 @@
 
 namespace rastix {
 
+std::string fileName(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 std::string baseName(const std::string& picturePath) {
-    std::size_t start = picturePath.find_last_of("/\\");
-    start = start == std::string::npos ? 0 : start + 1;
-    std::string name = picturePath.substr(start);
+    std::string name = fileName(picturePath);
     const std::size_t dot = name.find_last_of('.');
     if (dot != std::string::npos && dot > 0)
         name.erase(dot);

@@ -7,6 +7,8 @@
 
 namespace rastix {
 
+// File name without folders ("dir/logo.big.bmp" -> "logo.big.bmp"), '/' or '\\' between them.
+std::string fileName(const std::string& path);
 // File name without folders and without its last extension ("dir/logo.big.bmp" -> "logo.big").
 std::string baseName(const std::string& picturePath);
 // An assembler identifier from a base name: every character other than a letter, digit or '_'
