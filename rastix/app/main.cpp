@@ -69,6 +69,8 @@ int main(int argc, char** argv) {
     });
     if (line.error.empty() && !line.help && !line.version)
         line.error = rastix::findOutputClash(line.jobs, rastix::samePlaceKey);
+    if (line.error.empty() && !line.help && !line.version)
+        line.error = rastix::findGlobalNameClash(line.jobs);
     if (!line.error.empty()) {
         rastix::messageStream() << rastix::messageLine("rastix: " + line.error) << std::endl;
         return 2;

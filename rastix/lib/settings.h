@@ -51,6 +51,8 @@ struct Settings {
     CryEncoding cryEncoding = CryEncoding::Normal;
     KeptDeltas kept = KeptDeltas::Both;
     AsmSyntax syntax = AsmSyntax::Madmac;
+    // The equates (LABEL_width, ...) made global, for other modules to use.
+    bool exportEquates = false;
     int rotateDegrees = 0;
     std::optional<CutFrame> cut;
     std::string targetDir; // empty: the current folder

@@ -897,7 +897,9 @@ const std::vector<Case>& cases() {
 // Every mode's assembly output, in both syntaxes, must assemble with GNU as into exactly the
 // bytes of the binary output. The MADMAC-style text is first translated mechanically.
 QString madmacToGas(QString t) {
-    return t.replace(QLatin1Char(';'), QLatin1Char('|'))
+    // GNU as has no .68000 directive (its processor comes from -m68000 and the like).
+    return t.remove(QStringLiteral("\t.68000\n"))
+        .replace(QLatin1Char(';'), QLatin1Char('|'))
         .replace(QLatin1Char('$'), QStringLiteral("0x"))
         .replace(QStringLiteral("\t.phrase"), QStringLiteral("\t.balign 8"))
         .replace(QStringLiteral("dc.w"), QStringLiteral(".short"))

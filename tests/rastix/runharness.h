@@ -48,6 +48,8 @@ inline RunResult run(const std::vector<std::string>& args, const FakePictures& p
     });
     if (line.error.empty())
         line.error = findOutputClash(line.jobs, samePlaceKey);
+    if (line.error.empty())
+        line.error = findGlobalNameClash(line.jobs);
     RunResult r;
     if (!line.error.empty()) {
         r.status = 2;

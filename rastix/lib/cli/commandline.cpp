@@ -169,6 +169,14 @@ const std::map<std::string, Flag>& flags() {
          [](Settings& s) {
              s.bank = -1;
          }},
+        {"--export-equates",
+         [](Settings& s) {
+             s.exportEquates = true;
+         }},
+        {"--no-export-equates",
+         [](Settings& s) {
+             s.exportEquates = false;
+         }},
         {"--no-reserve",
          [](Settings& s) {
              s.reservedEntries.reset();
@@ -424,30 +432,49 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const FolderC
     return result;
 }
 
-std::string findOutputClash(const std::vector<Job>& jobs, const PathKey& key) {
-    std::unordered_map<std::string, std::size_t> pictures; // key -> job
-    for (std::size_t i = 0; i < jobs.size(); ++i)
-        pictures.emplace(key(jobs[i].picture), i);
-    // What each picture writes, and each set's palette once, from its first colour map.
-    struct Writer {
-        std::string name; // a picture, or "the palette of --banks NAME"
-        std::vector<std::string> outputs;
-    };
+namespace {
+
+// What writes the outputs of a run: each picture, and each set's palette once, from the
+// settings of its first colour map (it is made with them).
+struct Writer {
+    std::string name; // a picture, or "the palette of --banks NAME"
+    const Job* job;
+    NamedOutput output;
+};
+
+std::vector<Writer> writersOf(const std::vector<Job>& jobs) {
     std::vector<Writer> all;
     std::map<int, bool> setSeen;
     for (const Job& job : jobs) {
-        all.push_back({job.picture, outputPaths(job.settings, job.picture)});
+        all.push_back({job.picture, &job, NamedOutput::Picture});
         const Settings& s = job.settings;
         if (s.sharing != PaletteSharing::Own && s.colourMap && !setSeen[s.paletteSet]) {
             setSeen[s.paletteSet] = true;
             const std::string option =
                 s.sharing == PaletteSharing::SharedClut ? "--shared-clut " : "--banks ";
-            all.push_back({"the palette of " + option + s.paletteSetName, paletteSetPaths(s)});
+            all.push_back(
+                {"the palette of " + option + s.paletteSetName, &job, NamedOutput::PaletteSet});
         }
     }
+    return all;
+}
+
+std::vector<std::string> writtenPaths(const Writer& writer) {
+    return writer.output == NamedOutput::Picture
+               ? outputPaths(writer.job->settings, writer.job->picture)
+               : paletteSetPaths(writer.job->settings);
+}
+
+} // namespace
+
+std::string findOutputClash(const std::vector<Job>& jobs, const PathKey& key) {
+    std::unordered_map<std::string, std::size_t> pictures; // key -> job
+    for (std::size_t i = 0; i < jobs.size(); ++i)
+        pictures.emplace(key(jobs[i].picture), i);
+    const std::vector<Writer> all = writersOf(jobs);
     std::unordered_map<std::string, std::size_t> writers; // output key -> writer
     for (std::size_t i = 0; i < all.size(); ++i) {
-        for (const std::string& output : all[i].outputs) {
+        for (const std::string& output : writtenPaths(all[i])) {
             const std::string k = key(output);
             if (const auto read = pictures.find(k); read != pictures.end())
                 return all[i].name + ": its output " + output + " would replace the picture " +
@@ -460,6 +487,21 @@ std::string findOutputClash(const std::vector<Job>& jobs, const PathKey& key) {
                            ? all[i].name + " is named twice: both would write " + output
                            : first + " and " + all[i].name + " would both write " + output;
             }
+        }
+    }
+    return {};
+}
+
+std::string findGlobalNameClash(const std::vector<Job>& jobs) {
+    const std::vector<Writer> all = writersOf(jobs);
+    std::unordered_map<std::string, std::size_t> definedBy; // name -> writer
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        const Settings& s = all[i].job->settings;
+        for (const std::string& name : globalNames(s, all[i].job->picture, all[i].output)) {
+            const auto [it, fresh] = definedBy.emplace(name, i);
+            if (!fresh && it->second != i)
+                return all[it->second].name + " and " + all[i].name +
+                       " would both define the global name " + name + " (rename one of them)";
         }
     }
     return {};

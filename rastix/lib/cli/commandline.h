@@ -41,6 +41,10 @@ using PathKey = std::function<std::string(const std::string&)>;
 // one of the outputs would replace; empty when every output has a place of its own.
 std::string findOutputClash(const std::vector<Job>& jobs, const PathKey& key);
 
+// One line naming two pictures (or a picture and a set's palette) whose assembly files would
+// define the same global name, which no linker could take together; empty when none do.
+std::string findGlobalNameClash(const std::vector<Job>& jobs);
+
 // Strict decimal parsing used for --rotate and --cut: optional '-' only where allowed, digits
 // only, no blanks, no overflow.
 bool parseInteger(const std::string& text, bool allowNegative, int& value);

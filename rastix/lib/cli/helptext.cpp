@@ -18,7 +18,9 @@ writes tmp/logo.s (RGB16), tmp/photo.s (CRY16), tmp/1.rgb and tmp/2.rgb (RGB16 b
 The whole command line is checked before anything is converted: an option after the last
 picture applies to no picture and is an error, and so are two pictures that would write the
 same output file (d1/a.png and d2/a.png, or a.png and a.jpg) or an output that would replace
-one of the pictures.
+one of the pictures, or two assembly files that would define the same global name
+(my-logo.png and my_logo.png both give my_logo; a map ship.png and ship_clut.png both
+give ship_clut).
 
 Pictures: whatever the installed Qt image readers decode (BMP, GIF, JPEG, PNG, PPM, XPM,
 TIFF, WebP, ...), and TGA (named .tga, or with a TGA 2.0 footer): uncompressed or run-length
@@ -37,6 +39,10 @@ Output format
   --syntax gas             assembly for GNU as (m68k): | comments, 0x hex, .balign 8,
                            .short / .byte
   --binary, --no-ascii     binary: PICTURE.rgb or PICTURE.cry, or PICTURE.map + PICTURE.clut
+  --export-equates         the assembly's equates (NAME_width, ...) are global, for other
+                           modules: written NAME_width == 16 in Madmac syntax, with a
+                           .globl NAME_width line before each in GNU as syntax
+  --no-export-equates      equates local to their file, NAME_width = 16 (default)
 Colour mode
   --no-clut         true colour: one 16-bit word per pixel (default)
   --clut            pixel map and palette (CLUT) of at most 256 colours in the current model;
@@ -162,19 +168,27 @@ Glass packing (relative CRY): each pixel holds signed deltas that the console ad
   dY = Y - 128 in bits 7-0, all in two's complement.
 Assembly files: a comment header, equates NAME_width, NAME_height, NAME_phrases,
   NAME_depth (object DEPTH field), NAME_bpp, NAME_size (bytes of pixel data, padding
-  included; and NAME_colours for maps), then .data, phrase alignment, a global label NAME
-  and the data in hex, ending at the global label NAME_end (then NAME_clut to NAME_clut_end
-  for the palette).
-  NAME is the picture's base name with every character other than a letter, digit or '_'
-  turned into '_', and a '_' put in front when it would be empty, start with a digit or be
-  a name the 68000 assemblers reserve, in any case: the registers d0-d7, a0-a7, sp, pc, sr,
-  ccr, usp, ssp, isp, msp, vbr, sfc, dfc, cacr, caar, tc, tt0, tt1, itt0, itt1, dtt0, dtt1,
-  mmusr, psr, urp, srp, crp, pcsr, iacr0, iacr1, dacr0, dacr1, ic40, dc40, bc40, fp, fp0-fp7,
-  fpcr, fpsr, fpiar, zpc, za0-za7, zd0-zd7 and the keywords equ, set, reg, equr, regequ,
-  ccdef: "my logo-2.png" gives my_logo_2, "1up.gif" gives _1up, "d0.png" gives _d0. Both
-  syntaxes hold the same bytes as --binary. Example, one phrase:
+  included; and NAME_colours for maps), then .68000 (Madmac syntax only: the file may be
+  included from .gpu or .dsp code), .data, phrase alignment, a global label NAME and the
+  data in hex, ending at the global label NAME_end (then NAME_clut to NAME_clut_end for the
+  palette). Names given by the user are shown in comments with control characters escaped
+  (\n, \x1b), and a long path loses its middle ("...") so that no line reaches 1024
+  characters.
+  NAME is the picture's base name with every ASCII character other than a letter or digit
+  turned into '_', a Latin letter with a diacritic into its ASCII letter (e-acute gives e,
+  the sharp s ss, o-stroke o), any other character into uXXXX, its code point in hex (the two
+  Chinese characters U+4E2D U+56FD give u4E2Du56FD), and a byte that is not UTF-8 into xHH; a
+  '_' is put in front when it would be empty, start with a digit or be a name the 68000
+  assemblers reserve, in any case: the registers d0-d7, a0-a7, sp, pc, sr, ccr, usp, ssp,
+  isp, msp, vbr, sfc, dfc, cacr, caar, tc, tt0, tt1, itt0, itt1, dtt0, dtt1, mmusr, psr, urp,
+  srp, crp, pcsr, iacr0, iacr1, dacr0, dacr1, ic40, dc40, bc40, fp, fp0-fp7, fpcr, fpsr,
+  fpiar, zpc, za0-za7, zd0-zd7 and the keywords equ, set, reg, equr, regequ, ccdef:
+  "my logo-2.png" gives my_logo_2, "1up.gif" gives _1up, "d0.png" gives _d0. A label that
+  would pass 800 characters keeps its start and ends in '_' and 8 hex digits of the name's
+  hash. Both syntaxes hold the same bytes as --binary. Example, one phrase:
     --syntax madmac                      --syntax gas
     ; 4 x 1 pixels                       | 4 x 1 pixels
+            .68000
             .data                                .data
             .phrase                              .balign 8
             .globl  logo                         .globl  logo

@@ -1,8 +1,12 @@
 #include "output/outputnames.h"
 
+#include "files/utf8char.h"
 #include "files/utf8path.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <initializer_list>
+#include <iterator>
 
 namespace rastix {
 
@@ -46,17 +50,107 @@ bool isReservedName(const std::string& name) {
     return false;
 }
 
+// The ASCII letters a reader sees in the Latin letters of U+00C0 to U+017F (Latin-1 and Latin
+// Extended-A); null where a code point is no letter (the signs x and /).
+// In rows of 16 code points.
+// clang-format off
+const char* const kLatinLetters[] = {
+    // U+00C0
+    "A", "A", "A", "A", "A", "A", "AE", "C", "E", "E", "E", "E", "I", "I", "I", "I",
+    "D", "N", "O", "O", "O", "O", "O", nullptr, "O", "U", "U", "U", "U", "Y", "TH", "ss",
+    "a", "a", "a", "a", "a", "a", "ae", "c", "e", "e", "e", "e", "i", "i", "i", "i",
+    "d", "n", "o", "o", "o", "o", "o", nullptr, "o", "u", "u", "u", "u", "y", "th", "y",
+    // U+0100
+    "A", "a", "A", "a", "A", "a", "C", "c", "C", "c", "C", "c", "C", "c", "D", "d",
+    "D", "d", "E", "e", "E", "e", "E", "e", "E", "e", "E", "e", "G", "g", "G", "g",
+    "G", "g", "G", "g", "H", "h", "H", "h", "I", "i", "I", "i", "I", "i", "I", "i",
+    "I", "i", "IJ", "ij", "J", "j", "K", "k", "k", "L", "l", "L", "l", "L", "l", "L",
+    "l", "L", "l", "N", "n", "N", "n", "N", "n", "n", "N", "n", "O", "o", "O", "o",
+    "O", "o", "OE", "oe", "R", "r", "R", "r", "R", "r", "S", "s", "S", "s", "S", "s",
+    "S", "s", "T", "t", "T", "t", "T", "t", "U", "u", "U", "u", "U", "u", "U", "u",
+    "U", "u", "U", "u", "W", "w", "Y", "y", "Y", "Z", "z", "Z", "z", "Z", "z", "s"};
+// clang-format on
+constexpr char32_t kFirstLatinLetter = 0xC0;
+
+void appendHex(std::string& out, char32_t value, int digits) {
+    static const char kHex[] = "0123456789ABCDEF";
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+        out += kHex[(value >> shift) & 15];
+}
+
+// How one character of a name reads in a label: ASCII letters and digits as they are, other
+// ASCII as '_', a Latin letter as its ASCII letters, any other character as uXXXX and a byte
+// that is not UTF-8 as xHH, so that names in other scripts stay apart.
+void appendLabelChars(std::string& label, const Utf8Char& c) {
+    const char32_t code = c.code;
+    if (!c.valid) {
+        label += 'x';
+        appendHex(label, code, 2);
+    } else if (code < 0x80) {
+        const bool kept = (code >= 'a' && code <= 'z') || (code >= 'A' && code <= 'Z') ||
+                          (code >= '0' && code <= '9');
+        label += kept ? static_cast<char>(code) : '_';
+    } else if (const std::size_t at = code - kFirstLatinLetter;
+               code >= kFirstLatinLetter && at < std::size(kLatinLetters) && kLatinLetters[at]) {
+        label += kLatinLetters[at];
+    } else {
+        label += 'u';
+        appendHex(label, code, code > 0xFFFF ? (code > 0xFFFFF ? 6 : 5) : 4);
+    }
+}
+
 } // namespace
 
 std::string labelFor(const std::string& base) {
     std::string label;
-    for (const char c : base) {
-        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-        label += ok ? c : '_';
+    for (std::size_t at = 0; at < base.size();) {
+        const Utf8Char c = utf8CharAt(base, at);
+        appendLabelChars(label, c);
+        at += c.length;
     }
     if (label.empty() || (label[0] >= '0' && label[0] <= '9') || isReservedName(label))
         label.insert(label.begin(), '_');
+    if (label.size() > kLongestLabel) {
+        // Lines that hold the label stay short enough for every assembler; the name's hash
+        // (FNV-1a) keeps two long names that start alike apart.
+        std::uint32_t hash = 2166136261u;
+        for (const char c : base)
+            hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+        label.resize(kLongestLabel - 9);
+        label += '_';
+        appendHex(label, hash, 8);
+    }
     return label;
+}
+
+std::vector<std::string> globalNames(const Settings& s, const std::string& picturePath,
+                                     NamedOutput output) {
+    if (s.format != OutputFormat::Assembly)
+        return {};
+    std::vector<std::string> names;
+    const auto add = [&names](const std::string& label, std::initializer_list<const char*> ends) {
+        for (const char* end : ends)
+            names.push_back(label + end);
+    };
+    if (output == NamedOutput::PaletteSet) {
+        const std::string label = labelFor(s.paletteSetName);
+        add(label, {"_clut", "_clut_end"});
+        if (s.exportEquates)
+            add(label, {"_colours"});
+        return names;
+    }
+    const std::string label = labelFor(baseName(picturePath));
+    add(label, {"", "_end"});
+    if (writesOwnPalette(s))
+        add(label, {"_clut", "_clut_end"});
+    if (s.exportEquates) {
+        add(label, {"_width", "_height", "_phrases", "_depth", "_bpp", "_size"});
+        if (s.colourMap)
+            add(label, {"_colours"});
+        if (s.colourMap && (s.bank >= 0 || s.sharing == PaletteSharing::Banks))
+            add(label, {"_index"});
+    }
+    return names;
 }
 
 std::string joinPath(const std::string& dir, const std::string& name) {

@@ -2,6 +2,7 @@
 
 #include "settings.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -11,11 +12,25 @@ namespace rastix {
 std::string fileName(const std::string& path);
 // File name without folders and without its last extension ("dir/logo.big.bmp" -> "logo.big").
 std::string baseName(const std::string& picturePath);
-// An assembler identifier from a base name: every character other than a letter, digit or '_'
-// becomes '_', and a '_' goes in front of a name that is empty, starts with a digit or is a name
-// the 68000 assemblers reserve (a register such as d0, sp, vbr or fp0, or a keyword such as
-// equ or set, in any case).
+// An assembler identifier from a base name: ASCII letters and digits stay, other ASCII becomes
+// '_', a Latin letter with a diacritic becomes its ASCII letter ("e" for e-acute, "ss" for the
+// sharp s), any other character becomes uXXXX (its code point in hex, at least 4 digits) and a
+// byte that is not UTF-8 becomes xHH; then a '_' goes in front of a name that is empty, starts
+// with a digit or is a name the 68000 assemblers reserve (a register such as d0, sp, vbr or
+// fp0, or a keyword such as equ or set, in any case). A label longer than kLongestLabel (a
+// name of hundreds of characters outside ASCII) keeps its start and ends in '_' and 8 hex
+// digits of a hash of the whole name.
+constexpr std::size_t kLongestLabel = 800;
 std::string labelFor(const std::string& base);
+// What can define global names: a picture's own file, or the palette file of the --shared-clut
+// or --banks set the picture is the first colour map of.
+enum class NamedOutput { Picture, PaletteSet };
+// Every global name an output defines under these settings, for finding two that would clash
+// when linked: LABEL, LABEL_end and, for a map with its own palette, LABEL_clut and
+// LABEL_clut_end; a set's NAME_clut and NAME_clut_end; and with --export-equates its equates
+// (LABEL_index wherever a bank may be chosen). Binary files define none.
+std::vector<std::string> globalNames(const Settings& settings, const std::string& picturePath,
+                                     NamedOutput output);
 // Target folder joined with a file name.
 std::string joinPath(const std::string& dir, const std::string& name);
 

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -73,6 +74,9 @@ private slots:
             << QStringList{"a.png", "-cry"} << "-cry after the last picture applies to no picture";
         QTest::newRow("same output") << QStringList{"--overwrite", "a.png", "sub/../a.png"}
                                      << "a.png and sub/../a.png would both write a.s";
+        QTest::newRow("same label")
+            << QStringList{"a.png", "--binary", "a-end.png", "--assembly", "a_end.png"}
+            << "a.png and a_end.png would both define the global name a_end";
     }
 
     void faultyCommandLinesWriteNothing() {
@@ -197,6 +201,50 @@ private slots:
         QCOMPARE(readAll(folder + QStringLiteral("/Ausgabe \u00e9/sch\u00f6n \u03b1.rgb")),
                  QByteArray::fromHex("f800f800f800f800f800f800f800f800"));
     }
+
+#ifndef _WIN32 // where control characters can be in a file's name
+    // A picture deep in folders, its name holding line breaks: its header keeps one short line,
+    // GNU as takes the file, and its equates are global when asked.
+    void assemblersTakeAnyNameAndExportedEquates() {
+        QTemporaryDir dir;
+        QString folder = dir.path();
+        for (int depth = 0; depth < 12; ++depth)
+            folder += QLatin1Char('/') + QString(250, QLatin1Char('d'));
+        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(dir.filePath("gas")));
+        const QString picture = folder + QStringLiteral("/a\nb\r.png");
+        QVERIFY(QImage(4, 4, QImage::Format_RGB32).save(picture));
+        QVERIFY(QImage(4, 4, QImage::Format_RGB32).save(dir.filePath("e.png")));
+        QCOMPARE(
+            runRastix({"--export-equates", picture, "--no-export-equates", "e.png"}, dir.path())
+                .status,
+            0);
+        const QString source = QStringLiteral("a\nb\r.s"); // its label is a_b_
+        const QByteArray text = readAll(dir.filePath(source));
+        QVERIFY(text.contains("\na_b__width == 4\t; pixels\n"));
+        QVERIFY(readAll(dir.filePath("e.s")).contains("\ne_width = 4\t; pixels\n"));
+        const QList<QByteArray> lines = text.split('\n');
+        QCOMPARE(lines.size(), readAll(dir.filePath("e.s")).split('\n').size());
+        for (const QByteArray& line : lines)
+            QVERIFY2(line.size() < 1024, line.left(80).constData());
+        QCOMPARE(
+            runRastix({"--syntax", "gas", "--export-equates", picture}, dir.filePath("gas")).status,
+            0);
+        const QString as = QStandardPaths::findExecutable("m68k-linux-gnu-as");
+        const QString nm = QStandardPaths::findExecutable("m68k-linux-gnu-nm");
+        if (as.isEmpty() || nm.isEmpty())
+            QSKIP("no m68k-linux-gnu-as and -nm (binutils-m68k-linux-gnu)");
+        QProcess assemble;
+        assemble.setWorkingDirectory(dir.filePath("gas"));
+        assemble.start(as, {"-o", "a.o", source});
+        QVERIFY(assemble.waitForFinished(60000));
+        QVERIFY2(assemble.exitCode() == 0, assemble.readAllStandardError().constData());
+        QProcess symbols;
+        symbols.setWorkingDirectory(dir.filePath("gas"));
+        symbols.start(nm, {"a.o"});
+        QVERIFY(symbols.waitForFinished(60000));
+        QVERIFY(symbols.readAllStandardOutput().contains("00000004 A a_b__width\n"));
+    }
+#endif
 
     void helpAndVersion() {
         QTemporaryDir dir;

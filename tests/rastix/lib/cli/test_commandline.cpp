@@ -259,6 +259,45 @@ TEST(CommandLine, TwoPicturesNeverWriteTheSameFile) {
     }
 }
 
+TEST(CommandLine, TwoOutputsNeverDefineTheSameGlobalName) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"my-logo.png", "my_logo.png"},
+         "my-logo.png and my_logo.png would both define the global name my_logo"},
+        {{"\xe4\xb8\xad\xe5\x9b\xbd.png", "\xe6\x97\xa5\xe6\x9c\xac.png"}, ""},
+        {{"caf\xc3\xa9.png", "cafe.bmp"}, "would both define the global name cafe"},
+        {{"--target-dir", "out", "a.png", "--target-dir", "./", "b/a.png"},
+         "a.png and b/a.png would both define the global name a"},
+        {{"--clut", "ship.png", "ship_clut.png"},
+         "ship.png and ship_clut.png would both define the global name ship_clut"},
+        {{"--clut", "ship.png", "ship_clut_end.png"}, "global name ship_clut_end"},
+        {{"ship.png", "ship_end.png"}, "global name ship_end"},
+        {{"--clut", "--shared-clut", "pal", "ship.png", "--no-shared-clut", "pal_clut.png"},
+         "the palette of --shared-clut pal and pal_clut.png would both define the global name "
+         "pal_clut"},
+        {{"--clut", "--banks", "pal", "ship.png", "ship_clut.png"}, ""},
+        {{"--export-equates", "ship.png", "ship_width.png"}, "global name ship_width"},
+        {{"ship.png", "--export-equates", "ship_width.png"}, ""},
+        {{"--export-equates", "--clut", "--bank", "2", "a.png", "a_index.png"},
+         "global name a_index"},
+        {{"--export-equates", "--clut", "--shared-clut", "p", "a.png", "p_colours.png"},
+         "the palette of --shared-clut p and p_colours.png would both define the global name "
+         "p_colours"},
+        {{"a.png", "--binary", "a.jpg"}, ""},
+        {{"--clut", "--binary", "ship.png", "--assembly", "ship_clut.png"}, ""},
+        {{"--export-equates", "a.png", "--no-export-equates", "a_width.png"},
+         "a.png and a_width.png would both define the global name a_width"},
+    };
+    for (const auto& [args, message] : cases) {
+        const CommandLine line = parse(args, {"out", "./"});
+        ASSERT_TRUE(line.error.empty()) << line.error;
+        const std::string clash = findGlobalNameClash(line.jobs);
+        if (message.empty())
+            EXPECT_EQ(clash, "") << args.back();
+        else
+            EXPECT_NE(clash.find(message), std::string::npos) << clash;
+    }
+}
+
 TEST(CommandLine, PaletteOptionsActOnLaterPicturesUntilEnded) {
     const CommandLine line = parse({"--clut",
                                     "--shared-clut",

@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 using namespace rastix;
 
@@ -34,11 +35,53 @@ TEST(OutputNames, BaseNamesAndLabels) {
     EXPECT_EQ(labelFor("setup"), "setup");
     EXPECT_EQ(labelFor("d8"), "d8");
     EXPECT_EQ(labelFor("spr"), "spr");
-    EXPECT_EQ(labelFor("caf\xc3\xa9"), "caf__");
     EXPECT_EQ(labelFor(""), "_");
     EXPECT_EQ(joinPath("tmp", "a.s"), "tmp/a.s");
     EXPECT_EQ(joinPath("tmp/", "a.s"), "tmp/a.s");
     EXPECT_EQ(joinPath("", "a.s"), "a.s");
+}
+
+TEST(OutputNames, LettersOutsideAsciiKeepNamesApart) {
+    // Split where a letter after a hex escape would be read as part of it.
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] = {
+        {"caf\xc3\xa9", "cafe"},                    // e-acute
+        {"\xc3\x85ngstr\xc3\xb6m", "Angstrom"},     // A-ring, o-diaeresis
+        {"Stra\xc3\x9f" "e", "Strasse"},            // sharp s
+        {"\xc3\xa6r\xc3\xb8", "aero"},              // ae, o-stroke
+        {"\xc5\x81\xc3\xb3" "d\xc5\xba", "Lodz"},   // Latin Extended-A
+        {"\xc5\x92uvre", "OEuvre"},                 // ligature
+        {"\xe4\xb8\xad\xe5\x9b\xbd", "u4E2Du56FD"}, // Chinese
+        {"\xe6\x97\xa5\xe6\x9c\xac", "u65E5u672C"}, // Japanese
+        {"\xd0\x94", "u0414"},                      // Cyrillic, two bytes
+        {"\xc3\x97", "u00D7"},                      // the multiplication sign
+        {"\xf0\x9f\x98\x80", "u1F600"},             // beyond the BMP
+        {"caf\xe9", "cafxE9"},                       // Latin-1 byte, not UTF-8
+        {"\xc0\xaf", "xC0xAF"},                      // overlong '/'
+        {"\xed\xa0\x80", "xEDxA0x80"},               // a surrogate
+        {"\xe4\xb8", "xE4xB8"},                      // cut short
+        {"\xc3\xa0" "0", "_a0"},                     // a-grave 0 reads as register a0
+        {"1\xc3\xa9", "_1e"},
+        {"my-logo", "my_logo"},
+        {"tab\there", "tab_here"},
+    };
+    // clang-format on
+    for (const auto& [name, label] : cases)
+        EXPECT_EQ(labelFor(name), label) << name;
+}
+
+TEST(OutputNames, AVeryLongLabelIsCutAndKeptApart) {
+    std::string chinese;
+    for (int i = 0; i < 300; ++i)
+        chinese += "\xe4\xb8\xad";
+    const std::string one = labelFor(chinese + "1");
+    const std::string two = labelFor(chinese + "2");
+    EXPECT_EQ(one.size(), kLongestLabel);
+    EXPECT_EQ(one.rfind("u4E2Du4E2D", 0), 0u);
+    EXPECT_NE(one, two);
+    EXPECT_EQ(one.substr(0, kLongestLabel - 9), two.substr(0, kLongestLabel - 9));
+    // The longest ASCII file name keeps its label as it is.
+    EXPECT_EQ(labelFor(std::string(255, 'a')), std::string(255, 'a'));
 }
 
 TEST(OutputNames, EachModeHasItsFiles) {
@@ -77,7 +120,8 @@ TEST(Assembly, HeaderEquatesLabelAndHexData) {
     EXPECT_NE(text.find("my_logo_height = 2"), std::string::npos);
     EXPECT_NE(text.find("my_logo_phrases = 2"), std::string::npos);
     EXPECT_NE(text.find("my_logo_depth = 4"), std::string::npos);
-    const auto data = text.find("\t.data\n\t.phrase\n\t.globl\tmy_logo\nmy_logo:\n");
+    // .68000 first, so that the file can be included from .gpu or .dsp code too.
+    const auto data = text.find("\n\t.68000\n\t.data\n\t.phrase\n\t.globl\tmy_logo\nmy_logo:\n");
     ASSERT_NE(data, std::string::npos);
     EXPECT_NE(text.find("\tdc.w\t$F800,$F800,$F800,$F800,$F800,$0000,$0000,$0000\n"
                         "\tdc.w\t$F800,$F800,$F800,$F800,$0000,$0000,$0000,$0000\n"
@@ -121,8 +165,111 @@ TEST(Assembly, GasSyntaxHasTheSameLinesInItsOwnNotation) {
         << text;
     EXPECT_NE(text.find("\t.balign 8\n\t.globl\tg_clut\ng_clut:\n\t.short\t0x0000,0xF800\n"),
               std::string::npos);
-    for (const char* madmacOnly : {";", "$", "dc.", ".phrase"})
+    for (const char* madmacOnly : {";", "$", "dc.", ".phrase", ".68000", "=="})
         EXPECT_EQ(text.find(madmacOnly), std::string::npos) << madmacOnly;
+}
+
+namespace {
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
+}
+
+// The lines of the text holding what, each checked to be short enough for every assembler and
+// free of control characters but the tabs the text is laid out with.
+std::vector<std::string> linesHolding(const std::string& text, const std::string& what) {
+    std::vector<std::string> found;
+    for (const std::string& line : linesOf(text)) {
+        EXPECT_LT(line.size(), 1024u) << line.substr(0, 80);
+        for (const char c : line)
+            EXPECT_TRUE(c == '\t' || (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F))
+                << line.substr(0, 80);
+        if (line.find(what) != std::string::npos)
+            found.push_back(line);
+    }
+    return found;
+}
+
+// Bytes that are not UTF-8 do not survive the way there and back.
+bool wholeUtf8(const std::string& text) {
+    const QByteArray bytes(text.data(), static_cast<qsizetype>(text.size()));
+    return QString::fromUtf8(bytes).toUtf8() == bytes;
+}
+
+} // namespace
+
+TEST(Assembly, APictureNameStaysOnOneShortLineOfTheHeader) {
+    const std::string longFolder = "art/" + std::string(3000, 'd') + "/";
+    std::string chinese;
+    for (int i = 0; i < 1000; ++i)
+        chinese += "\xe4\xb8\xad";
+    struct Case {
+        std::string path;
+        std::string start; // of the shown path
+        std::string end;
+    };
+    const Case cases[] = {
+        {"a\nb\r.png", "a\\nb\\r.png", ""},
+        {"x\ty\x7f\x01\xc2\x9b.png", "x\\ty\\x7f\\x01\\xc2\\x9b.png", ""},
+        {"caf\xc3\xa9 \xe9.png", "caf\xc3\xa9 \xe9.png", ""},
+        {longFolder + "logo.png", "art/ddd", "d.../logo.png"},
+        {longFolder + "\n.png", "art/ddd", "d.../\\n.png"},
+        {chinese + "/logo.png", "\xe4\xb8\xad", "\xe4\xb8\xad.../logo.png"},
+        {"x/" + chinese + ".png", "x/\xe4\xb8\xad", "\xe4\xb8\xad.png"},
+        {std::string(3000, '\n'), "\\n\\n", "\\n\\n"},
+    };
+    Image img(2, 1, 0xFFFF0000);
+    for (const AsmSyntax syntax : {AsmSyntax::Madmac, AsmSyntax::Gas}) {
+        Settings s;
+        s.syntax = syntax;
+        const std::string comment = syntax == AsmSyntax::Gas ? "|" : ";";
+        const std::string lead = comment + " Generated by rastix from ";
+        const std::size_t plainLines =
+            linesOf(assemblySource(encodePicture(img.view(), s), s, "p.png", "p")).size();
+        for (const Case& c : cases) {
+            const std::string text = assemblySource(encodePicture(img.view(), s), s, c.path, "p");
+            EXPECT_EQ(linesOf(text).size(), plainLines);
+            const std::vector<std::string> header = linesHolding(text, "Generated by rastix");
+            ASSERT_EQ(header.size(), 1u);
+            EXPECT_EQ(header[0].rfind(lead + c.start, 0), 0u) << header[0].substr(0, 80);
+            EXPECT_EQ(header[0].size() - header[0].rfind(c.end), c.end.size());
+            if (c.end.empty()) {
+                EXPECT_EQ(header[0], lead + c.start);
+            }
+            if (wholeUtf8(c.path)) {
+                EXPECT_TRUE(wholeUtf8(header[0]));
+            }
+        }
+    }
+}
+
+TEST(Assembly, APaletteSetsNameStaysOnOneShortLine) {
+    Image img(2, 1, 0xFFFF0000);
+    const std::pair<std::string, std::string> names[] = {{"p\nq", " (p\\nq.s)"},
+                                                         {std::string(3000, 'q') + "\r", "\\r.s)"}};
+    for (const auto& [name, end] : names) {
+        Settings s;
+        s.colourMap = true;
+        s.sharing = PaletteSharing::SharedClut;
+        s.paletteSetName = name;
+        const std::string map = assemblySource(encodePicture(img.view(), s), s, "m.png", "m");
+        const std::vector<std::string> palette = linesHolding(map, "the shared CLUT");
+        ASSERT_EQ(palette.size(), 1u);
+        EXPECT_EQ(palette[0].size() - palette[0].rfind(end), end.size())
+            << palette[0].substr(0, 80);
+        const std::string set = paletteSetAssembly({0, 0xF800}, s, "CLUT of " + name, "p");
+        EXPECT_EQ(linesHolding(set, "Generated by rastix").size(), 1u);
+    }
+    const std::vector<std::string> shown =
+        linesHolding(paletteSetAssembly({0}, Settings(), "one\ntwo", "p"), "Generated");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "; Generated by rastix: one\\ntwo");
 }
 
 TEST(Assembly, TextMadeOnSeveralThreadsIsPutInOrder) {
