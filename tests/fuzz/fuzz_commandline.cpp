@@ -37,5 +37,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // What the program checks next, with each path standing for a place of its own.
     fuzzing::keep(
         rastix::findOutputClash(line.jobs, [](const std::string& path) { return path; }).size());
+    fuzzing::keep(rastix::findGlobalNameClash(line.jobs).size());
     return 0;
 }

@@ -201,6 +201,9 @@ void commandLineSeeds() {
         {"--help"},
         {"--version"},
         {"a.png", "a.png"},
+        // Labels that clash, and letters outside ASCII.
+        {"--export-equates", "--clut", "my-logo.png", "my_logo.png", "\xe4\xb8\xad.png",
+         "caf\xe9.png"},
     };
     int n = 0;
     for (const auto& line : lines)
