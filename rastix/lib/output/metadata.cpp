@@ -3,6 +3,9 @@
 #include "codec/objectfields.h"
 #include "output/outputnames.h"
 
+#include <iterator>
+#include <utility>
+
 namespace rastix {
 
 namespace {
