@@ -16,7 +16,7 @@ scripts/ensure-packages.sh \
     fonts-dejavu-core fonts-dejavu-extra \
     xvfb xauth \
     virtualjaguar binutils-m68k-linux-gnu x11-utils imagemagick \
-    desktop-file-utils appstream man-db groff-base \
+    desktop-file-utils appstream man-db groff-base make \
     gimp-data python3-pil
 
 cmake -S . -B "$build_dir" -G Ninja -DGLYPHMILL_WERROR=ON "$@" >/dev/null

@@ -1,12 +1,15 @@
+#include "cli/argumentfiles.h"
 #include "cli/commandline.h"
 #include "cli/helptext.h"
 #include "cli/messageline.h"
 #include "convert/memorybudget.h"
+#include "convert/outdated.h"
 #include "convert/runjobs.h"
 #include "files/utf8path.h"
 #include "loaders/pictureloader.h"
 #include "loaders/qtreader.h"
 #include "messagestream.h"
+#include "output/depfile.h"
 #include "output/filestaging.h"
 #include "output/outputnames.h"
 #include "output/stopsignals.h"
@@ -37,6 +40,27 @@ int printed(const std::string& text) {
     return 1;
 }
 
+// The make rules of the whole run, written after its pictures whether they converted or not, so
+// that make tries a failed one again. False, said on the message stream, when they could not be.
+bool writeDepfile(const std::string& path, const rastix::CommandLine& line,
+                  const std::vector<std::string>& argumentFiles, rastix::AtomicFileWriter& writer) {
+    std::string rules;
+    std::string error;
+    if (rastix::dependencyRules(line.jobs, argumentFiles, rules, error)) {
+        if (const auto staged = writer.stage(path, error)) {
+            const bool appended =
+                staged->append(reinterpret_cast<const std::uint8_t*>(rules.data()), rules.size());
+            if (!appended && staged->finish(error))
+                error = "cannot write '" + path + "'";
+            if (appended &&
+                rastix::commitTogether({staged.get()}, rastix::ExistingFile::Replace, error))
+                return true;
+        }
+    }
+    rastix::messageStream() << rastix::messageLine("rastix: " + error) << std::endl;
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -60,7 +84,13 @@ int main(int argc, char** argv) {
     args.assign(argv + 1, argv + argc);
 #endif
 
-    rastix::CommandLine line = rastix::parseCommandLine(args, [](const std::string& dir) {
+    const rastix::ExpandedArguments expanded =
+        rastix::expandArgumentFiles(args, rastix::readWholeFile);
+    if (!expanded.error.empty()) {
+        rastix::messageStream() << rastix::messageLine("rastix: " + expanded.error) << std::endl;
+        return 2;
+    }
+    rastix::CommandLine line = rastix::parseCommandLine(expanded.args, [](const std::string& dir) {
         std::error_code ec;
         const auto status = std::filesystem::status(rastix::utf8Path(dir), ec);
         if (std::filesystem::is_directory(status))
@@ -71,6 +101,8 @@ int main(int argc, char** argv) {
         line.error = rastix::findOutputClash(line.jobs, rastix::samePlaceKey);
     if (line.error.empty() && !line.help && !line.version)
         line.error = rastix::findGlobalNameClash(line.jobs);
+    if (line.error.empty() && !line.depfile.empty())
+        line.error = rastix::depfileClash(line.depfile, line.jobs, rastix::samePlaceKey);
     if (!line.error.empty()) {
         rastix::messageStream() << rastix::messageLine("rastix: " + line.error) << std::endl;
         return 2;
@@ -84,6 +116,12 @@ int main(int argc, char** argv) {
     // Asked once: the pictures of this run share what there is now.
     const std::uint64_t memory = rastix::availableMemoryBytes();
     rastix::allowDecodingUpTo(memory);
-    return rastix::runJobs(line.jobs, rastix::loadPicture, writer, std::cout,
-                           rastix::messageStream(), threads, memory);
+    const std::vector<rastix::Job> jobs =
+        rastix::outdatedJobs(line.jobs, expanded.filesRead, rastix::fileModifiedTime);
+    const int status = jobs.empty() ? 0
+                                    : rastix::runJobs(jobs, rastix::loadPicture, writer, std::cout,
+                                                      rastix::messageStream(), threads, memory);
+    if (!line.depfile.empty() && !writeDepfile(line.depfile, line, expanded.filesRead, writer))
+        return 1;
+    return status;
 }

@@ -69,6 +69,10 @@ struct Settings {
     std::string paletteSetName;
     int paletteSet = 0;
     PaletteCopy paletteCopy = PaletteCopy::None;
+    // NAME.json beside the outputs, describing them for build scripts.
+    bool metadata = false;
+    // Converted only when an output is missing or older than what it is made from.
+    bool update = false;
     // Filled in by the run, for a picture whose palette was decided with others.
     std::shared_ptr<const PlannedPalette> planned;
     bool operator==(const Settings&) const = default;

@@ -177,6 +177,22 @@ const std::map<std::string, Flag>& flags() {
          [](Settings& s) {
              s.exportEquates = false;
          }},
+        {"--metadata",
+         [](Settings& s) {
+             s.metadata = true;
+         }},
+        {"--no-metadata",
+         [](Settings& s) {
+             s.metadata = false;
+         }},
+        {"--update",
+         [](Settings& s) {
+             s.update = true;
+         }},
+        {"--no-update",
+         [](Settings& s) {
+             s.update = false;
+         }},
         {"--no-reserve",
          [](Settings& s) {
              s.reservedEntries.reset();
@@ -187,20 +203,20 @@ const std::map<std::string, Flag>& flags() {
 
 // The options that take the next argument as their value.
 constexpr const char* kValuedOptions[] = {
-    "--target-dir", "--rotate",      "--cut",   "--syntax", "--dither",  "--colours",
-    "--palette",    "--shared-clut", "--banks", "--bank",   "--reserve", "--palette-out"};
+    "--target-dir",  "--rotate", "--cut",  "--syntax",  "--dither",      "--colours", "--palette",
+    "--shared-clut", "--banks",  "--bank", "--reserve", "--palette-out", "--depfile"};
 
-bool takesValue(const std::string& option) {
+} // namespace
+
+bool optionTakesValue(const std::string& option) {
     for (const char* valued : kValuedOptions)
         if (option == valued)
             return true;
     return false;
 }
 
-} // namespace
-
 std::vector<std::string> optionNames() {
-    std::vector<std::string> names = {"--help", "--version"};
+    std::vector<std::string> names = {"--help", "--version", "--no-depfile"};
     for (const auto& [name, flag] : flags())
         names.push_back(name);
     names.insert(names.end(), std::begin(kValuedOptions), std::end(kValuedOptions));
@@ -324,13 +340,27 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const FolderC
             result.version = true;
             continue;
         }
+        // The run's make rules are one file for all its pictures, not a setting of the pictures
+        // after it: allowed anywhere, the last one counts.
+        if (arg == "--no-depfile") {
+            result.depfile.clear();
+            continue;
+        }
+        if (arg == "--depfile") {
+            if (i + 1 >= args.size())
+                return fail("option " + arg + " needs a value");
+            result.depfile = args[++i];
+            if (result.depfile.empty())
+                return fail("--depfile needs a file name, not ''");
+            continue;
+        }
         if (const auto it = flags().find(arg); it != flags().end()) {
             it->second(current);
             if (unusedOption.empty())
                 unusedOption = arg;
             continue;
         }
-        if (!takesValue(arg))
+        if (!optionTakesValue(arg))
             return fail("unknown option '" + arg + "' (try --help)");
         if (i + 1 >= args.size())
             return fail("option " + arg + " needs a value");

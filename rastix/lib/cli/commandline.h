@@ -17,6 +17,8 @@ struct CommandLine {
     std::vector<Job> jobs;
     bool help = false;
     bool version = false;
+    // Where the make rules of the run go (--depfile); empty for none.
+    std::string depfile;
     // One line describing the first fault; empty when the whole line is usable.
     std::string error;
 };
@@ -33,6 +35,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const FolderC
 // Every option the command line knows, flags and options with a value alike, so that what
 // documents them can be checked against it.
 std::vector<std::string> optionNames();
+// Whether the option takes the next argument as its value ("--target-dir DIR").
+bool optionTakesValue(const std::string& option);
 
 // The same text for two paths naming the same file (see samePlaceKey).
 using PathKey = std::function<std::string(const std::string&)>;

@@ -143,6 +143,30 @@ Files
   --no-overwrite    refuse to replace existing output files (default)
   --help, --version
   --                every later argument is a picture, even if it begins with '-'
+Builds
+  --metadata        beside the outputs, PICTURE.json for build scripts and a game's loader:
+                    the picture as named, its files, the object's fields and the sizes
+                    (the numbers of the assembly's equates), the set's palette file and the
+                    warnings printed for it; written with the outputs, or not at all. A
+                    byte of a name that is not UTF-8 is given as \u00XX of that byte
+  --no-metadata     no PICTURE.json (default)
+  --update          convert a picture only when one of its outputs is missing or older than
+                    the picture, its --palette file or an @FILE read; a --shared-clut or
+                    --banks set is converted whole when any of it is. Outdated outputs are
+                    replaced only with --overwrite; a picture left alone prints nothing
+  --no-update       convert every picture (default)
+  --depfile FILE    after the run, make rules in FILE: each picture's outputs depend on the
+                    picture, its --palette file and every @FILE read (a set's files on all
+                    of its pictures), names escaped for make; a picture that failed keeps
+                    its rule, so that make tries it again. One file for the whole run:
+                    allowed anywhere on the line, the last one counts
+  --no-depfile      no make rules (default)
+  @FILE             the arguments in FILE, one a line, as they are (no quoting): blanks
+                    around a line and a trailing CR are dropped, empty lines and lines
+                    starting with # skipped. Names in it are as on the command line; a line
+                    @OTHER reads OTHER, up to 8 files deep, and a file that reads itself is
+                    refused. @@NAME is the argument @NAME; after -- and as an option's value
+                    an argument is never a file to read
 
 Outputs are named after the picture without its extension, in the target folder, and are
 written through a temporary file that is renamed into place. A map and its palette are one

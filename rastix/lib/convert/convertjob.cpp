@@ -6,6 +6,7 @@
 #include "encode/paletteoutputs.h"
 #include "encode/streamencoder.h"
 #include "files/utf8path.h"
+#include "output/metadata.h"
 #include "output/outputnames.h"
 
 #include <algorithm>
@@ -118,17 +119,40 @@ void describe(PictureResult& result, const EncodedPicture& picture, const Settin
     result.warning = consoleLimitWarning(picture);
 }
 
-// The picture's files, and the copy of its palette for paint programs.
+// With --metadata, the JSON describing the picture's other files, made while the picture's
+// shape is still at hand; committed with them, so it never describes files that are not there.
+std::optional<OutputFile> metadataFile(const EncodedPicture& picture, const Job& job,
+                                       const PictureResult& result) {
+    const Settings& s = job.settings;
+    if (!s.metadata)
+        return std::nullopt;
+    std::vector<std::string> outputs = outputPaths(s, job.picture);
+    outputs.pop_back(); // the JSON itself
+    std::vector<std::string> warnings;
+    if (!result.warning.empty())
+        warnings.push_back(result.warning);
+    const std::string text = metadataJson(picture, s, job.picture, outputs, warnings);
+    return OutputFile{metadataPath(s, job.picture), ByteBuffer(text.begin(), text.end()), nullptr};
+}
+
+// The picture's files, the copy of its palette for paint programs and its metadata.
 void writeOutputs(PictureResult& result, EncodedPicture picture, const Job& job,
                   AtomicFileWriter* writer, int threads) {
     const Settings& s = job.settings;
     std::vector<std::uint16_t> palette;
     if (writesOwnPalette(s) && s.paletteCopy != PaletteCopy::None)
         palette = picture.palette;
+    std::optional<OutputFile> metadata = metadataFile(picture, job, result);
     result.files = outputsFor(std::move(picture), s, job.picture, writer, threads, &result.error);
-    if (!palette.empty() && !result.files.empty())
-        result.files.push_back(
-            paletteCopyFile(palette, s, outputPaths(s, job.picture).back(), baseName(job.picture)));
+    if (result.files.empty())
+        return;
+    if (!palette.empty()) {
+        const std::string base = baseName(job.picture);
+        const std::string copy = joinPath(s.targetDir, base) + paletteCopyExtension(s.paletteCopy);
+        result.files.push_back(paletteCopyFile(palette, s, copy, base));
+    }
+    if (metadata)
+        result.files.push_back(std::move(*metadata));
 }
 
 } // namespace
@@ -265,7 +289,10 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     describe(result, picture, s);
     if (sinkTookAll && staged) { // the one file of a true-colour picture, already on disk
         const std::string path = staged->path();
+        std::optional<OutputFile> metadata = metadataFile(picture, job, result);
         result.files.push_back({path, {}, std::move(staged)});
+        if (metadata)
+            result.files.push_back(std::move(*metadata));
     } else {
         staged.reset(); // not used: its temporary file goes
         writeOutputs(result, std::move(picture), job, writer, encodeThreads);

@@ -215,7 +215,13 @@ std::vector<std::string> outputPaths(const Settings& s, const std::string& pictu
         paths = {trueColourBinaryPath(s, picturePath)};
     if (writesOwnPalette(s) && s.paletteCopy != PaletteCopy::None)
         paths.push_back(base + paletteCopyExtension(s.paletteCopy));
+    if (s.metadata)
+        paths.push_back(metadataPath(s, picturePath));
     return paths;
+}
+
+std::string metadataPath(const Settings& s, const std::string& picturePath) {
+    return joinPath(s.targetDir, baseName(picturePath)) + ".json";
 }
 
 std::vector<std::string> paletteSetPaths(const Settings& s) {

@@ -1,4 +1,5 @@
 #include "cli/commandline.h"
+#include "output/outputnames.h"
 
 #include <gtest/gtest.h>
 
@@ -91,6 +92,39 @@ TEST(CommandLine, EveryOptionAndItsOpposite) {
     EXPECT_FALSE(b.cut.has_value());
     EXPECT_EQ(b.rotateDegrees, 0);
     EXPECT_EQ(b.syntax, AsmSyntax::Madmac);
+}
+
+TEST(CommandLine, MetadataAndUpdateActOnLaterPicturesUntilTurnedOff) {
+    const CommandLine line =
+        parse({"--metadata", "--update", "a", "--no-metadata", "b", "--no-update", "c"});
+    ASSERT_EQ(line.error, "");
+    ASSERT_EQ(line.jobs.size(), 3u);
+    EXPECT_TRUE(line.jobs[0].settings.metadata);
+    EXPECT_TRUE(line.jobs[0].settings.update);
+    EXPECT_FALSE(line.jobs[1].settings.metadata);
+    EXPECT_TRUE(line.jobs[1].settings.update);
+    EXPECT_FALSE(line.jobs[2].settings.update);
+    EXPECT_EQ(outputPaths(line.jobs[0].settings, "d/a.png"),
+              (std::vector<std::string>{"a.s", "a.json"}));
+}
+
+TEST(CommandLine, TheDepfileIsTheWholeRunsAndTheLastOneCounts) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"a.png"}, ""},
+        {{"--depfile", "x.d", "a.png"}, "x.d"},
+        {{"a.png", "--depfile", "x.d"}, "x.d"},
+        {{"--depfile", "x.d", "a.png", "--depfile", "y.d"}, "y.d"},
+        {{"--depfile", "x.d", "a.png", "--no-depfile"}, ""},
+        {{"--depfile", "--clut", "a.png"}, "--clut"},
+    };
+    for (const auto& [args, depfile] : cases) {
+        const CommandLine line = parse(args);
+        ASSERT_EQ(line.error, "");
+        EXPECT_EQ(line.depfile, depfile);
+        EXPECT_EQ(line.jobs.size(), 1u);
+    }
+    EXPECT_EQ(parse({"a.png", "--depfile"}).error, "option --depfile needs a value");
+    EXPECT_EQ(parse({"a.png", "--depfile", ""}).error, "--depfile needs a file name, not ''");
 }
 
 TEST(CommandLine, DitherAndColourCountActOnLaterPictures) {
@@ -244,6 +278,7 @@ TEST(CommandLine, TwoPicturesNeverWriteTheSameFile) {
          "p.png and the palette of --shared-clut p would both write p.clut"},
         {{"--clut", "--banks", "q", "q.png", "r.png"},
          "q.png and the palette of --banks q would both write q.s"},
+        {{"--metadata", "a.png", "--binary", "a.jpg"}, "a.png and a.jpg would both write a.json"},
         {{"a.png", "--binary", "a.jpg", "-cry", "a.bmp", "--clut", "a.gif", "--target-dir", "out",
           "a.tga", "--shared-clut", "set", "b.png", "--palette-out", "gpl", "c.png"},
          ""},
