@@ -98,16 +98,21 @@ std::string assemblyHeader(const EncodedPicture& p, const Settings& s,
     const auto equate = [&](const std::string& name, long long value, const std::string& note) {
         out += label + "_" + name + " = " + std::to_string(value) + "\t" + c + " " + note + "\n";
     };
-    equate("width", p.width, "pixels");
-    equate("height", p.height, "lines");
-    equate("phrases", p.phrasesPerRow(), "phrases per line (DWIDTH, IWIDTH)");
-    equate("depth", depthField(p.bitsPerPixel), "object DEPTH field");
-    equate("bpp", p.bitsPerPixel, "bits per pixel");
-    equate("size", objectFields(p, false).dataBytes, "bytes of pixel data, padding included");
+    const ObjectFields f = objectFields(p, writesOwnPalette(s));
+    equate("width", f.width, "pixels");
+    equate("height", f.height, "lines");
+    equate("phrases", f.phrases, "phrases per line (DWIDTH, IWIDTH)");
+    equate("depth", f.depth, "object DEPTH field");
+    equate("bpp", f.bitsPerPixel, "bits per pixel");
+    equate("size", f.dataBytes, "bytes of pixel data, padding included");
     if (p.isColourMap())
         equate("colours", static_cast<long long>(p.palette.size()), "palette entries");
-    if (p.clutStart >= 0)
-        equate("index", p.indexField(), "object INDEX field: the bank's first CLUT entry / 2");
+    equate("dwidth", f.dwidth, "object DWIDTH field: phrases from one line to the next");
+    equate("iwidth", f.iwidth, "object IWIDTH field: phrases shown of each line");
+    equate("pitch", f.pitch, "object PITCH field: the phrases follow each other");
+    equate("index", f.index,
+           p.clutStart >= 0 ? "object INDEX field: the bank's first CLUT entry / 2"
+                            : "object INDEX field (for maps of 1, 2 or 4 bits)");
     out += "\n\t.data\n\t" + std::string(d.phrase) + "\n";
     out += globalLabel(label);
     return out;
