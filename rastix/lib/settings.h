@@ -67,6 +67,8 @@ struct Settings {
     std::string paletteSetName;
     int paletteSet = 0;
     PaletteCopy paletteCopy = PaletteCopy::None;
+    // Whether the picture's files hold a ready bitmap object for it, too.
+    bool objectHeader = false;
     // Filled in by the run, for a picture whose palette was decided with others.
     std::shared_ptr<const PlannedPalette> planned;
     bool operator==(const Settings&) const = default;

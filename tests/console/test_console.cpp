@@ -900,6 +900,8 @@ QString madmacToGas(QString t) {
     return t.replace(QLatin1Char(';'), QLatin1Char('|'))
         .replace(QLatin1Char('$'), QStringLiteral("0x"))
         .replace(QStringLiteral("\t.phrase"), QStringLiteral("\t.balign 8"))
+        .replace(QStringLiteral("\t.dphrase"), QStringLiteral("\t.balign 16"))
+        .replace(QStringLiteral("dc.l"), QStringLiteral(".long"))
         .replace(QStringLiteral("dc.w"), QStringLiteral(".short"))
         .replace(QStringLiteral("dc.b"), QStringLiteral(".byte"));
 }
@@ -1039,6 +1041,152 @@ int assemblyCase(const QString& dir) {
     return failures + setAssemblyFailures(dir) ? 1 : 0;
 }
 
+// ---- The ready bitmap object ---------------------------------------------------------------
+
+// The address nm gives a symbol of an object file; -1 when it has none.
+long long symbolAddress(const QString& symbols, const QString& name) {
+    const QRegularExpression line(QStringLiteral("^([0-9a-f]+) [A-Za-z] ") +
+                                      QRegularExpression::escape(name) + QStringLiteral("$"),
+                                  QRegularExpression::MultilineOption);
+    const auto m = line.match(symbols);
+    return m.hasMatch() ? m.captured(1).toLongLong(nullptr, 16) : -1;
+}
+
+// A field of a 16-byte object, by the bit numbers of the hardware manual (63 the top bit of
+// the phrase's first byte).
+long long field(const QByteArray& object, int phrase, int high, int low) {
+    unsigned long long value = 0;
+    for (int i = 0; i < 8; ++i)
+        value = value << 8 | static_cast<unsigned char>(object[phrase * 8 + i]);
+    return static_cast<long long>((value >> low) & ((1ULL << (high - low + 1)) - 1));
+}
+
+// What an object must hold for a picture, worked out from the picture alone.
+struct ExpectedObject {
+    int height = 0;
+    int bpp = 16;
+    int phrases = 0;
+    int index = 0;
+    bool trans = false;
+};
+
+// The fields wrong in an object, as text; empty when it is right.
+QString objectProblems(const QByteArray& o, const ExpectedObject& e) {
+    if (o.size() != 16)
+        return QStringLiteral("%1 bytes, not 16").arg(o.size());
+    const struct {
+        const char* name;
+        int phrase, high, low;
+        long long expected;
+    } fields[] = {{"DATA", 0, 63, 43, 0},
+                  {"LINK", 0, 42, 24, 0},
+                  {"HEIGHT", 0, 23, 14, e.height},
+                  {"YPOS", 0, 13, 3, 0},
+                  {"TYPE", 0, 2, 0, 0},
+                  {"above TRANS", 1, 63, 48, 0},
+                  {"TRANS", 1, 47, 47, e.trans ? 1 : 0},
+                  {"RMW, REFLECT", 1, 46, 45, 0},
+                  {"INDEX", 1, 44, 38, e.index},
+                  {"IWIDTH", 1, 37, 28, e.phrases},
+                  {"DWIDTH", 1, 27, 18, e.phrases},
+                  {"PITCH", 1, 17, 15, 1},
+                  {"DEPTH", 1, 14, 12, depthCode(e.bpp)},
+                  {"XPOS", 1, 11, 0, 0}};
+    QString problems;
+    for (const auto& f : fields) {
+        const long long got = field(o, f.phrase, f.high, f.low);
+        if (got != f.expected)
+            problems += QStringLiteral(" %1 %2 (not %3)")
+                            .arg(QLatin1String(f.name))
+                            .arg(got)
+                            .arg(f.expected);
+    }
+    return problems;
+}
+
+QImage opaqueMap(int width) {
+    QImage img(width, 6, QImage::Format_ARGB32);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            img.setPixel(x, y, (x / 8 + y) % 2 ? qRgb(200, 40, 40) : qRgb(40, 40, 200));
+    return img;
+}
+
+// With --object-header, the binary PICTURE.obj and the object GNU as assembles from either
+// syntax are the same 16 bytes, double-phrase aligned after the data and the palette, and hold
+// the fields the picture needs at the hardware's bit positions.
+int objectCase(const QString& dir) {
+    const QString map = QStringLiteral("--clut");
+    const QString opt = QStringLiteral("--opt-clut");
+    const struct {
+        Picture picture;
+        ExpectedObject expected;
+    } modes[] = {
+        // Transparent pixels: opaque black is not $0000, so word 0 may be skipped.
+        {{"rgb16", rampsPicture(), {"-rgb"}, 16}, {kHeight, 16, 16, 0, true}},
+        {{"cry16", rampsPicture(), {"-cry"}, 16}, {kHeight, 16, 16, 0, true}},
+        {{"glass", rampsPicture(), {"-cry", "--glass"}, 16}, {kHeight, 16, 16, 0, true}},
+        // Opaque: its black is $0000 and must be drawn.
+        {{"opaque", flatPicture(qRgb(0, 0, 0)), {"-rgb"}, 16}, {kHeight, 16, 16, 0, false}},
+        {{"map8", mapPicture(40), {"-rgb", map, opt}, 8}, {kHeight, 8, 8, 0, true}},
+        {{"map1", mapPicture(1), {"-cry", map, opt}, 1}, {kHeight, 1, 1, 0, true}},
+        {{"bank", mapPicture(12), {"-rgb", map, "--bank", "5"}, 4}, {kHeight, 4, 4, 40, true}},
+        // 64 pixels fill whole phrases at 8 bits: index 0 is a colour, drawn.
+        {{"fullmap", opaqueMap(64), {"-rgb", map}, 8}, {6, 8, 8, 0, false}},
+    };
+    int failures = 0;
+    const QString bin = dir + QStringLiteral("/objbin");
+    QDir().mkpath(bin);
+    for (const auto& m : modes) {
+        const Picture& p = m.picture;
+        const QString png = savedPicture(dir, p.name, p.image);
+        convertTogether(bin, p.options + QStringList{QStringLiteral("--object-header")}, {png});
+        const QString binBase = bin + QLatin1Char('/') + p.name;
+        const QByteArray binaryObject = readFile(binBase + QStringLiteral(".obj"));
+        QByteArray data = readFile(binBase + (p.options.contains(map) ? QStringLiteral(".map")
+                                              : p.options.contains(QStringLiteral("-cry"))
+                                                  ? QStringLiteral(".cry")
+                                                  : QStringLiteral(".rgb")));
+        data += readFile(binBase + QStringLiteral(".clut"));
+        QString problems = objectProblems(binaryObject, m.expected);
+        if (!problems.isEmpty())
+            problems = QStringLiteral(" binary:") + problems;
+        for (const QString& syntax : {QStringLiteral("gas"), QStringLiteral("madmac")}) {
+            const QString out = dir + QStringLiteral("/obj") + syntax;
+            QDir().mkpath(out);
+            const Run r =
+                run(QStringLiteral(RASTIX_PROGRAM),
+                    QStringList{QStringLiteral("--target-dir"), out, QStringLiteral("--syntax"),
+                                syntax, QStringLiteral("--object-header")} +
+                        p.options + QStringList{png});
+            require(r.status == 0, QStringLiteral("rastix failed: ") + QString::fromUtf8(r.out));
+            const QString source = out + QLatin1Char('/') + p.name + QStringLiteral(".s");
+            if (syntax == QStringLiteral("madmac"))
+                require(
+                    writeFile(source, madmacToGas(QString::fromUtf8(readFile(source))).toUtf8()),
+                    QStringLiteral("cannot write ") + source);
+            const Assembled a = assembled(source);
+            const long long at = symbolAddress(a.symbols, p.name + QStringLiteral("_object"));
+            const long long end = symbolAddress(a.symbols, p.name + QStringLiteral("_object_end"));
+            if (!a.ok || at < 0) {
+                problems += QStringLiteral(" %1: no object assembled").arg(syntax);
+                continue;
+            }
+            const QByteArray object = a.data.mid(at, 16);
+            if (at % 16 != 0 || end != at + 16)
+                problems += QStringLiteral(" %1: object at %2 to %3").arg(syntax).arg(at).arg(end);
+            if (!a.data.startsWith(data))
+                problems += QStringLiteral(" %1: the data before it differs").arg(syntax);
+            if (object != binaryObject)
+                problems += QStringLiteral(" %1: not the binary's bytes").arg(syntax);
+        }
+        std::printf("%-8s object %s%s\n", qPrintable(p.name),
+                    problems.isEmpty() ? "right" : "WRONG:", qPrintable(problems));
+        failures += problems.isEmpty() ? 0 : 1;
+    }
+    return failures ? 1 : 0;
+}
+
 int showCase(const Case& c, const QString& dir) {
     const Scene scene = c.scene(dir);
     const QString cartridge = buildCartridge(scene, dir);
@@ -1087,7 +1235,11 @@ int showCase(const Case& c, const QString& dir) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    const bool assembly = args.size() == 2 && args[1] == QLatin1String("assembly");
+    // The cases that only assemble (or compile), without the emulator.
+    const std::map<QString, std::function<int(const QString&)>> toolCases = {
+        {QStringLiteral("assembly"), assemblyCase}, {QStringLiteral("object"), objectCase}};
+    const auto toolCase = args.size() == 2 ? toolCases.find(args[1]) : toolCases.end();
+    const bool assembly = toolCase != toolCases.end();
     const auto found = std::find_if(cases().begin(), cases().end(), [&](const Case& c) {
         return args.size() == 2 && args[1] == QLatin1String(c.name);
     });
@@ -1114,7 +1266,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsSet("GLYPHMILL_KEEP_CONSOLE"))
         dir.setAutoRemove(false);
     try {
-        const int status = assembly ? assemblyCase(dir.path()) : showCase(*found, dir.path());
+        const int status = assembly ? toolCase->second(dir.path()) : showCase(*found, dir.path());
         if (status < 0)
             return required ? 1 : kSkip;
         return status;

@@ -266,6 +266,8 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     if (sinkTookAll && staged) { // the one file of a true-colour picture, already on disk
         const std::string path = staged->path();
         result.files.push_back({path, {}, std::move(staged)});
+        for (OutputFile& file : shapeOutputs(picture, s, job.picture))
+            result.files.push_back(std::move(file));
     } else {
         staged.reset(); // not used: its temporary file goes
         writeOutputs(result, std::move(picture), job, writer, encodeThreads);

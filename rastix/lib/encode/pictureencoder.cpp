@@ -30,7 +30,10 @@ EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings
     // Zero-filled, so the padding at the end of each row is already transparent.
     out.data.assign(static_cast<std::size_t>(out.rowBytes) * static_cast<std::size_t>(out.height),
                     0);
-    const PixelEncoder encoder(settings, !glassCry(settings) && hasTransparentPixels(image));
+    // Relative CRY writes "no change" for a transparent pixel and for an unchanged one alike:
+    // both may be skipped.
+    out.transparentWords = hasTransparentPixels(image);
+    const PixelEncoder encoder(settings, !glassCry(settings) && out.transparentWords);
     const auto encodeRows = [&](int first, int last, int /*band*/) {
         if (dithered) {
             ditherTrueColourRows(image, settings, encoder, first, last, out.data.data(),

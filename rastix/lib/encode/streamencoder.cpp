@@ -44,6 +44,8 @@ bool StreamEncoder::begin(int width, int height) {
     m_out.width = width;
     m_out.height = height;
     m_out.bitsPerPixel = 16;
+    // Only pictures without transparent pixels are streamed (see RowSink).
+    m_out.transparentWords = false;
     m_out.rowBytes = phraseAlignedRowBytes(width, 16);
     const auto rowBytes = static_cast<std::size_t>(m_out.rowBytes);
     try {

@@ -37,10 +37,12 @@ struct Dialect {
     const char* phrase;
     const char* words;
     const char* bytes;
+    const char* doublePhrase;
+    const char* longs; // MADMAC's .long aligns instead
 };
 
-const Dialect kMadmac = {";", "$", ".phrase", "dc.w", "dc.b"};
-const Dialect kGas = {"|", "0x", ".balign 8", ".short", ".byte"};
+const Dialect kMadmac = {";", "$", ".phrase", "dc.w", "dc.b", ".dphrase", "dc.l"};
+const Dialect kGas = {"|", "0x", ".balign 8", ".short", ".byte", ".balign 16", ".long"};
 
 void appendHexWord(std::string& out, const Dialect& d, unsigned w) {
     out += d.hex;
@@ -48,6 +50,17 @@ void appendHexWord(std::string& out, const Dialect& d, unsigned w) {
     out += kHex[(w >> 8) & 15];
     out += kHex[(w >> 4) & 15];
     out += kHex[w & 15];
+}
+
+// A phrase as the console reads it: two longs, the high one first.
+void appendPhrase(std::string& out, const Dialect& d, std::uint64_t phrase) {
+    out += d.hex;
+    for (int shift = 60; shift >= 32; shift -= 4)
+        out += kHex[(phrase >> shift) & 15];
+    out += ",";
+    out += d.hex;
+    for (int shift = 28; shift >= 0; shift -= 4)
+        out += kHex[(phrase >> shift) & 15];
 }
 
 // A label other modules can link against; both dialects write it alike.
@@ -204,11 +217,47 @@ std::string paletteTable(const std::vector<std::uint16_t>& words, const Dialect&
 
 } // namespace
 
+namespace {
+
+// The picture's bitmap object under `label`, double-phrase aligned as the object processor
+// needs; what only the game knows (where the data and the next object are, where it is shown)
+// is left 0.
+std::string objectTable(const ObjectFields& f, const Dialect& d, const std::string& label,
+                        bool relativeCry) {
+    const std::string c = d.comment;
+    const BitmapObject o = bitmapObject(f);
+    std::string out = "\n\t" + std::string(d.doublePhrase) + "\n";
+    out += c + " A bitmap object: HEIGHT " + std::to_string(f.height) + ", DEPTH " +
+           std::to_string(f.depth) + ", PITCH " + std::to_string(f.pitch) + ", DWIDTH " +
+           std::to_string(f.dwidth) + ", IWIDTH " + std::to_string(f.iwidth) + ", INDEX " +
+           std::to_string(f.index) + ", TRANS " + (f.trans ? "1" : "0") + ".\n";
+    out += c + " The game fills in what is 0 here: phrase 0 holds DATA (the data's address / 8)\n";
+    out += c + " in bits 63-43, LINK (the next object's address / 8) in bits 42-24 and YPOS\n";
+    out += c + " (half-lines) in bits 13-3; phrase 1 holds XPOS in bits 11-0.\n";
+    if (relativeCry)
+        out += c + " Relative CRY adds to the line buffer only with RMW, bit 46 of phrase 1.\n";
+    out += globalLabel(label);
+    out += "\t" + std::string(d.longs) + "\t";
+    appendPhrase(out, d, o.phrase0);
+    out += "\t" + c + " HEIGHT in bits 23-14, TYPE 0 (bitmap) in 2-0\n";
+    out += "\t" + std::string(d.longs) + "\t";
+    appendPhrase(out, d, o.phrase1);
+    out +=
+        "\t" + c + " TRANS 47, INDEX 44-38, IWIDTH 37-28, DWIDTH 27-18, PITCH 17-15, DEPTH 14-12\n";
+    out += globalLabel(label + "_end");
+    return out;
+}
+
+} // namespace
+
 std::string assemblyTrailer(const EncodedPicture& p, const Settings& s, const std::string& label) {
     // LABEL_end marks where the pixel data ends, for a build that copies or sizes it by label.
     std::string out = globalLabel(label + "_end");
     if (p.isColourMap() && writesOwnPalette(s))
         out += paletteTable(p.palette, dialectOf(s), label + "_clut");
+    if (s.objectHeader)
+        out += objectTable(objectFields(p, writesOwnPalette(s)), dialectOf(s), label + "_object",
+                           glassCry(s));
     return out;
 }
 

@@ -1,5 +1,6 @@
 #include "output/output.h"
 
+#include "codec/objectfields.h"
 #include "output/assemblysource.h"
 
 #include <optional>
@@ -42,6 +43,18 @@ std::optional<OutputFile> assemblyFile(const EncodedPicture& p, const Settings& 
 
 } // namespace
 
+std::vector<OutputFile> shapeOutputs(const EncodedPicture& shape, const Settings& s,
+                                     const std::string& picturePath) {
+    std::vector<OutputFile> files;
+    if (s.format == OutputFormat::Binary && s.objectHeader) {
+        const std::array<std::uint8_t, 16> object =
+            bitmapObjectBytes(bitmapObject(objectFields(shape, writesOwnPalette(s))));
+        std::vector<std::string> paths = outputPaths(s, picturePath);
+        files.push_back({paths[writesOwnPalette(s) ? 2 : 1], {object.begin(), object.end()}, {}});
+    }
+    return files;
+}
+
 std::vector<OutputFile> outputsFor(EncodedPicture p, const Settings& s,
                                    const std::string& picturePath, AtomicFileWriter* writer,
                                    int threads, std::string* error) {
@@ -56,6 +69,7 @@ std::vector<OutputFile> outputsFor(EncodedPicture p, const Settings& s,
             *error = failure;
         return files;
     }
+    std::vector<OutputFile> companions = shapeOutputs(p, s, picturePath);
     files.push_back({paths[0], std::move(p.data), nullptr});
     if (writesOwnPalette(s)) {
         ByteBuffer clut;
@@ -65,6 +79,8 @@ std::vector<OutputFile> outputsFor(EncodedPicture p, const Settings& s,
         }
         files.push_back({paths[1], std::move(clut), nullptr});
     }
+    for (OutputFile& file : companions)
+        files.push_back(std::move(file));
     return files;
 }
 

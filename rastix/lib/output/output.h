@@ -27,4 +27,10 @@ std::vector<OutputFile> outputsFor(EncodedPicture picture, const Settings& setti
                                    AtomicFileWriter* writer = nullptr, int threads = 1,
                                    std::string* error = nullptr);
 
+// The files after the first (and a map's palette) that need only the picture's shape, not its
+// data: "base.obj" with --object-header. A picture whose data went to disk as it was encoded
+// gets them from here.
+std::vector<OutputFile> shapeOutputs(const EncodedPicture& shape, const Settings& settings,
+                                     const std::string& picturePath);
+
 } // namespace rastix

@@ -119,6 +119,8 @@ std::vector<std::string> outputPaths(const Settings& s, const std::string& pictu
         paths = {base + ".map"};
     else
         paths = {trueColourBinaryPath(s, picturePath)};
+    if (s.format == OutputFormat::Binary && s.objectHeader)
+        paths.push_back(base + ".obj");
     if (writesOwnPalette(s) && s.paletteCopy != PaletteCopy::None)
         paths.push_back(base + paletteCopyExtension(s.paletteCopy));
     return paths;

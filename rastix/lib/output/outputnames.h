@@ -27,7 +27,8 @@ std::string trueColourBinaryPath(const Settings& settings, const std::string& pi
 
 // Every file a picture writes under these settings, in the order they are committed: "base.s";
 // or "base.rgb" / "base.cry"; or "base.map" then "base.clut" ("base.map" alone when its palette
-// is written for a set of pictures); then the copy of its own palette for paint programs.
+// is written for a set of pictures), then "base.obj" with --object-header; then the copy of its
+// own palette for paint programs.
 std::vector<std::string> outputPaths(const Settings& settings, const std::string& picturePath);
 // Whether a picture's files hold its palette (a colour map not in a --shared-clut or --banks
 // set).

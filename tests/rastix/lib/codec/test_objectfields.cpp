@@ -1,4 +1,6 @@
 #include "codec/objectfields.h"
+#include "encode/pictureencoder.h"
+#include "output/outputnames.h"
 
 #include <gtest/gtest.h>
 
@@ -53,4 +55,29 @@ TEST(ObjectFields, AMapWithItsOwnPaletteCountsItsBytes) {
     EXPECT_EQ(f.paletteEntries, 3);
     EXPECT_EQ(f.paletteBytes, 6);
     EXPECT_EQ(bits(bitmapObject(f).phrase1, 14, 12), 3u);
+}
+
+TEST(ObjectFields, TrueColourSkipsWordZeroOnlyWhenTransparentPixelsWereWrittenAsIt) {
+    // Opaque black is word 0 in RGB16 and in relative CRY; a picture with transparent pixels
+    // writes it otherwise (or, in relative CRY, as the same "no change"), so TRANS can be set.
+    Settings rgb;
+    Settings cry;
+    cry.model = ColourModel::Cry16;
+    Settings glass = cry;
+    glass.cryEncoding = CryEncoding::Glass;
+    Image opaque(6, 2, 0xFF000000);
+    Image holed = opaque;
+    holed.at(3, 1) = 0x00FFFFFF;
+    const struct {
+        const Image& image;
+        const Settings& settings;
+        bool trans;
+    } cases[] = {{opaque, rgb, false}, {holed, rgb, true},     {opaque, cry, false},
+                 {holed, cry, true},   {opaque, glass, false}, {holed, glass, true}};
+    for (const auto& c : cases) {
+        const EncodedPicture p = encodePicture(c.image.view(), c.settings);
+        const ObjectFields f = objectFields(p, false);
+        EXPECT_EQ(f.trans, c.trans) << modelDescription(c.settings);
+        EXPECT_EQ(bits(bitmapObject(f).phrase1, 47, 47), c.trans ? 1u : 0u);
+    }
 }

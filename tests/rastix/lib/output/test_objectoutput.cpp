@@ -1,6 +1,8 @@
 // The fields of the bitmap object a picture needs, as every output writes them.
+#include "codec/objectfields.h"
 #include "encode/pictureencoder.h"
 #include "output/assemblysource.h"
+#include "output/output.h"
 
 #include <gtest/gtest.h>
 
@@ -64,6 +66,47 @@ TEST(Assembly, EquatesHoldEveryFieldOfTheObject) {
             // Before the data, for assemblers of one pass, and written once.
             EXPECT_LT(found, text.find("\t.data"));
             EXPECT_EQ(text.find("t_index ="), text.rfind("t_index ="));
+        }
+    }
+}
+
+TEST(OutputNames, TheBinaryObjectFollowsTheDataAndThePalette) {
+    Settings s;
+    s.targetDir = "out";
+    s.format = OutputFormat::Binary;
+    s.objectHeader = true;
+    Settings map = s;
+    map.colourMap = true;
+    Settings copied = map;
+    copied.paletteCopy = PaletteCopy::Gpl;
+    Settings shared = map;
+    shared.sharing = PaletteSharing::SharedClut;
+    shared.paletteSetName = "pal";
+    Settings assembly = s;
+    assembly.format = OutputFormat::Assembly;
+    const struct {
+        const Settings& settings;
+        std::vector<std::string> paths;
+    } cases[] = {
+        {s, {"out/b.rgb", "out/b.obj"}},
+        {map, {"out/b.map", "out/b.clut", "out/b.obj"}},
+        {copied, {"out/b.map", "out/b.clut", "out/b.obj", "out/b.gpl"}},
+        {shared, {"out/b.map", "out/b.obj"}},
+        {assembly, {"out/b.s"}}, // the object is in the text
+    };
+    const Image img(4, 1, 0xFFFF0000);
+    for (const auto& c : cases) {
+        EXPECT_EQ(outputPaths(c.settings, "a/b.png"), c.paths);
+        const EncodedPicture picture = encodePicture(img.view(), c.settings);
+        const std::vector<OutputFile> files = outputsFor(picture, c.settings, "a/b.png");
+        // The palette copy for paint programs is added by the conversion, after these.
+        ASSERT_EQ(files.size(), c.paths.size() - (c.settings.paletteCopy != PaletteCopy::None));
+        if (c.settings.format == OutputFormat::Binary) {
+            const OutputFile& object = files.back();
+            EXPECT_EQ(object.path, "out/b.obj");
+            const auto expected = bitmapObjectBytes(
+                bitmapObject(objectFields(picture, writesOwnPalette(c.settings))));
+            EXPECT_EQ(object.bytes, ByteBuffer(expected.begin(), expected.end()));
         }
     }
 }
