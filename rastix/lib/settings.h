@@ -8,7 +8,7 @@
 namespace rastix {
 
 enum class ColourModel { Rgb16, Cry16 };
-enum class OutputFormat { Assembly, Binary };
+enum class OutputFormat { Assembly, Binary, C };
 enum class CryEncoding { Normal, Glass };
 enum class KeptDeltas { Positive, Negative, Both };
 // Dialect of assembly source: MADMAC-style (Atari's assembler and its descendants) or GNU as.

@@ -1187,6 +1187,107 @@ int objectCase(const QString& dir) {
     return failures ? 1 : 0;
 }
 
+// ---- C source -------------------------------------------------------------------------------
+
+// The bytes of each defined symbol of a compiled file's read-only data, by name.
+std::map<QString, QByteArray> compiledArrays(const QString& source, QString& problem) {
+    const QString object = source.chopped(2) + QStringLiteral(".o");
+    const QString rodata = source.chopped(2) + QStringLiteral(".rodata");
+    const Run cc = run(QStringLiteral("m68k-linux-gnu-gcc"),
+                       {QStringLiteral("-c"), QStringLiteral("-O2"), QStringLiteral("-Wall"),
+                        QStringLiteral("-Wextra"), QStringLiteral("-Werror"), QStringLiteral("-o"),
+                        object, source});
+    if (cc.status != 0) {
+        problem = QStringLiteral("does not compile: ") + QString::fromUtf8(cc.out);
+        return {};
+    }
+    run(QStringLiteral("m68k-linux-gnu-objcopy"),
+        {QStringLiteral("-O"), QStringLiteral("binary"), QStringLiteral("-j"),
+         QStringLiteral(".rodata"), object, rodata});
+    const QByteArray bytes = readFile(rodata);
+    // "address size type name" for every defined symbol with a size.
+    const QString symbols =
+        QString::fromUtf8(run(QStringLiteral("m68k-linux-gnu-nm"),
+                              {QStringLiteral("-S"), QStringLiteral("--defined-only"), object})
+                              .out);
+    std::map<QString, QByteArray> arrays;
+    const QRegularExpression line(QStringLiteral("^([0-9a-f]+) ([0-9a-f]+) R (\\S+)$"),
+                                  QRegularExpression::MultilineOption);
+    for (auto it = line.globalMatch(symbols); it.hasNext();) {
+        const auto m = it.next();
+        const long long at = m.captured(1).toLongLong(nullptr, 16);
+        const long long size = m.captured(2).toLongLong(nullptr, 16);
+        // An array must start where the console can read it: a phrase, an object 16 bytes.
+        const int alignment = m.captured(3).endsWith(QStringLiteral("_object")) ? 16 : 8;
+        if (at % alignment != 0)
+            problem += QStringLiteral(" %1 at %2").arg(m.captured(3)).arg(at);
+        arrays[m.captured(3)] = bytes.mid(at, size);
+    }
+    return arrays;
+}
+
+// Every mode's C source, compiled for the 68000, holds in its arrays exactly the bytes the
+// binary output writes: the data, a map's palette, the object, and a set's palette.
+int cSourceCase(const QString& dir) {
+    const QString map = QStringLiteral("--clut");
+    const QString opt = QStringLiteral("--opt-clut");
+    const QString object = QStringLiteral("--object-header");
+    const std::vector<Picture> modes = {
+        {"rgb16", rampsPicture(), {"-rgb", object}, 16},
+        {"cry15", rampsPicture(), {"-cry", "--15-bits"}, 16},
+        {"glass", rampsPicture(), {"-cry", "--glass", object}, 16},
+        {"map8", mapPicture(40), {"-rgb", map, object}, 8},
+        {"map4", mapPicture(12), {"-cry", map, opt}, 4},
+        {"map1", mapPicture(1), {"-rgb", map, opt, object}, 1},
+        {"bank", mapPicture(12), {"-rgb", map, "--bank", "3", object}, 4},
+        {"shared", mapPicture(5), {"-rgb", map, opt, "--shared-clut", "pal"}, 4},
+    };
+    const QString bin = dir + QStringLiteral("/cbin");
+    const QString out = dir + QStringLiteral("/c");
+    QDir().mkpath(bin);
+    QDir().mkpath(out);
+    int failures = 0;
+    for (const Picture& m : modes) {
+        const QString png = savedPicture(dir, m.name, m.image);
+        convertTogether(bin, m.options, {png});
+        const Run r = run(QStringLiteral(RASTIX_PROGRAM),
+                          QStringList{QStringLiteral("--target-dir"), out, QStringLiteral("--c")} +
+                              m.options + QStringList{png});
+        require(r.status == 0, QStringLiteral("rastix failed: ") + QString::fromUtf8(r.out));
+        const QString binBase = bin + QLatin1Char('/') + m.name;
+        std::map<QString, QByteArray> expected;
+        if (m.options.contains(map))
+            expected[m.name] = readFile(binBase + QStringLiteral(".map"));
+        else
+            expected[m.name] = readFile(binBase + (m.options.contains(QStringLiteral("-cry"))
+                                                       ? QStringLiteral(".cry")
+                                                       : QStringLiteral(".rgb")));
+        if (QFile::exists(binBase + QStringLiteral(".clut")))
+            expected[m.name + QStringLiteral("_clut")] =
+                readFile(binBase + QStringLiteral(".clut"));
+        if (m.options.contains(object))
+            expected[m.name + QStringLiteral("_object")] =
+                readFile(binBase + QStringLiteral(".obj"));
+        QString problem;
+        const std::map<QString, QByteArray> got =
+            compiledArrays(out + QLatin1Char('/') + m.name + QStringLiteral(".c"), problem);
+        if (got != expected)
+            problem += QStringLiteral(" arrays differ from the binary files");
+        if (m.options.contains(QStringLiteral("--shared-clut"))) {
+            const std::map<QString, QByteArray> set =
+                compiledArrays(out + QStringLiteral("/pal.c"), problem);
+            if (set != std::map<QString, QByteArray>{{QStringLiteral("pal_clut"),
+                                                      readFile(bin + QStringLiteral("/pal.clut"))}})
+                problem += QStringLiteral(" the set's palette differs from pal.clut");
+        }
+        std::printf("%-8s C arrays %s%s (%d arrays)\n", qPrintable(m.name),
+                    problem.isEmpty() ? "the same as --binary" : "WRONG:", qPrintable(problem),
+                    static_cast<int>(got.size()));
+        failures += problem.isEmpty() ? 0 : 1;
+    }
+    return failures ? 1 : 0;
+}
+
 int showCase(const Case& c, const QString& dir) {
     const Scene scene = c.scene(dir);
     const QString cartridge = buildCartridge(scene, dir);
@@ -1237,7 +1338,9 @@ int main(int argc, char** argv) {
     const QStringList args = QCoreApplication::arguments();
     // The cases that only assemble (or compile), without the emulator.
     const std::map<QString, std::function<int(const QString&)>> toolCases = {
-        {QStringLiteral("assembly"), assemblyCase}, {QStringLiteral("object"), objectCase}};
+        {QStringLiteral("assembly"), assemblyCase},
+        {QStringLiteral("object"), objectCase},
+        {QStringLiteral("c_source"), cSourceCase}};
     const auto toolCase = args.size() == 2 ? toolCases.find(args[1]) : toolCases.end();
     const bool assembly = toolCase != toolCases.end();
     const auto found = std::find_if(cases().begin(), cases().end(), [&](const Case& c) {
@@ -1251,6 +1354,8 @@ int main(int argc, char** argv) {
     const bool required = qEnvironmentVariableIsSet("GLYPHMILL_REQUIRE_CONSOLE");
     QStringList tools = {"m68k-linux-gnu-as", "m68k-linux-gnu-ld", "m68k-linux-gnu-objcopy",
                          "m68k-linux-gnu-nm"};
+    if (assembly && args[1] == QLatin1String("c_source"))
+        tools << "m68k-linux-gnu-gcc";
     if (!assembly)
         tools << "virtualjaguar"
               << "Xvfb"

@@ -86,6 +86,10 @@ const std::map<std::string, Flag>& flags() {
          [](Settings& s) {
              s.format = OutputFormat::Binary;
          }},
+        {"--c",
+         [](Settings& s) {
+             s.format = OutputFormat::C;
+         }},
         {"--object-header",
          [](Settings& s) {
              s.objectHeader = true;

@@ -191,10 +191,10 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     case Travel::DecodedWhole:
         break;
     }
-    // The rows go to disk as they are encoded, as binary data or as assembly text.
-    if (stream && staged && s.format == OutputFormat::Assembly)
-        stream->streamTo(staged.get(), StreamEncoder::AssemblyNames{
-                                           job.picture, labelFor(baseName(job.picture))});
+    // The rows go to disk as they are encoded, as binary data or as source text.
+    if (stream && staged && s.format != OutputFormat::Binary)
+        stream->streamTo(staged.get(), StreamEncoder::SourceNames{
+                                           job.picture, sourceLabel(s, baseName(job.picture))});
     else if (stream && staged)
         stream->streamTo(staged.get());
     else

@@ -28,20 +28,21 @@ public:
     StreamEncoder& operator=(const StreamEncoder&) = delete;
 
     // Before loading: write the rows to file (which must outlive the loading) instead; as
-    // assembly source when given the names for its header and label.
-    struct AssemblyNames {
+    // source text (assembly or C, as the settings say) when given the names for its header and
+    // label.
+    struct SourceNames {
         std::string sourceName;
         std::string label;
     };
-    void streamTo(StagedFile* file, std::optional<AssemblyNames> assembly = std::nullopt) {
+    void streamTo(StagedFile* file, std::optional<SourceNames> source = std::nullopt) {
         m_file = file;
-        m_assembly = std::move(assembly);
+        m_source = std::move(source);
     }
 
     // What an encoder holds for a picture this wide while it writes to a file: its chunks of
-    // rows in flight, and one chunk's words and (for assembly) their text. Without a file it
+    // rows in flight, and one chunk's words and (for source text) their text. Without a file it
     // holds the encoded picture whole besides.
-    static std::uint64_t heldBytes(int width, bool ownThread, bool assembly);
+    static std::uint64_t heldBytes(int width, bool ownThread, bool text);
 
     bool begin(int width, int height) override;
     std::uint32_t* rowsToFill(int top, int count) override;
@@ -72,8 +73,8 @@ private:
     const PixelEncoder m_encoder;
     const bool m_ownThread;
     StagedFile* m_file = nullptr;
-    std::optional<AssemblyNames> m_assembly;
-    std::string m_text; // the assembly text of the chunk on its way to the file
+    std::optional<SourceNames> m_source;
+    std::string m_text; // the source text of the chunk on its way to the file
     EncodedPicture m_out;
     // One block for all chunks: the loader's thread would otherwise spend longer on fresh
     // pages than on decoding the first rows (see largeblock.h).

@@ -59,6 +59,34 @@ std::string labelFor(const std::string& base) {
     return label;
 }
 
+namespace {
+
+// Words of C and C++ and the types of <stdint.h>: as the name of an array they would not
+// compile.
+bool isCReservedName(const std::string& name) {
+    static const std::string kReserved =
+        " auto break case char const continue default do double else enum extern float for goto"
+        " if inline int long register restrict return short signed sizeof static struct switch"
+        " typedef union unsigned void volatile while bool true false alignas alignof"
+        " static_assert thread_local nullptr typeof asm class namespace new delete this template"
+        " typename public private protected virtual friend operator try catch throw using"
+        " explicit mutable export constexpr decltype noexcept wchar_t char8_t char16_t char32_t"
+        " concept requires consteval constinit co_await co_return co_yield and or not xor bitand"
+        " bitor compl and_eq or_eq xor_eq not_eq dynamic_cast static_cast const_cast"
+        " reinterpret_cast typeid NULL int8_t int16_t int32_t int64_t uint8_t uint16_t uint32_t"
+        " uint64_t intptr_t uintptr_t intmax_t uintmax_t main ";
+    return kReserved.find(" " + name + " ") != std::string::npos;
+}
+
+} // namespace
+
+std::string sourceLabel(const Settings& s, const std::string& base) {
+    std::string label = labelFor(base);
+    if (s.format == OutputFormat::C && isCReservedName(label))
+        label.insert(label.begin(), '_');
+    return label;
+}
+
 std::string joinPath(const std::string& dir, const std::string& name) {
     if (dir.empty())
         return name;
@@ -113,6 +141,8 @@ std::vector<std::string> outputPaths(const Settings& s, const std::string& pictu
     std::vector<std::string> paths;
     if (s.format == OutputFormat::Assembly)
         paths = {base + ".s"};
+    else if (s.format == OutputFormat::C)
+        paths = {base + ".c", base + ".h"};
     else if (writesOwnPalette(s))
         paths = {base + ".map", base + ".clut"};
     else if (s.colourMap)
@@ -128,7 +158,13 @@ std::vector<std::string> outputPaths(const Settings& s, const std::string& pictu
 
 std::vector<std::string> paletteSetPaths(const Settings& s) {
     const std::string base = joinPath(s.targetDir, s.paletteSetName);
-    std::vector<std::string> paths = {base + (s.format == OutputFormat::Assembly ? ".s" : ".clut")};
+    std::vector<std::string> paths;
+    if (s.format == OutputFormat::Assembly)
+        paths = {base + ".s"};
+    else if (s.format == OutputFormat::C)
+        paths = {base + ".c", base + ".h"};
+    else
+        paths = {base + ".clut"};
     if (s.paletteCopy != PaletteCopy::None)
         paths.push_back(base + paletteCopyExtension(s.paletteCopy));
     return paths;

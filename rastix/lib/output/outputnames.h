@@ -16,6 +16,9 @@ std::string baseName(const std::string& picturePath);
 // the 68000 assemblers reserve (a register such as d0, sp, vbr or fp0, or a keyword such as
 // equ or set, in any case).
 std::string labelFor(const std::string& base);
+// The label of a picture's (or a set palette's) source under these settings: labelFor(base),
+// and for C also with a '_' in front of a word of C or C++ or a type of <stdint.h>.
+std::string sourceLabel(const Settings& settings, const std::string& base);
 // Target folder joined with a file name.
 std::string joinPath(const std::string& dir, const std::string& name);
 
@@ -26,15 +29,16 @@ std::string modelDescription(const Settings& settings);
 std::string trueColourBinaryPath(const Settings& settings, const std::string& picturePath);
 
 // Every file a picture writes under these settings, in the order they are committed: "base.s";
-// or "base.rgb" / "base.cry"; or "base.map" then "base.clut" ("base.map" alone when its palette
-// is written for a set of pictures), then "base.obj" with --object-header; then the copy of its
-// own palette for paint programs.
+// or "base.c" then "base.h"; or "base.rgb" / "base.cry"; or "base.map" then "base.clut" ("base.map"
+// alone when its palette is written for a set of pictures), then "base.obj" with --object-header;
+// then the copy of its own palette for paint programs.
 std::vector<std::string> outputPaths(const Settings& settings, const std::string& picturePath);
 // Whether a picture's files hold its palette (a colour map not in a --shared-clut or --banks
 // set).
 bool writesOwnPalette(const Settings& settings);
 // The files of a set's palette, from the settings of its first colour-mapped picture:
-// "NAME.clut" or "NAME.s" in its target folder, then the copy for paint programs.
+// "NAME.clut", "NAME.s", or "NAME.c" then "NAME.h", in its target folder, then the copy for
+// paint programs.
 std::vector<std::string> paletteSetPaths(const Settings& firstOfSet);
 // ".gpl", ".pal", ".act"; empty for none.
 std::string paletteCopyExtension(PaletteCopy copy);

@@ -106,11 +106,18 @@ TEST(Pipeline, StreamedTrueColourFilesEqualTheStraightforwardOnes) {
         variants.push_back(variants[plain]);
         variants.back().objectHeader = true;
     }
+    // As C, the rows in PICTURE.c, the header PICTURE.h made from the picture's shape.
+    variants.push_back(variants[1]);
+    variants.back().format = OutputFormat::C;
+    variants.back().objectHeader = true;
     for (const Settings& settings : variants) {
         job.settings = settings;
         const std::vector<OutputFile> expected = straightforward(job.picture, settings);
         ASSERT_EQ(expected.size(),
-                  settings.objectHeader && settings.format == OutputFormat::Binary ? 2u : 1u);
+                  (settings.objectHeader && settings.format == OutputFormat::Binary) ||
+                          settings.format == OutputFormat::C
+                      ? 2u
+                      : 1u);
         if (settings.format == OutputFormat::Binary) {
             ASSERT_EQ(expected[0].bytes.size(), 1204u * 2 * 901); // padded to 301 phrases a row
         }
@@ -143,8 +150,8 @@ TEST(Pipeline, StreamedTrueColourFilesEqualTheStraightforwardOnes) {
             }
         }
     }
-    // Nothing left behind but the outputs (.rgb, .cry, .s) and the picture.
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
+    // Nothing left behind but the outputs (.rgb, .cry, .s, .c) and the picture.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 5);
 }
 
 TEST(Pipeline, StreamedPngFilesEqualTheStraightforwardOnes) {

@@ -2,7 +2,9 @@
 #include "codec/objectfields.h"
 #include "encode/pictureencoder.h"
 #include "output/assemblysource.h"
+#include "output/csource.h"
 #include "output/output.h"
+#include "output/outputnames.h"
 
 #include <gtest/gtest.h>
 
@@ -109,4 +111,57 @@ TEST(OutputNames, TheBinaryObjectFollowsTheDataAndThePalette) {
             EXPECT_EQ(object.bytes, ByteBuffer(expected.begin(), expected.end()));
         }
     }
+}
+
+TEST(CSource, TheHeaderDefinesEveryEquateOfTheAssemblyWithItsValue) {
+    Image img(70, 3, 0xFF0000FF);
+    img.at(1, 1) = 0xFFFF0000;
+    Settings map;
+    map.colourMap = true;
+    map.optimiseMapDepth = true;
+    Settings banks = map;
+    banks.sharing = PaletteSharing::Banks;
+    banks.paletteSetName = "pal";
+    for (const Settings& base : {Settings{}, map}) {
+        const EncodedPicture picture = encodePicture(img.view(), base);
+        Settings c = base;
+        c.format = OutputFormat::C;
+        const std::string header = cHeaderFile(picture, c, "dir/p.png", "p");
+        const std::string assembly = assemblyHeader(picture, base, "dir/p.png", "p");
+        int equates = 0;
+        for (std::size_t at = assembly.find("\np_"); at != std::string::npos;
+             at = assembly.find("\np_", at + 1)) {
+            const std::size_t is = assembly.find(" = ", at);
+            const std::string name = assembly.substr(at + 1, is - at - 1);
+            const std::string value = assembly.substr(is + 3, assembly.find('\t', is) - is - 3);
+            EXPECT_NE(header.find("\n#define " + name + " " + value + " /* "), std::string::npos)
+                << name << " = " << value << "\n"
+                << header;
+            ++equates;
+        }
+        EXPECT_EQ(equates, base.colourMap ? 11 : 10);
+        EXPECT_NE(header.find("#ifndef RASTIX_p_H\n#define RASTIX_p_H\n"), std::string::npos);
+        EXPECT_NE(header.find("#include <stdint.h>\n"), std::string::npos);
+        EXPECT_NE(header.find(base.colourMap ? "extern const uint8_t p[p_size];\n"
+                                             : "extern const uint16_t p[p_size / 2];\n"),
+                  std::string::npos)
+            << header;
+        EXPECT_EQ(header.find("p_clut[") != std::string::npos, base.colourMap);
+        // The source includes its header by the name it has beside it.
+        EXPECT_NE(cSourceHeader(picture, c, "dir/p.png", "p").find("#include \"p.h\"\n"),
+                  std::string::npos);
+    }
+}
+
+TEST(CSource, NamesThatCWouldNotTakeGetAnUnderscore) {
+    Settings c;
+    c.format = OutputFormat::C;
+    const Settings assembly;
+    for (const char* name : {"int", "char", "uint16_t", "class", "NULL", "main"}) {
+        EXPECT_EQ(sourceLabel(c, name), std::string("_") + name);
+        EXPECT_EQ(sourceLabel(assembly, name), name); // the assembly's labels stay as they were
+    }
+    EXPECT_EQ(sourceLabel(c, "d0"), "_d0");
+    EXPECT_EQ(sourceLabel(c, "integer"), "integer");
+    EXPECT_EQ(sourceLabel(c, "my logo"), "my_logo");
 }
