@@ -125,6 +125,10 @@ struct Layer {
     int y = 0;
     int clutBase = 0; // first palette entry in the console's table; INDEX is half of it
     bool relative = false;
+    bool trans = true; // value 0 is not drawn
+    // The object rastix wrote for the picture (--object-header), to be shown as it is with only
+    // what the game decides filled in; empty: the cartridge makes its own.
+    QByteArray readyObject;
     QImage source; // the picture as it should look (after any cut or turn); null: no source
     int tolerance = 0;
 
@@ -170,7 +174,8 @@ bool inBorder(int fx, int fy) {
 }
 
 // The frame the console should show with the first layerCount objects drawn. Transparent
-// pixels (index 0, word 0) are skipped; the line buffer starts each line as the background.
+// pixels (index 0, word 0) of an object with TRANS are skipped; the line buffer starts each
+// line as the background.
 Frame expectedFrame(const Scene& s, std::size_t layerCount) {
     std::vector<std::uint16_t> words(kFrameWidth * kFrameHeight, s.background);
     const std::vector<std::uint16_t> table = colourTable(s);
@@ -185,7 +190,7 @@ Frame expectedFrame(const Scene& s, std::size_t layerCount) {
                 const int v = l.value(px, py);
                 // The pixel's own value decides: in a bank other than the first, value 0 is
                 // transparent although its palette entry is not entry 0.
-                if (v == 0)
+                if (v == 0 && l.trans)
                     continue;
                 std::uint16_t word = static_cast<std::uint16_t>(v);
                 if (l.bpp < 16) {
@@ -516,6 +521,28 @@ QString hex(long long v) {
     return QStringLiteral("0x") + QString::number(v, 16).toUpper();
 }
 
+// A phrase of a 16-byte object, big-endian as the console reads it.
+std::uint64_t phraseOf(const QByteArray& object, int phrase) {
+    std::uint64_t value = 0;
+    for (int i = 0; i < 8; ++i)
+        value = value << 8 | static_cast<unsigned char>(object[phrase * 8 + i]);
+    return value;
+}
+
+// The object rastix wrote for a layer, completed as a game would: DATA, LINK and YPOS put into
+// phrase 0 and XPOS into phrase 1 at the bit positions its comment names (RMW for relative CRY
+// too); nothing else changed.
+QString readyObject(const Layer& l, long long data, long long link) {
+    const std::uint64_t p0 =
+        phraseOf(l.readyObject, 0) | static_cast<std::uint64_t>(data >> 3) << 43 |
+        static_cast<std::uint64_t>(link >> 3) << 24 | static_cast<std::uint64_t>(32 + 2 * l.y) << 3;
+    const std::uint64_t p1 = phraseOf(l.readyObject, 1) | (l.relative ? 1ULL << 46 : 0) |
+                             static_cast<std::uint64_t>((l.x - kBorder) & 0xFFF);
+    return QStringLiteral("        .long   %1, %2, %3, %4\n")
+        .arg(hex(static_cast<long long>(p0 >> 32)), hex(static_cast<long long>(p0 & 0xFFFFFFFF)),
+             hex(static_cast<long long>(p1 >> 32)), hex(static_cast<long long>(p1 & 0xFFFFFFFF)));
+}
+
 // Writes scene.s and the files it pulls in, and builds the cartridge with the CMake script
 // users' builds share.
 QString buildCartridge(const Scene& s, const QString& dir) {
@@ -552,7 +579,11 @@ QString buildCartridge(const Scene& s, const QString& dir) {
         if (!l.palette.empty())
             load(l.palette, l.clutBase, QStringLiteral("layer%1.clut").arg(i));
         const long long link = kObjects + 16 * static_cast<long long>(i + 1);
-        const int flags = 4 | (l.relative ? 2 : 0); // TRANS, RMW
+        if (!l.readyObject.isEmpty()) {
+            objects += readyObject(l, data, link);
+            continue;
+        }
+        const int flags = (l.trans ? 4 : 0) | (l.relative ? 2 : 0); // TRANS, RMW
         objects += QStringLiteral("        bitmap  %1, %2, %3, %4, %5, %6, %7, %8, %9\n")
                        .arg(hex(data), hex(link))
                        .arg(l.height)
@@ -863,6 +894,50 @@ const std::vector<Case>& cases() {
          {}},
         // The cartridge shows deliberately broken copies of good data beside the good data itself;
         // only the good copy may pass.
+        // The objects rastix writes, shown as they are: their HEIGHT, widths, DEPTH, INDEX and
+        // TRANS must make the pictures come out right. The opaque black picture is word 0
+        // throughout and is seen only if its object has no TRANS.
+        {"ready_objects",
+         [](const QString& dir) {
+             Scene s;
+             s.screen = Screen::Rgb16;
+             s.background = kRgbBackground;
+             // Rows of whole phrases: padding would show, as black, without TRANS.
+             QImage blackBox(64, kHeight, QImage::Format_ARGB32);
+             blackBox.fill(qRgb(0, 0, 0));
+             for (int y = 10; y < 20; ++y)
+                 for (int x = 0; x < blackBox.width(); ++x)
+                     blackBox.setPixel(x, y, qRgb(255, 255, 255));
+             const QString map = QStringLiteral("--clut");
+             const struct {
+                 Picture picture;
+                 int clutBase;
+                 bool trans;
+             } objects[] = {
+                 {{"ramps", rampsPicture(), {"-rgb"}, 16}, 0, true},
+                 {{"black", blackBox, {"-rgb"}, 16}, 0, false},
+                 // Opaque without black: TRANS hides only the padding.
+                 {{"flat", flatPicture(qRgb(200, 100, 50)), {"-rgb"}, 16}, 0, true},
+                 {{"map8", mapPicture(40), {"-rgb", map}, 8}, 0, true},
+                 {{"bank", mapPicture(12), {"-rgb", map, "--bank", "5"}, 4}, 80, true},
+                 {{"map1", mapPicture(1), {"-rgb", map, "--bank", "60"}, 1}, 120, true},
+             };
+             for (const auto& p : objects) {
+                 Layer l =
+                     convert(dir, p.picture.name, p.picture.image,
+                             p.picture.options + QStringList{QStringLiteral("--object-header")},
+                             p.picture.bpp, p.picture.image);
+                 l.readyObject =
+                     readFile(dir + QLatin1Char('/') + p.picture.name + QStringLiteral(".obj"));
+                 require(l.readyObject.size() == 16, p.picture.name + QStringLiteral(": no .obj"));
+                 l.clutBase = p.clutBase;
+                 l.trans = p.trans;
+                 place(l, static_cast<int>(s.layers.size()));
+                 s.layers.push_back(l);
+             }
+             return s;
+         },
+         {}},
         {"selfcheck",
          [](const QString& dir) {
              Scene s = pictures(dir, Screen::Rgb16, kRgbBackground,
@@ -1126,8 +1201,10 @@ int objectCase(const QString& dir) {
         {{"rgb16", rampsPicture(), {"-rgb"}, 16}, {kHeight, 16, 16, 0, true}},
         {{"cry16", rampsPicture(), {"-cry"}, 16}, {kHeight, 16, 16, 0, true}},
         {{"glass", rampsPicture(), {"-cry", "--glass"}, 16}, {kHeight, 16, 16, 0, true}},
-        // Opaque: its black is $0000 and must be drawn.
+        // Opaque: its black is $0000 and must be drawn; without black only padding is word 0.
         {{"opaque", flatPicture(qRgb(0, 0, 0)), {"-rgb"}, 16}, {kHeight, 16, 16, 0, false}},
+        {{"flat", flatPicture(qRgb(0, 0, 255)), {"-rgb"}, 16}, {kHeight, 16, 16, 0, true}},
+        {{"crybk", flatPicture(qRgb(0, 0, 0)), {"-cry"}, 16}, {kHeight, 16, 16, 0, true}},
         {{"map8", mapPicture(40), {"-rgb", map, opt}, 8}, {kHeight, 8, 8, 0, true}},
         {{"map1", mapPicture(1), {"-cry", map, opt}, 1}, {kHeight, 1, 1, 0, true}},
         {{"bank", mapPicture(12), {"-rgb", map, "--bank", "5"}, 4}, {kHeight, 4, 4, 40, true}},

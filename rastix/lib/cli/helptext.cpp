@@ -192,8 +192,10 @@ Object (--object-header): a bitmap object of two phrases, 16-byte aligned (.dphr
   PITCH, DWIDTH, IWIDTH, INDEX and TRANS filled in, and 0 for what the game decides: DATA
   (the data's address / 8, bits 63-43 of phrase 0), LINK (the next object's address / 8,
   bits 42-24), YPOS (half-lines, bits 13-3) and XPOS (bits 11-0 of phrase 1). TRANS is set
-  for a map whose index 0 is transparent, and for true colour with transparent pixels (then
-  no opaque pixel is $0000). A --glass picture also needs RMW (bit 46 of phrase 1) set.
+  for a map whose index 0 is transparent, and for true colour where no opaque pixel is
+  $0000 (a picture with transparent pixels, or without black): then transparent pixels and
+  padding are not drawn; an opaque RGB16 picture with black draws its padding black. A
+  --glass picture also needs RMW (bit 46 of phrase 1) set.
 C files (--c): PICTURE.h has an include guard, <stdint.h>, a #define for each equate of the
   assembly (NAME_width ... NAME_index, NAME_colours) and the declarations of const arrays:
   NAME (uint16_t words for true colour, uint8_t bytes for a map), NAME_clut (uint16_t, a

@@ -28,9 +28,9 @@ ObjectFields objectFields(const EncodedPicture& p, bool ownPalette) {
     f.iwidth = f.phrases;
     f.index = p.clutStart >= 0 ? p.indexField() : 0;
     // Index 0 of a map is transparent exactly when the picture has transparent pixels or its
-    // rows are padded; then the object must skip value 0. True colour without transparent
-    // pixels keeps word 0 for opaque black, which must be drawn.
-    f.trans = p.isColourMap() ? p.transparentIndexZero : p.transparentWords;
+    // rows are padded; then the object must skip value 0. True colour skips word 0 unless an
+    // opaque pixel (black, in a picture without transparent pixels) was written as it.
+    f.trans = p.isColourMap() ? p.transparentIndexZero : p.zeroWordsTransparent;
     f.dataBytes = static_cast<long long>(p.rowBytes) * p.height;
     if (p.isColourMap() && ownPalette) {
         f.paletteEntries = static_cast<int>(p.palette.size());

@@ -24,7 +24,8 @@ constexpr std::size_t kWakeBatch = 6;
 StreamEncoder::StreamEncoder(const Settings& settings, bool ownThread)
     : m_settings(settings)
     , m_encoder(settings)
-    , m_ownThread(ownThread) {}
+    , m_ownThread(ownThread)
+    , m_glass(glassCry(settings)) {}
 
 std::uint64_t StreamEncoder::heldBytes(int width, bool ownThread, bool text) {
     const auto w = static_cast<std::uint64_t>(std::max(width, 0));
@@ -45,8 +46,6 @@ bool StreamEncoder::begin(int width, int height) {
     m_out.width = width;
     m_out.height = height;
     m_out.bitsPerPixel = 16;
-    // Only pictures without transparent pixels are streamed (see RowSink).
-    m_out.transparentWords = false;
     m_out.rowBytes = phraseAlignedRowBytes(width, 16);
     const auto rowBytes = static_cast<std::size_t>(m_out.rowBytes);
     try {
@@ -151,7 +150,12 @@ bool StreamEncoder::encodeChunk(const Chunk& chunk) {
         m_encoder.encodeRow(source, m_out.width, dest);
         if (padding != 0)
             std::memset(dest + rowBytes - padding, 0, padding);
+        // Only pictures without transparent pixels are streamed (see RowSink): a word 0 is
+        // opaque black, and the object must draw it.
+        m_opaqueZero = m_opaqueZero || (!m_glass && anyZeroWord(dest, std::size_t(m_out.width)));
     }
+    // So far; with the last chunk, for the whole picture, before its trailer takes it.
+    m_out.zeroWordsTransparent = !m_opaqueZero;
     if (!m_file)
         return true;
     bool written = false;

@@ -72,6 +72,7 @@ private:
     const Settings m_settings;
     const PixelEncoder m_encoder;
     const bool m_ownThread;
+    const bool m_glass; // relative CRY's word 0 is "no change", which may be skipped
     StagedFile* m_file = nullptr;
     std::optional<SourceNames> m_source;
     std::string m_text; // the source text of the chunk on its way to the file
@@ -86,6 +87,8 @@ private:
     std::size_t m_filling = 0;
     int m_nextRow = 0; // the first row not yet handed to the loader
     int m_rowsEncoded = 0;
+    // Whether an encoded pixel was word 0; only the one thread encoding touches it.
+    bool m_opaqueZero = false;
     bool m_began = false;
     std::atomic<bool> m_writeFailed{false}; // set on the worker, read once it has stopped
     // Last, so that the worker is stopped before anything it works on goes.
