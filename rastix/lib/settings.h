@@ -8,7 +8,7 @@
 namespace rastix {
 
 enum class ColourModel { Rgb16, Cry16 };
-enum class OutputFormat { Assembly, Binary };
+enum class OutputFormat { Assembly, Binary, C };
 enum class CryEncoding { Normal, Glass };
 enum class KeptDeltas { Positive, Negative, Both };
 // Dialect of assembly source: MADMAC-style (Atari's assembler and its descendants) or GNU as.
@@ -73,6 +73,8 @@ struct Settings {
     bool metadata = false;
     // Converted only when an output is missing or older than what it is made from.
     bool update = false;
+    // Whether the picture's files hold a ready bitmap object for it, too.
+    bool objectHeader = false;
     // Filled in by the run, for a picture whose palette was decided with others.
     std::shared_ptr<const PlannedPalette> planned;
     bool operator==(const Settings&) const = default;

@@ -125,6 +125,10 @@ struct Layer {
     int y = 0;
     int clutBase = 0; // first palette entry in the console's table; INDEX is half of it
     bool relative = false;
+    bool trans = true; // value 0 is not drawn
+    // The object rastix wrote for the picture (--object-header), to be shown as it is with only
+    // what the game decides filled in; empty: the cartridge makes its own.
+    QByteArray readyObject;
     QImage source; // the picture as it should look (after any cut or turn); null: no source
     int tolerance = 0;
 
@@ -170,7 +174,8 @@ bool inBorder(int fx, int fy) {
 }
 
 // The frame the console should show with the first layerCount objects drawn. Transparent
-// pixels (index 0, word 0) are skipped; the line buffer starts each line as the background.
+// pixels (index 0, word 0) of an object with TRANS are skipped; the line buffer starts each
+// line as the background.
 Frame expectedFrame(const Scene& s, std::size_t layerCount) {
     std::vector<std::uint16_t> words(kFrameWidth * kFrameHeight, s.background);
     const std::vector<std::uint16_t> table = colourTable(s);
@@ -185,7 +190,7 @@ Frame expectedFrame(const Scene& s, std::size_t layerCount) {
                 const int v = l.value(px, py);
                 // The pixel's own value decides: in a bank other than the first, value 0 is
                 // transparent although its palette entry is not entry 0.
-                if (v == 0)
+                if (v == 0 && l.trans)
                     continue;
                 std::uint16_t word = static_cast<std::uint16_t>(v);
                 if (l.bpp < 16) {
@@ -516,6 +521,28 @@ QString hex(long long v) {
     return QStringLiteral("0x") + QString::number(v, 16).toUpper();
 }
 
+// A phrase of a 16-byte object, big-endian as the console reads it.
+std::uint64_t phraseOf(const QByteArray& object, int phrase) {
+    std::uint64_t value = 0;
+    for (int i = 0; i < 8; ++i)
+        value = value << 8 | static_cast<unsigned char>(object[phrase * 8 + i]);
+    return value;
+}
+
+// The object rastix wrote for a layer, completed as a game would: DATA, LINK and YPOS put into
+// phrase 0 and XPOS into phrase 1 at the bit positions its comment names (RMW for relative CRY
+// too); nothing else changed.
+QString readyObject(const Layer& l, long long data, long long link) {
+    const std::uint64_t p0 =
+        phraseOf(l.readyObject, 0) | static_cast<std::uint64_t>(data >> 3) << 43 |
+        static_cast<std::uint64_t>(link >> 3) << 24 | static_cast<std::uint64_t>(32 + 2 * l.y) << 3;
+    const std::uint64_t p1 = phraseOf(l.readyObject, 1) | (l.relative ? 1ULL << 46 : 0) |
+                             static_cast<std::uint64_t>((l.x - kBorder) & 0xFFF);
+    return QStringLiteral("        .long   %1, %2, %3, %4\n")
+        .arg(hex(static_cast<long long>(p0 >> 32)), hex(static_cast<long long>(p0 & 0xFFFFFFFF)),
+             hex(static_cast<long long>(p1 >> 32)), hex(static_cast<long long>(p1 & 0xFFFFFFFF)));
+}
+
 // Writes scene.s and the files it pulls in, and builds the cartridge with the CMake script
 // users' builds share.
 QString buildCartridge(const Scene& s, const QString& dir) {
@@ -552,7 +579,11 @@ QString buildCartridge(const Scene& s, const QString& dir) {
         if (!l.palette.empty())
             load(l.palette, l.clutBase, QStringLiteral("layer%1.clut").arg(i));
         const long long link = kObjects + 16 * static_cast<long long>(i + 1);
-        const int flags = 4 | (l.relative ? 2 : 0); // TRANS, RMW
+        if (!l.readyObject.isEmpty()) {
+            objects += readyObject(l, data, link);
+            continue;
+        }
+        const int flags = (l.trans ? 4 : 0) | (l.relative ? 2 : 0); // TRANS, RMW
         objects += QStringLiteral("        bitmap  %1, %2, %3, %4, %5, %6, %7, %8, %9\n")
                        .arg(hex(data), hex(link))
                        .arg(l.height)
@@ -863,6 +894,50 @@ const std::vector<Case>& cases() {
          {}},
         // The cartridge shows deliberately broken copies of good data beside the good data itself;
         // only the good copy may pass.
+        // The objects rastix writes, shown as they are: their HEIGHT, widths, DEPTH, INDEX and
+        // TRANS must make the pictures come out right. The opaque black picture is word 0
+        // throughout and is seen only if its object has no TRANS.
+        {"ready_objects",
+         [](const QString& dir) {
+             Scene s;
+             s.screen = Screen::Rgb16;
+             s.background = kRgbBackground;
+             // Rows of whole phrases: padding would show, as black, without TRANS.
+             QImage blackBox(64, kHeight, QImage::Format_ARGB32);
+             blackBox.fill(qRgb(0, 0, 0));
+             for (int y = 10; y < 20; ++y)
+                 for (int x = 0; x < blackBox.width(); ++x)
+                     blackBox.setPixel(x, y, qRgb(255, 255, 255));
+             const QString map = QStringLiteral("--clut");
+             const struct {
+                 Picture picture;
+                 int clutBase;
+                 bool trans;
+             } objects[] = {
+                 {{"ramps", rampsPicture(), {"-rgb"}, 16}, 0, true},
+                 {{"black", blackBox, {"-rgb"}, 16}, 0, false},
+                 // Opaque without black: TRANS hides only the padding.
+                 {{"flat", flatPicture(qRgb(200, 100, 50)), {"-rgb"}, 16}, 0, true},
+                 {{"map8", mapPicture(40), {"-rgb", map}, 8}, 0, true},
+                 {{"bank", mapPicture(12), {"-rgb", map, "--bank", "5"}, 4}, 80, true},
+                 {{"map1", mapPicture(1), {"-rgb", map, "--bank", "60"}, 1}, 120, true},
+             };
+             for (const auto& p : objects) {
+                 Layer l =
+                     convert(dir, p.picture.name, p.picture.image,
+                             p.picture.options + QStringList{QStringLiteral("--object-header")},
+                             p.picture.bpp, p.picture.image);
+                 l.readyObject =
+                     readFile(dir + QLatin1Char('/') + p.picture.name + QStringLiteral(".obj"));
+                 require(l.readyObject.size() == 16, p.picture.name + QStringLiteral(": no .obj"));
+                 l.clutBase = p.clutBase;
+                 l.trans = p.trans;
+                 place(l, static_cast<int>(s.layers.size()));
+                 s.layers.push_back(l);
+             }
+             return s;
+         },
+         {}},
         {"selfcheck",
          [](const QString& dir) {
              Scene s = pictures(dir, Screen::Rgb16, kRgbBackground,
@@ -902,6 +977,8 @@ QString madmacToGas(QString t) {
         .replace(QLatin1Char(';'), QLatin1Char('|'))
         .replace(QLatin1Char('$'), QStringLiteral("0x"))
         .replace(QStringLiteral("\t.phrase"), QStringLiteral("\t.balign 8"))
+        .replace(QStringLiteral("\t.dphrase"), QStringLiteral("\t.balign 16"))
+        .replace(QStringLiteral("dc.l"), QStringLiteral(".long"))
         .replace(QStringLiteral("dc.w"), QStringLiteral(".short"))
         .replace(QStringLiteral("dc.b"), QStringLiteral(".byte"));
 }
@@ -1041,6 +1118,255 @@ int assemblyCase(const QString& dir) {
     return failures + setAssemblyFailures(dir) ? 1 : 0;
 }
 
+// ---- The ready bitmap object ---------------------------------------------------------------
+
+// The address nm gives a symbol of an object file; -1 when it has none.
+long long symbolAddress(const QString& symbols, const QString& name) {
+    const QRegularExpression line(QStringLiteral("^([0-9a-f]+) [A-Za-z] ") +
+                                      QRegularExpression::escape(name) + QStringLiteral("$"),
+                                  QRegularExpression::MultilineOption);
+    const auto m = line.match(symbols);
+    return m.hasMatch() ? m.captured(1).toLongLong(nullptr, 16) : -1;
+}
+
+// A field of a 16-byte object, by the bit numbers of the hardware manual (63 the top bit of
+// the phrase's first byte).
+long long field(const QByteArray& object, int phrase, int high, int low) {
+    unsigned long long value = 0;
+    for (int i = 0; i < 8; ++i)
+        value = value << 8 | static_cast<unsigned char>(object[phrase * 8 + i]);
+    return static_cast<long long>((value >> low) & ((1ULL << (high - low + 1)) - 1));
+}
+
+// What an object must hold for a picture, worked out from the picture alone.
+struct ExpectedObject {
+    int height = 0;
+    int bpp = 16;
+    int phrases = 0;
+    int index = 0;
+    bool trans = false;
+};
+
+// The fields wrong in an object, as text; empty when it is right.
+QString objectProblems(const QByteArray& o, const ExpectedObject& e) {
+    if (o.size() != 16)
+        return QStringLiteral("%1 bytes, not 16").arg(o.size());
+    const struct {
+        const char* name;
+        int phrase, high, low;
+        long long expected;
+    } fields[] = {{"DATA", 0, 63, 43, 0},
+                  {"LINK", 0, 42, 24, 0},
+                  {"HEIGHT", 0, 23, 14, e.height},
+                  {"YPOS", 0, 13, 3, 0},
+                  {"TYPE", 0, 2, 0, 0},
+                  {"above TRANS", 1, 63, 48, 0},
+                  {"TRANS", 1, 47, 47, e.trans ? 1 : 0},
+                  {"RMW, REFLECT", 1, 46, 45, 0},
+                  {"INDEX", 1, 44, 38, e.index},
+                  {"IWIDTH", 1, 37, 28, e.phrases},
+                  {"DWIDTH", 1, 27, 18, e.phrases},
+                  {"PITCH", 1, 17, 15, 1},
+                  {"DEPTH", 1, 14, 12, depthCode(e.bpp)},
+                  {"XPOS", 1, 11, 0, 0}};
+    QString problems;
+    for (const auto& f : fields) {
+        const long long got = field(o, f.phrase, f.high, f.low);
+        if (got != f.expected)
+            problems += QStringLiteral(" %1 %2 (not %3)")
+                            .arg(QLatin1String(f.name))
+                            .arg(got)
+                            .arg(f.expected);
+    }
+    return problems;
+}
+
+QImage opaqueMap(int width) {
+    QImage img(width, 6, QImage::Format_ARGB32);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            img.setPixel(x, y, (x / 8 + y) % 2 ? qRgb(200, 40, 40) : qRgb(40, 40, 200));
+    return img;
+}
+
+// With --object-header, the binary PICTURE.obj and the object GNU as assembles from either
+// syntax are the same 16 bytes, double-phrase aligned after the data and the palette, and hold
+// the fields the picture needs at the hardware's bit positions.
+int objectCase(const QString& dir) {
+    const QString map = QStringLiteral("--clut");
+    const QString opt = QStringLiteral("--opt-clut");
+    const struct {
+        Picture picture;
+        ExpectedObject expected;
+    } modes[] = {
+        // Transparent pixels: opaque black is not $0000, so word 0 may be skipped.
+        {{"rgb16", rampsPicture(), {"-rgb"}, 16}, {kHeight, 16, 16, 0, true}},
+        {{"cry16", rampsPicture(), {"-cry"}, 16}, {kHeight, 16, 16, 0, true}},
+        {{"glass", rampsPicture(), {"-cry", "--glass"}, 16}, {kHeight, 16, 16, 0, true}},
+        // Opaque: its black is $0000 and must be drawn; without black only padding is word 0.
+        {{"opaque", flatPicture(qRgb(0, 0, 0)), {"-rgb"}, 16}, {kHeight, 16, 16, 0, false}},
+        {{"flat", flatPicture(qRgb(0, 0, 255)), {"-rgb"}, 16}, {kHeight, 16, 16, 0, true}},
+        {{"crybk", flatPicture(qRgb(0, 0, 0)), {"-cry"}, 16}, {kHeight, 16, 16, 0, true}},
+        {{"map8", mapPicture(40), {"-rgb", map, opt}, 8}, {kHeight, 8, 8, 0, true}},
+        {{"map1", mapPicture(1), {"-cry", map, opt}, 1}, {kHeight, 1, 1, 0, true}},
+        {{"bank", mapPicture(12), {"-rgb", map, "--bank", "5"}, 4}, {kHeight, 4, 4, 40, true}},
+        // 64 pixels fill whole phrases at 8 bits: index 0 is a colour, drawn.
+        {{"fullmap", opaqueMap(64), {"-rgb", map}, 8}, {6, 8, 8, 0, false}},
+    };
+    int failures = 0;
+    const QString bin = dir + QStringLiteral("/objbin");
+    QDir().mkpath(bin);
+    for (const auto& m : modes) {
+        const Picture& p = m.picture;
+        const QString png = savedPicture(dir, p.name, p.image);
+        convertTogether(bin, p.options + QStringList{QStringLiteral("--object-header")}, {png});
+        const QString binBase = bin + QLatin1Char('/') + p.name;
+        const QByteArray binaryObject = readFile(binBase + QStringLiteral(".obj"));
+        QByteArray data = readFile(binBase + (p.options.contains(map) ? QStringLiteral(".map")
+                                              : p.options.contains(QStringLiteral("-cry"))
+                                                  ? QStringLiteral(".cry")
+                                                  : QStringLiteral(".rgb")));
+        data += readFile(binBase + QStringLiteral(".clut"));
+        QString problems = objectProblems(binaryObject, m.expected);
+        if (!problems.isEmpty())
+            problems = QStringLiteral(" binary:") + problems;
+        for (const QString& syntax : {QStringLiteral("gas"), QStringLiteral("madmac")}) {
+            const QString out = dir + QStringLiteral("/obj") + syntax;
+            QDir().mkpath(out);
+            const Run r =
+                run(QStringLiteral(RASTIX_PROGRAM),
+                    QStringList{QStringLiteral("--target-dir"), out, QStringLiteral("--syntax"),
+                                syntax, QStringLiteral("--object-header")} +
+                        p.options + QStringList{png});
+            require(r.status == 0, QStringLiteral("rastix failed: ") + QString::fromUtf8(r.out));
+            const QString source = out + QLatin1Char('/') + p.name + QStringLiteral(".s");
+            if (syntax == QStringLiteral("madmac"))
+                require(
+                    writeFile(source, madmacToGas(QString::fromUtf8(readFile(source))).toUtf8()),
+                    QStringLiteral("cannot write ") + source);
+            const Assembled a = assembled(source);
+            const long long at = symbolAddress(a.symbols, p.name + QStringLiteral("_object"));
+            const long long end = symbolAddress(a.symbols, p.name + QStringLiteral("_object_end"));
+            if (!a.ok || at < 0) {
+                problems += QStringLiteral(" %1: no object assembled").arg(syntax);
+                continue;
+            }
+            const QByteArray object = a.data.mid(at, 16);
+            if (at % 16 != 0 || end != at + 16)
+                problems += QStringLiteral(" %1: object at %2 to %3").arg(syntax).arg(at).arg(end);
+            if (!a.data.startsWith(data))
+                problems += QStringLiteral(" %1: the data before it differs").arg(syntax);
+            if (object != binaryObject)
+                problems += QStringLiteral(" %1: not the binary's bytes").arg(syntax);
+        }
+        std::printf("%-8s object %s%s\n", qPrintable(p.name),
+                    problems.isEmpty() ? "right" : "WRONG:", qPrintable(problems));
+        failures += problems.isEmpty() ? 0 : 1;
+    }
+    return failures ? 1 : 0;
+}
+
+// ---- C source -------------------------------------------------------------------------------
+
+// The bytes of each defined symbol of a compiled file's read-only data, by name.
+std::map<QString, QByteArray> compiledArrays(const QString& source, QString& problem) {
+    const QString object = source.chopped(2) + QStringLiteral(".o");
+    const QString rodata = source.chopped(2) + QStringLiteral(".rodata");
+    const Run cc = run(QStringLiteral("m68k-linux-gnu-gcc"),
+                       {QStringLiteral("-c"), QStringLiteral("-O2"), QStringLiteral("-Wall"),
+                        QStringLiteral("-Wextra"), QStringLiteral("-Werror"), QStringLiteral("-o"),
+                        object, source});
+    if (cc.status != 0) {
+        problem = QStringLiteral("does not compile: ") + QString::fromUtf8(cc.out);
+        return {};
+    }
+    run(QStringLiteral("m68k-linux-gnu-objcopy"),
+        {QStringLiteral("-O"), QStringLiteral("binary"), QStringLiteral("-j"),
+         QStringLiteral(".rodata"), object, rodata});
+    const QByteArray bytes = readFile(rodata);
+    // "address size type name" for every defined symbol with a size.
+    const QString symbols =
+        QString::fromUtf8(run(QStringLiteral("m68k-linux-gnu-nm"),
+                              {QStringLiteral("-S"), QStringLiteral("--defined-only"), object})
+                              .out);
+    std::map<QString, QByteArray> arrays;
+    const QRegularExpression line(QStringLiteral("^([0-9a-f]+) ([0-9a-f]+) R (\\S+)$"),
+                                  QRegularExpression::MultilineOption);
+    for (auto it = line.globalMatch(symbols); it.hasNext();) {
+        const auto m = it.next();
+        const long long at = m.captured(1).toLongLong(nullptr, 16);
+        const long long size = m.captured(2).toLongLong(nullptr, 16);
+        // An array must start where the console can read it: a phrase, an object 16 bytes.
+        const int alignment = m.captured(3).endsWith(QStringLiteral("_object")) ? 16 : 8;
+        if (at % alignment != 0)
+            problem += QStringLiteral(" %1 at %2").arg(m.captured(3)).arg(at);
+        arrays[m.captured(3)] = bytes.mid(at, size);
+    }
+    return arrays;
+}
+
+// Every mode's C source, compiled for the 68000, holds in its arrays exactly the bytes the
+// binary output writes: the data, a map's palette, the object, and a set's palette.
+int cSourceCase(const QString& dir) {
+    const QString map = QStringLiteral("--clut");
+    const QString opt = QStringLiteral("--opt-clut");
+    const QString object = QStringLiteral("--object-header");
+    const std::vector<Picture> modes = {
+        {"rgb16", rampsPicture(), {"-rgb", object}, 16},
+        {"cry15", rampsPicture(), {"-cry", "--15-bits"}, 16},
+        {"glass", rampsPicture(), {"-cry", "--glass", object}, 16},
+        {"map8", mapPicture(40), {"-rgb", map, object}, 8},
+        {"map4", mapPicture(12), {"-cry", map, opt}, 4},
+        {"map1", mapPicture(1), {"-rgb", map, opt, object}, 1},
+        {"bank", mapPicture(12), {"-rgb", map, "--bank", "3", object}, 4},
+        {"shared", mapPicture(5), {"-rgb", map, opt, "--shared-clut", "pal"}, 4},
+    };
+    const QString bin = dir + QStringLiteral("/cbin");
+    const QString out = dir + QStringLiteral("/c");
+    QDir().mkpath(bin);
+    QDir().mkpath(out);
+    int failures = 0;
+    for (const Picture& m : modes) {
+        const QString png = savedPicture(dir, m.name, m.image);
+        convertTogether(bin, m.options, {png});
+        const Run r = run(QStringLiteral(RASTIX_PROGRAM),
+                          QStringList{QStringLiteral("--target-dir"), out, QStringLiteral("--c")} +
+                              m.options + QStringList{png});
+        require(r.status == 0, QStringLiteral("rastix failed: ") + QString::fromUtf8(r.out));
+        const QString binBase = bin + QLatin1Char('/') + m.name;
+        std::map<QString, QByteArray> expected;
+        if (m.options.contains(map))
+            expected[m.name] = readFile(binBase + QStringLiteral(".map"));
+        else
+            expected[m.name] = readFile(binBase + (m.options.contains(QStringLiteral("-cry"))
+                                                       ? QStringLiteral(".cry")
+                                                       : QStringLiteral(".rgb")));
+        if (QFile::exists(binBase + QStringLiteral(".clut")))
+            expected[m.name + QStringLiteral("_clut")] =
+                readFile(binBase + QStringLiteral(".clut"));
+        if (m.options.contains(object))
+            expected[m.name + QStringLiteral("_object")] =
+                readFile(binBase + QStringLiteral(".obj"));
+        QString problem;
+        const std::map<QString, QByteArray> got =
+            compiledArrays(out + QLatin1Char('/') + m.name + QStringLiteral(".c"), problem);
+        if (got != expected)
+            problem += QStringLiteral(" arrays differ from the binary files");
+        if (m.options.contains(QStringLiteral("--shared-clut"))) {
+            const std::map<QString, QByteArray> set =
+                compiledArrays(out + QStringLiteral("/pal.c"), problem);
+            if (set != std::map<QString, QByteArray>{{QStringLiteral("pal_clut"),
+                                                      readFile(bin + QStringLiteral("/pal.clut"))}})
+                problem += QStringLiteral(" the set's palette differs from pal.clut");
+        }
+        std::printf("%-8s C arrays %s%s (%d arrays)\n", qPrintable(m.name),
+                    problem.isEmpty() ? "the same as --binary" : "WRONG:", qPrintable(problem),
+                    static_cast<int>(got.size()));
+        failures += problem.isEmpty() ? 0 : 1;
+    }
+    return failures ? 1 : 0;
+}
+
 int showCase(const Case& c, const QString& dir) {
     const Scene scene = c.scene(dir);
     const QString cartridge = buildCartridge(scene, dir);
@@ -1089,7 +1415,13 @@ int showCase(const Case& c, const QString& dir) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    const bool assembly = args.size() == 2 && args[1] == QLatin1String("assembly");
+    // The cases that only assemble (or compile), without the emulator.
+    const std::map<QString, std::function<int(const QString&)>> toolCases = {
+        {QStringLiteral("assembly"), assemblyCase},
+        {QStringLiteral("object"), objectCase},
+        {QStringLiteral("c_source"), cSourceCase}};
+    const auto toolCase = args.size() == 2 ? toolCases.find(args[1]) : toolCases.end();
+    const bool assembly = toolCase != toolCases.end();
     const auto found = std::find_if(cases().begin(), cases().end(), [&](const Case& c) {
         return args.size() == 2 && args[1] == QLatin1String(c.name);
     });
@@ -1101,6 +1433,8 @@ int main(int argc, char** argv) {
     const bool required = qEnvironmentVariableIsSet("GLYPHMILL_REQUIRE_CONSOLE");
     QStringList tools = {"m68k-linux-gnu-as", "m68k-linux-gnu-ld", "m68k-linux-gnu-objcopy",
                          "m68k-linux-gnu-nm"};
+    if (assembly && args[1] == QLatin1String("c_source"))
+        tools << "m68k-linux-gnu-gcc";
     if (!assembly)
         tools << "virtualjaguar"
               << "Xvfb"
@@ -1116,7 +1450,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsSet("GLYPHMILL_KEEP_CONSOLE"))
         dir.setAutoRemove(false);
     try {
-        const int status = assembly ? assemblyCase(dir.path()) : showCase(*found, dir.path());
+        const int status = assembly ? toolCase->second(dir.path()) : showCase(*found, dir.path());
         if (status < 0)
             return required ? 1 : kSkip;
         return status;

@@ -86,6 +86,18 @@ const std::map<std::string, Flag>& flags() {
          [](Settings& s) {
              s.format = OutputFormat::Binary;
          }},
+        {"--c",
+         [](Settings& s) {
+             s.format = OutputFormat::C;
+         }},
+        {"--object-header",
+         [](Settings& s) {
+             s.objectHeader = true;
+         }},
+        {"--no-object-header",
+         [](Settings& s) {
+             s.objectHeader = false;
+         }},
         {"--clut",
          [](Settings& s) {
              s.colourMap = true;

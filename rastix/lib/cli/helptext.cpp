@@ -39,6 +39,12 @@ Output format
   --syntax gas             assembly for GNU as (m68k): | comments, 0x hex, .balign 8,
                            .short / .byte
   --binary, --no-ascii     binary: PICTURE.rgb or PICTURE.cry, or PICTURE.map + PICTURE.clut
+  --c                      C source: PICTURE.c with the data, PICTURE.h with its constants
+                           and declarations (see C files); --assembly or --binary switch back
+  --object-header          the files also hold a ready bitmap object for the picture:
+                           NAME_object in the assembly or C source, PICTURE.obj (its 16
+                           bytes) with --binary (see Object)
+  --no-object-header       no object (default)
   --export-equates         the assembly's equates (NAME_width, ...) are global, for other
                            modules: written NAME_width == 16 in Madmac syntax, with a
                            .globl NAME_width line before each in GNU as syntax
@@ -192,12 +198,13 @@ Glass packing (relative CRY): each pixel holds signed deltas that the console ad
   dY = Y - 128 in bits 7-0, all in two's complement.
 Assembly files: a comment header, equates NAME_width, NAME_height, NAME_phrases,
   NAME_depth (object DEPTH field), NAME_bpp, NAME_size (bytes of pixel data, padding
-  included; and NAME_colours for maps), then .68000 (Madmac syntax only: the file may be
-  included from .gpu or .dsp code), .data, phrase alignment, a global label NAME and the
-  data in hex, ending at the global label NAME_end (then NAME_clut to NAME_clut_end for the
-  palette). Names given by the user are shown in comments with control characters escaped
-  (\n, \x1b), and a long path loses its middle ("...") so that no line reaches 1024
-  characters.
+  included; and NAME_colours for maps), the object's fields NAME_dwidth, NAME_iwidth,
+  NAME_pitch and NAME_index (0 but for a bank), then .68000 (Madmac syntax only: the file
+  may be included from .gpu or .dsp code), .data, phrase alignment, a global label NAME and
+  the data in hex, ending at the global label NAME_end (then NAME_clut to NAME_clut_end for
+  the palette, and NAME_object to NAME_object_end for the object). Names given by the user
+  are shown in comments with control characters escaped (\n, \x1b), and a long path loses
+  its middle ("...") so that no line reaches 1024 characters.
   NAME is the picture's base name with every ASCII character other than a letter or digit
   turned into '_', a Latin letter with a diacritic into its ASCII letter (e-acute gives e,
   the sharp s ss, o-stroke o), any other character into uXXXX, its code point in hex (the two
@@ -218,6 +225,24 @@ Assembly files: a comment header, equates NAME_width, NAME_height, NAME_phrases,
             .globl  logo                         .globl  logo
     logo:                                logo:
             dc.w    $F800,$07C0,$003F,$0000      .short  0xF800,0x07C0,0x003F,0x0000
+Object (--object-header): a bitmap object of two phrases, 16-byte aligned (.dphrase, or
+  .balign 16 for GNU as), written as four big-endian longs (dc.l / .long): HEIGHT, DEPTH,
+  PITCH, DWIDTH, IWIDTH, INDEX and TRANS filled in, and 0 for what the game decides: DATA
+  (the data's address / 8, bits 63-43 of phrase 0), LINK (the next object's address / 8,
+  bits 42-24), YPOS (half-lines, bits 13-3) and XPOS (bits 11-0 of phrase 1). TRANS is set
+  for a map whose index 0 is transparent, and for true colour where no opaque pixel is
+  $0000 (a picture with transparent pixels, or without black): then transparent pixels and
+  padding are not drawn; an opaque RGB16 picture with black draws its padding black. A
+  --glass picture also needs RMW (bit 46 of phrase 1) set.
+C files (--c): PICTURE.h has an include guard, <stdint.h>, a #define for each equate of the
+  assembly (NAME_width ... NAME_index, NAME_colours) and the declarations of const arrays:
+  NAME (uint16_t words for true colour, uint8_t bytes for a map), NAME_clut (uint16_t, a
+  map's own palette), NAME_object (four uint32_t, with --object-header). PICTURE.c includes
+  it and holds the arrays, aligned to a phrase (the object to 16 bytes) for gcc and clang,
+  C11 or C++11 (another compiler stops with #error); a 68000 compiler stores them
+  big-endian, the same bytes as --binary. A set's palette (--shared-clut, --banks) is
+  NAME.c and NAME.h with NAME_clut and NAME_colours. NAME is the label of the assembly,
+  with a '_' in front of a C keyword or a type of <stdint.h> too.
 Sizes: the console's objects are at most 1023 lines high and 1023 phrases wide; a larger
   result is still written, with a warning. A picture of any size converts when the memory it
   needs is available; when not, one line says how much it needs, before any is taken.

@@ -18,6 +18,9 @@ struct EncodedPicture {
     ByteBuffer data;
     std::vector<std::uint16_t> palette; // empty for true colour
     bool transparentIndexZero = false;
+    // True colour: word 0 stands only for transparent pixels and the row padding, never for an
+    // opaque pixel (see PixelEncoder), so an object may skip it.
+    bool zeroWordsTransparent = false;
     bool quantised = false;
     std::size_t sourceColours = 0; // distinct words before any reduction (colour map only)
     // The CLUT entry index 0 addresses, for a map meant for a bank of the CLUT; -1 otherwise.

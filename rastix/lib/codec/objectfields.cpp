@@ -28,8 +28,9 @@ ObjectFields objectFields(const EncodedPicture& p, bool ownPalette) {
     f.iwidth = f.phrases;
     f.index = p.clutStart >= 0 ? p.indexField() : 0;
     // Index 0 of a map is transparent exactly when the picture has transparent pixels or its
-    // rows are padded; then the object must skip value 0.
-    f.trans = p.isColourMap() && p.transparentIndexZero;
+    // rows are padded; then the object must skip value 0. True colour skips word 0 unless an
+    // opaque pixel (black, in a picture without transparent pixels) was written as it.
+    f.trans = p.isColourMap() ? p.transparentIndexZero : p.zeroWordsTransparent;
     f.dataBytes = static_cast<long long>(p.rowBytes) * p.height;
     if (p.isColourMap() && ownPalette) {
         f.paletteEntries = static_cast<int>(p.palette.size());
@@ -51,6 +52,15 @@ BitmapObject bitmapObject(const ObjectFields& f) {
                 (static_cast<std::uint64_t>(f.pitch & 7) << 15) |
                 (static_cast<std::uint64_t>(f.depth & 7) << 12);
     return o;
+}
+
+std::array<std::uint8_t, 16> bitmapObjectBytes(const BitmapObject& o) {
+    std::array<std::uint8_t, 16> bytes{};
+    for (int i = 0; i < 8; ++i) {
+        bytes[i] = static_cast<std::uint8_t>(o.phrase0 >> (56 - 8 * i));
+        bytes[8 + i] = static_cast<std::uint8_t>(o.phrase1 >> (56 - 8 * i));
+    }
+    return bytes;
 }
 
 } // namespace rastix

@@ -2,6 +2,7 @@
 
 #include "codec/encodedpicture.h"
 
+#include <array>
 #include <cstdint>
 
 namespace rastix {
@@ -38,5 +39,7 @@ struct BitmapObject {
     std::uint64_t phrase1 = 0;
 };
 BitmapObject bitmapObject(const ObjectFields& fields);
+// The object as the console reads it from memory: phrase 0 then phrase 1, each big-endian.
+std::array<std::uint8_t, 16> bitmapObjectBytes(const BitmapObject& object);
 
 } // namespace rastix

@@ -240,6 +240,13 @@ void PixelEncoder::codeRow(const std::uint32_t* pixels, int count, std::uint32_t
     });
 }
 
+bool anyZeroWord(const std::uint8_t* words, std::size_t count) {
+    bool found = false; // without an early exit, so the loop stays vector code
+    for (std::size_t i = 0; i < count; ++i)
+        found |= (words[2 * i] | words[2 * i + 1]) == 0;
+    return found;
+}
+
 bool hasTransparentPixels(const ImageView& image) {
     for (int y = 0; y < image.height; ++y) {
         const std::uint32_t* row = image.row(y);

@@ -3,6 +3,7 @@
 #include "image/image.h"
 #include "settings.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace rastix {
@@ -74,6 +75,9 @@ private:
     // What an opaque pixel that encodes to kTransparentWord is written as.
     std::uint16_t m_opaqueZero = kTransparentWord;
 };
+
+// Whether any of count big-endian words is 0.
+bool anyZeroWord(const std::uint8_t* words, std::size_t count);
 
 // Whether any pixel of the picture is fully transparent.
 bool hasTransparentPixels(const ImageView& image);

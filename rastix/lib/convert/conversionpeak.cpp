@@ -110,10 +110,10 @@ Bytes wholePicturePeak(const Admission& a, const Route& route, const Settings& s
 
 std::uint64_t conversionPeakBytes(const Admission& a, const Route& route, const Settings& s,
                                   bool toDisk, int threads) {
-    const bool assembly = s.format == OutputFormat::Assembly;
+    const bool text = s.format != OutputFormat::Binary;
     const Size rows = quarterTurned(cutSize(a, s), route, s); // as the stream encoder gets them
     const Bytes stream =
-        StreamEncoder::heldBytes(static_cast<int>(rows.width), threads > 1, assembly && toDisk);
+        StreamEncoder::heldBytes(static_cast<int>(rows.width), threads > 1, text && toDisk);
     const Bytes data = outputDataBytes(a, route, s);
     Bytes peak = 0;
     if (a.streamed && route.travel == Travel::RowsToStream) {
@@ -131,9 +131,9 @@ std::uint64_t conversionPeakBytes(const Admission& a, const Route& route, const 
         peak = std::max(a.decoderBytes + a.decodedBytes,
                         wholePicturePeak(a, route, s, stream, toDisk, threads));
     }
-    // Without a file to write it to, assembly text is made whole from the encoded data, once
+    // Without a file to write it to, source text is made whole from the encoded data, once
     // the pixels are gone.
-    if (assembly && !toDisk)
+    if (text && !toDisk)
         peak = std::max(peak, data + data * kMostTextPerByte);
     return peak;
 }

@@ -215,10 +215,10 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     case Travel::DecodedWhole:
         break;
     }
-    // The rows go to disk as they are encoded, as binary data or as assembly text.
-    if (stream && staged && s.format == OutputFormat::Assembly)
-        stream->streamTo(staged.get(), StreamEncoder::AssemblyNames{
-                                           job.picture, labelFor(baseName(job.picture))});
+    // The rows go to disk as they are encoded, as binary data or as source text.
+    if (stream && staged && s.format != OutputFormat::Binary)
+        stream->streamTo(staged.get(), StreamEncoder::SourceNames{
+                                           job.picture, sourceLabel(s, baseName(job.picture))});
     else if (stream && staged)
         stream->streamTo(staged.get());
     else
@@ -291,6 +291,8 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
         const std::string path = staged->path();
         std::optional<OutputFile> metadata = metadataFile(picture, job, result);
         result.files.push_back({path, {}, std::move(staged)});
+        for (OutputFile& file : shapeOutputs(picture, s, job.picture))
+            result.files.push_back(std::move(file));
         if (metadata)
             result.files.push_back(std::move(*metadata));
     } else {

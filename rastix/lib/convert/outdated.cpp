@@ -1,7 +1,7 @@
 #include "convert/outdated.h"
 
 #include "files/utf8path.h"
-#include "output/depfile.h"
+#include "cli/depfile.h"
 
 namespace rastix {
 

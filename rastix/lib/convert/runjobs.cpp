@@ -1,6 +1,6 @@
 #include "convert/runjobs.h"
 
-#include "cli/messageline.h"
+#include "files/messageline.h"
 #include "convert/convertjob.h"
 #include "convert/paletteset.h"
 #include "files/utf8path.h"

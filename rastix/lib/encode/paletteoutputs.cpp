@@ -1,6 +1,7 @@
 #include "encode/paletteoutputs.h"
 
 #include "output/assemblysource.h"
+#include "output/csource.h"
 #include "output/outputnames.h"
 #include "palette/dither.h"
 #include "palette/palettefile.h"
@@ -32,10 +33,15 @@ std::vector<OutputFile> paletteSetFiles(const std::vector<std::uint16_t>& words,
                                         const std::string& description) {
     const std::vector<std::string> paths = paletteSetPaths(s);
     std::vector<OutputFile> files;
+    const std::string label = sourceLabel(s, s.paletteSetName);
+    const auto textFile = [&](const std::string& path, const std::string& text) {
+        files.push_back({path, ByteBuffer(text.begin(), text.end()), nullptr});
+    };
     if (s.format == OutputFormat::Assembly) {
-        const std::string text =
-            paletteSetAssembly(words, s, description, labelFor(s.paletteSetName));
-        files.push_back({paths[0], ByteBuffer(text.begin(), text.end()), nullptr});
+        textFile(paths[0], paletteSetAssembly(words, s, description, label));
+    } else if (s.format == OutputFormat::C) {
+        textFile(paths[0], paletteSetCSource(words, s, description, label, fileName(paths[1])));
+        textFile(paths[1], paletteSetCHeader(words, s, description, label));
     } else {
         ByteBuffer clut;
         for (const std::uint16_t w : words) {
@@ -44,8 +50,8 @@ std::vector<OutputFile> paletteSetFiles(const std::vector<std::uint16_t>& words,
         }
         files.push_back({paths[0], std::move(clut), nullptr});
     }
-    if (paths.size() > 1)
-        files.push_back(paletteCopyFile(words, s, paths[1], s.paletteSetName));
+    if (s.paletteCopy != PaletteCopy::None)
+        files.push_back(paletteCopyFile(words, s, paths.back(), s.paletteSetName));
     return files;
 }
 

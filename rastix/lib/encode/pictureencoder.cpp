@@ -30,7 +30,8 @@ EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings
     // Zero-filled, so the padding at the end of each row is already transparent.
     out.data.assign(static_cast<std::size_t>(out.rowBytes) * static_cast<std::size_t>(out.height),
                     0);
-    const PixelEncoder encoder(settings, !glassCry(settings) && hasTransparentPixels(image));
+    const bool transparent = hasTransparentPixels(image);
+    const PixelEncoder encoder(settings, !glassCry(settings) && transparent);
     const auto encodeRows = [&](int first, int last, int /*band*/) {
         if (dithered) {
             ditherTrueColourRows(image, settings, encoder, first, last, out.data.data(),
@@ -46,6 +47,14 @@ EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings
     const bool wholePicture = dithered && settings.dither == Dither::Diffusion;
     inRowBands(ImageView{nullptr, out.width, out.height, out.width}, wholePicture ? 1 : threads,
                encodeRows);
+    // With transparent pixels no opaque one is written as word 0; relative CRY writes it for
+    // "no change", which skipping it does too. Otherwise only opaque black may be word 0.
+    bool opaqueZero = false;
+    if (!transparent && !glassCry(settings))
+        for (int y = 0; y < out.height && !opaqueZero; ++y)
+            opaqueZero = anyZeroWord(out.data.data() + static_cast<std::size_t>(y) * out.rowBytes,
+                                     static_cast<std::size_t>(out.width));
+    out.zeroWordsTransparent = !opaqueZero;
     return out;
 }
 

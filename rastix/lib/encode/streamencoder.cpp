@@ -1,6 +1,7 @@
 #include "encode/streamencoder.h"
 
 #include "output/assemblysource.h"
+#include "output/sourcetext.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,14 +24,15 @@ constexpr std::size_t kWakeBatch = 6;
 StreamEncoder::StreamEncoder(const Settings& settings, bool ownThread)
     : m_settings(settings)
     , m_encoder(settings)
-    , m_ownThread(ownThread) {}
+    , m_ownThread(ownThread)
+    , m_glass(glassCry(settings)) {}
 
-std::uint64_t StreamEncoder::heldBytes(int width, bool ownThread, bool assembly) {
+std::uint64_t StreamEncoder::heldBytes(int width, bool ownThread, bool text) {
     const auto w = static_cast<std::uint64_t>(std::max(width, 0));
     const std::uint64_t rows = w * kChunkRows * 4 * (ownThread ? kChunksInFlight : 1);
     const std::uint64_t words =
         static_cast<std::uint64_t>(phraseAlignedRowBytes(std::max(width, 0), 16)) * kChunkRows;
-    return rows + words + (assembly ? words * kMostTextPerByte : 0);
+    return rows + words + (text ? words * kMostTextPerByte : 0);
 }
 
 StreamEncoder::~StreamEncoder() {
@@ -63,9 +65,9 @@ bool StreamEncoder::begin(int width, int height) {
     } catch (const std::bad_alloc&) {
         return false;
     }
-    if (m_file && m_assembly) {
+    if (m_file && m_source) {
         const std::string header =
-            assemblyHeader(m_out, m_settings, m_assembly->sourceName, m_assembly->label);
+            sourceHeader(m_out, m_settings, m_source->sourceName, m_source->label);
         if (!m_file->append(reinterpret_cast<const std::uint8_t*>(header.data()), header.size())) {
             m_writeFailed = true;
             return false;
@@ -148,17 +150,22 @@ bool StreamEncoder::encodeChunk(const Chunk& chunk) {
         m_encoder.encodeRow(source, m_out.width, dest);
         if (padding != 0)
             std::memset(dest + rowBytes - padding, 0, padding);
+        // Only pictures without transparent pixels are streamed (see RowSink): a word 0 is
+        // opaque black, and the object must draw it.
+        m_opaqueZero = m_opaqueZero || (!m_glass && anyZeroWord(dest, std::size_t(m_out.width)));
     }
+    // So far; with the last chunk, for the whole picture, before its trailer takes it.
+    m_out.zeroWordsTransparent = !m_opaqueZero;
     if (!m_file)
         return true;
     bool written = false;
-    if (!m_assembly) {
+    if (!m_source) {
         written = m_file->append(first, static_cast<std::size_t>(dest - first));
     } else {
         m_text.clear();
-        appendAssemblyRows(m_text, first, chunk.count, m_out, m_settings);
+        appendSourceRows(m_text, first, chunk.count, m_out, m_settings);
         if (chunk.top + chunk.count == m_out.height)
-            m_text += assemblyTrailer(m_out, m_settings, m_assembly->label);
+            m_text += sourceTrailer(m_out, m_settings, m_source->label);
         written =
             m_file->append(reinterpret_cast<const std::uint8_t*>(m_text.data()), m_text.size());
     }

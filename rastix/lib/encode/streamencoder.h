@@ -28,20 +28,21 @@ public:
     StreamEncoder& operator=(const StreamEncoder&) = delete;
 
     // Before loading: write the rows to file (which must outlive the loading) instead; as
-    // assembly source when given the names for its header and label.
-    struct AssemblyNames {
+    // source text (assembly or C, as the settings say) when given the names for its header and
+    // label.
+    struct SourceNames {
         std::string sourceName;
         std::string label;
     };
-    void streamTo(StagedFile* file, std::optional<AssemblyNames> assembly = std::nullopt) {
+    void streamTo(StagedFile* file, std::optional<SourceNames> source = std::nullopt) {
         m_file = file;
-        m_assembly = std::move(assembly);
+        m_source = std::move(source);
     }
 
     // What an encoder holds for a picture this wide while it writes to a file: its chunks of
-    // rows in flight, and one chunk's words and (for assembly) their text. Without a file it
+    // rows in flight, and one chunk's words and (for source text) their text. Without a file it
     // holds the encoded picture whole besides.
-    static std::uint64_t heldBytes(int width, bool ownThread, bool assembly);
+    static std::uint64_t heldBytes(int width, bool ownThread, bool text);
 
     bool begin(int width, int height) override;
     std::uint32_t* rowsToFill(int top, int count) override;
@@ -71,9 +72,10 @@ private:
     const Settings m_settings;
     const PixelEncoder m_encoder;
     const bool m_ownThread;
+    const bool m_glass; // relative CRY's word 0 is "no change", which may be skipped
     StagedFile* m_file = nullptr;
-    std::optional<AssemblyNames> m_assembly;
-    std::string m_text; // the assembly text of the chunk on its way to the file
+    std::optional<SourceNames> m_source;
+    std::string m_text; // the source text of the chunk on its way to the file
     EncodedPicture m_out;
     // One block for all chunks: the loader's thread would otherwise spend longer on fresh
     // pages than on decoding the first rows (see largeblock.h).
@@ -85,6 +87,8 @@ private:
     std::size_t m_filling = 0;
     int m_nextRow = 0; // the first row not yet handed to the loader
     int m_rowsEncoded = 0;
+    // Whether an encoded pixel was word 0; only the one thread encoding touches it.
+    bool m_opaqueZero = false;
     bool m_began = false;
     std::atomic<bool> m_writeFailed{false}; // set on the worker, read once it has stopped
     // Last, so that the worker is stopped before anything it works on goes.

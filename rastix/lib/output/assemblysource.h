@@ -4,7 +4,6 @@
 #include "settings.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,13 +17,6 @@ constexpr std::uint64_t kMostTextPerByte = 6;
 // rows and, for a colour map, the palette.
 std::string assemblySource(const EncodedPicture& picture, const Settings& settings,
                            const std::string& sourceName, const std::string& label);
-
-// The same text piece by piece (each at most about a megabyte), so that the text of a large
-// picture never has to be held whole; stops and returns false when put does. The pieces are
-// made on up to `threads` threads; put is called for one piece at a time, in order.
-bool writeAssemblySource(const EncodedPicture& picture, const Settings& settings,
-                         const std::string& sourceName, const std::string& label,
-                         const std::function<bool(const std::string&)>& put, int threads = 1);
 
 // The parts, for text written while the rows are still being encoded. The header and the
 // trailer need only the picture's shape (size, depth, row bytes) and palette, not its data.

@@ -1,6 +1,6 @@
 #include "output/commenttext.h"
 
-#include "cli/messageline.h"
+#include "files/messageline.h"
 #include "files/utf8char.h"
 
 #include <vector>

@@ -128,7 +128,9 @@ std::string metadataJson(const EncodedPicture& p, const Settings& s, const std::
         // A bank counts in banks of the map's own size: entries bank x 2^depth onwards.
         {"bank", p.clutStart >= 0 ? std::to_string(p.clutStart >> p.bitsPerPixel) : "null"},
         {"index", std::to_string(f.index)},
-        {"transparent_index_zero", f.trans ? "true" : "false"},
+        {"transparent_index_zero", p.isColourMap() && p.transparentIndexZero ? "true" : "false"},
+        // The object's TRANS: pixels of value 0 (a map's index 0, true colour's word 0) unseen.
+        {"trans", f.trans ? "true" : "false"},
         {"palette", setPalette ? jsonString(fileName(paletteSetPaths(s).front())) : "null"},
         {"warnings", list(warnings)},
     };

@@ -1,6 +1,8 @@
 #include "output/output.h"
 
-#include "output/assemblysource.h"
+#include "codec/objectfields.h"
+#include "output/csource.h"
+#include "output/sourcetext.h"
 
 #include <optional>
 
@@ -12,10 +14,10 @@ namespace {
 // file that cannot be made or written fails at once, with the system's reason, rather than
 // after the text was made in memory for nothing. Without one it is kept in memory, still
 // without a second copy.
-std::optional<OutputFile> assemblyFile(const EncodedPicture& p, const Settings& s,
-                                       const std::string& picturePath, const std::string& path,
-                                       AtomicFileWriter* writer, int threads, std::string& error) {
-    const std::string label = labelFor(baseName(picturePath));
+std::optional<OutputFile> sourceFile(const EncodedPicture& p, const Settings& s,
+                                     const std::string& picturePath, const std::string& path,
+                                     AtomicFileWriter* writer, int threads, std::string& error) {
+    const std::string label = sourceLabel(s, baseName(picturePath));
     OutputFile file{path, {}, nullptr};
     if (writer) {
         std::shared_ptr<StagedFile> staged = writer->stage(path, error);
@@ -25,7 +27,7 @@ std::optional<OutputFile> assemblyFile(const EncodedPicture& p, const Settings& 
             return staged->append(reinterpret_cast<const std::uint8_t*>(piece.data()),
                                   piece.size());
         };
-        if (!writeAssemblySource(p, s, picturePath, label, toFile, threads)) {
+        if (!writeSourceText(p, s, picturePath, label, toFile, threads)) {
             if (staged->finish(error))
                 error = "cannot write '" + path + "'";
             return std::nullopt;
@@ -33,7 +35,7 @@ std::optional<OutputFile> assemblyFile(const EncodedPicture& p, const Settings& 
         file.staged = std::move(staged);
         return file;
     }
-    writeAssemblySource(p, s, picturePath, label, [&](const std::string& piece) {
+    writeSourceText(p, s, picturePath, label, [&](const std::string& piece) {
         file.bytes.insert(file.bytes.end(), piece.begin(), piece.end());
         return true;
     });
@@ -42,20 +44,42 @@ std::optional<OutputFile> assemblyFile(const EncodedPicture& p, const Settings& 
 
 } // namespace
 
+std::vector<OutputFile> shapeOutputs(const EncodedPicture& shape, const Settings& s,
+                                     const std::string& picturePath) {
+    std::vector<OutputFile> files;
+    if (s.format == OutputFormat::C) {
+        const std::string text =
+            cHeaderFile(shape, s, picturePath, sourceLabel(s, baseName(picturePath)));
+        files.push_back({outputPaths(s, picturePath)[1], {text.begin(), text.end()}, {}});
+    }
+    if (s.format == OutputFormat::Binary && s.objectHeader) {
+        const std::array<std::uint8_t, 16> object =
+            bitmapObjectBytes(bitmapObject(objectFields(shape, writesOwnPalette(s))));
+        std::vector<std::string> paths = outputPaths(s, picturePath);
+        files.push_back({paths[writesOwnPalette(s) ? 2 : 1], {object.begin(), object.end()}, {}});
+    }
+    return files;
+}
+
 std::vector<OutputFile> outputsFor(EncodedPicture p, const Settings& s,
                                    const std::string& picturePath, AtomicFileWriter* writer,
                                    int threads, std::string* error) {
     std::vector<std::string> paths = outputPaths(s, picturePath);
     std::vector<OutputFile> files;
-    if (s.format == OutputFormat::Assembly) {
+    if (s.format != OutputFormat::Binary) {
+        std::vector<OutputFile> companions = shapeOutputs(p, s, picturePath);
         std::string failure;
         if (std::optional<OutputFile> file =
-                assemblyFile(p, s, picturePath, paths[0], writer, threads, failure))
+                sourceFile(p, s, picturePath, paths[0], writer, threads, failure)) {
             files.push_back(std::move(*file));
-        else if (error)
+            for (OutputFile& companion : companions)
+                files.push_back(std::move(companion));
+        } else if (error) {
             *error = failure;
+        }
         return files;
     }
+    std::vector<OutputFile> companions = shapeOutputs(p, s, picturePath);
     files.push_back({paths[0], std::move(p.data), nullptr});
     if (writesOwnPalette(s)) {
         ByteBuffer clut;
@@ -65,6 +89,8 @@ std::vector<OutputFile> outputsFor(EncodedPicture p, const Settings& s,
         }
         files.push_back({paths[1], std::move(clut), nullptr});
     }
+    for (OutputFile& file : companions)
+        files.push_back(std::move(file));
     return files;
 }
 

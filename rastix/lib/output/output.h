@@ -18,13 +18,19 @@ struct OutputFile {
     std::shared_ptr<StagedFile> staged;
 };
 
-// Every file one picture produces, in the order they are written: "base.s"; or "base.rgb" /
-// "base.cry"; or "base.map" then "base.clut". Given a writer, assembly text is staged on disk as
-// it is made instead of being held in memory, on up to `threads` threads; when its file cannot
-// be made or written there are no files, and error (if given) says why.
+// Every file one picture produces, in the order they are written (see outputPaths). Given a
+// writer, the text of assembly or C source is staged on disk as it is made instead of being
+// held in memory, on up to `threads` threads; when its file cannot be made or written there
+// are no files, and error (if given) says why.
 std::vector<OutputFile> outputsFor(EncodedPicture picture, const Settings& settings,
                                    const std::string& picturePath,
                                    AtomicFileWriter* writer = nullptr, int threads = 1,
                                    std::string* error = nullptr);
+
+// The files after the first (and a map's palette) that need only the picture's shape, not its
+// data: "base.h" of C, "base.obj" with --object-header. A picture whose data went to disk as it was
+// encoded gets them from here.
+std::vector<OutputFile> shapeOutputs(const EncodedPicture& shape, const Settings& settings,
+                                     const std::string& picturePath);
 
 } // namespace rastix

@@ -123,32 +123,75 @@ std::string labelFor(const std::string& base) {
     return label;
 }
 
+namespace {
+
+// Words of C and C++ and the types of <stdint.h>: as the name of an array they would not
+// compile.
+bool isCReservedName(const std::string& name) {
+    static const std::string kReserved =
+        " auto break case char const continue default do double else enum extern float for goto"
+        " if inline int long register restrict return short signed sizeof static struct switch"
+        " typedef union unsigned void volatile while bool true false alignas alignof"
+        " static_assert thread_local nullptr typeof asm class namespace new delete this template"
+        " typename public private protected virtual friend operator try catch throw using"
+        " explicit mutable export constexpr decltype noexcept wchar_t char8_t char16_t char32_t"
+        " concept requires consteval constinit co_await co_return co_yield and or not xor bitand"
+        " bitor compl and_eq or_eq xor_eq not_eq dynamic_cast static_cast const_cast"
+        " reinterpret_cast typeid NULL int8_t int16_t int32_t int64_t uint8_t uint16_t uint32_t"
+        " uint64_t intptr_t uintptr_t intmax_t uintmax_t main ";
+    return kReserved.find(" " + name + " ") != std::string::npos;
+}
+
+} // namespace
+
+std::string sourceLabel(const Settings& s, const std::string& base) {
+    std::string label = labelFor(base);
+    if (s.format == OutputFormat::C && isCReservedName(label))
+        label.insert(label.begin(), '_');
+    return label;
+}
+
 std::vector<std::string> globalNames(const Settings& s, const std::string& picturePath,
                                      NamedOutput output) {
-    if (s.format != OutputFormat::Assembly)
+    if (s.format == OutputFormat::Binary)
         return {};
     std::vector<std::string> names;
     const auto add = [&names](const std::string& label, std::initializer_list<const char*> ends) {
         for (const char* end : ends)
             names.push_back(label + end);
     };
+    // C defines its arrays; its constants are macros, which no linker sees.
+    const bool c = s.format == OutputFormat::C;
     if (output == NamedOutput::PaletteSet) {
-        const std::string label = labelFor(s.paletteSetName);
+        const std::string label = sourceLabel(s, s.paletteSetName);
+        if (c) {
+            add(label, {"_clut"});
+            return names;
+        }
         add(label, {"_clut", "_clut_end"});
         if (s.exportEquates)
             add(label, {"_colours"});
         return names;
     }
-    const std::string label = labelFor(baseName(picturePath));
+    const std::string label = sourceLabel(s, baseName(picturePath));
+    if (c) {
+        add(label, {""});
+        if (writesOwnPalette(s))
+            add(label, {"_clut"});
+        if (s.objectHeader)
+            add(label, {"_object"});
+        return names;
+    }
     add(label, {"", "_end"});
     if (writesOwnPalette(s))
         add(label, {"_clut", "_clut_end"});
+    if (s.objectHeader)
+        add(label, {"_object", "_object_end"});
     if (s.exportEquates) {
-        add(label, {"_width", "_height", "_phrases", "_depth", "_bpp", "_size"});
+        add(label, {"_width", "_height", "_phrases", "_depth", "_bpp", "_size", "_dwidth",
+                    "_iwidth", "_pitch", "_index"});
         if (s.colourMap)
             add(label, {"_colours"});
-        if (s.colourMap && (s.bank >= 0 || s.sharing == PaletteSharing::Banks))
-            add(label, {"_index"});
     }
     return names;
 }
@@ -207,12 +250,16 @@ std::vector<std::string> outputPaths(const Settings& s, const std::string& pictu
     std::vector<std::string> paths;
     if (s.format == OutputFormat::Assembly)
         paths = {base + ".s"};
+    else if (s.format == OutputFormat::C)
+        paths = {base + ".c", base + ".h"};
     else if (writesOwnPalette(s))
         paths = {base + ".map", base + ".clut"};
     else if (s.colourMap)
         paths = {base + ".map"};
     else
         paths = {trueColourBinaryPath(s, picturePath)};
+    if (s.format == OutputFormat::Binary && s.objectHeader)
+        paths.push_back(base + ".obj");
     if (writesOwnPalette(s) && s.paletteCopy != PaletteCopy::None)
         paths.push_back(base + paletteCopyExtension(s.paletteCopy));
     if (s.metadata)
@@ -226,7 +273,13 @@ std::string metadataPath(const Settings& s, const std::string& picturePath) {
 
 std::vector<std::string> paletteSetPaths(const Settings& s) {
     const std::string base = joinPath(s.targetDir, s.paletteSetName);
-    std::vector<std::string> paths = {base + (s.format == OutputFormat::Assembly ? ".s" : ".clut")};
+    std::vector<std::string> paths;
+    if (s.format == OutputFormat::Assembly)
+        paths = {base + ".s"};
+    else if (s.format == OutputFormat::C)
+        paths = {base + ".c", base + ".h"};
+    else
+        paths = {base + ".clut"};
     if (s.paletteCopy != PaletteCopy::None)
         paths.push_back(base + paletteCopyExtension(s.paletteCopy));
     return paths;

@@ -31,6 +31,9 @@ enum class NamedOutput { Picture, PaletteSet };
 // (LABEL_index wherever a bank may be chosen). Binary files define none.
 std::vector<std::string> globalNames(const Settings& settings, const std::string& picturePath,
                                      NamedOutput output);
+// The label of a picture's (or a set palette's) source under these settings: labelFor(base),
+// and for C also with a '_' in front of a word of C or C++ or a type of <stdint.h>.
+std::string sourceLabel(const Settings& settings, const std::string& base);
 // Target folder joined with a file name.
 std::string joinPath(const std::string& dir, const std::string& name);
 
@@ -41,16 +44,18 @@ std::string modelDescription(const Settings& settings);
 std::string trueColourBinaryPath(const Settings& settings, const std::string& picturePath);
 
 // Every file a picture writes under these settings, in the order they are committed: "base.s";
-// or "base.rgb" / "base.cry"; or "base.map" then "base.clut" ("base.map" alone when its palette
-// is written for a set of pictures); then the copy of its own palette for paint programs; then
-// with --metadata "base.json", which describes the others.
+// or "base.c" then "base.h"; or "base.rgb" / "base.cry"; or "base.map" then "base.clut" ("base.map"
+// alone when its palette is written for a set of pictures), then "base.obj" with --object-header;
+// then the copy of its own palette for paint programs; then with --metadata "base.json", which
+// describes the others.
 std::vector<std::string> outputPaths(const Settings& settings, const std::string& picturePath);
 std::string metadataPath(const Settings& settings, const std::string& picturePath);
 // Whether a picture's files hold its palette (a colour map not in a --shared-clut or --banks
 // set).
 bool writesOwnPalette(const Settings& settings);
 // The files of a set's palette, from the settings of its first colour-mapped picture:
-// "NAME.clut" or "NAME.s" in its target folder, then the copy for paint programs.
+// "NAME.clut", "NAME.s", or "NAME.c" then "NAME.h", in its target folder, then the copy for
+// paint programs.
 std::vector<std::string> paletteSetPaths(const Settings& firstOfSet);
 // ".gpl", ".pal", ".act"; empty for none.
 std::string paletteCopyExtension(PaletteCopy copy);

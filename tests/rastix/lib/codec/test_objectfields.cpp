@@ -1,4 +1,6 @@
 #include "codec/objectfields.h"
+#include "encode/pictureencoder.h"
+#include "output/outputnames.h"
 
 #include <gtest/gtest.h>
 
@@ -53,4 +55,31 @@ TEST(ObjectFields, AMapWithItsOwnPaletteCountsItsBytes) {
     EXPECT_EQ(f.paletteEntries, 3);
     EXPECT_EQ(f.paletteBytes, 6);
     EXPECT_EQ(bits(bitmapObject(f).phrase1, 14, 12), 3u);
+}
+
+TEST(ObjectFields, TrueColourSkipsWordZeroUnlessAnOpaquePixelIsWrittenAsIt) {
+    // Opaque black is word 0 in RGB16, and must be drawn; in a picture with transparent pixels
+    // it is written otherwise. CRY black is $8800; relative CRY's 0 is "no change", which
+    // skipping it does too. Skipping word 0 hides the padding of these 6-pixel rows.
+    Settings rgb;
+    Settings cry;
+    cry.model = ColourModel::Cry16;
+    Settings glass = cry;
+    glass.cryEncoding = CryEncoding::Glass;
+    Image black(6, 2, 0xFF000000);
+    Image red(6, 2, 0xFFFF0000);
+    Image holed = black;
+    holed.at(3, 1) = 0x00FFFFFF;
+    const struct {
+        const Image& image;
+        const Settings& settings;
+        bool trans;
+    } cases[] = {{black, rgb, false}, {red, rgb, true},   {holed, rgb, true},
+                 {black, cry, true},  {holed, cry, true}, {black, glass, true}};
+    for (const auto& c : cases) {
+        const EncodedPicture p = encodePicture(c.image.view(), c.settings);
+        const ObjectFields f = objectFields(p, false);
+        EXPECT_EQ(f.trans, c.trans) << modelDescription(c.settings);
+        EXPECT_EQ(bits(bitmapObject(f).phrase1, 47, 47), c.trans ? 1u : 0u);
+    }
 }

@@ -101,10 +101,23 @@ TEST(Pipeline, StreamedTrueColourFilesEqualTheStraightforwardOnes) {
     variants.push_back(variants[1]);
     variants.back().format = OutputFormat::Assembly;
     variants.back().syntax = AsmSyntax::Gas;
+    // With the ready object: in the text after the rows, or a file of its own beside them.
+    for (const std::size_t plain : {std::size_t{0}, std::size_t{5}}) {
+        variants.push_back(variants[plain]);
+        variants.back().objectHeader = true;
+    }
+    // As C, the rows in PICTURE.c, the header PICTURE.h made from the picture's shape.
+    variants.push_back(variants[1]);
+    variants.back().format = OutputFormat::C;
+    variants.back().objectHeader = true;
     for (const Settings& settings : variants) {
         job.settings = settings;
         const std::vector<OutputFile> expected = straightforward(job.picture, settings);
-        ASSERT_EQ(expected.size(), 1u);
+        ASSERT_EQ(expected.size(),
+                  (settings.objectHeader && settings.format == OutputFormat::Binary) ||
+                          settings.format == OutputFormat::C
+                      ? 2u
+                      : 1u);
         if (settings.format == OutputFormat::Binary) {
             ASSERT_EQ(expected[0].bytes.size(), 1204u * 2 * 901); // padded to 301 phrases a row
         }
@@ -112,25 +125,33 @@ TEST(Pipeline, StreamedTrueColourFilesEqualTheStraightforwardOnes) {
         AtomicFileWriter writer;
         PictureResult result = convertJob(job, loadPicture, 2, &writer);
         ASSERT_TRUE(result.error.empty()) << result.error;
-        ASSERT_EQ(result.files.size(), 1u);
+        ASSERT_EQ(result.files.size(), expected.size());
         ASSERT_TRUE(result.files[0].staged) << "the rows should have gone to disk during decoding";
         EXPECT_EQ(result.files[0].path, expected[0].path);
         std::string error;
         ASSERT_TRUE(result.files[0].staged->commit(ExistingFile::Replace, error)) << error;
         EXPECT_TRUE(contents(expected[0].path) == bytesOf(expected[0].bytes))
             << modelDescription(settings);
+        // The files made from the picture's shape alone.
+        for (std::size_t i = 1; i < expected.size(); ++i) {
+            EXPECT_EQ(result.files[i].path, expected[i].path);
+            EXPECT_TRUE(bytesOf(result.files[i].bytes) == bytesOf(expected[i].bytes))
+                << expected[i].path;
+        }
 
         // Into memory, as for a caller without a writer, with and without an encoding thread.
         for (const int threads : {1, 2}) {
             PictureResult inMemory = convertJob(job, loadPicture, threads);
-            ASSERT_EQ(inMemory.files.size(), 1u);
-            EXPECT_FALSE(inMemory.files[0].staged);
-            EXPECT_TRUE(bytesOf(inMemory.files[0].bytes) == bytesOf(expected[0].bytes))
-                << modelDescription(settings) << ", threads " << threads;
+            ASSERT_EQ(inMemory.files.size(), expected.size());
+            for (std::size_t i = 0; i < expected.size(); ++i) {
+                EXPECT_FALSE(inMemory.files[i].staged);
+                EXPECT_TRUE(bytesOf(inMemory.files[i].bytes) == bytesOf(expected[i].bytes))
+                    << modelDescription(settings) << ", threads " << threads;
+            }
         }
     }
-    // Nothing left behind but the outputs (.rgb, .cry, .s) and the picture.
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
+    // Nothing left behind but the outputs (.rgb, .cry, .s, .c) and the picture.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 5);
 }
 
 TEST(Pipeline, StreamedPngFilesEqualTheStraightforwardOnes) {

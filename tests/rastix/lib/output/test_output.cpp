@@ -3,6 +3,7 @@
 #include "output/assemblysource.h"
 #include "output/hiddennames.h"
 #include "output/output.h"
+#include "output/sourcetext.h"
 
 #include <QDir>
 #include <QFile>
@@ -285,7 +286,7 @@ TEST(Assembly, TextMadeOnSeveralThreadsIsPutInOrder) {
     for (const int threads : {2, 3}) {
         std::string text;
         int puts = 0;
-        EXPECT_TRUE(writeAssemblySource(
+        EXPECT_TRUE(writeSourceText(
             map, s, "m.gif", "m",
             [&](const std::string& piece) {
                 text += piece;
@@ -296,7 +297,7 @@ TEST(Assembly, TextMadeOnSeveralThreadsIsPutInOrder) {
         EXPECT_TRUE(text == expected) << threads;
         // A put that fails stops the rest.
         puts = 0;
-        EXPECT_FALSE(writeAssemblySource(
+        EXPECT_FALSE(writeSourceText(
             map, s, "m.gif", "m", [&](const std::string&) { return ++puts < 3; }, threads));
         EXPECT_EQ(puts, 3);
     }

@@ -1,4 +1,4 @@
-#include "cli/messageline.h"
+#include "files/messageline.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "cli/commandline.h"
-#include "output/depfile.h"
+#include "cli/depfile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "output/depfile.h"
+#include "cli/depfile.h"
 
 #include "output/outputnames.h"
 
