@@ -1,7 +1,7 @@
 #include "convert/outdated.h"
 
-#include "files/utf8path.h"
 #include "cli/depfile.h"
+#include "files/utf8path.h"
 
 namespace rastix {
 

@@ -1,8 +1,8 @@
 #include "convert/runjobs.h"
 
-#include "files/messageline.h"
 #include "convert/convertjob.h"
 #include "convert/paletteset.h"
+#include "files/messageline.h"
 #include "files/utf8path.h"
 #include "output/outputnames.h"
 #include "palette/plannedpalette.h"
