@@ -165,3 +165,15 @@ TEST(CSource, NamesThatCWouldNotTakeGetAnUnderscore) {
     EXPECT_EQ(sourceLabel(c, "integer"), "integer");
     EXPECT_EQ(sourceLabel(c, "my logo"), "my_logo");
 }
+
+TEST(CSource, AHeaderThatCannotBeIncludedByNameStandsInTheSource) {
+    const Image img(4, 2, 0xFF0000FF);
+    Settings c;
+    c.format = OutputFormat::C;
+    const EncodedPicture picture = encodePicture(img.view(), c);
+    for (const char* path : {"dir/a\"b.png", "dir/a\nb.png"}) {
+        const std::string source = cSourceHeader(picture, c, path, "a_b");
+        EXPECT_EQ(source.find("#include \"a"), std::string::npos) << source;
+        EXPECT_NE(source.find("\n#define a_b_size 16 "), std::string::npos) << source;
+    }
+}
