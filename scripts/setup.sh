@@ -9,7 +9,7 @@ build_dir=${1:-build}
 shift || true
 
 scripts/ensure-packages.sh \
-    cmake ninja-build g++ pkg-config \
+    cmake ninja-build g++ gcc pkg-config \
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-image-formats-plugins libgl-dev libjpeg-dev \
     libpng-dev libstb-dev \
     libgtest-dev libbenchmark-dev \
