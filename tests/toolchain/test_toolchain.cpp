@@ -99,7 +99,7 @@ bool writePicture(const QString& path, Colours colours, int variant) {
 // Equates of a file of rastix's assembly by name ("pic_size = 24").
 std::map<std::string, long> equates(const QByteArray& source) {
     std::map<std::string, long> found;
-    static const QRegularExpression line(QStringLiteral(R"(^(\S+) = (\d+)\b)"),
+    static const QRegularExpression line(QStringLiteral(R"(^(\S+) ==? (\d+)\b)"),
                                          QRegularExpression::MultilineOption);
     for (auto match = line.globalMatch(QString::fromUtf8(source)); match.hasNext();) {
         const auto m = match.next();
@@ -187,7 +187,9 @@ protected:
             if (end == object.dataLabels.end())
                 continue;
             QString file = binary.filePath(stem + ".clut");
-            if (!QString::fromStdString(label).endsWith("_clut"))
+            if (QString::fromStdString(label).endsWith("_object"))
+                file = binary.filePath(stem + ".obj");
+            else if (!QString::fromStdString(label).endsWith("_clut"))
                 for (const char* suffix : {".rgb", ".cry", ".map"})
                     if (QFileInfo::exists(binary.filePath(stem + suffix)))
                         file = binary.filePath(stem + suffix);
@@ -334,6 +336,11 @@ const std::vector<Case>& cases() {
          {"my ship.png", "boss-1 (final).png", "a+b=c.png", "x.y.png", "it's.png"},
          Colours::Three},
         {"leadingdigit", {"-cry"}, {"1up.png", "2.png"}},
+        {"outsideascii",
+         {"--clut", "--opt-clut"},
+         {"\u4E2D\u56FD.png", "\u65E5\u672C.png", "caf\u00E9.png"},
+         Colours::Three},
+        {"objectheader", {"--clut", "--object-header", "--export-equates"}, {"pic.png"}},
     };
     return all;
 }
@@ -397,6 +404,39 @@ TEST_F(ToolchainTest, AListingOfAPictureFromADeepFolderAssembles) {
            "every line shorter: "
         << rmac.output.left(200).toStdString();
     EXPECT_FALSE(assembleAll().empty());
+}
+
+// Equates written with --export-equates are global: another module links against them.
+TEST_F(ToolchainTest, ExportedEquatesReachAnotherModule) {
+    ASSERT_NO_FATAL_FAILURE(
+        convert({"--clut", "--export-equates"}, {"pic.png"}, Colours::Many, picturesDir()));
+    const QDir work(converted.workDir);
+    ASSERT_TRUE(writeAll(work.filePath("main.s"),
+                         "\t.68000\n\t.extern\tpic_width,pic_size\n\t.text\n"
+                         "\tdc.l\tpic_width,pic_size\n"));
+    for (const QString& source :
+         {work.filePath("main.s"), QDir(converted.textDir).filePath("pic.s")}) {
+        const Finished rmac = assemble(source);
+        ASSERT_TRUE(rmac.ran && rmac.status == 0) << rmac.output.toStdString();
+    }
+    const Finished rln =
+        runProgram(rlnPath(),
+                   {"-z", "-n", "-a", "4000", "x", "x", "-o", work.filePath("out.bin"),
+                    work.filePath("main.o"), work.filePath("pic.o")},
+                   work.path());
+    ASSERT_TRUE(rln.ran && rln.status == 0) << rln.output.toStdString();
+    const QByteArray linked = readAll(work.filePath("out.bin"));
+    ASSERT_GE(linked.size(), 8);
+    const auto longAt = [&](int at) {
+        std::uint32_t value = 0;
+        for (int b = 0; b < 4; ++b)
+            value = value << 8 | std::uint8_t(linked[at + b]);
+        return value;
+    };
+    const auto values = equates(readAll(QDir(converted.textDir).filePath("pic.s")));
+    ASSERT_TRUE(values.count("pic_width") && values.count("pic_size"));
+    EXPECT_EQ(longAt(0), std::uint32_t(values.at("pic_width")));
+    EXPECT_EQ(longAt(4), std::uint32_t(values.at("pic_size")));
 }
 
 // The assembler built here refuses the DSP56001 mode it lacks, rather than assembling

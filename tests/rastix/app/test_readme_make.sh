@@ -3,10 +3,12 @@
 # that they cannot drift apart, run by make on the sample pictures in a temporary folder: the
 # first `make assets` converts them, a second does nothing, a touched picture is converted
 # again alone, and a damaged one fails make (and is tried again). With GLYPHMILL_RMAC and
-# GLYPHMILL_RLN naming the assembler and the linker, the whole game is built too.
-#   test_readme_make.sh SOURCE_DIR RASTIX
+# GLYPHMILL_RLN naming the assembler and the linker, or TOOLS holding the tests' build of them
+# (TOOLS/rmac/rmac, TOOLS/rln/rln), the whole game is built too; GLYPHMILL_REQUIRE_CONSOLE
+# (CI) makes their absence a failure.
+#   test_readme_make.sh SOURCE_DIR RASTIX [TOOLS]
 set -euo pipefail
-source=$1 rastix=$2
+source=$1 rastix=$2 tools=${3:-}
 status=0
 fail() {
     echo "FAIL: $*" >&2
@@ -70,10 +72,18 @@ make -q assets RASTIX="$rastix" && fail "after a failed picture make thinks the 
 cp ship.gif.good art/ship.gif
 assets >mended.log 2>&1 || fail "make assets failed on the mended picture: $(cat mended.log)"
 
+# The tests' own build of the tools, when no others are named.
+if [ -z "${GLYPHMILL_RMAC:-}" ] && [ -n "$tools" ] && [ -x "$tools/rmac/rmac" ] &&
+    [ -x "$tools/rln/rln" ]; then
+    GLYPHMILL_RMAC=$tools/rmac/rmac
+    GLYPHMILL_RLN=$tools/rln/rln
+fi
 if [ -n "${GLYPHMILL_RMAC:-}" ] && [ -n "${GLYPHMILL_RLN:-}" ]; then
     make --no-print-directory RASTIX="$rastix" RMAC="$GLYPHMILL_RMAC" RLN="$GLYPHMILL_RLN" \
         >game.log 2>&1 || fail "make (assemble and link) failed: $(cat game.log)"
     [ -s game.bin ] || fail "make wrote no game.bin"
+elif [ -n "${GLYPHMILL_REQUIRE_CONSOLE:-}" ]; then
+    fail "no rmac and rln to assemble and link the game with"
 else
     echo "GLYPHMILL_RMAC and GLYPHMILL_RLN not set: the game was not assembled and linked"
 fi
