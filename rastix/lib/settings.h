@@ -37,6 +37,15 @@ struct CutFrame {
     bool operator==(const CutFrame&) const = default;
 };
 
+// How a sprite sheet is split into frames: frames of width x height pixels, or count frames
+// side by side (then width and height are 0).
+struct FrameSize {
+    int width = 0;
+    int height = 0;
+    int count = 0;
+    bool operator==(const FrameSize&) const = default;
+};
+
 // The settings in force for one picture: every option seen on the command line before it.
 struct Settings {
     ColourModel model = ColourModel::Rgb16;
@@ -55,6 +64,9 @@ struct Settings {
     bool exportEquates = false;
     int rotateDegrees = 0;
     std::optional<CutFrame> cut;
+    // The picture (after the cut) is a grid of frames, each converted as a picture of its own
+    // (turned on its own) and written one after another.
+    std::optional<FrameSize> frames;
     std::string targetDir; // empty: the current folder
     // CLUT entries never chosen or used.
     std::bitset<256> reservedEntries;

@@ -50,6 +50,21 @@ bool parseCutFrame(const std::string& text, CutFrame& frame) {
     return true;
 }
 
+bool parseFrameSize(const std::string& text, FrameSize& size) {
+    FrameSize f;
+    const auto times = text.find('x');
+    if (times == std::string::npos) {
+        if (!parseInteger(text, false, f.count) || f.count < 1)
+            return false;
+    } else if (!parseInteger(text.substr(0, times), false, f.width) ||
+               !parseInteger(text.substr(times + 1), false, f.height) || f.width < 1 ||
+               f.height < 1) {
+        return false;
+    }
+    size = f;
+    return true;
+}
+
 namespace {
 
 using Flag = void (*)(Settings&);
@@ -162,6 +177,10 @@ const std::map<std::string, Flag>& flags() {
          [](Settings& s) {
              s.cut.reset();
          }},
+        {"--no-frames",
+         [](Settings& s) {
+             s.frames.reset();
+         }},
         {"--no-palette",
          [](Settings& s) {
              s.givenPalette.reset();
@@ -216,7 +235,7 @@ const std::map<std::string, Flag>& flags() {
 // The options that take the next argument as their value.
 constexpr const char* kValuedOptions[] = {
     "--target-dir",  "--rotate", "--cut",  "--syntax",  "--dither",      "--colours", "--palette",
-    "--shared-clut", "--banks",  "--bank", "--reserve", "--palette-out", "--depfile"};
+    "--shared-clut", "--banks",  "--bank", "--reserve", "--palette-out", "--depfile", "--frames"};
 
 } // namespace
 
@@ -451,6 +470,16 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const FolderC
                 current.syntax = AsmSyntax::Gas;
             else
                 return fail("--syntax needs madmac or gas, not '" + value + "'");
+        } else if (arg == "--frames") {
+            FrameSize size;
+            if (!parseFrameSize(value, size)) {
+                const std::string number = tooLargeNumber(value);
+                if (!number.empty())
+                    return fail(outOfRange(arg, number, false));
+                return fail("--frames needs WxH (W, H >= 1) or a count N >= 1, not '" + value +
+                            "'");
+            }
+            current.frames = size;
         } else {
             CutFrame frame;
             if (!parseCutFrame(value, frame)) {

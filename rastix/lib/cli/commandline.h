@@ -53,5 +53,7 @@ std::string findGlobalNameClash(const std::vector<Job>& jobs);
 // only, no blanks, no overflow.
 bool parseInteger(const std::string& text, bool allowNegative, int& value);
 bool parseCutFrame(const std::string& text, CutFrame& frame);
+// "WxH" (frames of that size) or "N" (N frames side by side), each at least 1.
+bool parseFrameSize(const std::string& text, FrameSize& size);
 
 } // namespace rastix

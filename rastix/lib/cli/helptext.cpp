@@ -139,6 +139,14 @@ Transforms
   --cut X,Y:WxH     take the WxH rectangle at X,Y of the source picture (X, Y >= 0,
                     W, H >= 1); it must lie inside the picture
   --no-cut          take the whole picture again (default)
+  --frames WxH      the picture (after the cut) is a sprite sheet of WxH frames, read left
+                    to right, top to bottom; each is converted (and turned) on its own and
+                    written one after another, frame k at k x NAME_framebytes, with the
+                    table NAME_frametable of each one's offset; frames with the same bytes
+                    are stored once; a map's frames share one palette; a picture that is
+                    not whole frames fails
+  --frames N        the same, N frames side by side
+  --no-frames       the picture is one frame again (default)
   --rotate DEGREES  then turn clockwise by a whole number of degrees (negative: counter-
                     clockwise); multiples of 90 are exact, other angles take the nearest
                     pixel on a canvas grown to hold the result, corners transparent;

@@ -25,9 +25,18 @@ struct EncodedPicture {
     std::size_t sourceColours = 0; // distinct words before any reduction (colour map only)
     // The CLUT entry index 0 addresses, for a map meant for a bank of the CLUT; -1 otherwise.
     int clutStart = -1;
+    // A sheet of frames: width, height and rowBytes are those of one frame, and frame k starts
+    // frameOffsets[k] bytes into data, where storedFrames frames lie one after another (frames
+    // with the same bytes are stored once). Empty for a picture that is not split into frames.
+    std::vector<long long> frameOffsets;
+    int storedFrames = 1;
 
     bool isColourMap() const { return !palette.empty(); }
     int phrasesPerRow() const { return rowBytes / 8; }
+    bool framed() const { return !frameOffsets.empty(); }
+    long long frameBytes() const { return static_cast<long long>(rowBytes) * height; }
+    // The rows data holds: every stored frame's.
+    int dataRows() const { return height * storedFrames; }
     int paddedWidth() const { return rowBytes * 8 / bitsPerPixel; }
     // The value of the object's INDEX field for the map's bank: its first CLUT entry / 2.
     int indexField() const { return clutStart / 2; }

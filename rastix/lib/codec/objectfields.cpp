@@ -31,7 +31,7 @@ ObjectFields objectFields(const EncodedPicture& p, bool ownPalette) {
     // rows are padded; then the object must skip value 0. True colour skips word 0 unless an
     // opaque pixel (black, in a picture without transparent pixels) was written as it.
     f.trans = p.isColourMap() ? p.transparentIndexZero : p.zeroWordsTransparent;
-    f.dataBytes = static_cast<long long>(p.rowBytes) * p.height;
+    f.dataBytes = static_cast<long long>(p.rowBytes) * p.dataRows();
     if (p.isColourMap() && ownPalette) {
         f.paletteEntries = static_cast<int>(p.palette.size());
         f.paletteBytes = 2LL * f.paletteEntries;

@@ -2,6 +2,7 @@
 
 #include "convert/conversionpeak.h"
 #include "convert/route.h"
+#include "encode/frameencoder.h"
 #include "encode/mapcollector.h"
 #include "encode/paletteoutputs.h"
 #include "encode/streamencoder.h"
@@ -66,6 +67,7 @@ struct PreparedPicture {
     Image cut;
     Image turned;
     std::shared_ptr<const void> decoded; // what the loader decoded, when view points into it
+    std::optional<FrameGrid> frames;     // a sheet, whose frames are turned each on its own
 };
 
 bool prepareWhole(LoadedPicture& loaded, const Settings& s, const Route& route,
@@ -76,6 +78,16 @@ bool prepareWhole(LoadedPicture& loaded, const Settings& s, const Route& route,
             return false;
         prepared.view = prepared.cut.view();
         loaded.keepAlive.reset();
+    }
+    if (s.frames) {
+        FrameGrid grid;
+        if (!frameGridOf(prepared.view.width, prepared.view.height, *s.frames, grid, error))
+            return false;
+        if (route.turn == Turn::CanvasFirst &&
+            !(error = turnTooLarge(grid.frame(prepared.view, 0), s.rotateDegrees)).empty())
+            return false;
+        prepared.frames = grid;
+        return true;
     }
     if (route.turn == Turn::CanvasFirst) {
         if (error = turnTooLarge(prepared.view, s.rotateDegrees); !error.empty())
@@ -94,8 +106,10 @@ std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Settings&
     PreparedPicture prepared;
     if (!prepareWhole(loaded, s, route, prepared, error))
         return std::nullopt;
+    const int quarterTurn = quarterTurnWhileEncoding(route, s);
     EncodedPicture picture =
-        encodePicture(prepared.view, s, threads, quarterTurnWhileEncoding(route, s));
+        prepared.frames ? encodeFrames(prepared.view, *prepared.frames, s, threads, quarterTurn)
+                        : encodePicture(prepared.view, s, threads, quarterTurn);
     loaded.keepAlive.reset();
     return picture;
 }
@@ -116,6 +130,8 @@ void describe(PictureResult& result, const EncodedPicture& picture, const Settin
     } else {
         result.description += "true colour";
     }
+    if (picture.framed())
+        result.description += ", " + std::to_string(picture.frameOffsets.size()) + " frames";
     result.warning = consoleLimitWarning(picture);
 }
 
@@ -354,8 +370,19 @@ std::optional<PictureColours> takePictureColours(const Job& job, const PictureLo
     auto prepared = std::make_shared<PreparedPicture>();
     if (!prepareWhole(loaded, s, route, *prepared, error))
         return std::nullopt;
-    colours.census = takeCensus(prepared->view, s, threads);
-    shapeOf(prepared->view.width, prepared->view.height);
+    if (prepared->frames) { // the palette is for the frames, as encodeFrames turns them
+        colours.census = framesCensus(prepared->view, *prepared->frames, s, threads, quarterTurn);
+        const ImageView frame = prepared->frames->frame(prepared->view, 0);
+        const bool canvasTurned = route.turn == Turn::CanvasFirst;
+        const RotatedSize turned = rotatedSize(static_cast<std::uint64_t>(frame.width),
+                                               static_cast<std::uint64_t>(frame.height),
+                                               canvasTurned ? s.rotateDegrees : 0);
+        shapeOf(static_cast<int>(turned.width), static_cast<int>(turned.height));
+        kept.frames = prepared->frames;
+    } else {
+        colours.census = takeCensus(prepared->view, s, threads);
+        shapeOf(prepared->view.width, prepared->view.height);
+    }
     prepared->decoded = std::move(loaded.keepAlive);
     kept.view = prepared->view;
     kept.quarterTurn = quarterTurn;
@@ -372,6 +399,8 @@ PictureResult convertKept(const Job& job, KeptPicture& kept, int threads,
                           AtomicFileWriter* writer) {
     PictureResult result;
     EncodedPicture picture = kept.collector ? kept.collector->encode(threads, job.settings)
+                             : kept.frames  ? encodeFrames(kept.view, *kept.frames, job.settings,
+                                                           threads, kept.quarterTurn)
                                             : encodeColourMap(kept.view, job.settings, threads,
                                                               kept.census.get(), kept.quarterTurn);
     kept = KeptPicture{}; // its memory goes back before the outputs are made

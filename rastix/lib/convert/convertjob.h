@@ -5,6 +5,7 @@
 #include "convert/memorybudget.h"
 #include "encode/mapcollector.h"
 #include "encode/pictureencoder.h"
+#include "image/framegrid.h"
 #include "output/filestaging.h"
 #include "output/output.h"
 #include "palette/colourcensus.h"
@@ -52,6 +53,7 @@ struct KeptPicture {
     std::shared_ptr<const void> pixels; // what view points into
     ImageView view;
     int quarterTurn = 0;
+    std::optional<FrameGrid> frames; // a sheet: view is the whole sheet, unturned
     std::shared_ptr<const ColourCensus> census;
     std::unique_ptr<MemoryBudget::Share> share;
     std::uint64_t bytes() const { return share ? share->bytes() : 0; }

@@ -17,7 +17,8 @@ Turn chooseTurn(const Settings& s) {
 }
 
 Travel chooseTravel(const Settings& s, Turn turn) {
-    if (turn == Turn::CanvasFirst)
+    // A sheet's frames are taken from the whole picture, and each is encoded on its own.
+    if (turn == Turn::CanvasFirst || s.frames)
         return Travel::DecodedWhole; // the canvas is made from the whole picture
     if (!s.colourMap) {
         // Dithering carries a pixel's error to its neighbours, so it needs the picture whole;

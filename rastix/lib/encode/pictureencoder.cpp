@@ -17,10 +17,11 @@
 namespace rastix {
 
 EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings, int threads,
-                                int quarterTurn) {
+                                int quarterTurn, std::optional<bool> hasTransparent) {
     const bool dithered = dithers(settings);
     if (dithered && quarterTurn % 360 != 0) // dithering runs along the turned rows
-        return encodeTrueColour(rotateClockwise(image, quarterTurn).view(), settings, threads);
+        return encodeTrueColour(rotateClockwise(image, quarterTurn).view(), settings, threads, 0,
+                                hasTransparent);
     const QuarterTurnRows shape(image, quarterTurn);
     EncodedPicture out;
     out.width = shape.width();
@@ -30,7 +31,7 @@ EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings
     // Zero-filled, so the padding at the end of each row is already transparent.
     out.data.assign(static_cast<std::size_t>(out.rowBytes) * static_cast<std::size_t>(out.height),
                     0);
-    const bool transparent = hasTransparentPixels(image);
+    const bool transparent = hasTransparent ? *hasTransparent : hasTransparentPixels(image);
     const PixelEncoder encoder(settings, !glassCry(settings) && transparent);
     const auto encodeRows = [&](int first, int last, int /*band*/) {
         if (dithered) {

@@ -7,15 +7,18 @@
 #include "settings.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace rastix {
 
 // threads > 1 lets a large picture be encoded in bands on several cores. quarterTurn (a multiple
 // of 90 degrees) encodes the picture turned clockwise, without making the turned copy (unless it
-// is dithered).
+// is dithered). `transparent` says whether transparent pixels are to be written apart from every
+// opaque one, when that is not the image's own answer (a frame of a sheet takes the sheet's).
 EncodedPicture encodeTrueColour(const ImageView& image, const Settings& settings, int threads = 1,
-                                int quarterTurn = 0);
+                                int quarterTurn = 0,
+                                std::optional<bool> transparent = std::nullopt);
 // Without a census, one is taken of the picture first.
 EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings, int threads = 1,
                                const ColourCensus* census = nullptr, int quarterTurn = 0);

@@ -187,6 +187,20 @@ std::string paletteTable(const std::vector<std::uint16_t>& words, const Dialect&
     return out;
 }
 
+// Where each frame of a sheet starts, in bytes from the data's label: a global table of longs.
+std::string frameTable(const std::vector<long long>& offsets, const Dialect& d,
+                       const std::string& label) {
+    const std::string longLine = std::string("\t") + d.longs + "\t";
+    std::string out = globalLabel(label);
+    for (std::size_t i = 0; i < offsets.size(); ++i) {
+        out += i % 8 == 0 ? longLine : ",";
+        out += std::to_string(offsets[i]);
+        if (i % 8 == 7 || i == offsets.size() - 1)
+            out += '\n';
+    }
+    return out;
+}
+
 } // namespace
 
 namespace {
@@ -225,6 +239,8 @@ std::string objectTable(const ObjectFields& f, const Dialect& d, const std::stri
 std::string assemblyTrailer(const EncodedPicture& p, const Settings& s, const std::string& label) {
     // LABEL_end marks where the pixel data ends, for a build that copies or sizes it by label.
     std::string out = globalLabel(label + "_end");
+    if (p.framed())
+        out += frameTable(p.frameOffsets, dialectOf(s), label + "_frametable");
     if (p.isColourMap() && writesOwnPalette(s))
         out += paletteTable(p.palette, dialectOf(s), label + "_clut");
     if (s.objectHeader)

@@ -99,6 +99,16 @@ std::string hexLong(std::uint32_t v) {
     return out;
 }
 
+// Where each frame of a sheet starts, in bytes from the data's first.
+std::string frameTableArray(const std::vector<long long>& offsets, const std::string& label) {
+    std::string out = "\nconst uint32_t " + label + "_frametable[" + label + "_frames] = {\n";
+    for (std::size_t i = 0; i < offsets.size(); ++i) {
+        out += i % 8 == 0 ? "\t" : " ";
+        out += std::to_string(offsets[i]) + (i % 8 == 7 || i == offsets.size() - 1 ? ",\n" : ",");
+    }
+    return out + "};\n";
+}
+
 std::string objectArray(const ObjectFields& f, const std::string& label, bool relativeCry) {
     const BitmapObject o = bitmapObject(f);
     std::string out = "\n/* A bitmap object: HEIGHT " + std::to_string(f.height) + ", DEPTH " +
@@ -146,6 +156,8 @@ std::vector<std::string> cArrayNames(const EncodedPicture& p, const Settings& s,
         names.push_back(label + "_clut");
     if (s.objectHeader)
         names.push_back(label + "_object");
+    if (p.framed())
+        names.push_back(label + "_frametable");
     return names;
 }
 
@@ -167,6 +179,9 @@ std::string cHeaderFile(const EncodedPicture& p, const Settings& s, const std::s
         out += "/* Two phrases, each as two longs, the high one first. */\n"
                "extern const uint32_t " +
                label + "_object[4];\n";
+    if (p.framed())
+        out += "/* Each frame's offset in bytes from the first of " + label + ". */\n" +
+               "extern const uint32_t " + label + "_frametable[" + label + "_frames];\n";
     out += "\n" + std::string(kCppClose) + "\n#endif\n";
     return out;
 }
@@ -219,6 +234,8 @@ void appendCRows(std::string& out, const std::uint8_t* rows, int count, const En
 
 std::string cSourceTrailer(const EncodedPicture& p, const Settings& s, const std::string& label) {
     std::string out = "};\n";
+    if (p.framed())
+        out += frameTableArray(p.frameOffsets, label);
     if (p.isColourMap() && writesOwnPalette(s))
         out += paletteArray(p.palette, label);
     if (s.objectHeader)

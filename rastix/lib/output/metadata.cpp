@@ -4,6 +4,7 @@
 #include "output/outputnames.h"
 
 #include <iterator>
+#include <string_view>
 #include <utility>
 
 namespace rastix {
@@ -110,6 +111,10 @@ std::string metadataJson(const EncodedPicture& p, const Settings& s, const std::
     for (const std::string& output : outputs)
         names.push_back(fileName(output));
     const bool setPalette = p.isColourMap() && !writesOwnPalette(s);
+    std::string offsets = "[";
+    for (std::size_t i = 0; i < p.frameOffsets.size(); ++i)
+        offsets += (i ? ", " : "") + std::to_string(p.frameOffsets[i]);
+    offsets += "]";
     const std::pair<const char*, std::string> keys[] = {
         {"source", jsonString(picturePath)},
         {"outputs", list(names)},
@@ -132,12 +137,20 @@ std::string metadataJson(const EncodedPicture& p, const Settings& s, const std::
         // The object's TRANS: pixels of value 0 (a map's index 0, true colour's word 0) unseen.
         {"trans", f.trans ? "true" : "false"},
         {"palette", setPalette ? jsonString(fileName(paletteSetPaths(s).front())) : "null"},
+        // A sheet's frames: width and height above are one frame's.
+        {"frames", std::to_string(p.frameOffsets.size())},
+        {"frame_bytes", std::to_string(p.frameBytes())},
+        {"frame_offsets", offsets},
         {"warnings", list(warnings)},
     };
     std::string text = "{\n";
-    for (std::size_t i = 0; i < std::size(keys); ++i)
+    for (std::size_t i = 0; i < std::size(keys); ++i) {
+        const bool frameKey = std::string_view(keys[i].first).starts_with("frame");
+        if (frameKey && !p.framed())
+            continue; // a picture that is not a sheet is described as it always was
         text += std::string("  \"") + keys[i].first + "\": " + keys[i].second +
                 (i + 1 < std::size(keys) ? ",\n" : "\n");
+    }
     return text + "}\n";
 }
 

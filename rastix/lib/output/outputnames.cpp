@@ -180,6 +180,8 @@ std::vector<std::string> globalNames(const Settings& s, const std::string& pictu
             add(label, {"_clut"});
         if (s.objectHeader)
             add(label, {"_object"});
+        if (s.frames)
+            add(label, {"_frametable"});
         return names;
     }
     add(label, {"", "_end"});
@@ -187,11 +189,15 @@ std::vector<std::string> globalNames(const Settings& s, const std::string& pictu
         add(label, {"_clut", "_clut_end"});
     if (s.objectHeader)
         add(label, {"_object", "_object_end"});
+    if (s.frames)
+        add(label, {"_frametable"});
     if (s.exportEquates) {
         add(label, {"_width", "_height", "_phrases", "_depth", "_bpp", "_size", "_dwidth",
                     "_iwidth", "_pitch", "_index"});
         if (s.colourMap)
             add(label, {"_colours"});
+        if (s.frames)
+            add(label, {"_frames", "_framebytes"});
     }
     return names;
 }

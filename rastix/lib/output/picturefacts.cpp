@@ -41,6 +41,10 @@ std::vector<std::string> pictureDescription(const EncodedPicture& p, const Setti
                         commentName(s.paletteSetName, kPaletteNameRoom) + " (" +
                         commentName(fileName(paletteSetPaths(s).front()), kPaletteNameRoom) + ")");
     }
+    if (p.framed())
+        lines.push_back("frames:        " + std::to_string(p.frameOffsets.size()) + " of " +
+                        std::to_string(p.width) + " x " + std::to_string(p.height) + " pixels, " +
+                        std::to_string(p.storedFrames) + " stored (the same frames once)");
     if (p.clutStart >= 0)
         lines.push_back("CLUT entries:  " + std::to_string(p.clutStart) + " to " +
                         std::to_string(p.clutStart + (1 << p.bitsPerPixel) - 1));
@@ -56,6 +60,12 @@ std::vector<PictureConstant> pictureConstants(const EncodedPicture& p, const Set
         {"depth", f.depth, "object DEPTH field"},
         {"bpp", f.bitsPerPixel, "bits per pixel"},
         {"size", f.dataBytes, "bytes of pixel data, padding included"}};
+    if (p.framed()) {
+        constants.push_back({"frames", static_cast<long long>(p.frameOffsets.size()),
+                             "frames, each of width x height pixels"});
+        constants.push_back({"framebytes", p.frameBytes(),
+                             "bytes of one frame; the table gives where each starts"});
+    }
     if (p.isColourMap())
         constants.push_back(
             {"colours", static_cast<long long>(p.palette.size()), "palette entries"});

@@ -50,10 +50,10 @@ bool writeSourceText(const EncodedPicture& p, const Settings& s, const std::stri
     // Every row makes the same length of text, so each piece holds the same number of rows. The
     // pieces are made on several threads at once and put in turn, each while the next are made.
     std::string probe;
-    appendSourceRows(probe, p.data.data(), p.height > 0 ? 1 : 0, p, s);
+    appendSourceRows(probe, p.data.data(), p.dataRows() > 0 ? 1 : 0, p, s);
     const int rowsPerPiece =
         static_cast<int>(std::max<std::size_t>(1, kPiece / std::max<std::size_t>(1, probe.size())));
-    const int pieces = (p.height + rowsPerPiece - 1) / rowsPerPiece;
+    const int pieces = (p.dataRows() + rowsPerPiece - 1) / rowsPerPiece;
     threads = std::clamp(threads, 1, std::max(1, pieces));
     std::mutex mutex;
     std::condition_variable turn;
@@ -73,7 +73,7 @@ bool writeSourceText(const EncodedPicture& p, const Settings& s, const std::stri
             text.clear();
             const int top = piece * rowsPerPiece;
             appendSourceRows(text, p.data.data() + static_cast<std::size_t>(top) * p.rowBytes,
-                             std::min(rowsPerPiece, p.height - top), p, s);
+                             std::min(rowsPerPiece, p.dataRows() - top), p, s);
             std::unique_lock lock(mutex);
             turn.wait(lock, [&] { return next == piece || failed; });
             if (failed)
