@@ -15,7 +15,7 @@ scripts/ensure-packages.sh \
     libgtest-dev libbenchmark-dev \
     fonts-dejavu-core fonts-dejavu-extra \
     xvfb xauth \
-    virtualjaguar binutils-m68k-linux-gnu gcc-m68k-linux-gnu x11-utils imagemagick \
+    virtualjaguar binutils-m68k-linux-gnu gcc-m68k-linux-gnu x11-utils imagemagick webp \
     desktop-file-utils appstream man-db groff-base make \
     gimp-data python3-pil
 

@@ -1,6 +1,7 @@
 #include "loaders/pictureloader.h"
 
 #include "files/pictureproblems.h"
+#include "loaders/animationreader.h"
 #include "loaders/decodermessages.h"
 #include "loaders/jpegheader.h"
 #include "loaders/jpegreader.h"
@@ -51,6 +52,9 @@ bool loadPicture(const std::string& path, LoadedPicture& picture, std::string& e
     }
     if (isTgaPicture(path)) // asks for admission itself, once the header is checked
         return loadTga(path, picture, error, std::uint64_t(QImageReader::allocationLimit()) << 20);
+    if (const AnimationLoad animation = loadAnimation(path, picture, error);
+        animation != AnimationLoad::Still)
+        return animation == AnimationLoad::Loaded;
     // What the probe's reader says (libtiff walking every page of a TIFF to count them) is not
     // heard: only what decoding the picture itself says judges it, whichever way it goes.
     std::optional<DecoderMessages> probing(std::in_place);

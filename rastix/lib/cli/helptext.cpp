@@ -23,11 +23,14 @@ one of the pictures, or two assembly files that would define the same global nam
 give ship_clut).
 
 Pictures: whatever the installed Qt image readers decode (BMP, GIF, JPEG, PNG, PPM, XPM,
-TIFF, WebP, ...), and TGA (named .tga, or with a TGA 2.0 footer): uncompressed or run-length
-encoded; colour-mapped, grey, or true colour of 15, 16, 24 or 32 bits; any origin. Fully
-transparent pixels stay transparent. A picture whose decoder reports missing or corrupt data
-(a file cut short, a bad checksum) is not converted. Pictures are converted in parallel;
-outputs and messages keep the order of the command line.
+TIFF, WebP, ...), and TGA (named .tga, or with a TGA 2.0 footer): uncompressed or
+run-length encoded; colour-mapped, grey, or true colour of 15, 16, 24 or 32 bits; any
+origin. An animated GIF, WebP or PNG (APNG) is read as its frames composed as a browser
+shows them (disposal to the background leaves transparency), stacked top to bottom in one
+picture as wide as the canvas; a GIF delay under 20 ms counts as 100 ms, as browsers show
+it. Fully transparent pixels stay transparent. A picture whose decoder reports missing or
+corrupt data (a file cut short, a bad checksum) is not converted. Pictures are converted in
+parallel; outputs and messages keep the order of the command line.
 
 Colour model
   -rgb              RGB16 words (default)

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace rastix {
 
@@ -31,6 +32,12 @@ struct Admission {
 struct LoadedPicture {
     ImageView view;
     std::shared_ptr<const void> keepAlive;
+    // An animation (GIF, WebP, APNG) of more than one frame: view holds its frames composed as
+    // a viewer shows them, stacked top to bottom, frame k being rows k * frameHeight to
+    // (k + 1) * frameHeight - 1. 0 for a still picture.
+    int frameHeight = 0;
+    // How long each frame shows, in milliseconds; empty for a still picture.
+    std::vector<int> frameDelaysMs;
     // Set by the caller before loading, optional: a loader that decodes row by row may hand
     // the rows to it instead of keeping them. It sets rowsStreamed only when the sink took the
     // whole picture (its end() returned true); view then gives the size but no pixels.
