@@ -21,6 +21,13 @@ namespace rastix {
 // Pictures by name, so conversion runs need no decoder and no files to read.
 struct FakePictures {
     std::map<std::string, Image> images;
+    // Pictures read as animations: their frames stacked in images, each this tall, and the
+    // frames' delays.
+    struct Animation {
+        int frameHeight = 0;
+        std::vector<int> delaysMs;
+    };
+    std::map<std::string, Animation> animations;
 
     PictureLoader loader() const {
         return [this](const std::string& path, LoadedPicture& picture, std::string& error, int) {
@@ -30,6 +37,10 @@ struct FakePictures {
                 return false;
             }
             picture.view = it->second.view();
+            if (const auto a = animations.find(path); a != animations.end()) {
+                picture.frameHeight = a->second.frameHeight;
+                picture.frameDelaysMs = a->second.delaysMs;
+            }
             return true;
         };
     }

@@ -26,9 +26,10 @@ Pictures: whatever the installed Qt image readers decode (BMP, GIF, JPEG, PNG, P
 TIFF, WebP, ...), and TGA (named .tga, or with a TGA 2.0 footer): uncompressed or
 run-length encoded; colour-mapped, grey, or true colour of 15, 16, 24 or 32 bits; any
 origin. An animated GIF, WebP or PNG (APNG) is read as its frames composed as a browser
-shows them (disposal to the background leaves transparency), stacked top to bottom in one
-picture as wide as the canvas; a GIF delay under 20 ms counts as 100 ms, as browsers show
-it. Fully transparent pixels stay transparent. A picture whose decoder reports missing or
+shows them (disposal to the background leaves transparency) and converted as a sheet's
+frames are (see --frames, which it does not take; --cut cuts every frame alike), with the
+table NAME_delays of each frame's time in ms; a GIF delay under 20 ms counts as 100 ms, as
+browsers show it. Fully transparent pixels stay transparent. A picture whose decoder reports missing or
 corrupt data (a file cut short, a bad checksum) is not converted. Pictures are converted in
 parallel; outputs and messages keep the order of the command line.
 

@@ -29,6 +29,8 @@ struct EncodedPicture {
     // frameOffsets[k] bytes into data, where storedFrames frames lie one after another (frames
     // with the same bytes are stored once). Empty for a picture that is not split into frames.
     std::vector<long long> frameOffsets;
+    // An animation's frame durations in milliseconds, one a frame; empty for a sheet.
+    std::vector<int> frameDelaysMs;
     int storedFrames = 1;
 
     bool isColourMap() const { return !palette.empty(); }

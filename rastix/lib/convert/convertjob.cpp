@@ -70,8 +70,47 @@ struct PreparedPicture {
     std::optional<FrameGrid> frames;     // a sheet, whose frames are turned each on its own
 };
 
+// An animation decoded as its frames stacked top to bottom, each cut as --cut says: a sheet of
+// one column, with the frames' durations.
+bool animationFrames(LoadedPicture& loaded, const Settings& s, const Route& route,
+                     PreparedPicture& prepared, std::string& error) {
+    if (s.frames) {
+        error = "an animation's frames are its own: --frames splits still pictures only";
+        return false;
+    }
+    FrameGrid grid{loaded.view.width, loaded.frameHeight, 1,
+                   loaded.view.height / loaded.frameHeight, loaded.frameDelaysMs};
+    prepared.view = loaded.view;
+    if (s.cut) { // the same rectangle of every frame
+        if (!frameInside(grid.frame(loaded.view, 0), *s.cut)) {
+            Image unused;
+            cutFrame(grid.frame(loaded.view, 0), *s.cut, unused, error);
+            return false;
+        }
+        const CutFrame& c = *s.cut;
+        prepared.cut = Image(c.width, c.height * grid.rows);
+        for (int k = 0; k < grid.rows; ++k) {
+            const ImageView frame = grid.frame(loaded.view, k);
+            for (int y = 0; y < c.height; ++y)
+                std::copy_n(frame.row(c.y + y) + c.x, c.width,
+                            &prepared.cut.at(0, k * c.height + y));
+        }
+        grid.width = c.width;
+        grid.height = c.height;
+        prepared.view = prepared.cut.view();
+        loaded.keepAlive.reset();
+    }
+    if (route.turn == Turn::CanvasFirst &&
+        !(error = turnTooLarge(grid.frame(prepared.view, 0), s.rotateDegrees)).empty())
+        return false;
+    prepared.frames = grid;
+    return true;
+}
+
 bool prepareWhole(LoadedPicture& loaded, const Settings& s, const Route& route,
                   PreparedPicture& prepared, std::string& error) {
+    if (loaded.frameHeight > 0)
+        return animationFrames(loaded, s, route, prepared, error);
     prepared.view = loaded.view;
     if (s.cut) {
         if (!cutFrame(prepared.view, *s.cut, prepared.cut, error))
@@ -272,10 +311,10 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
         if (!loader(job.picture, loaded, result.error, encodeThreads))
             return result;
     }
-    if (stream && !stream->begun() && loaded.view.pixels) {
+    if (stream && !stream->begun() && loaded.view.pixels && loaded.frameHeight == 0) {
         // Decoded whole (by a loader that does not stream, too): encoded as a stream only
         // without transparent pixels, as a loader would (see RowSink); a cut that does not fit
-        // is left for encodeWhole to report.
+        // is left for encodeWhole to report. An animation's frames are encoded each on its own.
         const ImageView& whole = loaded.view;
         const CutFrame frame = s.cut.value_or(CutFrame{0, 0, whole.width, whole.height});
         if (frameInside(whole, frame)) {

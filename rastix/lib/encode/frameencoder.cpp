@@ -120,6 +120,7 @@ EncodedPicture encodeFrames(const ImageView& sheet, const FrameGrid& grid, const
         out.frameOffsets.push_back(static_cast<long long>(stored) * out.frameBytes());
     }
     out.quantised = out.quantised || quantised;
+    out.frameDelaysMs = grid.delaysMs;
     if (settings.colourMap)
         out.sourceColours = sourceColours;
     return out;

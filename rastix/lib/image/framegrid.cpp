@@ -11,7 +11,7 @@ bool frameGridOf(int sheetWidth, int sheetHeight, const FrameSize& size, FrameGr
                     std::to_string(size.count) + " frames side by side";
             return false;
         }
-        grid = {sheetWidth / size.count, sheetHeight, size.count, 1};
+        grid = {sheetWidth / size.count, sheetHeight, size.count, 1, {}};
         return true;
     }
     if (size.width <= 0 || size.height <= 0 || sheetWidth % size.width != 0 ||
@@ -20,7 +20,7 @@ bool frameGridOf(int sheetWidth, int sheetHeight, const FrameSize& size, FrameGr
                 std::to_string(size.width) + "x" + std::to_string(size.height) + " frames";
         return false;
     }
-    grid = {size.width, size.height, sheetWidth / size.width, sheetHeight / size.height};
+    grid = {size.width, size.height, sheetWidth / size.width, sheetHeight / size.height, {}};
     return true;
 }
 

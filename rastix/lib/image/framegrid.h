@@ -4,6 +4,7 @@
 #include "settings.h"
 
 #include <string>
+#include <vector>
 
 namespace rastix {
 
@@ -15,6 +16,8 @@ struct FrameGrid {
     int height = 0;
     int columns = 1;
     int rows = 1;
+    // An animation's frame durations in milliseconds, one a frame; empty for a sheet.
+    std::vector<int> delaysMs;
     int count() const { return columns * rows; }
     // Frame k of the sheet, in place.
     ImageView frame(const ImageView& sheet, int k) const {

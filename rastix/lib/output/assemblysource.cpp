@@ -187,7 +187,8 @@ std::string paletteTable(const std::vector<std::uint16_t>& words, const Dialect&
     return out;
 }
 
-// Where each frame of a sheet starts, in bytes from the data's label: a global table of longs.
+// A global table of longs, one a frame: where each frame starts, in bytes from the data's label,
+// or how long an animation shows it.
 std::string frameTable(const std::vector<long long>& offsets, const Dialect& d,
                        const std::string& label) {
     const std::string longLine = std::string("\t") + d.longs + "\t";
@@ -241,6 +242,9 @@ std::string assemblyTrailer(const EncodedPicture& p, const Settings& s, const st
     std::string out = globalLabel(label + "_end");
     if (p.framed())
         out += frameTable(p.frameOffsets, dialectOf(s), label + "_frametable");
+    if (!p.frameDelaysMs.empty())
+        out += frameTable({p.frameDelaysMs.begin(), p.frameDelaysMs.end()}, dialectOf(s),
+                          label + "_delays");
     if (p.isColourMap() && writesOwnPalette(s))
         out += paletteTable(p.palette, dialectOf(s), label + "_clut");
     if (s.objectHeader)

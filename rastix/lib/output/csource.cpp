@@ -99,9 +99,11 @@ std::string hexLong(std::uint32_t v) {
     return out;
 }
 
-// Where each frame of a sheet starts, in bytes from the data's first.
-std::string frameTableArray(const std::vector<long long>& offsets, const std::string& label) {
-    std::string out = "\nconst uint32_t " + label + "_frametable[" + label + "_frames] = {\n";
+// One long a frame: where each frame of a sheet starts, in bytes from the data's first, or how
+// long an animation shows it.
+std::string frameTableArray(const std::vector<long long>& offsets, const std::string& name,
+                            const std::string& label) {
+    std::string out = "\nconst uint32_t " + name + "[" + label + "_frames] = {\n";
     for (std::size_t i = 0; i < offsets.size(); ++i) {
         out += i % 8 == 0 ? "\t" : " ";
         out += std::to_string(offsets[i]) + (i % 8 == 7 || i == offsets.size() - 1 ? ",\n" : ",");
@@ -158,6 +160,8 @@ std::vector<std::string> cArrayNames(const EncodedPicture& p, const Settings& s,
         names.push_back(label + "_object");
     if (p.framed())
         names.push_back(label + "_frametable");
+    if (!p.frameDelaysMs.empty())
+        names.push_back(label + "_delays");
     return names;
 }
 
@@ -182,6 +186,10 @@ std::string cHeaderFile(const EncodedPicture& p, const Settings& s, const std::s
     if (p.framed())
         out += "/* Each frame's offset in bytes from the first of " + label + ". */\n" +
                "extern const uint32_t " + label + "_frametable[" + label + "_frames];\n";
+    if (!p.frameDelaysMs.empty())
+        out += "/* How long each frame is shown, in milliseconds. */\n"
+               "extern const uint32_t " +
+               label + "_delays[" + label + "_frames];\n";
     out += "\n" + std::string(kCppClose) + "\n#endif\n";
     return out;
 }
@@ -235,7 +243,10 @@ void appendCRows(std::string& out, const std::uint8_t* rows, int count, const En
 std::string cSourceTrailer(const EncodedPicture& p, const Settings& s, const std::string& label) {
     std::string out = "};\n";
     if (p.framed())
-        out += frameTableArray(p.frameOffsets, label);
+        out += frameTableArray(p.frameOffsets, label + "_frametable", label);
+    if (!p.frameDelaysMs.empty())
+        out += frameTableArray({p.frameDelaysMs.begin(), p.frameDelaysMs.end()}, label + "_delays",
+                               label);
     if (p.isColourMap() && writesOwnPalette(s))
         out += paletteArray(p.palette, label);
     if (s.objectHeader)

@@ -115,6 +115,10 @@ std::string metadataJson(const EncodedPicture& p, const Settings& s, const std::
     for (std::size_t i = 0; i < p.frameOffsets.size(); ++i)
         offsets += (i ? ", " : "") + std::to_string(p.frameOffsets[i]);
     offsets += "]";
+    std::string delays = "[";
+    for (std::size_t i = 0; i < p.frameDelaysMs.size(); ++i)
+        delays += (i ? ", " : "") + std::to_string(p.frameDelaysMs[i]);
+    delays += "]";
     const std::pair<const char*, std::string> keys[] = {
         {"source", jsonString(picturePath)},
         {"outputs", list(names)},
@@ -141,6 +145,7 @@ std::string metadataJson(const EncodedPicture& p, const Settings& s, const std::
         {"frames", std::to_string(p.frameOffsets.size())},
         {"frame_bytes", std::to_string(p.frameBytes())},
         {"frame_offsets", offsets},
+        {"frame_delays_ms", delays},
         {"warnings", list(warnings)},
     };
     std::string text = "{\n";

@@ -179,3 +179,45 @@ TEST(Frames, TheConsoleLimitsHoldForEachFrame) {
 }
 
 } // namespace
+
+// An animation read as its frames stacked top to bottom: each frame is that frame converted
+// alone, --cut cuts every frame alike, the delays are the table's, and --frames is refused.
+TEST(Frames, AnAnimationsFramesAreItsOwnWithTheirDelays) {
+    const Image strip = distinctSheet(6, 12); // three frames of 6 x 4
+    FakePictures pictures;
+    pictures.images["anim.gif"] = strip;
+    pictures.animations["anim.gif"] = {4, {100, 250, 40}};
+    for (const CutFrame& cut : {CutFrame{0, 0, 6, 4}, CutFrame{1, 1, 3, 2}}) {
+        SCOPED_TRACE(cut.width);
+        QTemporaryDir dir;
+        AtomicFileWriter writer;
+        const std::string out = dir.path().toStdString();
+        const RunResult r = run({"--target-dir", out, "--cut",
+                                 cutOption(cut.x, cut.y, cut.width, cut.height), "anim.gif"},
+                                pictures, writer);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const QByteArray text = readAll(dir.filePath("anim.s"));
+        EXPECT_TRUE(text.contains("anim_frames = 3\t"));
+        EXPECT_TRUE(text.contains("anim_delays:\n\tdc.l\t100,250,40\n")) << text.toStdString();
+        const RunResult binary =
+            run({"--target-dir", out, "--frames", "3", "--no-frames", "--binary", "--cut",
+                 cutOption(cut.x, cut.y, cut.width, cut.height), "anim.gif"},
+                pictures, writer);
+        ASSERT_EQ(binary.status, 0) << binary.err;
+        const QByteArray frames = readAll(dir.filePath("anim.rgb"));
+        for (int k = 0; k < 3; ++k) {
+            const Converted alone = convert(
+                strip,
+                {"--binary", "--cut", cutOption(cut.x, k * 4 + cut.y, cut.width, cut.height)},
+                "sheet.rgb");
+            EXPECT_TRUE(frames.mid(k * alone.data.size(), alone.data.size()) == alone.data)
+                << "frame " << k;
+        }
+    }
+    QTemporaryDir dir;
+    AtomicFileWriter writer;
+    const RunResult refused = run(
+        {"--target-dir", dir.path().toStdString(), "--frames", "2", "anim.gif"}, pictures, writer);
+    EXPECT_NE(refused.status, 0);
+    EXPECT_NE(refused.err.find("--frames"), std::string::npos) << refused.err;
+}
