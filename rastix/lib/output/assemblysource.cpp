@@ -98,7 +98,11 @@ std::string assemblyHeader(const EncodedPicture& p, const Settings& s,
     out += "\n";
     for (const PictureConstant& k : pictureConstants(p, s))
         out += equateLine(s, label + "_" + k.name, k.value, k.note);
-    out += "\n" + std::string(d.cpu) + "\t.data\n\t" + d.phrase + "\n";
+    out += '\n';
+    out += d.cpu;
+    out += "\t.data\n\t";
+    out += d.phrase;
+    out += '\n';
     out += globalLabel(label);
     return out;
 }
@@ -224,10 +228,14 @@ std::string objectTable(const ObjectFields& f, const Dialect& d, const std::stri
     if (relativeCry)
         out += c + " Relative CRY adds to the line buffer only with RMW, bit 46 of phrase 1.\n";
     out += globalLabel(label);
-    out += "\t" + std::string(d.longs) + "\t";
+    out += '\t';
+    out += d.longs;
+    out += '\t';
     appendPhrase(out, d, o.phrase0);
     out += "\t" + c + " HEIGHT in bits 23-14, TYPE 0 (bitmap) in 2-0\n";
-    out += "\t" + std::string(d.longs) + "\t";
+    out += '\t';
+    out += d.longs;
+    out += '\t';
     appendPhrase(out, d, o.phrase1);
     out +=
         "\t" + c + " TRANS 47, INDEX 44-38, IWIDTH 37-28, DWIDTH 27-18, PITCH 17-15, DEPTH 14-12\n";
@@ -262,7 +270,9 @@ std::string paletteSetAssembly(const std::vector<std::uint16_t>& words, const Se
     out += c + " model:         " + modelDescription(s) + "\n\n";
     out +=
         equateLine(s, label + "_colours", static_cast<long long>(words.size()), "palette entries");
-    out += "\n" + std::string(d.cpu) + "\t.data";
+    out += '\n';
+    out += d.cpu;
+    out += "\t.data";
     out += paletteTable(words, d, label + "_clut");
     return out;
 }
