@@ -29,9 +29,9 @@ origin. An animated GIF, WebP or PNG (APNG) is read as its frames composed as a 
 shows them (disposal to the background leaves transparency) and converted as a sheet's
 frames are (see --frames, which it does not take; --cut cuts every frame alike), with the
 table NAME_delays of each frame's time in ms; a GIF delay under 20 ms counts as 100 ms, as
-browsers show it. Fully transparent pixels stay transparent. A picture whose decoder reports missing or
-corrupt data (a file cut short, a bad checksum) is not converted. Pictures are converted in
-parallel; outputs and messages keep the order of the command line.
+browsers show it. Fully transparent pixels stay transparent. A picture whose decoder
+reports missing or corrupt data (a file cut short, a bad checksum) is not converted.
+Pictures are converted in parallel; outputs and messages keep the order of the command line.
 
 Colour model
   -rgb              RGB16 words (default)

@@ -74,3 +74,13 @@ TEST(Help, DocumentsEveryOption) {
                                "--dither ordered", "--dither diffusion"})
         EXPECT_NE(help.find(syntax), std::string::npos) << syntax;
 }
+
+// The help is read in a terminal: no line wraps in one of 94 columns.
+TEST(OptionDocs, TheHelpFitsATerminal) {
+    std::istringstream help(helpText());
+    int number = 0;
+    for (std::string line; std::getline(help, line);) {
+        ++number;
+        EXPECT_LE(line.size(), 94u) << "line " << number << ": " << line;
+    }
+}
