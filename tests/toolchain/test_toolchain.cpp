@@ -340,6 +340,7 @@ const std::vector<Case>& cases() {
          {"--clut", "--opt-clut"},
          {"\u4E2D\u56FD.png", "\u65E5\u672C.png", "caf\u00E9.png"},
          Colours::Three},
+        {"frames", {"--cut", "0,0:12x7", "--frames", "3", "--clut", "--rotate", "90"}, {"pic.png"}},
         {"controlcharacters", {"--clut"}, {"new\nline.png", "carriage\rreturn.png"}},
         {"objectheader", {"--clut", "--object-header", "--export-equates"}, {"pic.png"}},
     };
