@@ -25,6 +25,9 @@ enum class Kind { Other, Gif, Png, WebP };
 
 constexpr char kGif[] = "gif";
 constexpr char kWebp[] = "webp";
+#ifndef RASTIX_HAVE_LIBPNG
+constexpr char kPng[] = "png";
+#endif
 
 Kind kindOf(const std::string& path) {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(openFile(path, "rb"), std::fclose);
@@ -118,8 +121,9 @@ AnimationLoad composeCutOut(const std::string& path, Kind kind, LoadedPicture& p
     if (kind == Kind::Png)
         decode = decodePngFrame;
 #else
+    // Without libpng (the Windows build), Qt's PNG reader decodes the cut-out frames.
     if (kind == Kind::Png)
-        return AnimationLoad::Still;
+        decode = decodeWithQtReader<kPng>;
 #endif
     std::string file;
     if (!readWholeFile(path, file))

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <system_error>
 
@@ -19,7 +20,12 @@ bool readWholeFile(const std::string& path, std::string& text, std::string& erro
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
 #endif
     if (!file) {
-        error = std::generic_category().message(errno ? errno : ENOENT);
+        // Windows refuses to open a folder as "Permission denied": named for what it is, as
+        // elsewhere.
+        std::error_code ec;
+        error = std::filesystem::is_directory(utf8Path(path), ec)
+                    ? std::generic_category().message(EISDIR)
+                    : std::generic_category().message(errno ? errno : ENOENT);
         return false;
     }
     text.clear();

@@ -27,8 +27,9 @@ Ran runIn(const QTemporaryDir& dir, const QStringList& args) {
     if (!rastix.waitForFinished(60000))
         return ran;
     ran.status = rastix.exitStatus() == QProcess::NormalExit ? rastix.exitCode() : -1;
-    ran.out = QString::fromUtf8(rastix.readAllStandardOutput());
-    ran.err = QString::fromUtf8(rastix.readAllStandardError());
+    // Windows ends the lines with "\r\n".
+    ran.out = QString::fromUtf8(rastix.readAllStandardOutput()).replace("\r\n", "\n");
+    ran.err = QString::fromUtf8(rastix.readAllStandardError()).replace("\r\n", "\n");
     return ran;
 }
 

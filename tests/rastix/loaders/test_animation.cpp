@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QImageWriter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -215,6 +216,9 @@ TEST(Animation, StillPictureHasNoFrames) {
     QImage image(kWidth, kHeight, QImage::Format_ARGB32);
     image.fill(qRgb(1, 2, 3));
     for (const char* format : {"png", "webp"}) {
+        // Qt may have no WebP plugin (the Windows build has none).
+        if (!QImageWriter::supportedImageFormats().contains(format))
+            continue;
         const QString path = dir.filePath(QString("still.") + format);
         ASSERT_TRUE(image.save(path, format)) << format;
         const LoadedPicture picture = loaded(path);
