@@ -1,5 +1,6 @@
 #include "loaders/animationreader.h"
 
+#include "cli/argumentfiles.h"
 #include "files/utf8path.h"
 #include "loaders/animationframes.h"
 #include "loaders/decodermessages.h"
@@ -42,17 +43,6 @@ Kind kindOf(const std::string& path) {
     if (start.compare(0, 4, "RIFF") == 0 && start.compare(8, 4, "WEBP") == 0)
         return Kind::WebP;
     return Kind::Other;
-}
-
-bool readWholeFile(const std::string& path, std::string& bytes) {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(openFile(path, "rb"), std::fclose);
-    if (!in)
-        return false;
-    char buffer[1 << 16];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, in.get())) > 0)
-        bytes.append(buffer, got);
-    return !std::ferror(in.get());
 }
 
 // Decodes one cut-out frame into 0xAARRGGBB pixels of the frame's size.
@@ -126,7 +116,8 @@ AnimationLoad composeCutOut(const std::string& path, Kind kind, LoadedPicture& p
         decode = decodeWithQtReader<kPng>;
 #endif
     std::string file;
-    if (!readWholeFile(path, file))
+    std::string unread;
+    if (!readWholeFile(path, file, unread))
         return AnimationLoad::Still; // the still reader says what is wrong
     CutOutAnimation animation;
     const bool whole = kind == Kind::Gif   ? cutOutGifFrames(file, animation, error)

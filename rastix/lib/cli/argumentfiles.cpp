@@ -14,11 +14,7 @@ namespace rastix {
 
 bool readWholeFile(const std::string& path, std::string& text, std::string& error) {
     errno = 0;
-#ifdef _WIN32
-    std::unique_ptr<FILE, int (*)(FILE*)> file(_wfopen(utf8Path(path).c_str(), L"rb"), fclose);
-#else
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
-#endif
+    std::unique_ptr<FILE, int (*)(FILE*)> file(openFile(path, "rb"), std::fclose);
     if (!file) {
         // Windows refuses to open a folder as "Permission denied": named for what it is, as
         // elsewhere.
