@@ -67,6 +67,10 @@ struct Settings {
     // The picture (after the cut) is a grid of frames, each converted as a picture of its own
     // (turned on its own) and written one after another.
     std::optional<FrameSize> frames;
+    // A frame that is another frame mirrored left to right is stored once, shown with REFLECT.
+    bool mirrorFrames = false;
+    // Fully transparent frames all point at one empty frame, stored after the others.
+    bool dropEmptyFrames = false;
     std::string targetDir; // empty: the current folder
     // CLUT entries never chosen or used.
     std::bitset<256> reservedEntries;

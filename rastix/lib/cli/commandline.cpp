@@ -181,6 +181,22 @@ const std::map<std::string, Flag>& flags() {
          [](Settings& s) {
              s.frames.reset();
          }},
+        {"--mirror-frames",
+         [](Settings& s) {
+             s.mirrorFrames = true;
+         }},
+        {"--no-mirror-frames",
+         [](Settings& s) {
+             s.mirrorFrames = false;
+         }},
+        {"--drop-empty-frames",
+         [](Settings& s) {
+             s.dropEmptyFrames = true;
+         }},
+        {"--no-drop-empty-frames",
+         [](Settings& s) {
+             s.dropEmptyFrames = false;
+         }},
         {"--no-palette",
          [](Settings& s) {
              s.givenPalette.reset();

@@ -151,6 +151,14 @@ Transforms
                     not whole frames fails
   --frames N        the same, N frames side by side
   --no-frames       the picture is one frame again (default)
+  --mirror-frames   a frame that is a stored frame mirrored left to right is not stored:
+                    its slot points at that frame and the table NAME_reflect (a long a
+                    frame, 1 or 0) says to show it with REFLECT, at XPOS + width - 1
+  --no-mirror-frames  every frame that differs is stored (default)
+  --drop-empty-frames  fully transparent frames all point at one empty frame stored
+                    after the others, at NAME_emptyframe (-1 if none), so a game can
+                    skip showing them
+  --no-drop-empty-frames  an empty frame is stored like any other (default)
   --rotate DEGREES  then turn clockwise by a whole number of degrees (negative: counter-
                     clockwise); multiples of 90 are exact, other angles take the nearest
                     pixel on a canvas grown to hold the result, corners transparent;

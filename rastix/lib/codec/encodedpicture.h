@@ -32,6 +32,12 @@ struct EncodedPicture {
     // An animation's frame durations in milliseconds, one a frame; empty for a sheet.
     std::vector<int> frameDelaysMs;
     int storedFrames = 1;
+    // With mirrored frames found: 1 where frame k is its stored frame mirrored left to right
+    // (shown with REFLECT), 0 elsewhere; empty when they are not looked for.
+    std::vector<std::uint8_t> frameReflect;
+    // Where the one empty frame lies that every fully transparent frame points at, when they
+    // are made to; -1 when no frame is empty.
+    long long emptyFrameOffset = -1;
 
     bool isColourMap() const { return !palette.empty(); }
     int phrasesPerRow() const { return rowBytes / 8; }

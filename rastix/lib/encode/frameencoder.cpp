@@ -52,6 +52,113 @@ PlannedPalette sheetPalette(const ColourCensus& census, int frameWidth, const Se
     return std::move(chosen.palette);
 }
 
+// Whether any pixel of the frame shows at all.
+bool hasOpaquePixels(const ImageView& frame) {
+    for (int y = 0; y < frame.height; ++y) {
+        const std::uint32_t* row = frame.row(y);
+        if (std::any_of(row, row + frame.width, [](std::uint32_t p) { return p >> 24 != 0; }))
+            return true;
+    }
+    return false;
+}
+
+// The frame's rows with their pixels in the opposite order, the padding left where it is: what
+// the frame's data must be for the object to show it as this one with REFLECT.
+ByteBuffer mirrored(const ByteBuffer& frame, int width, int rowBytes, int bitsPerPixel) {
+    ByteBuffer out = frame;
+    const auto rowSize = static_cast<std::size_t>(rowBytes);
+    for (std::size_t at = 0; at + rowSize <= frame.size(); at += rowSize) {
+        const std::uint8_t* in = frame.data() + at;
+        std::uint8_t* row = out.data() + at;
+        if (bitsPerPixel >= 8) {
+            const int bytes = bitsPerPixel / 8;
+            for (int x = 0; x < width; ++x)
+                std::copy_n(in + (width - 1 - x) * bytes, bytes, row + x * bytes);
+            continue;
+        }
+        // Pixels of 1, 2 or 4 bits, the first in the high bits of a byte.
+        const int mask = (1 << bitsPerPixel) - 1;
+        const auto shiftOf = [&](int x) {
+            return 8 - bitsPerPixel - x * bitsPerPixel % 8;
+        };
+        for (int x = 0; x < width; ++x) {
+            const int from = width - 1 - x;
+            const int pixel = in[from * bitsPerPixel / 8] >> shiftOf(from) & mask;
+            std::uint8_t& to = row[x * bitsPerPixel / 8];
+            to = static_cast<std::uint8_t>((to & ~(mask << shiftOf(x))) | pixel << shiftOf(x));
+        }
+    }
+    return out;
+}
+
+std::size_t hashOf(const ByteBuffer& bytes) {
+    return std::hash<std::string_view>{}(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+// Lays the frames out one after another, each distinct frame once: a frame with the bytes of
+// one stored before points at that one, and so (when asked) does a frame that is one stored
+// before mirrored, marked to be shown reflected. Empty frames set aside all point at one,
+// stored after the others so the frames that show stay together.
+class FrameStore {
+public:
+    FrameStore(EncodedPicture& out, bool findMirrors)
+        : m_out(out)
+        , m_findMirrors(findMirrors) {}
+
+    void add(const ByteBuffer& frame) {
+        int stored = find(frame);
+        bool reflect = false;
+        if (stored < 0 && m_findMirrors) {
+            stored = find(mirrored(frame, m_out.width, m_out.rowBytes, m_out.bitsPerPixel));
+            reflect = stored >= 0;
+        }
+        if (stored < 0) {
+            stored = m_out.storedFrames++;
+            m_storedByHash.emplace(hashOf(frame), stored);
+            m_out.data.insert(m_out.data.end(), frame.begin(), frame.end());
+        }
+        m_out.frameOffsets.push_back(static_cast<long long>(stored) * m_out.frameBytes());
+        if (m_findMirrors)
+            m_out.frameReflect.push_back(reflect ? 1 : 0);
+    }
+
+    void addEmpty(const ByteBuffer& frame) {
+        if (m_emptySlots.empty())
+            m_empty = frame;
+        m_emptySlots.push_back(m_out.frameOffsets.size());
+        m_out.frameOffsets.push_back(-1);
+        if (m_findMirrors)
+            m_out.frameReflect.push_back(0);
+    }
+
+    void finish() {
+        if (m_emptySlots.empty())
+            return;
+        m_out.emptyFrameOffset = static_cast<long long>(m_out.storedFrames++) * m_out.frameBytes();
+        m_out.data.insert(m_out.data.end(), m_empty.begin(), m_empty.end());
+        for (const std::size_t slot : m_emptySlots)
+            m_out.frameOffsets[slot] = m_out.emptyFrameOffset;
+    }
+
+private:
+    // The stored frame with these bytes, or -1.
+    int find(const ByteBuffer& frame) const {
+        const auto bytes = static_cast<std::ptrdiff_t>(frame.size());
+        const auto [first, last] = m_storedByHash.equal_range(hashOf(frame));
+        for (auto it = first; it != last; ++it)
+            if (std::equal(frame.begin(), frame.end(), m_out.data.begin() + it->second * bytes))
+                return it->second;
+        return -1;
+    }
+
+    EncodedPicture& m_out;
+    const bool m_findMirrors;
+    std::unordered_multimap<std::size_t, int> m_storedByHash;
+    ByteBuffer m_empty;
+    std::vector<std::size_t> m_emptySlots;
+};
+
 std::size_t distinctWords(const ColourCensus& census) {
     std::size_t count = 0;
     for (std::uint32_t w = 0; w < ColourCensus::kTransparent; ++w)
@@ -89,8 +196,7 @@ EncodedPicture encodeFrames(const ImageView& sheet, const FrameGrid& grid, const
         transparent = std::any_of(frames.views.begin(), frames.views.end(), hasTransparentPixels);
     }
     EncodedPicture out;
-    // The stored frames by the hash of their bytes, to find a frame stored before.
-    std::unordered_multimap<std::size_t, int> storedByHash;
+    FrameStore store(out, settings.mirrorFrames);
     for (const ImageView& view : frames.views) {
         EncodedPicture frame =
             settings.colourMap
@@ -103,22 +209,12 @@ EncodedPicture encodeFrames(const ImageView& sheet, const FrameGrid& grid, const
         }
         out.zeroWordsTransparent = out.zeroWordsTransparent && frame.zeroWordsTransparent;
         out.quantised = out.quantised || frame.quantised;
-        const std::size_t bytes = frame.data.size();
-        const std::size_t hash = std::hash<std::string_view>{}(
-            std::string_view(reinterpret_cast<const char*>(frame.data.data()), bytes));
-        int stored = -1;
-        const auto [first, last] = storedByHash.equal_range(hash);
-        for (auto it = first; it != last && stored < 0; ++it)
-            if (std::equal(frame.data.begin(), frame.data.end(),
-                           out.data.begin() + static_cast<std::ptrdiff_t>(it->second * bytes)))
-                stored = it->second;
-        if (stored < 0) {
-            stored = out.storedFrames++;
-            storedByHash.emplace(hash, stored);
-            out.data.insert(out.data.end(), frame.data.begin(), frame.data.end());
-        }
-        out.frameOffsets.push_back(static_cast<long long>(stored) * out.frameBytes());
+        if (settings.dropEmptyFrames && !hasOpaquePixels(view))
+            store.addEmpty(frame.data);
+        else
+            store.add(frame.data);
     }
+    store.finish();
     out.quantised = out.quantised || quantised;
     out.frameDelaysMs = grid.delaysMs;
     if (settings.colourMap)

@@ -248,11 +248,8 @@ std::string objectTable(const ObjectFields& f, const Dialect& d, const std::stri
 std::string assemblyTrailer(const EncodedPicture& p, const Settings& s, const std::string& label) {
     // LABEL_end marks where the pixel data ends, for a build that copies or sizes it by label.
     std::string out = globalLabel(label + "_end");
-    if (p.framed())
-        out += frameTable(p.frameOffsets, dialectOf(s), label + "_frametable");
-    if (!p.frameDelaysMs.empty())
-        out += frameTable({p.frameDelaysMs.begin(), p.frameDelaysMs.end()}, dialectOf(s),
-                          label + "_delays");
+    for (const FrameTable& table : frameTables(p))
+        out += frameTable(table.values, dialectOf(s), label + table.suffix);
     if (p.isColourMap() && writesOwnPalette(s))
         out += paletteTable(p.palette, dialectOf(s), label + "_clut");
     if (s.objectHeader)

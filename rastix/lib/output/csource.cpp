@@ -164,10 +164,8 @@ std::vector<std::string> cArrayNames(const EncodedPicture& p, const Settings& s,
         names.push_back(label + "_clut");
     if (s.objectHeader)
         names.push_back(label + "_object");
-    if (p.framed())
-        names.push_back(label + "_frametable");
-    if (!p.frameDelaysMs.empty())
-        names.push_back(label + "_delays");
+    for (const FrameTable& table : frameTables(p))
+        names.push_back(label + table.suffix);
     return names;
 }
 
@@ -189,13 +187,10 @@ std::string cHeaderFile(const EncodedPicture& p, const Settings& s, const std::s
         out += "/* Two phrases, each as two longs, the high one first. */\n"
                "extern const uint32_t " +
                label + "_object[4];\n";
-    if (p.framed())
-        out += "/* Each frame's offset in bytes from the first of " + label + ". */\n" +
-               "extern const uint32_t " + label + "_frametable[" + label + "_frames];\n";
-    if (!p.frameDelaysMs.empty())
-        out += "/* How long each frame is shown, in milliseconds. */\n"
-               "extern const uint32_t " +
-               label + "_delays[" + label + "_frames];\n";
+    for (const FrameTable& table : frameTables(p)) {
+        out += "/* " + table.note + ". */\n";
+        out += "extern const uint32_t " + label + table.suffix + "[" + label + "_frames];\n";
+    }
     out += "\n" + std::string(kCppClose) + "\n#endif\n";
     return out;
 }
@@ -248,11 +243,8 @@ void appendCRows(std::string& out, const std::uint8_t* rows, int count, const En
 
 std::string cSourceTrailer(const EncodedPicture& p, const Settings& s, const std::string& label) {
     std::string out = "};\n";
-    if (p.framed())
-        out += frameTableArray(p.frameOffsets, label + "_frametable", label);
-    if (!p.frameDelaysMs.empty())
-        out += frameTableArray({p.frameDelaysMs.begin(), p.frameDelaysMs.end()}, label + "_delays",
-                               label);
+    for (const FrameTable& table : frameTables(p))
+        out += frameTableArray(table.values, label + table.suffix, label);
     if (p.isColourMap() && writesOwnPalette(s))
         out += paletteArray(p.palette, label);
     if (s.objectHeader)

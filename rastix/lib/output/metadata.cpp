@@ -111,14 +111,12 @@ std::string metadataJson(const EncodedPicture& p, const Settings& s, const std::
     for (const std::string& output : outputs)
         names.push_back(fileName(output));
     const bool setPalette = p.isColourMap() && !writesOwnPalette(s);
-    std::string offsets = "[";
-    for (std::size_t i = 0; i < p.frameOffsets.size(); ++i)
-        offsets += (i ? ", " : "") + std::to_string(p.frameOffsets[i]);
-    offsets += "]";
-    std::string delays = "[";
-    for (std::size_t i = 0; i < p.frameDelaysMs.size(); ++i)
-        delays += (i ? ", " : "") + std::to_string(p.frameDelaysMs[i]);
-    delays += "]";
+    const auto numbers = [](const auto& values) {
+        std::string text = "[";
+        for (std::size_t i = 0; i < values.size(); ++i)
+            text += (i ? ", " : "") + std::to_string(values[i]);
+        return text + "]";
+    };
     const std::pair<const char*, std::string> keys[] = {
         {"source", jsonString(picturePath)},
         {"outputs", list(names)},
@@ -144,8 +142,12 @@ std::string metadataJson(const EncodedPicture& p, const Settings& s, const std::
         // A sheet's frames: width and height above are one frame's.
         {"frames", std::to_string(p.frameOffsets.size())},
         {"frame_bytes", std::to_string(p.frameBytes())},
-        {"frame_offsets", offsets},
-        {"frame_delays_ms", delays},
+        {"frame_offsets", numbers(p.frameOffsets)},
+        {"frame_delays_ms", numbers(p.frameDelaysMs)},
+        // Written only when looked for: 1 where a frame is shown with REFLECT.
+        {"frame_reflect", numbers(p.frameReflect)},
+        // Written only with empty frames set aside: the offset they all point at.
+        {"frame_empty", p.emptyFrameOffset >= 0 ? std::to_string(p.emptyFrameOffset) : "null"},
         {"warnings", list(warnings)},
     };
     std::string text = "{\n";
@@ -153,6 +155,10 @@ std::string metadataJson(const EncodedPicture& p, const Settings& s, const std::
         const bool frameKey = std::string_view(keys[i].first).starts_with("frame");
         if (frameKey && !p.framed())
             continue; // a picture that is not a sheet is described as it always was
+        const std::string_view key = keys[i].first;
+        if ((key == "frame_reflect" && p.frameReflect.empty()) ||
+            (key == "frame_empty" && !s.dropEmptyFrames))
+            continue;
         text += std::string("  \"") + keys[i].first + "\": " + keys[i].second +
                 (i + 1 < std::size(keys) ? ",\n" : "\n");
     }

@@ -182,6 +182,8 @@ std::vector<std::string> globalNames(const Settings& s, const std::string& pictu
             add(label, {"_object"});
         if (s.frames)
             add(label, {"_frametable"});
+        if (s.frames && s.mirrorFrames)
+            add(label, {"_reflect"});
         return names;
     }
     add(label, {"", "_end"});
@@ -191,6 +193,8 @@ std::vector<std::string> globalNames(const Settings& s, const std::string& pictu
         add(label, {"_object", "_object_end"});
     if (s.frames)
         add(label, {"_frametable"});
+    if (s.frames && s.mirrorFrames)
+        add(label, {"_reflect"});
     if (s.exportEquates) {
         add(label, {"_width", "_height", "_phrases", "_depth", "_bpp", "_size", "_dwidth",
                     "_iwidth", "_pitch", "_index"});
@@ -198,6 +202,8 @@ std::vector<std::string> globalNames(const Settings& s, const std::string& pictu
             add(label, {"_colours"});
         if (s.frames)
             add(label, {"_frames", "_framebytes"});
+        if (s.frames && s.dropEmptyFrames)
+            add(label, {"_emptyframe"});
     }
     return names;
 }

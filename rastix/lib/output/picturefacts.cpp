@@ -44,7 +44,8 @@ std::vector<std::string> pictureDescription(const EncodedPicture& p, const Setti
     if (p.framed())
         lines.push_back("frames:        " + std::to_string(p.frameOffsets.size()) + " of " +
                         std::to_string(p.width) + " x " + std::to_string(p.height) + " pixels, " +
-                        std::to_string(p.storedFrames) + " stored (the same frames once)");
+                        std::to_string(p.storedFrames) + " stored (the same frames once" +
+                        (p.frameReflect.empty() ? "" : ", mirrored ones shown with REFLECT") + ")");
     if (p.clutStart >= 0)
         lines.push_back("CLUT entries:  " + std::to_string(p.clutStart) + " to " +
                         std::to_string(p.clutStart + (1 << p.bitsPerPixel) - 1));
@@ -65,6 +66,9 @@ std::vector<PictureConstant> pictureConstants(const EncodedPicture& p, const Set
                              "frames, each of width x height pixels"});
         constants.push_back({"framebytes", p.frameBytes(),
                              "bytes of one frame; the table gives where each starts"});
+        if (s.dropEmptyFrames)
+            constants.push_back({"emptyframe", p.emptyFrameOffset,
+                                 "offset of the frame every empty one points at; -1: none"});
     }
     if (p.isColourMap())
         constants.push_back(
@@ -77,6 +81,23 @@ std::vector<PictureConstant> pictureConstants(const EncodedPicture& p, const Set
                          p.clutStart >= 0 ? "object INDEX field: the bank's first CLUT entry / 2"
                                           : "object INDEX field (for maps of 1, 2 or 4 bits)"});
     return constants;
+}
+
+std::vector<FrameTable> frameTables(const EncodedPicture& p) {
+    std::vector<FrameTable> tables;
+    if (!p.framed())
+        return tables;
+    tables.push_back(
+        {"_frametable", p.frameOffsets, "Each frame's offset in bytes from the data's first byte"});
+    if (!p.frameDelaysMs.empty())
+        tables.push_back({"_delays",
+                          {p.frameDelaysMs.begin(), p.frameDelaysMs.end()},
+                          "How long each frame is shown, in milliseconds"});
+    if (!p.frameReflect.empty())
+        tables.push_back({"_reflect",
+                          {p.frameReflect.begin(), p.frameReflect.end()},
+                          "1 where the frame is shown with REFLECT, at XPOS + width - 1"});
+    return tables;
 }
 
 } // namespace rastix

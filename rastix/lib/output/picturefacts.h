@@ -24,4 +24,13 @@ struct PictureConstant {
 std::vector<PictureConstant> pictureConstants(const EncodedPicture& shape,
                                               const Settings& settings);
 
+// A table of one long a frame that a sheet or an animation has beside its data: LABEL_suffix.
+struct FrameTable {
+    std::string suffix;
+    std::vector<long long> values;
+    std::string note;
+};
+// In the order they are written: the offsets, then any delays and reflections.
+std::vector<FrameTable> frameTables(const EncodedPicture& shape);
+
 } // namespace rastix

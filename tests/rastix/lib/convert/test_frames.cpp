@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -161,6 +162,71 @@ TEST(Frames, TheSourceGivesTheFramesAndTheirTableInEachSyntax) {
                 << line << " not in\n"
                 << converted.data.toStdString();
     }
+}
+
+// Frames of 3 x 2 side by side, each drawn by one of the functions of (x, y).
+Image stripDrawn(const std::vector<std::function<std::uint32_t(int, int)>>& frames) {
+    Image sheet(3 * static_cast<int>(frames.size()), 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < sheet.width; ++x)
+            sheet.at(x, y) = frames[static_cast<std::size_t>(x / 3)](x % 3, y);
+    return sheet;
+}
+
+TEST(Frames, MirroredAndEmptyFramesPointAtOneStoredFrame) {
+    const auto a = [](int x, int y) {
+        return 0xFF000000u | std::uint32_t(x * 80 + y * 20) << 16;
+    };
+    const auto mirrorOfA = [&](int x, int y) {
+        return a(2 - x, y);
+    };
+    const auto b = [](int x, int y) {
+        return 0xFF0000FFu | std::uint32_t(x * 70 + y * 30) << 8;
+    };
+    const auto empty = [](int, int) {
+        return 0x00FFFFFFu;
+    };
+    struct Case {
+        std::vector<std::function<std::uint32_t(int, int)>> frames;
+        std::vector<std::string> options;
+        std::vector<std::string> expected; // in the metadata, or absent with a leading '!'
+    };
+    const Case cases[] = {
+        {{a, mirrorOfA, b}, {}, {"\"frame_offsets\": [0, 16, 32]", "!frame_reflect"}},
+        {{a, mirrorOfA, b},
+         {"--mirror-frames"},
+         {"\"frame_offsets\": [0, 0, 16]", "\"frame_reflect\": [0, 1, 0]", "!frame_empty"}},
+        // Four bits a pixel: the mirror is found nibble by nibble.
+        {{a, b, mirrorOfA},
+         {"--mirror-frames", "--clut", "--opt-clut"},
+         {"\"bits_per_pixel\": 4", "\"frame_offsets\": [0, 16, 0]",
+          "\"frame_reflect\": [0, 0, 1]"}},
+        {{a, empty, a, empty, b}, {}, {"\"frame_offsets\": [0, 16, 0, 16, 32]"}},
+        {{a, empty, a, empty, b},
+         {"--drop-empty-frames"},
+         {"\"frame_offsets\": [0, 32, 0, 32, 16]", "\"frame_empty\": 32"}},
+        {{a, b}, {"--drop-empty-frames"}, {"\"frame_empty\": null"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> options = c.options;
+        options.insert(options.end(), {"--binary", "--frames", std::to_string(c.frames.size())});
+        const Converted converted = convert(stripDrawn(c.frames), options, "");
+        ASSERT_EQ(converted.run.status, 0) << converted.run.err;
+        for (const std::string& text : c.expected) {
+            const bool absent = text.front() == '!';
+            EXPECT_NE(converted.json.contains(QByteArray::fromStdString(text.substr(absent))),
+                      absent)
+                << text << " in\n"
+                << converted.json.toStdString();
+        }
+    }
+    // The tables and the equate, in the source.
+    const Converted source =
+        convert(stripDrawn({a, mirrorOfA, empty}),
+                {"--mirror-frames", "--drop-empty-frames", "--frames", "3"}, "sheet.s");
+    ASSERT_EQ(source.run.status, 0) << source.run.err;
+    for (const char* line : {"sheet_emptyframe = 16\t", "sheet_reflect:\n\tdc.l\t0,1,0\n"})
+        EXPECT_TRUE(source.data.contains(line)) << line << " not in\n" << source.data.toStdString();
 }
 
 TEST(Frames, TheConsoleLimitsHoldForEachFrame) {
