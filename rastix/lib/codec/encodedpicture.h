@@ -32,6 +32,8 @@ struct EncodedPicture {
     // An animation's frame durations in milliseconds, one a frame; empty for a sheet.
     std::vector<int> frameDelaysMs;
     int storedFrames = 1;
+    // How many frames lay side by side in the sheet they were cut from (1 for an animation).
+    int frameColumns = 1;
 
     bool isColourMap() const { return !palette.empty(); }
     int phrasesPerRow() const { return rowBytes / 8; }

@@ -121,6 +121,7 @@ EncodedPicture encodeFrames(const ImageView& sheet, const FrameGrid& grid, const
     }
     out.quantised = out.quantised || quantised;
     out.frameDelaysMs = grid.delaysMs;
+    out.frameColumns = grid.columns;
     if (settings.colourMap)
         out.sourceColours = sourceColours;
     return out;
