@@ -116,8 +116,15 @@ ShownPicture consoleView(const EncodedPicture& p, const Settings& s, std::string
     ShownPicture out;
     out.width = p.width * columns;
     out.height = p.height * rows;
-    out.rgb.resize(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height) * 3,
-                   kShownBackdropGrey);
+    out.rgb.resize(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height) * 3);
+    // The cells of the last row of frames that no frame fills.
+    for (int k = frames; k < rows * columns; ++k)
+        for (int y = 0; y < p.height; ++y)
+            std::fill_n(
+                &out.rgb[((static_cast<std::size_t>(k / columns) * p.height + y) * out.width +
+                          static_cast<std::size_t>(k % columns) * p.width) *
+                         3],
+                static_cast<std::size_t>(p.width) * 3, kShownBackdropGrey);
     const std::vector<Shown> shown = shownValues(p, s);
     for (int k = 0; k < frames; ++k) {
         const std::uint8_t* frame = p.data.data() + offsets[static_cast<std::size_t>(k)];

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "codec/encodedpicture.h"
+#include "image/largeblock.h"
 #include "settings.h"
 
 #include <cstdint>
@@ -14,7 +15,7 @@ namespace rastix {
 struct ShownPicture {
     int width = 0;
     int height = 0;
-    std::vector<std::uint8_t> rgb;
+    ByteBuffer rgb;
 };
 
 // What shows where a pixel is not drawn (TRANS and a transparent word or index 0): a grey that
