@@ -8,6 +8,7 @@
 #include "files/messageline.h"
 #include "files/utf8path.h"
 #include "loaders/pictureloader.h"
+#include "loaders/pngwriter.h"
 #include "loaders/qtreader.h"
 #include "messagestream.h"
 #include "output/filestaging.h"
@@ -118,9 +119,10 @@ int main(int argc, char** argv) {
     rastix::allowDecodingUpTo(memory);
     const std::vector<rastix::Job> jobs =
         rastix::outdatedJobs(line.jobs, expanded.filesRead, rastix::fileModifiedTime);
-    const int status = jobs.empty() ? 0
-                                    : rastix::runJobs(jobs, rastix::loadPicture, writer, std::cout,
-                                                      rastix::messageStream(), threads, memory);
+    const int status =
+        jobs.empty() ? 0
+                     : rastix::runJobs(jobs, rastix::loadPicture, writer, std::cout,
+                                       rastix::messageStream(), threads, memory, rastix::encodePng);
     if (!line.depfile.empty() && !writeDepfile(line.depfile, line, expanded.filesRead, writer))
         return 1;
     return status;

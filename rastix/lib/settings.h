@@ -87,6 +87,8 @@ struct Settings {
     PaletteCopy paletteCopy = PaletteCopy::None;
     // NAME.json beside the outputs, describing them for build scripts.
     bool metadata = false;
+    // NAME.shown.png beside the outputs: the picture as the console shows the words written.
+    bool showPng = false;
     // Converted only when an output is missing or older than what it is made from.
     bool update = false;
     // Whether the picture's files hold a ready bitmap object for it, too.

@@ -232,6 +232,14 @@ const std::map<std::string, Flag>& flags() {
          [](Settings& s) {
              s.metadata = false;
          }},
+        {"--show-png",
+         [](Settings& s) {
+             s.showPng = true;
+         }},
+        {"--no-show-png",
+         [](Settings& s) {
+             s.showPng = false;
+         }},
         {"--update",
          [](Settings& s) {
              s.update = true;

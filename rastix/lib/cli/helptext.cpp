@@ -176,6 +176,13 @@ Builds
                     warnings printed for it; written with the outputs, or not at all. A
                     byte of a name that is not UTF-8 is given as \u00XX of that byte
   --no-metadata     no PICTURE.json (default)
+  --show-png        beside the outputs, PICTURE.shown.png: the words written, shown as the
+                    console shows them (RGB16, CRY16 by the console's CRY table, with
+                    --15-bits the mixed mode; a map through its palette words at its bank and
+                    INDEX; --glass added to the line buffer $8880), not the source picture.
+                    Pixels not drawn (TRANS) show grey 128,128,128; no row padding; a sheet's
+                    frames in the sheet's columns, each read from its own place in the data
+  --no-show-png     no PICTURE.shown.png (default)
   --update          convert a picture only when one of its outputs is missing or older than
                     the picture, its --palette file or an @FILE read; a --shared-clut or
                     --banks set is converted whole when any of it is. Outdated outputs are

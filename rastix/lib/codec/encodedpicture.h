@@ -38,6 +38,8 @@ struct EncodedPicture {
     // Where the one empty frame lies that every fully transparent frame points at, when they
     // are made to; -1 when no frame is empty.
     long long emptyFrameOffset = -1;
+    // How many frames lay side by side in the sheet they were cut from (1 for an animation).
+    int frameColumns = 1;
 
     bool isColourMap() const { return !palette.empty(); }
     int phrasesPerRow() const { return rowBytes / 8; }

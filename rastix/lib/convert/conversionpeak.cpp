@@ -78,6 +78,18 @@ Bytes outputDataBytes(const Admission& a, const Route& route, const Settings& s)
     return encodedBytes(size.width, size.height, s.colourMap ? deepestMap(s) : 16);
 }
 
+// The picture the console shows, made from the encoded data once the pixels are gone: three
+// bytes a pixel, and its PNG, which takes no more than about as much again.
+Bytes shownPictureBytes(const Admission& a, const Route& route, const Settings& s) {
+    const Size size = canvasSize(cutSize(a, s), route, s);
+    return size.width * size.height * 3 * 2;
+}
+
+// Whether the encoded data is held whole even where a stream could write it to disk.
+bool dataHeld(const Settings& s, bool toDisk) {
+    return !toDisk || s.showPng;
+}
+
 // The stages from a picture held whole as 32-bit pixels to its encoded data, each made from
 // the one before, which is let go once the next exists; stream: what a stream encoder holds.
 Bytes wholePicturePeak(const Admission& a, const Route& route, const Settings& s, Bytes stream,
@@ -90,7 +102,7 @@ Bytes wholePicturePeak(const Admission& a, const Route& route, const Settings& s
     // Without transparent pixels, read through a view of the cut and the quarter turn into the
     // stream encoder.
     if (toStream && a.opaque)
-        return held + stream + (toDisk ? 0 : outputDataBytes(a, route, s));
+        return held + stream + (dataHeld(s, toDisk) ? outputDataBytes(a, route, s) : 0);
     Bytes peak = held;
     const auto make = [&](Bytes next) {
         peak = std::max(peak, held + next);
@@ -118,7 +130,7 @@ std::uint64_t conversionPeakBytes(const Admission& a, const Route& route, const 
     Bytes peak = 0;
     if (a.streamed && route.travel == Travel::RowsToStream) {
         // Neither the decoded nor, on disk, the encoded picture is ever held whole.
-        peak = a.decoderBytes + stream + (toDisk ? 0 : data);
+        peak = a.decoderBytes + stream + (dataHeld(s, toDisk) ? data : 0);
     } else if (a.streamed) {
         // The map collector keeps the picture whole as it is decoded, then makes the map.
         const Bytes pixels = pixelBytes(static_cast<Bytes>(std::max(a.width, 0)),
@@ -135,6 +147,8 @@ std::uint64_t conversionPeakBytes(const Admission& a, const Route& route, const 
     // the pixels are gone.
     if (text && !toDisk)
         peak = std::max(peak, data + data * kMostTextPerByte);
+    if (s.showPng)
+        peak = std::max(peak, data + shownPictureBytes(a, route, s));
     return peak;
 }
 

@@ -9,6 +9,7 @@
 #include "files/utf8path.h"
 #include "output/metadata.h"
 #include "output/outputnames.h"
+#include "output/shownpng.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -190,13 +191,18 @@ std::optional<OutputFile> metadataFile(const EncodedPicture& picture, const Job&
     return OutputFile{metadataPath(s, job.picture), ByteBuffer(text.begin(), text.end()), nullptr};
 }
 
-// The picture's files, the copy of its palette for paint programs and its metadata.
+// The picture's files, the copy of its palette for paint programs, the picture as the console
+// shows it and its metadata.
 void writeOutputs(PictureResult& result, EncodedPicture picture, const Job& job,
-                  AtomicFileWriter* writer, int threads) {
+                  AtomicFileWriter* writer, int threads, const PngEncoder& png) {
     const Settings& s = job.settings;
     std::vector<std::uint16_t> palette;
     if (writesOwnPalette(s) && s.paletteCopy != PaletteCopy::None)
         palette = picture.palette;
+    // Made before the data is handed to the outputs, which may take it.
+    std::optional<OutputFile> shown = shownPngFile(picture, s, job.picture, png, result.error);
+    if (!result.error.empty())
+        return;
     std::optional<OutputFile> metadata = metadataFile(picture, job, result);
     result.files = outputsFor(std::move(picture), s, job.picture, writer, threads, &result.error);
     if (result.files.empty())
@@ -206,6 +212,8 @@ void writeOutputs(PictureResult& result, EncodedPicture picture, const Job& job,
         const std::string copy = joinPath(s.targetDir, base) + paletteCopyExtension(s.paletteCopy);
         result.files.push_back(paletteCopyFile(palette, s, copy, base));
     }
+    if (shown)
+        result.files.push_back(std::move(*shown));
     if (metadata)
         result.files.push_back(std::move(*metadata));
 }
@@ -234,7 +242,7 @@ bool outputsFreeFor(const Job& job, const std::vector<std::string>& paths, Pictu
 }
 
 PictureResult convertJob(const Job& job, const PictureLoader& loader, int encodeThreads,
-                         AtomicFileWriter* writer, MemoryBudget* budget) {
+                         AtomicFileWriter* writer, MemoryBudget* budget, const PngEncoder& png) {
     PictureResult result;
     const Settings& s = job.settings;
     if (!outputsFreeFor(job, outputPaths(s, job.picture), result))
@@ -270,11 +278,13 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     case Travel::DecodedWhole:
         break;
     }
-    // The rows go to disk as they are encoded, as binary data or as source text.
-    if (stream && staged && s.format != OutputFormat::Binary)
+    // The rows go to disk as they are encoded, as binary data or as source text; the picture
+    // the console shows is made from the words, so with it they are held instead.
+    const bool streamToDisk = stream && staged && !s.showPng;
+    if (streamToDisk && s.format != OutputFormat::Binary)
         stream->streamTo(staged.get(), StreamEncoder::SourceNames{
                                            job.picture, sourceLabel(s, baseName(job.picture))});
-    else if (stream && staged)
+    else if (streamToDisk)
         stream->streamTo(staged.get());
     else
         staged.reset(); // made only to learn whether the folder takes files
@@ -352,7 +362,7 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
             result.files.push_back(std::move(*metadata));
     } else {
         staged.reset(); // not used: its temporary file goes
-        writeOutputs(result, std::move(picture), job, writer, encodeThreads);
+        writeOutputs(result, std::move(picture), job, writer, encodeThreads, png);
     }
     return result;
 }
@@ -434,8 +444,8 @@ std::optional<PictureColours> takePictureColours(const Job& job, const PictureLo
     return colours;
 }
 
-PictureResult convertKept(const Job& job, KeptPicture& kept, int threads,
-                          AtomicFileWriter* writer) {
+PictureResult convertKept(const Job& job, KeptPicture& kept, int threads, AtomicFileWriter* writer,
+                          const PngEncoder& png) {
     PictureResult result;
     EncodedPicture picture = kept.collector ? kept.collector->encode(threads, job.settings)
                              : kept.frames  ? encodeFrames(kept.view, *kept.frames, job.settings,
@@ -444,7 +454,7 @@ PictureResult convertKept(const Job& job, KeptPicture& kept, int threads,
                                                               kept.census.get(), kept.quarterTurn);
     kept = KeptPicture{}; // its memory goes back before the outputs are made
     describe(result, picture, job.settings);
-    writeOutputs(result, std::move(picture), job, writer, threads);
+    writeOutputs(result, std::move(picture), job, writer, threads, png);
     return result;
 }
 

@@ -8,6 +8,7 @@
 #include "image/framegrid.h"
 #include "output/filestaging.h"
 #include "output/output.h"
+#include "output/shownpng.h"
 #include "palette/colourcensus.h"
 
 #include <memory>
@@ -41,9 +42,11 @@ bool outputsFreeFor(const Job& job, const std::vector<std::string>& paths, Pictu
 // outputs may already be staged on disk while the picture is decoded (see OutputFile). Before
 // anything large is allocated, what the conversion will need is taken from budget (waiting
 // while other pictures hold it), or checked against the memory available now without one; a
-// picture that cannot fit fails at once with a message saying so.
+// picture that cannot fit fails at once with a message saying so. With --show-png the picture
+// as the console shows it is written through png.
 PictureResult convertJob(const Job& job, const PictureLoader& loader, int encodeThreads,
-                         AtomicFileWriter* writer = nullptr, MemoryBudget* budget = nullptr);
+                         AtomicFileWriter* writer = nullptr, MemoryBudget* budget = nullptr,
+                         const PngEncoder& png = {});
 
 // A picture decoded for its colours and kept for its conversion, so that it is not decoded
 // twice: the map collector it streamed into, or its pixels decoded whole (cut and turned),
@@ -75,6 +78,7 @@ std::optional<PictureColours> takePictureColours(const Job& job, const PictureLo
 
 // The picture's map and files from what was kept of it, under the job's settings (its palette
 // planned by now).
-PictureResult convertKept(const Job& job, KeptPicture& kept, int threads, AtomicFileWriter* writer);
+PictureResult convertKept(const Job& job, KeptPicture& kept, int threads, AtomicFileWriter* writer,
+                          const PngEncoder& png = {});
 
 } // namespace rastix

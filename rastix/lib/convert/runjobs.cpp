@@ -138,14 +138,15 @@ bool setUnwritten(const PaletteSetRun& run, std::size_t i, LineStreams& lines,
 // convertJob, with what it throws turned into the picture's error; a picture whose fate was
 // decided while its set's palette was planned is not converted.
 PictureResult convertGuarded(const PaletteSetRun& run, std::size_t i, const PictureLoader& loader,
-                             int encodeThreads, AtomicFileWriter* writer, MemoryBudget& budget) {
+                             int encodeThreads, AtomicFileWriter* writer, MemoryBudget& budget,
+                             const PngEncoder& png) {
     if (run.decided[i])
         return *run.decided[i];
     const Job& job = run.jobs[i];
     try {
         if (run.kept[i])
-            return convertKept(job, *run.kept[i], encodeThreads, writer);
-        return convertJob(job, loader, encodeThreads, writer, &budget);
+            return convertKept(job, *run.kept[i], encodeThreads, writer, png);
+        return convertJob(job, loader, encodeThreads, writer, &budget, png);
     } catch (const std::bad_alloc&) {
         PictureResult r;
         r.error = "not enough memory to convert this picture";
@@ -164,7 +165,8 @@ PictureResult convertGuarded(const PaletteSetRun& run, std::size_t i, const Pict
 } // namespace
 
 int runJobs(const std::vector<Job>& pictures, const PictureLoader& loader, AtomicFileWriter& writer,
-            std::ostream& out, std::ostream& err, int threads, std::uint64_t memoryBytes) {
+            std::ostream& out, std::ostream& err, int threads, std::uint64_t memoryBytes,
+            const PngEncoder& png) {
     const std::size_t n = pictures.size();
     MemoryBudget budget(memoryBytes);
     LineStreams lines(out, err);
@@ -174,7 +176,7 @@ int runJobs(const std::vector<Job>& pictures, const PictureLoader& loader, Atomi
     if (n == 1) {
         // One picture: converted here, with every core for it.
         const int cores = std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-        const PictureResult result = convertGuarded(run, 0, loader, cores, &writer, budget);
+        const PictureResult result = convertGuarded(run, 0, loader, cores, &writer, budget, png);
         writeSetFiles(run, 0, writer, lines, setWritten);
         const bool written =
             !setUnwritten(run, 0, lines, setWritten) && writeResult(jobs[0], result, writer, lines);
@@ -203,7 +205,7 @@ int runJobs(const std::vector<Job>& pictures, const PictureLoader& loader, Atomi
                     return;
                 i = next++;
             }
-            PictureResult r = convertGuarded(run, i, loader, encodeThreads, &writer, budget);
+            PictureResult r = convertGuarded(run, i, loader, encodeThreads, &writer, budget, png);
             std::lock_guard lock(mutex);
             results[i] = std::move(r);
             changed.notify_all();

@@ -217,6 +217,7 @@ EncodedPicture encodeFrames(const ImageView& sheet, const FrameGrid& grid, const
     store.finish();
     out.quantised = out.quantised || quantised;
     out.frameDelaysMs = grid.delaysMs;
+    out.frameColumns = grid.columns;
     if (settings.colourMap)
         out.sourceColours = sourceColours;
     return out;

@@ -274,9 +274,15 @@ std::vector<std::string> outputPaths(const Settings& s, const std::string& pictu
         paths.push_back(base + ".obj");
     if (writesOwnPalette(s) && s.paletteCopy != PaletteCopy::None)
         paths.push_back(base + paletteCopyExtension(s.paletteCopy));
+    if (s.showPng)
+        paths.push_back(shownPngPath(s, picturePath));
     if (s.metadata)
         paths.push_back(metadataPath(s, picturePath));
     return paths;
+}
+
+std::string shownPngPath(const Settings& s, const std::string& picturePath) {
+    return joinPath(s.targetDir, baseName(picturePath)) + ".shown.png";
 }
 
 std::string metadataPath(const Settings& s, const std::string& picturePath) {

@@ -46,9 +46,10 @@ std::string trueColourBinaryPath(const Settings& settings, const std::string& pi
 // Every file a picture writes under these settings, in the order they are committed: "base.s";
 // or "base.c" then "base.h"; or "base.rgb" / "base.cry"; or "base.map" then "base.clut" ("base.map"
 // alone when its palette is written for a set of pictures), then "base.obj" with --object-header;
-// then the copy of its own palette for paint programs; then with --metadata "base.json", which
-// describes the others.
+// then the copy of its own palette for paint programs; then with --show-png "base.shown.png";
+// then with --metadata "base.json", which describes the others.
 std::vector<std::string> outputPaths(const Settings& settings, const std::string& picturePath);
+std::string shownPngPath(const Settings& settings, const std::string& picturePath);
 std::string metadataPath(const Settings& settings, const std::string& picturePath);
 // Whether a picture's files hold its palette (a colour map not in a --shared-clut or --banks
 // set).
