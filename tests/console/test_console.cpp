@@ -701,6 +701,14 @@ QImage turnedClockwise(const QImage& img) {
     return out;
 }
 
+QImage mirroredLeftRight(const QImage& img) {
+    QImage out(img.size(), img.format());
+    for (int y = 0; y < out.height(); ++y)
+        for (int x = 0; x < out.width(); ++x)
+            out.setPixel(x, y, img.pixel(img.width() - 1 - x, y));
+    return out;
+}
+
 // The kinds of broken data the comparison must catch, made from good RGB16 rows.
 QByteArray swappedBytes(QByteArray d) {
     for (qsizetype i = 0; i + 1 < d.size(); i += 2)
@@ -866,6 +874,24 @@ const std::vector<Case>& cases() {
              place(bright, 1);
              place(saturated, 1);
              s.layers = {base, glass, bright, saturated};
+             return s;
+         },
+         {}},
+        // Objects with REFLECT draw their first pixel at XPOS and the rest leftwards, padding
+        // included, at every depth: a converted picture, whose transparent padding then lies
+        // left of it, and hand-made maps counting through their values, padding opaque.
+        {"reflect",
+         [](const QString& dir) {
+             Scene s = pictures(dir, Screen::Rgb16, kRgbBackground,
+                                {{"reflected", rampsPicture(), {"-rgb"}, 16}});
+             s.layers[0].source = mirroredLeftRight(s.layers[0].source);
+             s.layers[0].reflectWidth = kWidth;
+             for (const auto& [bpp, clutBase] : {std::pair{8, 0}, {4, 16}, {2, 36}, {1, 50}}) {
+                 Layer l = countingMap(bpp, clutBase);
+                 l.reflectWidth = 60;
+                 place(l, static_cast<int>(s.layers.size()));
+                 s.layers.push_back(l);
+             }
              return s;
          },
          {}},
