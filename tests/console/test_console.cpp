@@ -792,6 +792,7 @@ Scene sharingMaps(const QString& dir, const QStringList& options, const QString&
 }
 
 Scene framesScene(const QString& dir);
+Scene mirroredFramesScene(const QString& dir);
 
 const std::vector<Case>& cases() {
     static const std::vector<Case> list = {
@@ -992,6 +993,8 @@ const std::vector<Case>& cases() {
         // A sprite sheet's frames, each shown by an object whose DATA the sheet's own assembled
         // frame table points; a repeated frame's two entries point at one copy.
         {"frames", framesScene, {}},
+        // Frame 1 is frame 0 mirrored: not stored, it is shown through REFLECT from frame 0.
+        {"mirrored_frames", mirroredFramesScene, {}},
         {"selfcheck",
          [](const QString& dir) {
              Scene s = pictures(dir, Screen::Rgb16, kRgbBackground,
@@ -1577,6 +1580,33 @@ Scene framesScene(const QString& dir) {
         require(t.size() == 4 && t[2] == t[0] && t[0] != t[1] && t[0] != t[3] && t[1] != t[3],
                 name + QStringLiteral(": a table not of three frames, the first twice"));
         showFrames(s, c, name, sheet, 2, y);
+        y += 60;
+    }
+    return s;
+}
+
+Scene mirroredFramesScene(const QString& dir) {
+    const QImage sheet = frameSheet(3, 3, [](int k, int x, int y) {
+        return framePixel(k == 2 ? 1 : 0, k == 1 ? kFrameW - 1 - x : x, y);
+    });
+    Scene s;
+    s.screen = Screen::Rgb16;
+    s.background = kRgbBackground;
+    const QStringList frames = {QStringLiteral("-rgb"), QStringLiteral("--mirror-frames"),
+                                QStringLiteral("--frames"), QStringLiteral("3")};
+    int y = 12;
+    for (const QString& name : {QStringLiteral("truecolour"), QStringLiteral("map")}) {
+        const ConvertedSheet c =
+            convertSheet(dir, name, sheet,
+                         name == QStringLiteral("map") ? frames + QStringList{"--clut"} : frames);
+        std::vector<long long> listed;
+        for (const QJsonValue v : c.metadata[QStringLiteral("frame_reflect")].toArray())
+            listed.push_back(v.toInt());
+        const std::vector<long long>& t = c.table;
+        require(t.size() == 3 && t[1] == t[0] && t[2] != t[0] &&
+                    c.reflect == std::vector<long long>{0, 1, 0} && listed == c.reflect,
+                name + QStringLiteral(": frame 1 not marked as frame 0 reflected"));
+        showFrames(s, c, name, sheet, 3, y);
         y += 60;
     }
     return s;
