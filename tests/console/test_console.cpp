@@ -11,6 +11,9 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -123,6 +126,11 @@ struct Layer {
     int height = 0;
     int x = 0; // frame position of the top-left pixel
     int y = 0;
+    // REFLECT: the picture's width; its first pixel is drawn at x + reflectWidth - 1 and the
+    // rest leftwards, so the picture still covers x onwards and its padding lies left of x.
+    int reflectWidth = 0;
+    // Where DATA points in the scene's sheet; -1: at a copy of pixels of the layer's own.
+    long long sheetOffset = -1;
     int clutBase = 0; // first palette entry in the console's table; INDEX is half of it
     bool relative = false;
     bool trans = true; // value 0 is not drawn
@@ -133,6 +141,8 @@ struct Layer {
     int tolerance = 0;
 
     int paddedWidth() const { return phrases * 64 / bpp; }
+    int screenX(int px) const { return reflectWidth ? x + reflectWidth - 1 - px : x + px; }
+    int left() const { return reflectWidth ? x + reflectWidth - paddedWidth() : x; }
     int value(int px, int py) const {
         const int bit = py * phrases * 64 + px * bpp;
         const auto byte = static_cast<unsigned char>(pixels[bit / 8]);
@@ -141,7 +151,7 @@ struct Layer {
         return (byte >> (8 - bpp - bit % 8)) & ((1 << bpp) - 1);
     }
     bool covers(int fx, int fy) const {
-        return fx >= x && fx < x + paddedWidth() && fy >= y && fy < y + height;
+        return fx >= left() && fx < left() + paddedWidth() && fy >= y && fy < y + height;
     }
 };
 
@@ -151,6 +161,7 @@ struct Scene {
     std::uint16_t border = 0x2080;   // BORD1: green in the high byte, red in the low byte
     std::vector<std::uint16_t> clut; // a table the maps share, loaded from entry 0
     std::vector<Layer> layers;
+    QByteArray sheet; // data several layers show parts of (see Layer::sheetOffset)
 };
 
 // The console's colour table once the scene is loaded: the shared table first, then each
@@ -183,9 +194,9 @@ Frame expectedFrame(const Scene& s, std::size_t layerCount) {
         const Layer& l = s.layers[i];
         for (int py = 0; py < l.height; ++py)
             for (int px = 0; px < l.paddedWidth(); ++px) {
-                const int fx = l.x + px;
+                const int fx = l.screenX(px);
                 const int fy = l.y + py;
-                if (fx >= kFrameWidth || fy >= kFrameHeight)
+                if (fx < 0 || fx >= kFrameWidth || fy >= kFrameHeight)
                     continue;
                 const int v = l.value(px, py);
                 // The pixel's own value decides: in a bank other than the first, value 0 is
@@ -281,11 +292,13 @@ Report compare(const Scene& s, const QImage& window) {
         LayerReport& lr = r.layers[i];
         for (int py = 0; py < l.height; ++py)
             for (int px = 0; px < l.paddedWidth(); ++px) {
-                const int fx = l.x + px;
+                const int fx = l.screenX(px);
                 const int fy = l.y + py;
                 const Rgb shown = seen[at(fx, fy)];
-                const bool inside = px < l.source.width() && py < l.source.height();
-                const QRgb src = inside ? l.source.pixel(px, py) : 0;
+                // The source as it should look on screen, from x onwards.
+                const int sx = fx - l.x;
+                const bool inside = sx >= 0 && sx < l.source.width() && py < l.source.height();
+                const QRgb src = inside ? l.source.pixel(sx, py) : 0;
                 ++lr.sourceChecked;
                 if (qAlpha(src) == 0) {
                     // Padding and transparent pixels let what lies beneath show.
@@ -294,7 +307,7 @@ Report compare(const Scene& s, const QImage& window) {
                     ++lr.sourceMismatches;
                     r.example(QStringLiteral("%1 (%2,%3): transparent, shows %4 not %5")
                                   .arg(l.name)
-                                  .arg(px)
+                                  .arg(sx)
                                   .arg(py)
                                   .arg(text(shown), text(beneath[at(fx, fy)])));
                     continue;
@@ -308,7 +321,7 @@ Report compare(const Scene& s, const QImage& window) {
                 ++lr.sourceMismatches;
                 r.example(QStringLiteral("%1 (%2,%3): source %4, screen %5")
                               .arg(l.name)
-                              .arg(px)
+                              .arg(sx)
                               .arg(py)
                               .arg(text({qRed(src), qGreen(src), qBlue(src)}), text(shown)));
             }
@@ -361,13 +374,11 @@ QImage rampsPicture() {
     return img;
 }
 
-// Exactly `colours` colours taken from the CRY table (so both models keep them apart), in
-// blocks, with a transparent corner; one colour alternates with transparent stripes. Pictures
-// made with different `first` colours of the same list share those they both take.
-QImage mapPicture(int colours, int first = 0) {
-    QImage img(kWidth, kHeight, QImage::Format_ARGB32);
+// Colours of the CRY table at a few intensities, none of the bytes the emulator shows wrong or
+// tinted: both models keep them apart.
+std::vector<QRgb> cryTableColours(int count) {
     std::vector<QRgb> list;
-    for (int i = 0; list.size() < static_cast<std::size_t>(first + colours); ++i) {
+    for (int i = 0; list.size() < static_cast<std::size_t>(count); ++i) {
         const int c = (i * 97 + 13) % 256;
         if (c == 0x8C || c == 0x8F || c == 0x88)
             continue;
@@ -375,6 +386,15 @@ QImage mapPicture(int colours, int first = 0) {
         const int k = 255 - (i % 3) * 50;
         list.push_back(qRgb(e.red * k / 255, e.green * k / 255, e.blue * k / 255));
     }
+    return list;
+}
+
+// Exactly `colours` colours taken from the CRY table, in blocks, with a transparent corner; one
+// colour alternates with transparent stripes. Pictures made with different `first` colours of
+// the same list share those they both take.
+QImage mapPicture(int colours, int first = 0) {
+    QImage img(kWidth, kHeight, QImage::Format_ARGB32);
+    const std::vector<QRgb> list = cryTableColours(first + colours);
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
             const bool hole = colours == 1 ? (x / 3 + y / 2) % 2 : x >= 52 && y >= 32;
@@ -572,10 +592,12 @@ QString buildCartridge(const Scene& s, const QString& dir) {
     };
     if (!s.clut.empty())
         load(s.clut, 0, QStringLiteral("shared.clut"));
+    const long long sheet = s.sheet.isEmpty() ? 0 : place(s.sheet, QStringLiteral("sheet.bin"));
     for (std::size_t i = 0; i < s.layers.size(); ++i) {
         const Layer& l = s.layers[i];
-        const long long data =
-            place(l.shown.isEmpty() ? l.pixels : l.shown, QStringLiteral("layer%1.bin").arg(i));
+        const long long data = l.sheetOffset >= 0 ? sheet + l.sheetOffset
+                                                  : place(l.shown.isEmpty() ? l.pixels : l.shown,
+                                                          QStringLiteral("layer%1.bin").arg(i));
         if (!l.palette.empty())
             load(l.palette, l.clutBase, QStringLiteral("layer%1.clut").arg(i));
         const long long link = kObjects + 16 * static_cast<long long>(i + 1);
@@ -583,7 +605,8 @@ QString buildCartridge(const Scene& s, const QString& dir) {
             objects += readyObject(l, data, link);
             continue;
         }
-        const int flags = (l.trans ? 4 : 0) | (l.relative ? 2 : 0); // TRANS, RMW
+        // TRANS, RMW, REFLECT
+        const int flags = (l.trans ? 4 : 0) | (l.relative ? 2 : 0) | (l.reflectWidth ? 1 : 0);
         objects += QStringLiteral("        bitmap  %1, %2, %3, %4, %5, %6, %7, %8, %9\n")
                        .arg(hex(data), hex(link))
                        .arg(l.height)
@@ -592,7 +615,7 @@ QString buildCartridge(const Scene& s, const QString& dir) {
                        .arg(l.phrases)
                        .arg(l.bpp < 8 ? l.clutBase / 2 : 0)
                        .arg(flags)
-                       .arg(l.x - kBorder);
+                       .arg(l.screenX(0) - kBorder);
     }
     const QString scene = QStringLiteral("scene_vmode:    .short  %1\n"
                                          "scene_bg:       .short  %2\n"
@@ -678,6 +701,14 @@ QImage turnedClockwise(const QImage& img) {
     return out;
 }
 
+QImage mirroredLeftRight(const QImage& img) {
+    QImage out(img.size(), img.format());
+    for (int y = 0; y < out.height(); ++y)
+        for (int x = 0; x < out.width(); ++x)
+            out.setPixel(x, y, img.pixel(img.width() - 1 - x, y));
+    return out;
+}
+
 // The kinds of broken data the comparison must catch, made from good RGB16 rows.
 QByteArray swappedBytes(QByteArray d) {
     for (qsizetype i = 0; i + 1 < d.size(); i += 2)
@@ -760,6 +791,9 @@ Scene sharingMaps(const QString& dir, const QStringList& options, const QString&
     return s;
 }
 
+Scene framesScene(const QString& dir);
+Scene mirroredFramesScene(const QString& dir);
+
 const std::vector<Case>& cases() {
     static const std::vector<Case> list = {
         {"rgb16",
@@ -841,6 +875,24 @@ const std::vector<Case>& cases() {
              place(bright, 1);
              place(saturated, 1);
              s.layers = {base, glass, bright, saturated};
+             return s;
+         },
+         {}},
+        // Objects with REFLECT draw their first pixel at XPOS and the rest leftwards, padding
+        // included, at every depth: a converted picture, whose transparent padding then lies
+        // left of it, and hand-made maps counting through their values, padding opaque.
+        {"reflect",
+         [](const QString& dir) {
+             Scene s = pictures(dir, Screen::Rgb16, kRgbBackground,
+                                {{"reflected", rampsPicture(), {"-rgb"}, 16}});
+             s.layers[0].source = mirroredLeftRight(s.layers[0].source);
+             s.layers[0].reflectWidth = kWidth;
+             for (const auto& [bpp, clutBase] : {std::pair{8, 0}, {4, 16}, {2, 36}, {1, 50}}) {
+                 Layer l = countingMap(bpp, clutBase);
+                 l.reflectWidth = 60;
+                 place(l, static_cast<int>(s.layers.size()));
+                 s.layers.push_back(l);
+             }
              return s;
          },
          {}},
@@ -938,6 +990,11 @@ const std::vector<Case>& cases() {
              return s;
          },
          {}},
+        // A sprite sheet's frames, each shown by an object whose DATA the sheet's own assembled
+        // frame table points; a repeated frame's two entries point at one copy.
+        {"frames", framesScene, {}},
+        // Frame 1 is frame 0 mirrored: not stored, it is shown through REFLECT from frame 0.
+        {"mirrored_frames", mirroredFramesScene, {}},
         {"selfcheck",
          [](const QString& dir) {
              Scene s = pictures(dir, Screen::Rgb16, kRgbBackground,
@@ -1365,6 +1422,194 @@ int cSourceCase(const QString& dir) {
         failures += problem.isEmpty() ? 0 : 1;
     }
     return failures ? 1 : 0;
+}
+
+// ---- Sprite-sheet frames --------------------------------------------------------------------
+
+// Padded to a whole phrase both at 16 and at 8 bits per pixel.
+constexpr int kFrameW = 22;
+constexpr int kFrameH = 18;
+
+// Frame pattern p: stripes of a slant and colours of its own and one transparent pixel of its
+// own, so no two patterns look alike and none is its own mirror image.
+QRgb framePixel(int p, int x, int y) {
+    static const std::vector<QRgb> colours = cryTableColours(40);
+    if (x == 1 + 5 * p && y == 2 + 3 * p)
+        return 0;
+    const int stripe = p == 1   ? (x + 2 * y) / 3
+                       : p == 3 ? (x / 3 + y / 3) % 2 * 5 + x / 5
+                                : x / (2 + p) + y / 4 * 3;
+    return colours[static_cast<std::size_t>(7 * p + stripe) % colours.size()];
+}
+
+QRect frameRect(int k, int columns) {
+    return {k % columns * kFrameW, k / columns * kFrameH, kFrameW, kFrameH};
+}
+
+// A sheet of frames `columns` to a row, frame k drawn by draw(k, x, y).
+QImage frameSheet(int frames, int columns, const std::function<QRgb(int, int, int)>& draw) {
+    QImage img(columns * kFrameW, (frames + columns - 1) / columns * kFrameH,
+               QImage::Format_ARGB32);
+    img.fill(0);
+    for (int k = 0; k < frames; ++k)
+        for (int y = 0; y < kFrameH; ++y)
+            for (int x = 0; x < kFrameW; ++x)
+                img.setPixel(frameRect(k, columns).topLeft() + QPoint(x, y), draw(k, x, y));
+    return img;
+}
+
+long long longAt(const QByteArray& bytes, long long at) {
+    long long value = 0;
+    for (long long i = at; i < at + 4; ++i)
+        value = value << 8 | static_cast<unsigned char>(bytes.at(static_cast<qsizetype>(i)));
+    return value;
+}
+
+// A sheet as the converter wrote it twice: as GNU as source, assembled, with the tables read
+// from the assembled data at their labels, and as binary output with its metadata.
+struct ConvertedSheet {
+    QByteArray assembled; // the data section
+    long long label = -1; // NAME's offset in it
+    std::vector<long long> table;
+    std::vector<long long> reflect; // empty where the source has no NAME_reflect
+    int bpp = 0, phrases = 0, height = 0;
+    QJsonObject metadata;
+    QByteArray binary;
+    std::vector<std::uint16_t> palette;
+};
+
+ConvertedSheet convertSheet(const QString& dir, const QString& name, const QImage& sheet,
+                            const QStringList& options) {
+    const QString png = savedPicture(dir, name, sheet);
+    convertTogether(dir, options + QStringList{QStringLiteral("--metadata")}, {png});
+    const QString gas = dir + QStringLiteral("/gas");
+    QDir().mkpath(gas);
+    const Run r = run(QStringLiteral(RASTIX_PROGRAM),
+                      QStringList{QStringLiteral("--target-dir"), gas, QStringLiteral("--syntax"),
+                                  QStringLiteral("gas")} +
+                          options + QStringList{png});
+    require(r.status == 0, QStringLiteral("rastix failed: ") + QString::fromUtf8(r.out));
+    const Assembled a = assembled(gas + QLatin1Char('/') + name + QStringLiteral(".s"));
+    require(a.ok, name + QStringLiteral(": the source does not assemble"));
+    const auto symbol = [&](const char* suffix) {
+        return symbolAddress(a.symbols, name + QLatin1String(suffix));
+    };
+    ConvertedSheet c;
+    c.assembled = a.data;
+    c.label = symbol("");
+    c.bpp = static_cast<int>(symbol("_bpp"));
+    c.phrases = static_cast<int>(symbol("_phrases"));
+    c.height = static_cast<int>(symbol("_height"));
+    const long long frames = symbol("_frames");
+    require(c.label >= 0 && frames > 0, name + QStringLiteral(": no NAME or NAME_frames"));
+    const auto longs = [&](const char* suffix) {
+        std::vector<long long> values;
+        const long long at = symbol(suffix);
+        for (long long k = 0; at >= 0 && k < frames; ++k)
+            values.push_back(longAt(a.data, at + 4 * k));
+        return values;
+    };
+    c.table = longs("_frametable");
+    c.reflect = longs("_reflect");
+    require(!c.table.empty(), name + QStringLiteral(": no NAME_frametable"));
+    const QString base = dir + QLatin1Char('/') + name;
+    c.metadata = QJsonDocument::fromJson(readFile(base + QStringLiteral(".json"))).object();
+    c.binary =
+        readFile(base + (options.contains(QStringLiteral("--clut")) ? QStringLiteral(".map")
+                                                                    : QStringLiteral(".rgb")));
+    c.palette = words(readFile(base + QStringLiteral(".clut")));
+    return c;
+}
+
+// The sheet's frames in a row at y, frame k shown by DATA = the assembled data's place in the
+// scene's sheet + NAME + NAME_frametable[k], mirrored through REFLECT where NAME_reflect says.
+// It should show the binary output's words at the metadata's frame_offsets[k] and look like
+// the frame's rectangle of the picture.
+void showFrames(Scene& s, const ConvertedSheet& c, const QString& name, const QImage& sheet,
+                int columns, int y) {
+    const long long at = s.sheet.size();
+    s.sheet += c.assembled;
+    while (s.sheet.size() % 8)
+        s.sheet.append('\0');
+    const QJsonArray offsets = c.metadata[QStringLiteral("frame_offsets")].toArray();
+    const qsizetype frameBytes = c.metadata[QStringLiteral("frame_bytes")].toInt();
+    require(offsets.size() == static_cast<qsizetype>(c.table.size()),
+            name + QStringLiteral(": the metadata has no offset for each frame"));
+    // The object's HEIGHT, DWIDTH and IWIDTH, as the equates give them, are the frame's.
+    require(c.height == kFrameH && c.bpp > 0 && c.phrases == (kFrameW * c.bpp + 63) / 64,
+            QStringLiteral("%1: equates for %2 lines of %3 phrases")
+                .arg(name)
+                .arg(c.height)
+                .arg(c.phrases));
+    for (std::size_t k = 0; k < c.table.size(); ++k) {
+        Layer l;
+        l.name = QStringLiteral("%1 frame %2").arg(name).arg(k);
+        l.bpp = c.bpp;
+        l.phrases = c.phrases;
+        l.height = c.height;
+        l.pixels = c.binary.mid(offsets[static_cast<qsizetype>(k)].toInt(), frameBytes);
+        require(l.pixels.size() == l.phrases * 8 * l.height,
+                l.name + QStringLiteral(": not a frame's bytes at its offset"));
+        l.source = sheet.copy(frameRect(static_cast<int>(k), columns));
+        l.tolerance = kRgbTolerance;
+        l.sheetOffset = at + c.label + c.table[k];
+        l.reflectWidth = !c.reflect.empty() && c.reflect[k] ? kFrameW : 0;
+        if (k == 0)
+            l.palette = c.palette;
+        l.x = 10 + static_cast<int>(k) * 60;
+        l.y = y;
+        s.layers.push_back(l);
+    }
+}
+
+Scene framesScene(const QString& dir) {
+    // Read left to right, top to bottom; frame 2 is frame 0 again.
+    const QImage sheet =
+        frameSheet(4, 2, [](int k, int x, int y) { return framePixel(k == 2 ? 0 : k, x, y); });
+    Scene s;
+    s.screen = Screen::Rgb16;
+    s.background = kRgbBackground;
+    const QStringList frames = {QStringLiteral("-rgb"), QStringLiteral("--frames"),
+                                QStringLiteral("%1x%2").arg(kFrameW).arg(kFrameH)};
+    int y = 12;
+    for (const QString& name : {QStringLiteral("truecolour"), QStringLiteral("map")}) {
+        const ConvertedSheet c =
+            convertSheet(dir, name, sheet,
+                         name == QStringLiteral("map") ? frames + QStringList{"--clut"} : frames);
+        const std::vector<long long>& t = c.table;
+        require(t.size() == 4 && t[2] == t[0] && t[0] != t[1] && t[0] != t[3] && t[1] != t[3],
+                name + QStringLiteral(": a table not of three frames, the first twice"));
+        showFrames(s, c, name, sheet, 2, y);
+        y += 60;
+    }
+    return s;
+}
+
+Scene mirroredFramesScene(const QString& dir) {
+    const QImage sheet = frameSheet(3, 3, [](int k, int x, int y) {
+        return framePixel(k == 2 ? 1 : 0, k == 1 ? kFrameW - 1 - x : x, y);
+    });
+    Scene s;
+    s.screen = Screen::Rgb16;
+    s.background = kRgbBackground;
+    const QStringList frames = {QStringLiteral("-rgb"), QStringLiteral("--mirror-frames"),
+                                QStringLiteral("--frames"), QStringLiteral("3")};
+    int y = 12;
+    for (const QString& name : {QStringLiteral("truecolour"), QStringLiteral("map")}) {
+        const ConvertedSheet c =
+            convertSheet(dir, name, sheet,
+                         name == QStringLiteral("map") ? frames + QStringList{"--clut"} : frames);
+        std::vector<long long> listed;
+        for (const QJsonValue v : c.metadata[QStringLiteral("frame_reflect")].toArray())
+            listed.push_back(v.toInt());
+        const std::vector<long long>& t = c.table;
+        require(t.size() == 3 && t[1] == t[0] && t[2] != t[0] &&
+                    c.reflect == std::vector<long long>{0, 1, 0} && listed == c.reflect,
+                name + QStringLiteral(": frame 1 not marked as frame 0 reflected"));
+        showFrames(s, c, name, sheet, 3, y);
+        y += 60;
+    }
+    return s;
 }
 
 int showCase(const Case& c, const QString& dir) {

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -78,8 +79,9 @@ bool writeAll(const QString& path, const QByteArray& bytes) {
 }
 
 // Pictures whose colours fill what each mode holds: many colours in steps no two pixels share,
-// a transparent corner, a width no phrase divides; or three colours for the fewest bits.
-enum class Colours { Many, Three };
+// a transparent corner, a width no phrase divides; or three colours for the fewest bits; or
+// many colours repeating every 8 columns, the transparent corner too.
+enum class Colours { Many, Three, EightColumns };
 
 bool writePicture(const QString& path, Colours colours, int variant) {
     QImage image(13, 7, QImage::Format_ARGB32);
@@ -87,12 +89,15 @@ bool writePicture(const QString& path, Colours colours, int variant) {
         for (int x = 0; x < image.width(); ++x) {
             const int three[3][3] = {{200, 30, 30}, {30, 200, 30}, {30, 30, 200}};
             const int* c = three[(x + y + variant) % 3];
+            const int column = colours == Colours::EightColumns ? x % 8 : x;
             image.setPixel(x, y,
                            colours == Colours::Three
                                ? qRgb(c[0], c[1], c[2])
-                               : qRgb(x * 19, y * 36, (x * y * 7 + variant * 40) % 256));
+                               : qRgb(column * 19, y * 36, (column * y * 7 + variant * 40) % 256));
         }
     image.setPixel(0, 0, qRgba(0, 0, 0, 0));
+    if (colours == Colours::EightColumns)
+        image.setPixel(8, 0, qRgba(0, 0, 0, 0));
     return image.save(path, "PNG");
 }
 
@@ -263,7 +268,8 @@ protected:
             runProgram(rmacPath(), {"-fb", "-o", work.filePath("main.o"), work.filePath("main.s")},
                        work.path());
         ASSERT_TRUE(mainObject.ran && mainObject.status == 0) << mainObject.output.toStdString();
-        QStringList args{"-z",
+        QStringList args{"-m",
+                         "-z",
                          "-n",
                          "-a",
                          "4000",
@@ -277,7 +283,9 @@ protected:
                 args << work.filePath(object);
         const Finished rln = runProgram(rlnPath(), args, work.path());
         ASSERT_TRUE(rln.ran && rln.status == 0) << rln.output.toStdString();
-        const QByteArray linked = readAll(work.filePath("out.bin"));
+        loadMap = rln.output;
+        program = readAll(work.filePath("out.bin"));
+        const QByteArray& linked = program;
         ASSERT_GE(linked.size(), qsizetype(blocks.size() * 8));
         for (std::size_t i = 0; i < blocks.size(); ++i) {
             SCOPED_TRACE(blocks[i].label);
@@ -296,9 +304,50 @@ protected:
         }
     }
 
+    // Where RLN's load map (-m) puts a global symbol; 0 if it names none.
+    std::uint32_t linkedAddress(const std::string& symbol) const {
+        const QRegularExpression entry(QStringLiteral("(?:^|\\s)") +
+                                       QRegularExpression::escape(QString::fromStdString(symbol)) +
+                                       QStringLiteral("\\s+G\\s+([0-9A-Fa-f]{8})\\b"));
+        const auto m = entry.match(loadMap);
+        return m.hasMatch() ? m.captured(1).toUInt(nullptr, 16) : 0;
+    }
+
+    std::uint32_t linkedLong(std::uint32_t address) const {
+        std::uint32_t value = 0;
+        for (std::uint32_t b = 0; b < 4; ++b)
+            value = value << 8 | std::uint8_t(program[qsizetype(address - kTextAddress + b)]);
+        return value;
+    }
+
+    // In the linked program, pic's address plus NAME_frametable[k] is where frame k's bytes lie:
+    // those --binary writes for the frame stored[k], each stored frame once.
+    void checkFrameTable(const std::vector<int>& stored) {
+        const auto values = equates(readAll(QDir(converted.textDir).filePath("pic.s")));
+        ASSERT_TRUE(values.count("pic_frames") && values.count("pic_framebytes"));
+        ASSERT_EQ(values.at("pic_frames"), long(stored.size()));
+        const std::uint32_t bytes = std::uint32_t(values.at("pic_framebytes"));
+        const std::uint32_t pic = linkedAddress("pic");
+        const std::uint32_t table = linkedAddress("pic_frametable");
+        ASSERT_TRUE(pic >= kTextAddress && table >= kTextAddress) << loadMap.toStdString();
+        ASSERT_LE(table - kTextAddress + 4 * stored.size(), std::size_t(program.size()));
+        const QByteArray binary = readAll(QDir(converted.binaryDir).filePath("pic.map"));
+        const int frames = *std::max_element(stored.begin(), stored.end()) + 1;
+        ASSERT_EQ(binary.size(), qsizetype(frames) * bytes) << "a repeated frame stored again";
+        for (std::size_t k = 0; k < stored.size(); ++k) {
+            SCOPED_TRACE("frame " + std::to_string(k));
+            const std::uint32_t offset = linkedLong(table + 4 * std::uint32_t(k));
+            EXPECT_EQ(offset, std::uint32_t(stored[k]) * bytes);
+            EXPECT_TRUE(program.mid(pic + offset - kTextAddress, bytes) ==
+                        binary.mid(qsizetype(stored[k]) * bytes, bytes));
+        }
+    }
+
     QTemporaryDir root;
     Converted converted;
     std::set<QString> matchedFiles;
+    QByteArray program; // the linked program's bytes, from kTextAddress
+    QString loadMap;
 };
 
 struct Case {
@@ -306,6 +355,7 @@ struct Case {
     QStringList options;
     QStringList pictures;
     Colours colours = Colours::Many;
+    std::vector<int> storedFrames = {}; // for a sprite sheet, the stored frame each frame shows
 };
 
 const std::vector<Case>& cases() {
@@ -340,7 +390,12 @@ const std::vector<Case>& cases() {
          {"--clut", "--opt-clut"},
          {"\u4E2D\u56FD.png", "\u65E5\u672C.png", "caf\u00E9.png"},
          Colours::Three},
-        {"frames", {"--cut", "0,0:12x7", "--frames", "3", "--clut", "--rotate", "90"}, {"pic.png"}},
+        // Frame 2 repeats frame 0.
+        {"frames",
+         {"--cut", "0,0:12x7", "--frames", "3", "--clut", "--rotate", "90"},
+         {"pic.png"},
+         Colours::EightColumns,
+         {0, 1, 0}},
         {"controlcharacters", {"--clut"}, {"new\nline.png", "carriage\rreturn.png"}},
         {"objectheader", {"--clut", "--object-header", "--export-equates"}, {"pic.png"}},
     };
@@ -358,7 +413,9 @@ TEST_P(ToolchainCase, AssemblesIntoTheBinaryBytesAndLinks) {
         convert(GetParam().options, GetParam().pictures, GetParam().colours, picturesDir()));
     const std::vector<Block> blocks = assembleAll();
     ASSERT_FALSE(::testing::Test::HasFailure());
-    link(blocks);
+    ASSERT_NO_FATAL_FAILURE(link(blocks));
+    if (!GetParam().storedFrames.empty())
+        checkFrameTable(GetParam().storedFrames);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, ToolchainCase, ::testing::ValuesIn(cases()),
