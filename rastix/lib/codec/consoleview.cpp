@@ -130,11 +130,16 @@ ShownPicture consoleView(const EncodedPicture& p, const Settings& s, std::string
         const std::uint8_t* frame = p.data.data() + offsets[static_cast<std::size_t>(k)];
         const std::size_t left = static_cast<std::size_t>(k % columns) * p.width;
         const std::size_t top = static_cast<std::size_t>(k / columns) * p.height;
+        // A frame stored once for its mirror image too is shown by an object with REFLECT,
+        // which draws the row's first pixel rightmost.
+        const bool reflect =
+            static_cast<std::size_t>(k) < p.frameReflect.size() && p.frameReflect[k] != 0;
         for (int y = 0; y < p.height; ++y) {
             const std::uint8_t* row = frame + static_cast<std::size_t>(y) * p.rowBytes;
             std::uint8_t* to = &out.rgb[((top + y) * out.width + left) * 3];
             for (int x = 0; x < p.width; ++x, to += 3) {
-                const Shown& c = shown[pixelValue(row, x, p.bitsPerPixel)];
+                const Shown& c =
+                    shown[pixelValue(row, reflect ? p.width - 1 - x : x, p.bitsPerPixel)];
                 to[0] = c[0];
                 to[1] = c[1];
                 to[2] = c[2];

@@ -123,3 +123,17 @@ TEST(ConsoleView, RefusesDataShorterThanItsFrames) {
     EXPECT_NE(error, "");
     EXPECT_TRUE(shown.rgb.empty());
 }
+
+TEST(ConsoleView, ShowsAFrameMarkedReflectedMirrored) {
+    EncodedPicture p = onePixel(16, 0xF800);
+    p.width = 2;
+    p.data[2] = 0x00; // the second pixel green
+    p.data[3] = 0x3F;
+    p.frameOffsets = {0, 0};
+    p.frameReflect = {0, 1};
+    p.frameColumns = 2;
+    std::string error;
+    const ShownPicture shown = consoleView(p, settingsOf(ColourModel::Rgb16, false, false), error);
+    EXPECT_EQ(bytesOf(shown),
+              (std::vector<std::uint8_t>{248, 0, 0, 0, 252, 0, 0, 252, 0, 248, 0, 0}));
+}
