@@ -1329,10 +1329,12 @@ int objectCase(const QString& dir) {
 std::map<QString, QByteArray> compiledArrays(const QString& source, QString& problem) {
     const QString object = source.chopped(2) + QStringLiteral(".o");
     const QString rodata = source.chopped(2) + QStringLiteral(".rodata");
+    // Freestanding, as a game for the console is built: <stdint.h> is then the compiler's own
+    // and needs no C library for the 68000.
     const Run cc = run(QStringLiteral("m68k-linux-gnu-gcc"),
-                       {QStringLiteral("-c"), QStringLiteral("-O2"), QStringLiteral("-Wall"),
-                        QStringLiteral("-Wextra"), QStringLiteral("-Werror"), QStringLiteral("-o"),
-                        object, source});
+                       {QStringLiteral("-c"), QStringLiteral("-ffreestanding"),
+                        QStringLiteral("-O2"), QStringLiteral("-Wall"), QStringLiteral("-Wextra"),
+                        QStringLiteral("-Werror"), QStringLiteral("-o"), object, source});
     if (cc.status != 0) {
         problem = QStringLiteral("does not compile: ") + QString::fromUtf8(cc.out);
         return {};
