@@ -15,28 +15,6 @@ namespace rastix {
 
 namespace {
 
-// The frames as they are encoded: in place, or each turned first onto a canvas of its own (an
-// angle that is no quarter, or a quarter that is dithered along the turned rows).
-struct SheetFrames {
-    std::vector<Image> turned;
-    std::vector<ImageView> views;
-};
-
-SheetFrames sheetFrames(const ImageView& sheet, const FrameGrid& grid, const Settings& s,
-                        int quarterTurn) {
-    SheetFrames frames;
-    const bool turnFirst = quarterTurn % 360 == 0 && s.rotateDegrees % 360 != 0;
-    for (int k = 0; k < grid.count(); ++k) {
-        if (turnFirst)
-            frames.turned.push_back(rotateClockwise(grid.frame(sheet, k), s.rotateDegrees));
-        else
-            frames.views.push_back(grid.frame(sheet, k));
-    }
-    for (const Image& frame : frames.turned)
-        frames.views.push_back(frame.view());
-    return frames;
-}
-
 // The palette every frame of a map is made with: the one planned for the set the sheet belongs
 // to, the file's, or one chosen for the colours of the whole sheet.
 PlannedPalette sheetPalette(const ColourCensus& census, int frameWidth, const Settings& s,
@@ -63,39 +41,63 @@ std::size_t distinctWords(const ColourCensus& census) {
 
 ColourCensus framesCensus(const ImageView& sheet, const FrameGrid& grid, const Settings& settings,
                           int threads, int quarterTurn) {
-    const SheetFrames frames = sheetFrames(sheet, grid, settings, quarterTurn);
-    ColourCensus census;
-    for (const ImageView& frame : frames.views)
-        census.add(takeCensus(frame, settings, threads));
-    return census;
+    return censusOfFrames(SheetFrames(sheet, grid, settings, quarterTurn), settings, threads);
 }
 
-EncodedPicture encodeFrames(const ImageView& sheet, const FrameGrid& grid, const Settings& settings,
-                            int threads, int quarterTurn) {
-    const SheetFrames frames = sheetFrames(sheet, grid, settings, quarterTurn);
-    Settings frameSettings = settings;
+FramesEncoder::FramesEncoder(const ImageView& sheet, const FrameGrid& grid,
+                             const Settings& settings, int threads, int quarterTurn)
+    : m_frames(sheet, grid, settings, quarterTurn)
+    , m_settings(settings)
+    , m_frameSettings(settings)
+    , m_threads(threads)
+    , m_quarterTurn(quarterTurn) {}
+
+EncodedPicture FramesEncoder::encodeFrame(int k, Image& canvas, int threads) const {
+    const ImageView view = m_frames.frame(k, canvas);
+    return m_settings.colourMap
+               ? encodeColourMap(view, m_frameSettings, threads, nullptr, m_quarterTurn)
+               : encodeTrueColour(view, m_frameSettings, threads, m_quarterTurn, m_transparent);
+}
+
+// Frames whose pixels are the same make the same bytes; others are encoded again to be sure.
+bool FramesEncoder::sameBytes(int stored, int candidate, const EncodedPicture& frame) const {
+    const int madeFrom = m_store.madeFrom()[static_cast<std::size_t>(stored)];
+    const ImageView a = m_frames.unturned(madeFrom);
+    const ImageView b = m_frames.unturned(candidate);
+    bool samePixels = true;
+    for (int y = 0; y < a.height && samePixels; ++y)
+        samePixels = std::equal(a.row(y), a.row(y) + a.width, b.row(y));
+    if (samePixels)
+        return true;
+    Image canvas;
+    return encodeFrame(madeFrom, canvas, m_threads).data == frame.data;
+}
+
+std::optional<EncodedPicture> FramesEncoder::encode(const FrameBytesSink& sink) {
     bool quantised = false;
     std::size_t sourceColours = 0;
-    std::optional<bool> transparent;
-    if (settings.colourMap) {
-        ColourCensus census;
-        for (const ImageView& frame : frames.views)
-            census.add(takeCensus(frame, settings, threads));
+    if (m_settings.colourMap) {
+        const ColourCensus census = censusOfFrames(m_frames, m_settings, m_threads);
         sourceColours = distinctWords(census);
-        const QuarterTurnRows shape(frames.views.front(), quarterTurn);
-        frameSettings.planned = std::make_shared<const PlannedPalette>(
-            sheetPalette(census, shape.width(), settings, quantised));
+        Image canvas;
+        const QuarterTurnRows shape(m_frames.frame(0, canvas), m_quarterTurn);
+        m_frameSettings.planned = std::make_shared<const PlannedPalette>(
+            sheetPalette(census, shape.width(), m_settings, quantised));
     } else {
-        transparent = std::any_of(frames.views.begin(), frames.views.end(), hasTransparentPixels);
+        m_transparent = anyTransparentFrame(m_frames, m_threads);
     }
+    if (sink)
+        m_store = FrameStore(sink, [this](int stored, int candidate, const EncodedPicture& frame) {
+            return sameBytes(stored, candidate, frame);
+        });
+    else
+        m_store = FrameStore();
+    FrameBatches frames(
+        m_frames, m_frames.count(), m_threads,
+        [this](int k, Image& canvas, int threads) { return encodeFrame(k, canvas, threads); });
     EncodedPicture out;
-    // The stored frames by the hash of their bytes, to find a frame stored before.
-    std::unordered_multimap<std::size_t, int> storedByHash;
-    for (const ImageView& view : frames.views) {
-        EncodedPicture frame =
-            settings.colourMap
-                ? encodeColourMap(view, frameSettings, threads, nullptr, quarterTurn)
-                : encodeTrueColour(view, frameSettings, threads, quarterTurn, transparent);
+    for (int k = 0; k < m_frames.count(); ++k) {
+        EncodedPicture frame = frames.next();
         if (out.frameOffsets.empty()) {
             out = frame;
             out.data.clear();
@@ -103,27 +105,39 @@ EncodedPicture encodeFrames(const ImageView& sheet, const FrameGrid& grid, const
         }
         out.zeroWordsTransparent = out.zeroWordsTransparent && frame.zeroWordsTransparent;
         out.quantised = out.quantised || frame.quantised;
-        const std::size_t bytes = frame.data.size();
-        const std::size_t hash = std::hash<std::string_view>{}(
-            std::string_view(reinterpret_cast<const char*>(frame.data.data()), bytes));
-        int stored = -1;
-        const auto [first, last] = storedByHash.equal_range(hash);
-        for (auto it = first; it != last && stored < 0; ++it)
-            if (std::equal(frame.data.begin(), frame.data.end(),
-                           out.data.begin() + static_cast<std::ptrdiff_t>(it->second * bytes)))
-                stored = it->second;
-        if (stored < 0) {
-            stored = out.storedFrames++;
-            storedByHash.emplace(hash, stored);
-            out.data.insert(out.data.end(), frame.data.begin(), frame.data.end());
-        }
-        out.frameOffsets.push_back(static_cast<long long>(stored) * out.frameBytes());
+        const std::optional<int> stored =
+            m_store.place(frame, k, static_cast<std::size_t>(m_frames.count()));
+        if (!stored)
+            return std::nullopt;
+        out.frameOffsets.push_back(static_cast<long long>(*stored) * out.frameBytes());
     }
+    out.storedFrames = m_store.count();
+    out.data = m_store.takeData();
     out.quantised = out.quantised || quantised;
-    out.frameDelaysMs = grid.delaysMs;
-    if (settings.colourMap)
+    out.frameDelaysMs = m_frames.delaysMs();
+    if (m_settings.colourMap)
         out.sourceColours = sourceColours;
     return out;
+}
+
+bool FramesEncoder::encodeStoredAgain(const FrameBytesSink& sink) {
+    const std::vector<int>& madeFrom = m_store.madeFrom();
+    FrameBatches frames(m_frames, static_cast<int>(madeFrom.size()), m_threads,
+                        [&](int i, Image& canvas, int threads) {
+                            return encodeFrame(madeFrom[static_cast<std::size_t>(i)], canvas,
+                                               threads);
+                        });
+    for (std::size_t i = 0; i < madeFrom.size(); ++i) {
+        const EncodedPicture frame = frames.next();
+        if (!sink(frame.data.data(), frame.data.size()))
+            return false;
+    }
+    return true;
+}
+
+EncodedPicture encodeFrames(const ImageView& sheet, const FrameGrid& grid, const Settings& settings,
+                            int threads, int quarterTurn) {
+    return *FramesEncoder(sheet, grid, settings, threads, quarterTurn).encode();
 }
 
 } // namespace rastix
