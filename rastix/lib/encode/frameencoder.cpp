@@ -50,13 +50,16 @@ FramesEncoder::FramesEncoder(const ImageView& sheet, const FrameGrid& grid,
     , m_settings(settings)
     , m_frameSettings(settings)
     , m_threads(threads)
-    , m_quarterTurn(quarterTurn) {}
+    , m_quarterTurn(quarterTurn)
+    , m_workspaces(static_cast<std::size_t>(std::max(threads, 1))) {}
 
-EncodedPicture FramesEncoder::encodeFrame(int k, Image& canvas, int threads) const {
-    const ImageView view = m_frames.frame(k, canvas);
-    return m_settings.colourMap
-               ? encodeColourMap(view, m_frameSettings, threads, nullptr, m_quarterTurn)
-               : encodeTrueColour(view, m_frameSettings, threads, m_quarterTurn, m_transparent);
+EncodedPicture FramesEncoder::encodeFrame(int k, Workspace& workspace, int threads) const {
+    const ImageView view = m_frames.frame(k, workspace.canvas);
+    if (!m_settings.colourMap)
+        return encodeTrueColour(view, m_frameSettings, threads, m_quarterTurn, m_transparent);
+    // A frame worth several threads is made in bands of them.
+    return threads > 1 ? encodeColourMap(view, m_frameSettings, threads, nullptr, m_quarterTurn)
+                       : m_mapEncoder->encode(view, m_quarterTurn, workspace.map);
 }
 
 // Frames whose pixels are the same make the same bytes; others are encoded again to be sure.
@@ -69,8 +72,7 @@ bool FramesEncoder::sameBytes(int stored, int candidate, const EncodedPicture& f
         samePixels = std::equal(a.row(y), a.row(y) + a.width, b.row(y));
     if (samePixels)
         return true;
-    Image canvas;
-    return encodeFrame(madeFrom, canvas, m_threads).data == frame.data;
+    return encodeFrame(madeFrom, m_workspaces.front(), m_threads).data == frame.data;
 }
 
 std::optional<EncodedPicture> FramesEncoder::encode(const FrameBytesSink& sink) {
@@ -83,6 +85,7 @@ std::optional<EncodedPicture> FramesEncoder::encode(const FrameBytesSink& sink) 
         const QuarterTurnRows shape(m_frames.frame(0, canvas), m_quarterTurn);
         m_frameSettings.planned = std::make_shared<const PlannedPalette>(
             sheetPalette(census, shape.width(), m_settings, quantised));
+        m_mapEncoder.emplace(m_frameSettings);
     } else {
         m_transparent = anyTransparentFrame(m_frames, m_threads);
     }
@@ -93,8 +96,9 @@ std::optional<EncodedPicture> FramesEncoder::encode(const FrameBytesSink& sink) 
     else
         m_store = FrameStore();
     FrameBatches frames(
-        m_frames, m_frames.count(), m_threads,
-        [this](int k, Image& canvas, int threads) { return encodeFrame(k, canvas, threads); });
+        m_frames, m_frames.count(), m_threads, [this](int k, int slot, int threads) {
+            return encodeFrame(k, m_workspaces[static_cast<std::size_t>(slot)], threads);
+        });
     EncodedPicture out;
     for (int k = 0; k < m_frames.count(); ++k) {
         EncodedPicture frame = frames.next();
@@ -122,11 +126,11 @@ std::optional<EncodedPicture> FramesEncoder::encode(const FrameBytesSink& sink) 
 
 bool FramesEncoder::encodeStoredAgain(const FrameBytesSink& sink) {
     const std::vector<int>& madeFrom = m_store.madeFrom();
-    FrameBatches frames(m_frames, static_cast<int>(madeFrom.size()), m_threads,
-                        [&](int i, Image& canvas, int threads) {
-                            return encodeFrame(madeFrom[static_cast<std::size_t>(i)], canvas,
-                                               threads);
-                        });
+    FrameBatches frames(
+        m_frames, static_cast<int>(madeFrom.size()), m_threads, [&](int i, int slot, int threads) {
+            return encodeFrame(madeFrom[static_cast<std::size_t>(i)],
+                               m_workspaces[static_cast<std::size_t>(slot)], threads);
+        });
     for (std::size_t i = 0; i < madeFrom.size(); ++i) {
         const EncodedPicture frame = frames.next();
         if (!sink(frame.data.data(), frame.data.size()))

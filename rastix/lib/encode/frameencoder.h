@@ -2,6 +2,7 @@
 
 #include "codec/encodedpicture.h"
 #include "encode/framestore.h"
+#include "encode/pictureencoder.h"
 #include "encode/sheetframes.h"
 #include "image/framegrid.h"
 #include "image/image.h"
@@ -33,7 +34,12 @@ public:
     bool encodeStoredAgain(const FrameBytesSink& sink);
 
 private:
-    EncodedPicture encodeFrame(int k, Image& canvas, int threads) const;
+    // What encoding a frame works with, one a thread.
+    struct Workspace {
+        Image canvas;
+        PlannedMapEncoder::Scratch map;
+    };
+    EncodedPicture encodeFrame(int k, Workspace& workspace, int threads) const;
     bool sameBytes(int stored, int candidate, const EncodedPicture& frame) const;
 
     const SheetFrames m_frames;
@@ -42,6 +48,8 @@ private:
     const int m_threads;
     const int m_quarterTurn;
     std::optional<bool> m_transparent;
+    std::optional<PlannedMapEncoder> m_mapEncoder;
+    mutable std::vector<Workspace> m_workspaces;
     FrameStore m_store;
 };
 

@@ -61,8 +61,7 @@ FrameBatches::FrameBatches(const SheetFrames& frames, int count, int threads, En
     : m_frames(frames)
     , m_count(count)
     , m_threads(std::max(1, threads))
-    , m_encode(std::move(encode))
-    , m_canvases(static_cast<std::size_t>(m_threads)) {
+    , m_encode(std::move(encode)) {
     if (frames.framePixels() < kFrameWorthBands)
         m_batchSize = std::max(m_threads, kBatchPixels / std::max(1, frames.framePixels()));
 }
@@ -73,8 +72,7 @@ EncodedPicture FrameBatches::next() {
         const int last = std::min(m_count, m_first + m_batchSize);
         m_batch.assign(static_cast<std::size_t>(last - m_first), EncodedPicture{});
         forFrames(m_frames, m_first, last, m_threads, [&](int i, int slot, int threads) {
-            m_batch[static_cast<std::size_t>(i - m_first)] =
-                m_encode(i, m_canvases[static_cast<std::size_t>(slot)], threads);
+            m_batch[static_cast<std::size_t>(i - m_first)] = m_encode(i, slot, threads);
         });
     }
     return std::move(m_batch[static_cast<std::size_t>(m_taken++ - m_first)]);

@@ -44,10 +44,10 @@ void forFrames(const SheetFrames& frames, int first, int last, int threads,
 
 // Encodes frames on several threads a batch at a time for a loop that takes them in order, so
 // that at most one batch of encoded frames is held: next() gives frame 0, 1, 2, ... of
-// `count`, encode(i, canvas, threads) making frame i.
+// `count`, encode(i, slot, threads) making frame i (slot as forFrames gives it).
 class FrameBatches {
 public:
-    using Encode = std::function<EncodedPicture(int i, Image& canvas, int threads)>;
+    using Encode = std::function<EncodedPicture(int i, int slot, int threads)>;
     FrameBatches(const SheetFrames& frames, int count, int threads, Encode encode);
     EncodedPicture next();
 
@@ -60,7 +60,6 @@ private:
     int m_first = 0; // the index of m_batch[0]
     int m_taken = 0;
     std::vector<EncodedPicture> m_batch;
-    std::vector<Image> m_canvases;
 };
 
 // How often each colour occurs in the frames as they are encoded.
