@@ -148,11 +148,30 @@ bool writeGif(const QString& path, const QImage& img) {
     return file.write(out) == out.size();
 }
 
+// A sheet of 64 x 64 frames, only 16 of which differ: the photo-like picture's first 256 x 256
+// pixels cut into tiles and laid out again and again, in an order that does not repeat by rows.
+QImage repeatedTiles(int width, int height) {
+    constexpr int kTile = 64;
+    const QImage tiles = photoLike(4 * kTile, 4 * kTile, false);
+    QImage img(width, height, QImage::Format_RGB32);
+    if (img.isNull() || tiles.isNull())
+        return QImage();
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const int k = (x / kTile * 7 + y / kTile * 3) % 16;
+            row[x] = tiles.pixel(k % 4 * kTile + x % kTile, k / 4 * kTile + y % kTile);
+        }
+    }
+    return img;
+}
+
 } // namespace
 
 bool writeBenchPicture(const QString& path, int width, int height) {
     const bool rgba = path.endsWith("-rgba.png", Qt::CaseInsensitive);
-    const QImage img = photoLike(width, height, rgba);
+    const bool tiles = path.endsWith("-tiles.png", Qt::CaseInsensitive);
+    const QImage img = tiles ? repeatedTiles(width, height) : photoLike(width, height, rgba);
     if (img.isNull())
         return false;
     if (path.endsWith(".tga", Qt::CaseInsensitive))

@@ -2,6 +2,7 @@
 
 #include "encode/pictureencoder.h"
 #include "encode/streamencoder.h"
+#include "image/framegrid.h"
 #include "image/image.h"
 #include "output/assemblysource.h"
 #include "palette/dither.h"
@@ -118,6 +119,38 @@ Bytes wholePicturePeak(const Admission& a, const Route& route, const Settings& s
     return std::max(peak, held + indices + outputDataBytes(a, route, s) + workingBytes(s, threads));
 }
 
+// A sheet is held whole while its frames are encoded a batch at a time, each turned on a canvas of
+// its own (one a thread); their data go to disk as they are stored, or are held.
+Bytes sheetPeak(const Admission& a, const Route& route, const Settings& s, bool toDisk,
+                int threads) {
+    Bytes held = pixelBytes(static_cast<Bytes>(std::max(a.width, 0)),
+                            static_cast<Bytes>(std::max(a.height, 0)));
+    const Size cut = cutSize(a, s);
+    Bytes peak = held;
+    if (s.cut) {
+        const Bytes cutBytes = pixelBytes(cut.width, cut.height);
+        peak = held + cutBytes;
+        held = cutBytes;
+    }
+    FrameGrid grid;
+    std::string unused; // a sheet that is no whole number of frames fails before it is encoded
+    if (!frameGridOf(static_cast<int>(cut.width), static_cast<int>(cut.height), *s.frames, grid,
+                     unused))
+        return peak;
+    const Size canvas = quarterTurned(
+        canvasSize({static_cast<Bytes>(grid.width), static_cast<Bytes>(grid.height)}, route, s),
+        route, s);
+    const Bytes canvases =
+        route.turn == Turn::CanvasFirst
+            ? pixelBytes(canvas.width, canvas.height) * static_cast<Bytes>(std::max(threads, 1))
+            : 0;
+    const Bytes data =
+        toDisk ? 0
+               : static_cast<Bytes>(grid.count()) *
+                     encodedBytes(canvas.width, canvas.height, s.colourMap ? deepestMap(s) : 16);
+    return std::max(peak, held + canvases + data + workingBytes(s, threads));
+}
+
 } // namespace
 
 std::uint64_t conversionPeakBytes(const Admission& a, const Route& route, const Settings& s,
@@ -138,6 +171,8 @@ std::uint64_t conversionPeakBytes(const Admission& a, const Route& route, const 
         const Bytes indices = dithers(s) ? pixels / 4 : 0;
         peak =
             std::max(a.decoderBytes + pixels, pixels + indices + data + workingBytes(s, threads));
+    } else if (s.frames) {
+        peak = std::max(a.decoderBytes + a.decodedBytes, sheetPeak(a, route, s, toDisk, threads));
     } else {
         // Decoded whole: the reader's own format and its 32-bit copy, then each stage.
         peak = std::max(a.decoderBytes + a.decodedBytes,

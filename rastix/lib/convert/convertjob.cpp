@@ -3,6 +3,7 @@
 #include "convert/conversionpeak.h"
 #include "convert/route.h"
 #include "encode/frameencoder.h"
+#include "encode/framestreaming.h"
 #include "encode/mapcollector.h"
 #include "encode/paletteoutputs.h"
 #include "encode/streamencoder.h"
@@ -140,15 +141,35 @@ bool prepareWhole(LoadedPicture& loaded, const Settings& s, const Route& route,
     return true;
 }
 
-// Cuts, turns and encodes a picture decoded whole.
-std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Settings& s,
-                                          const Route& route, int threads, std::string& error) {
+// A sheet's frames, into the picture's first output when one is staged for them (dataFile):
+// they are then never held beside the sheet.
+std::optional<EncodedPicture> encodeSheet(const ImageView& sheet, const FrameGrid& grid,
+                                          const Job& job, int threads, int quarterTurn,
+                                          StagedFile* dataFile, std::string& error) {
+    const Settings& s = job.settings;
+    FramesEncoder frames(sheet, grid, s, threads, quarterTurn);
+    if (!dataFile)
+        return frames.encode();
+    std::optional<FrameSourceNames> source;
+    if (s.format != OutputFormat::Binary)
+        source = FrameSourceNames{job.picture, sourceLabel(s, baseName(job.picture))};
+    return encodeFramesToFile(frames, s, *dataFile, source, error);
+}
+
+// Cuts, turns and encodes a picture decoded whole; a sheet's frames go into dataFile when one is
+// given, and dataOnDisk then says so.
+std::optional<EncodedPicture> encodeWhole(LoadedPicture& loaded, const Job& job, const Route& route,
+                                          int threads, StagedFile* dataFile, bool& dataOnDisk,
+                                          std::string& error) {
+    const Settings& s = job.settings;
     PreparedPicture prepared;
     if (!prepareWhole(loaded, s, route, prepared, error))
         return std::nullopt;
     const int quarterTurn = quarterTurnWhileEncoding(route, s);
-    EncodedPicture picture =
-        prepared.frames ? encodeFrames(prepared.view, *prepared.frames, s, threads, quarterTurn)
+    dataOnDisk = prepared.frames && dataFile;
+    std::optional<EncodedPicture> picture =
+        prepared.frames ? encodeSheet(prepared.view, *prepared.frames, job, threads, quarterTurn,
+                                      dataFile, error)
                         : encodePicture(prepared.view, s, threads, quarterTurn);
     loaded.keepAlive.reset();
     return picture;
@@ -192,9 +213,11 @@ std::optional<OutputFile> metadataFile(const EncodedPicture& picture, const Job&
 }
 
 // The picture's files, the copy of its palette for paint programs, the picture as the console
-// shows it and its metadata.
+// shows it and its metadata; the first is dataFile when the picture's data went to disk as it
+// was encoded.
 void writeOutputs(PictureResult& result, EncodedPicture picture, const Job& job,
-                  AtomicFileWriter* writer, int threads, const PngEncoder& png) {
+                  AtomicFileWriter* writer, int threads, const PngEncoder& png,
+                  std::unique_ptr<StagedFile> dataFile = nullptr) {
     const Settings& s = job.settings;
     std::vector<std::uint16_t> palette;
     if (writesOwnPalette(s) && s.paletteCopy != PaletteCopy::None)
@@ -204,7 +227,15 @@ void writeOutputs(PictureResult& result, EncodedPicture picture, const Job& job,
     if (!result.error.empty())
         return;
     std::optional<OutputFile> metadata = metadataFile(picture, job, result);
-    result.files = outputsFor(std::move(picture), s, job.picture, writer, threads, &result.error);
+    if (dataFile) {
+        const std::string path = dataFile->path();
+        result.files.push_back({path, {}, std::move(dataFile)});
+        for (OutputFile& file : outputsAfterData(picture, s, job.picture))
+            result.files.push_back(std::move(file));
+    } else {
+        result.files =
+            outputsFor(std::move(picture), s, job.picture, writer, threads, &result.error);
+    }
     if (result.files.empty())
         return;
     if (!palette.empty()) {
@@ -286,8 +317,8 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
                                            job.picture, sourceLabel(s, baseName(job.picture))});
     else if (streamToDisk)
         stream->streamTo(staged.get());
-    else
-        staged.reset(); // made only to learn whether the folder takes files
+    // Otherwise it is kept for a sheet's frames (or an animation's), which go into it as they
+    // are encoded, and goes when the picture turns out to be neither.
     // A disk that refused the stream's rows (full) is reported as it is: decoding the picture
     // again, whole, would only fail on the same disk later.
     const auto streamWriteFailed = [&](std::string& error) {
@@ -342,28 +373,24 @@ PictureResult convertJob(const Job& job, const PictureLoader& loader, int encode
     // that turned out transparent) leaves the picture decoded whole, and the straightforward
     // way reports any error properly.
     std::optional<EncodedPicture> encoded;
+    bool dataOnDisk = sinkTookAll && streamToDisk;
+    // A stream that wrote rows into the staged file leaves it to them; the picture the console
+    // shows is made from the frames' words, so with it they are held.
+    StagedFile* framesFile = (stream && stream->begun()) || s.showPng ? nullptr : staged.get();
     if (sinkTookAll && collector)
         encoded = collector->encode(encodeThreads);
     else
         encoded = sinkTookAll ? stream->take()
-                              : encodeWhole(loaded, s, route, encodeThreads, result.error);
+                              : encodeWhole(loaded, job, route, encodeThreads, framesFile,
+                                            dataOnDisk, result.error);
     collector.reset();
     if (!encoded)
         return result;
     EncodedPicture& picture = *encoded;
     describe(result, picture, s);
-    if (sinkTookAll && staged) { // the one file of a true-colour picture, already on disk
-        const std::string path = staged->path();
-        std::optional<OutputFile> metadata = metadataFile(picture, job, result);
-        result.files.push_back({path, {}, std::move(staged)});
-        for (OutputFile& file : shapeOutputs(picture, s, job.picture))
-            result.files.push_back(std::move(file));
-        if (metadata)
-            result.files.push_back(std::move(*metadata));
-    } else {
+    if (!dataOnDisk)
         staged.reset(); // not used: its temporary file goes
-        writeOutputs(result, std::move(picture), job, writer, encodeThreads, png);
-    }
+    writeOutputs(result, std::move(picture), job, writer, encodeThreads, png, std::move(staged));
     return result;
 }
 
@@ -447,14 +474,24 @@ std::optional<PictureColours> takePictureColours(const Job& job, const PictureLo
 PictureResult convertKept(const Job& job, KeptPicture& kept, int threads, AtomicFileWriter* writer,
                           const PngEncoder& png) {
     PictureResult result;
-    EncodedPicture picture = kept.collector ? kept.collector->encode(threads, job.settings)
-                             : kept.frames  ? encodeFrames(kept.view, *kept.frames, job.settings,
-                                                           threads, kept.quarterTurn)
-                                            : encodeColourMap(kept.view, job.settings, threads,
-                                                              kept.census.get(), kept.quarterTurn);
+    // A sheet's frames go to disk as they are encoded.
+    std::unique_ptr<StagedFile> dataFile;
+    if (kept.frames && writer && !job.settings.showPng) {
+        dataFile = writer->stage(outputPaths(job.settings, job.picture).front(), result.error);
+        if (!dataFile)
+            return result;
+    }
+    std::optional<EncodedPicture> encoded =
+        kept.collector ? kept.collector->encode(threads, job.settings)
+        : kept.frames  ? encodeSheet(kept.view, *kept.frames, job, threads, kept.quarterTurn,
+                                     dataFile.get(), result.error)
+                       : encodeColourMap(kept.view, job.settings, threads, kept.census.get(),
+                                         kept.quarterTurn);
     kept = KeptPicture{}; // its memory goes back before the outputs are made
-    describe(result, picture, job.settings);
-    writeOutputs(result, std::move(picture), job, writer, threads, png);
+    if (!encoded)
+        return result;
+    describe(result, *encoded, job.settings);
+    writeOutputs(result, std::move(*encoded), job, writer, threads, png, std::move(dataFile));
     return result;
 }
 

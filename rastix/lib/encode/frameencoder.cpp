@@ -15,28 +15,6 @@ namespace rastix {
 
 namespace {
 
-// The frames as they are encoded: in place, or each turned first onto a canvas of its own (an
-// angle that is no quarter, or a quarter that is dithered along the turned rows).
-struct SheetFrames {
-    std::vector<Image> turned;
-    std::vector<ImageView> views;
-};
-
-SheetFrames sheetFrames(const ImageView& sheet, const FrameGrid& grid, const Settings& s,
-                        int quarterTurn) {
-    SheetFrames frames;
-    const bool turnFirst = quarterTurn % 360 == 0 && s.rotateDegrees % 360 != 0;
-    for (int k = 0; k < grid.count(); ++k) {
-        if (turnFirst)
-            frames.turned.push_back(rotateClockwise(grid.frame(sheet, k), s.rotateDegrees));
-        else
-            frames.views.push_back(grid.frame(sheet, k));
-    }
-    for (const Image& frame : frames.turned)
-        frames.views.push_back(frame.view());
-    return frames;
-}
-
 // The palette every frame of a map is made with: the one planned for the set the sheet belongs
 // to, the file's, or one chosen for the colours of the whole sheet.
 PlannedPalette sheetPalette(const ColourCensus& census, int frameWidth, const Settings& s,
@@ -62,103 +40,6 @@ bool hasOpaquePixels(const ImageView& frame) {
     return false;
 }
 
-// The frame's rows with their pixels in the opposite order, the padding left where it is: what
-// the frame's data must be for the object to show it as this one with REFLECT.
-ByteBuffer mirrored(const ByteBuffer& frame, int width, int rowBytes, int bitsPerPixel) {
-    ByteBuffer out = frame;
-    const auto rowSize = static_cast<std::size_t>(rowBytes);
-    for (std::size_t at = 0; at + rowSize <= frame.size(); at += rowSize) {
-        const std::uint8_t* in = frame.data() + at;
-        std::uint8_t* row = out.data() + at;
-        if (bitsPerPixel >= 8) {
-            const int bytes = bitsPerPixel / 8;
-            for (int x = 0; x < width; ++x)
-                std::copy_n(in + (width - 1 - x) * bytes, bytes, row + x * bytes);
-            continue;
-        }
-        // Pixels of 1, 2 or 4 bits, the first in the high bits of a byte.
-        const int mask = (1 << bitsPerPixel) - 1;
-        const auto shiftOf = [&](int x) {
-            return 8 - bitsPerPixel - x * bitsPerPixel % 8;
-        };
-        for (int x = 0; x < width; ++x) {
-            const int from = width - 1 - x;
-            const int pixel = in[from * bitsPerPixel / 8] >> shiftOf(from) & mask;
-            std::uint8_t& to = row[x * bitsPerPixel / 8];
-            to = static_cast<std::uint8_t>((to & ~(mask << shiftOf(x))) | pixel << shiftOf(x));
-        }
-    }
-    return out;
-}
-
-std::size_t hashOf(const ByteBuffer& bytes) {
-    return std::hash<std::string_view>{}(
-        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-}
-
-// Lays the frames out one after another, each distinct frame once: a frame with the bytes of
-// one stored before points at that one, and so (when asked) does a frame that is one stored
-// before mirrored, marked to be shown reflected. Empty frames set aside all point at one,
-// stored after the others so the frames that show stay together.
-class FrameStore {
-public:
-    FrameStore(EncodedPicture& out, bool findMirrors)
-        : m_out(out)
-        , m_findMirrors(findMirrors) {}
-
-    void add(const ByteBuffer& frame) {
-        int stored = find(frame);
-        bool reflect = false;
-        if (stored < 0 && m_findMirrors) {
-            stored = find(mirrored(frame, m_out.width, m_out.rowBytes, m_out.bitsPerPixel));
-            reflect = stored >= 0;
-        }
-        if (stored < 0) {
-            stored = m_out.storedFrames++;
-            m_storedByHash.emplace(hashOf(frame), stored);
-            m_out.data.insert(m_out.data.end(), frame.begin(), frame.end());
-        }
-        m_out.frameOffsets.push_back(static_cast<long long>(stored) * m_out.frameBytes());
-        if (m_findMirrors)
-            m_out.frameReflect.push_back(reflect ? 1 : 0);
-    }
-
-    void addEmpty(const ByteBuffer& frame) {
-        if (m_emptySlots.empty())
-            m_empty = frame;
-        m_emptySlots.push_back(m_out.frameOffsets.size());
-        m_out.frameOffsets.push_back(-1);
-        if (m_findMirrors)
-            m_out.frameReflect.push_back(0);
-    }
-
-    void finish() {
-        if (m_emptySlots.empty())
-            return;
-        m_out.emptyFrameOffset = static_cast<long long>(m_out.storedFrames++) * m_out.frameBytes();
-        m_out.data.insert(m_out.data.end(), m_empty.begin(), m_empty.end());
-        for (const std::size_t slot : m_emptySlots)
-            m_out.frameOffsets[slot] = m_out.emptyFrameOffset;
-    }
-
-private:
-    // The stored frame with these bytes, or -1.
-    int find(const ByteBuffer& frame) const {
-        const auto bytes = static_cast<std::ptrdiff_t>(frame.size());
-        const auto [first, last] = m_storedByHash.equal_range(hashOf(frame));
-        for (auto it = first; it != last; ++it)
-            if (std::equal(frame.begin(), frame.end(), m_out.data.begin() + it->second * bytes))
-                return it->second;
-        return -1;
-    }
-
-    EncodedPicture& m_out;
-    const bool m_findMirrors;
-    std::unordered_multimap<std::size_t, int> m_storedByHash;
-    ByteBuffer m_empty;
-    std::vector<std::size_t> m_emptySlots;
-};
-
 std::size_t distinctWords(const ColourCensus& census) {
     std::size_t count = 0;
     for (std::uint32_t w = 0; w < ColourCensus::kTransparent; ++w)
@@ -170,38 +51,70 @@ std::size_t distinctWords(const ColourCensus& census) {
 
 ColourCensus framesCensus(const ImageView& sheet, const FrameGrid& grid, const Settings& settings,
                           int threads, int quarterTurn) {
-    const SheetFrames frames = sheetFrames(sheet, grid, settings, quarterTurn);
-    ColourCensus census;
-    for (const ImageView& frame : frames.views)
-        census.add(takeCensus(frame, settings, threads));
-    return census;
+    return censusOfFrames(SheetFrames(sheet, grid, settings, quarterTurn), settings, threads);
 }
 
-EncodedPicture encodeFrames(const ImageView& sheet, const FrameGrid& grid, const Settings& settings,
-                            int threads, int quarterTurn) {
-    const SheetFrames frames = sheetFrames(sheet, grid, settings, quarterTurn);
-    Settings frameSettings = settings;
+FramesEncoder::FramesEncoder(const ImageView& sheet, const FrameGrid& grid,
+                             const Settings& settings, int threads, int quarterTurn)
+    : m_frames(sheet, grid, settings, quarterTurn)
+    , m_settings(settings)
+    , m_frameSettings(settings)
+    , m_threads(threads)
+    , m_quarterTurn(quarterTurn)
+    , m_workspaces(static_cast<std::size_t>(std::max(threads, 1))) {}
+
+EncodedPicture FramesEncoder::encodeFrame(int k, Workspace& workspace, int threads) const {
+    const ImageView view = m_frames.frame(k, workspace.canvas);
+    if (!m_settings.colourMap)
+        return encodeTrueColour(view, m_frameSettings, threads, m_quarterTurn, m_transparent);
+    // A frame worth several threads is made in bands of them.
+    return threads > 1 ? encodeColourMap(view, m_frameSettings, threads, nullptr, m_quarterTurn)
+                       : m_mapEncoder->encode(view, m_quarterTurn, workspace.map);
+}
+
+// Frames whose pixels are the same make the same bytes; others are encoded again to be sure.
+bool FramesEncoder::sameBytes(int stored, int candidate, const ByteBuffer& bytes) const {
+    const int madeFrom = m_store.madeFrom()[static_cast<std::size_t>(stored)];
+    if (candidate >= 0) {
+        const ImageView a = m_frames.unturned(madeFrom);
+        const ImageView b = m_frames.unturned(candidate);
+        bool samePixels = true;
+        for (int y = 0; y < a.height && samePixels; ++y)
+            samePixels = std::equal(a.row(y), a.row(y) + a.width, b.row(y));
+        if (samePixels)
+            return true;
+    }
+    return encodeFrame(madeFrom, m_workspaces.front(), m_threads).data == bytes;
+}
+
+std::optional<EncodedPicture> FramesEncoder::encode(const FrameBytesSink& sink) {
     bool quantised = false;
     std::size_t sourceColours = 0;
-    std::optional<bool> transparent;
-    if (settings.colourMap) {
-        ColourCensus census;
-        for (const ImageView& frame : frames.views)
-            census.add(takeCensus(frame, settings, threads));
+    if (m_settings.colourMap) {
+        const ColourCensus census = censusOfFrames(m_frames, m_settings, m_threads);
         sourceColours = distinctWords(census);
-        const QuarterTurnRows shape(frames.views.front(), quarterTurn);
-        frameSettings.planned = std::make_shared<const PlannedPalette>(
-            sheetPalette(census, shape.width(), settings, quantised));
+        Image canvas;
+        const QuarterTurnRows shape(m_frames.frame(0, canvas), m_quarterTurn);
+        m_frameSettings.planned = std::make_shared<const PlannedPalette>(
+            sheetPalette(census, shape.width(), m_settings, quantised));
+        m_mapEncoder.emplace(m_frameSettings);
     } else {
-        transparent = std::any_of(frames.views.begin(), frames.views.end(), hasTransparentPixels);
+        m_transparent = anyTransparentFrame(m_frames, m_threads);
     }
+    if (sink)
+        m_store = FrameStore(sink, [this](int stored, int candidate, const ByteBuffer& bytes) {
+            return sameBytes(stored, candidate, bytes);
+        });
+    else
+        m_store = FrameStore();
+    FrameBatches frames(
+        m_frames, m_frames.count(), m_threads, [this](int k, int slot, int threads) {
+            return encodeFrame(k, m_workspaces[static_cast<std::size_t>(slot)], threads);
+        });
     EncodedPicture out;
-    FrameStore store(out, settings.mirrorFrames);
-    for (const ImageView& view : frames.views) {
-        EncodedPicture frame =
-            settings.colourMap
-                ? encodeColourMap(view, frameSettings, threads, nullptr, quarterTurn)
-                : encodeTrueColour(view, frameSettings, threads, quarterTurn, transparent);
+    const auto framesInAll = static_cast<std::size_t>(m_frames.count());
+    for (int k = 0; k < m_frames.count(); ++k) {
+        EncodedPicture frame = frames.next();
         if (out.frameOffsets.empty()) {
             out = frame;
             out.data.clear();
@@ -209,18 +122,56 @@ EncodedPicture encodeFrames(const ImageView& sheet, const FrameGrid& grid, const
         }
         out.zeroWordsTransparent = out.zeroWordsTransparent && frame.zeroWordsTransparent;
         out.quantised = out.quantised || frame.quantised;
-        if (settings.dropEmptyFrames && !hasOpaquePixels(view))
-            store.addEmpty(frame.data);
-        else
-            store.add(frame.data);
+        if (m_settings.mirrorFrames)
+            out.frameReflect.push_back(0);
+        if (m_settings.dropEmptyFrames && !hasOpaquePixels(m_frames.unturned(k))) {
+            m_store.setAsideEmpty(frame, k);
+            out.frameOffsets.push_back(-1); // set when the empty frame is stored, last
+            continue;
+        }
+        const std::optional<FrameStore::Placed> placed =
+            m_store.place(frame, k, framesInAll, m_settings.mirrorFrames);
+        if (!placed)
+            return std::nullopt;
+        out.frameOffsets.push_back(static_cast<long long>(placed->stored) * out.frameBytes());
+        if (placed->reflected)
+            out.frameReflect.back() = 1;
     }
-    store.finish();
+    const std::optional<int> empty = m_store.storeEmpty(framesInAll);
+    if (!empty)
+        return std::nullopt;
+    if (*empty >= 0) {
+        out.emptyFrameOffset = static_cast<long long>(*empty) * out.frameBytes();
+        std::replace(out.frameOffsets.begin(), out.frameOffsets.end(), -1LL, out.emptyFrameOffset);
+    }
+    out.storedFrames = m_store.count();
+    out.data = m_store.takeData();
     out.quantised = out.quantised || quantised;
-    out.frameDelaysMs = grid.delaysMs;
-    out.frameColumns = grid.columns;
-    if (settings.colourMap)
+    out.frameDelaysMs = m_frames.delaysMs();
+    out.frameColumns = m_frames.columns();
+    if (m_settings.colourMap)
         out.sourceColours = sourceColours;
     return out;
+}
+
+bool FramesEncoder::encodeStoredAgain(const FrameBytesSink& sink) {
+    const std::vector<int>& madeFrom = m_store.madeFrom();
+    FrameBatches frames(
+        m_frames, static_cast<int>(madeFrom.size()), m_threads, [&](int i, int slot, int threads) {
+            return encodeFrame(madeFrom[static_cast<std::size_t>(i)],
+                               m_workspaces[static_cast<std::size_t>(slot)], threads);
+        });
+    for (std::size_t i = 0; i < madeFrom.size(); ++i) {
+        const EncodedPicture frame = frames.next();
+        if (!sink(frame.data.data(), frame.data.size()))
+            return false;
+    }
+    return true;
+}
+
+EncodedPicture encodeFrames(const ImageView& sheet, const FrameGrid& grid, const Settings& settings,
+                            int threads, int quarterTurn) {
+    return *FramesEncoder(sheet, grid, settings, threads, quarterTurn).encode();
 }
 
 } // namespace rastix

@@ -109,7 +109,7 @@ std::vector<ColourPoint> sourceColoursOf(const ColourCensus& census,
 // A map's palette, and the index into it of every word that occurs (transparent pixels: 0).
 struct MapPlan {
     EncodedPicture out;
-    std::vector<std::uint8_t> indexOf = std::vector<std::uint8_t>(ColourCensus::kTransparent + 1);
+    std::vector<std::uint8_t> indexOf;
     // The palette indices opaque colours were given or may take when dithered.
     std::vector<std::uint8_t> usable;
 };
@@ -121,6 +121,45 @@ void takeShape(MapPlan& plan, const PlannedPalette& shape) {
     plan.usable = shape.usable;
 }
 
+// The mean of a sum of colours over `pixels`, rounded.
+ColourPoint meanColour(const std::array<std::uint64_t, 4>& sum) {
+    const auto mean = [&](std::size_t a) {
+        return static_cast<int>((2 * sum[a] + sum[0]) / (2 * sum[0]));
+    };
+    return {mean(1), mean(2), mean(3)};
+}
+
+} // namespace
+
+// What mapping onto a palette made elsewhere needs of it: the entry of each word it holds, and
+// the features of its usable entries to find the nearest of any other.
+struct MapPaletteLookup {
+    std::vector<int> entryOf = std::vector<int>(65536, -1);
+    std::vector<ColourPoint> features;
+    std::optional<NearestFinder> nearest;
+
+    MapPaletteLookup(const PlannedPalette& palette, const Settings& settings) {
+        for (const std::uint8_t i : palette.usable) {
+            features.push_back(wordFeature(palette.words[i], settings));
+            if (entryOf[palette.words[i]] < 0)
+                entryOf[palette.words[i]] = i;
+        }
+        nearest.emplace(features);
+    }
+    // The palette index of a word, whose pixels' mean colour is source (none: glass CRY); sets
+    // quantised when the palette does not hold it.
+    std::uint8_t indexOf(std::uint16_t w, const std::optional<ColourPoint>& source,
+                         const PlannedPalette& palette, const Settings& settings,
+                         bool& quantised) const {
+        if (entryOf[w] >= 0)
+            return static_cast<std::uint8_t>(entryOf[w]);
+        quantised = true;
+        return palette.usable[(*nearest)(source ? *source : wordFeature(w, settings))];
+    }
+};
+
+namespace {
+
 // Every word onto the nearest usable entry of a palette made elsewhere; a word the palette
 // holds keeps its entry exactly.
 void mapOntoPalette(MapPlan& plan, const PlannedPalette& palette, const ColourCensus& census,
@@ -131,24 +170,13 @@ void mapOntoPalette(MapPlan& plan, const PlannedPalette& palette, const ColourCe
         return;
     if (palette.usable.empty())
         throw PaletteRefused("the palette leaves no entry for colours");
-    std::vector<ColourPoint> features;
-    std::vector<int> entryOf(65536, -1);
-    for (const std::uint8_t i : palette.usable) {
-        features.push_back(wordFeature(palette.words[i], settings));
-        if (entryOf[palette.words[i]] < 0)
-            entryOf[palette.words[i]] = i;
-    }
+    const MapPaletteLookup lookup(palette, settings);
     const std::vector<ColourPoint> sources = sourceColoursOf(census, distinct, settings);
-    const NearestFinder nearest(features);
     for (std::size_t i = 0; i < distinct.size(); ++i) {
-        const std::uint16_t w = distinct[i];
-        if (entryOf[w] >= 0) {
-            plan.indexOf[w] = static_cast<std::uint8_t>(entryOf[w]);
-            continue;
-        }
-        plan.out.quantised = true;
-        plan.indexOf[w] =
-            palette.usable[nearest(sources.empty() ? wordFeature(w, settings) : sources[i])];
+        const std::optional<ColourPoint> source =
+            sources.empty() ? std::nullopt : std::optional<ColourPoint>(sources[i]);
+        plan.indexOf[distinct[i]] =
+            lookup.indexOf(distinct[i], source, palette, settings, plan.out.quantised);
     }
 }
 
@@ -200,6 +228,7 @@ MapPlan planMap(const ColourCensus& census, int width, int height, const Setting
             distinct.push_back(static_cast<std::uint16_t>(w));
     }
     MapPlan plan;
+    plan.indexOf.assign(ColourCensus::kTransparent + 1, 0);
     EncodedPicture& out = plan.out;
     out.width = width;
     out.height = height;
@@ -250,7 +279,8 @@ std::vector<std::uint8_t> ditherOntoPlan(const ImageView& image, const Settings&
 // Packs the indices of every row into the map; makeCodes() gives each band a function that
 // returns the words of row y (or ColourCensus::kTransparent), unless the picture is dithered.
 template <typename MakeCodes>
-EncodedPicture packMap(MapPlan& plan, const std::vector<std::uint8_t>& dithered, int threads,
+EncodedPicture packMap(MapPlan& plan, const std::uint8_t* const indexOf,
+                       const std::vector<std::uint8_t>& dithered, int threads,
                        MakeCodes makeCodes) {
     EncodedPicture& out = plan.out;
     if (out.palette.empty())
@@ -266,7 +296,6 @@ EncodedPicture packMap(MapPlan& plan, const std::vector<std::uint8_t>& dithered,
     else
         out.data.assign(static_cast<std::size_t>(out.rowBytes) * out.height, 0);
     const int width = out.width;
-    const std::uint8_t* const indexOf = plan.indexOf.data();
     const auto packRows = [&](int first, int last, int) {
         auto codesOf = makeCodes();
         for (int y = first; y < last; ++y) {
@@ -310,7 +339,7 @@ EncodedPicture encodeColourMap(const ImageView& image, const Settings& settings,
         dithered = quarterTurn % 360 == 0
                        ? ditherOntoPlan(image, settings, plan)
                        : ditherOntoPlan(rotateClockwise(image, quarterTurn).view(), settings, plan);
-    return packMap(plan, dithered, threads, [&] {
+    return packMap(plan, plan.indexOf.data(), dithered, threads, [&] {
         return [rows = QuarterTurnRows(image, quarterTurn),
                 codes = RowCodes(settings, shape.width())](int y) mutable {
             return codes(rows(y));
@@ -322,7 +351,7 @@ EncodedPicture encodeColourMapOfWords(const ImageView& words, const Settings& se
                                       const ColourCensus& census, int quarterTurn) {
     const QuarterTurnRows shape(words, quarterTurn);
     MapPlan plan = planMap(census, shape.width(), shape.height(), settings);
-    return packMap(plan, {}, std::clamp(threads, 1, 16), [&] {
+    return packMap(plan, plan.indexOf.data(), {}, std::clamp(threads, 1, 16), [&] {
         return [rows = QuarterTurnRows(words, quarterTurn)](int y) mutable {
             return rows(y);
         };
@@ -333,6 +362,80 @@ EncodedPicture encodePicture(const ImageView& image, const Settings& settings, i
                              int quarterTurn) {
     return settings.colourMap ? encodeColourMap(image, settings, threads, nullptr, quarterTurn)
                               : encodeTrueColour(image, settings, threads, quarterTurn);
+}
+
+} // namespace rastix
+
+namespace rastix {
+
+PlannedMapEncoder::PlannedMapEncoder(const Settings& settings)
+    : m_settings(settings)
+    , m_lookup(std::make_shared<const MapPaletteLookup>(*settings.planned, settings)) {}
+
+EncodedPicture PlannedMapEncoder::encode(const ImageView& image, int quarterTurn,
+                                         Scratch& scratch) const {
+    const PlannedPalette& palette = *m_settings.planned;
+    constexpr std::size_t kSlots = ColourCensus::kTransparent + 1;
+    if (scratch.metIn.size() != kSlots || ++scratch.picture == 0) {
+        scratch.metIn.assign(kSlots, 0);
+        scratch.placeOf.resize(kSlots);
+        scratch.indexOf.assign(kSlots, 0); // transparent pixels take index 0
+        scratch.picture = 1;
+    }
+    // The picture's words and the colours behind each, as a census counts them.
+    scratch.words.clear();
+    scratch.sums.clear();
+    const bool sumColours = !glassCry(m_settings);
+    RowCodes codes(m_settings, image.width);
+    for (int y = 0; y < image.height; ++y) {
+        const std::uint32_t* pixels = image.row(y);
+        const std::uint32_t* code = codes(pixels);
+        for (int x = 0; x < image.width; ++x) {
+            const std::uint32_t w = code[x];
+            if (w == ColourCensus::kTransparent)
+                continue;
+            if (scratch.metIn[w] != scratch.picture) {
+                scratch.metIn[w] = scratch.picture;
+                scratch.placeOf[w] = static_cast<std::uint16_t>(scratch.words.size());
+                scratch.words.push_back(w);
+                scratch.sums.push_back({0, 0, 0, 0});
+            }
+            auto& sum = scratch.sums[scratch.placeOf[w]];
+            ++sum[0];
+            if (sumColours) {
+                sum[1] += (pixels[x] >> 16) & 0xFF;
+                sum[2] += (pixels[x] >> 8) & 0xFF;
+                sum[3] += pixels[x] & 0xFF;
+            }
+        }
+    }
+    const QuarterTurnRows shape(image, quarterTurn);
+    MapPlan plan;
+    plan.out.width = shape.width();
+    plan.out.height = shape.height();
+    plan.out.sourceColours = scratch.words.size();
+    takeShape(plan, palette);
+    plan.out.palette = palette.words;
+    if (!scratch.words.empty() && palette.usable.empty())
+        throw PaletteRefused("the palette leaves no entry for colours");
+    for (std::size_t i = 0; i < scratch.words.size(); ++i) {
+        const std::optional<ColourPoint> source =
+            sumColours ? std::optional<ColourPoint>(meanColour(scratch.sums[i])) : std::nullopt;
+        const auto w = static_cast<std::uint16_t>(scratch.words[i]);
+        scratch.indexOf[w] = m_lookup->indexOf(w, source, palette, m_settings, plan.out.quantised);
+    }
+    std::vector<std::uint8_t> dithered;
+    if (plan.out.quantised && dithers(m_settings))
+        dithered =
+            quarterTurn % 360 == 0
+                ? ditherOntoPlan(image, m_settings, plan)
+                : ditherOntoPlan(rotateClockwise(image, quarterTurn).view(), m_settings, plan);
+    return packMap(plan, scratch.indexOf.data(), dithered, 1, [&] {
+        return [rows = QuarterTurnRows(image, quarterTurn),
+                codes = RowCodes(m_settings, shape.width())](int y) mutable {
+            return codes(rows(y));
+        };
+    });
 }
 
 } // namespace rastix

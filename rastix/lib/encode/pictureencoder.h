@@ -6,7 +6,9 @@
 #include "palette/colourcensus.h"
 #include "settings.h"
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -28,6 +30,30 @@ EncodedPicture encodeColourMapOfWords(const ImageView& words, const Settings& se
                                       const ColourCensus& census, int quarterTurn = 0);
 EncodedPicture encodePicture(const ImageView& image, const Settings& settings, int threads = 1,
                              int quarterTurn = 0);
+
+struct MapPaletteLookup;
+
+// Colour maps of many small pictures onto the one palette planned in the settings (the frames
+// of a sheet), each the bytes encodeColourMap gives it: what depends on the palette alone is
+// worked out once, and each picture's few colours are counted without a census of every word,
+// which would take longer to clear than the picture to count. One Scratch a thread.
+class PlannedMapEncoder {
+public:
+    struct Scratch {
+        std::uint32_t picture = 0;
+        std::vector<std::uint32_t> metIn;   // for each word, the picture that last met it
+        std::vector<std::uint16_t> placeOf; // its place among that picture's words
+        std::vector<std::uint32_t> words;   // the picture's words, as met
+        std::vector<std::array<std::uint64_t, 4>> sums; // pixels, red, green, blue of each
+        std::vector<std::uint8_t> indexOf;
+    };
+    explicit PlannedMapEncoder(const Settings& settings);
+    EncodedPicture encode(const ImageView& image, int quarterTurn, Scratch& scratch) const;
+
+private:
+    Settings m_settings;
+    std::shared_ptr<const MapPaletteLookup> m_lookup;
+};
 
 // A palette chosen for the colours of a census alone (the census of several pictures added up,
 // for a set that shares it), shaped by the rules: `colours` holds the chosen words, each at the

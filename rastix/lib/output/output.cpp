@@ -79,17 +79,25 @@ std::vector<OutputFile> outputsFor(EncodedPicture p, const Settings& s,
         }
         return files;
     }
-    std::vector<OutputFile> companions = shapeOutputs(p, s, picturePath);
+    std::vector<OutputFile> others = outputsAfterData(p, s, picturePath);
     files.push_back({paths[0], std::move(p.data), nullptr});
-    if (writesOwnPalette(s)) {
+    for (OutputFile& file : others)
+        files.push_back(std::move(file));
+    return files;
+}
+
+std::vector<OutputFile> outputsAfterData(const EncodedPicture& p, const Settings& s,
+                                         const std::string& picturePath) {
+    std::vector<OutputFile> files;
+    if (s.format == OutputFormat::Binary && writesOwnPalette(s)) {
         ByteBuffer clut;
         for (const std::uint16_t w : p.palette) {
             clut.push_back(static_cast<std::uint8_t>(w >> 8));
             clut.push_back(static_cast<std::uint8_t>(w));
         }
-        files.push_back({paths[1], std::move(clut), nullptr});
+        files.push_back({outputPaths(s, picturePath)[1], std::move(clut), nullptr});
     }
-    for (OutputFile& file : companions)
+    for (OutputFile& file : shapeOutputs(p, s, picturePath))
         files.push_back(std::move(file));
     return files;
 }

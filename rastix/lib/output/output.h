@@ -33,4 +33,9 @@ std::vector<OutputFile> outputsFor(EncodedPicture picture, const Settings& setti
 std::vector<OutputFile> shapeOutputs(const EncodedPicture& shape, const Settings& settings,
                                      const std::string& picturePath);
 
+// The files after the first for a picture whose data is already on disk in the first: the
+// shape's, and the palette of a binary map that writes its own.
+std::vector<OutputFile> outputsAfterData(const EncodedPicture& picture, const Settings& settings,
+                                         const std::string& picturePath);
+
 } // namespace rastix

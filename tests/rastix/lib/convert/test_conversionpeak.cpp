@@ -144,3 +144,31 @@ TEST(ConversionPeak, MoreThreadsWorkWithMoreTables) {
     EXPECT_EQ(extra(map, 64), 15 * kWorking);
     EXPECT_EQ(extra(trueColour, 64), 63 * kWorking);
 }
+
+TEST(ConversionPeak, ASheetsFramesAreHeldOnlyWithoutAFileToGoTo) {
+    Settings sheet = with(OutputFormat::Binary, false);
+    sheet.frames = FrameSize{100, 100, 0};
+    Settings text = sheet;
+    text.format = OutputFormat::Assembly;
+    Settings turned = sheet;
+    turned.rotateDegrees = 30;
+    // Each frame turned on a canvas of its own: 6400 frames of 137 x 137 pixels.
+    const RotatedSize canvas = rotatedSize(100, 100, 30);
+    const std::uint64_t canvasPixels = canvas.width * canvas.height;
+    const std::uint64_t turnedWords = 6400 * ((canvas.width * 2 + 7) / 8 * 8 * canvas.height);
+    struct Case {
+        const char* what;
+        Settings settings;
+        bool toDisk;
+        std::uint64_t expected;
+    };
+    const Case cases[] = {
+        {"to disk", sheet, true, kDecoded + kWorking},
+        {"as text to disk", text, true, kDecoded + kWorking},
+        {"in memory", sheet, false, kDecoded + kWords + kWorking},
+        {"turned, to disk", turned, true, kDecoded + canvasPixels * 4 + kWorking},
+        {"turned, in memory", turned, false, kDecoded + canvasPixels * 4 + turnedWords + kWorking},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(peak(picture(false, false), c.settings, c.toDisk), c.expected) << c.what;
+}

@@ -175,3 +175,50 @@ TEST(MapPalettes, BanksArePackedInOrderAndShareWhereColoursFit) {
     EXPECT_EQ(full.banksUsed, 15);
     EXPECT_FALSE(full.palettes.back().has_value());
 }
+
+TEST(MapPalettes, ThePlannedMapEncoderGivesTheBytesOfEncodeColourMap) {
+    // A palette of 16 entries chosen for a picture of many colours, then a part of it (whose
+    // pixels' mean colours are its own) mapped onto it both ways, transparent pixels included.
+    Image picture = stripes(300, 20);
+    for (int x = 0; x < 6; ++x)
+        picture.at(x, 3) = 0;
+    const ImageView part{picture.view().row(2) + 3, 12, 10, picture.width};
+    struct Case {
+        const char* what;
+        bool glass;
+        Dither dither;
+        bool optimise;
+        int quarterTurn;
+    };
+    const Case cases[] = {
+        {"nearest", false, Dither::None, false, 0},
+        {"turned", false, Dither::None, false, 90},
+        {"ordered", false, Dither::Ordered, true, 0},
+        {"diffused", false, Dither::Diffusion, false, 270},
+        {"glass", true, Dither::None, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Settings s = map();
+        s.mapColours = 16;
+        s.dither = c.dither;
+        s.optimiseMapDepth = c.optimise;
+        if (c.glass) {
+            s.model = ColourModel::Cry16;
+            s.cryEncoding = CryEncoding::Glass;
+        }
+        const ColourCensus census = takeCensus(picture.view(), s, 1);
+        s.planned = std::make_shared<PlannedPalette>(
+            choosePalette(census, mapRulesFor(s, 12, true), s).palette);
+        const EncodedPicture expected = encodeColourMap(part, s, 1, nullptr, c.quarterTurn);
+        PlannedMapEncoder::Scratch scratch;
+        const PlannedMapEncoder encoder(s);
+        for (int again = 0; again < 2; ++again) { // the scratch of one picture left for the next
+            const EncodedPicture got = encoder.encode(part, c.quarterTurn, scratch);
+            EXPECT_EQ(got.data, expected.data);
+            EXPECT_EQ(got.quantised, expected.quantised);
+            EXPECT_EQ(got.width, expected.width);
+            EXPECT_EQ(got.sourceColours, expected.sourceColours);
+        }
+    }
+}
