@@ -7,6 +7,7 @@
 #include "convert/runjobs.h"
 #include "files/messageline.h"
 #include "files/utf8path.h"
+#include "loaders/animationreader.h"
 #include "loaders/pictureloader.h"
 #include "loaders/pngwriter.h"
 #include "loaders/qtreader.h"
@@ -101,7 +102,7 @@ int main(int argc, char** argv) {
     if (line.error.empty() && !line.help && !line.version)
         line.error = rastix::findOutputClash(line.jobs, rastix::samePlaceKey);
     if (line.error.empty() && !line.help && !line.version)
-        line.error = rastix::findGlobalNameClash(line.jobs);
+        line.error = rastix::findGlobalNameClash(line.jobs, rastix::isAnimation);
     if (line.error.empty() && !line.depfile.empty())
         line.error = rastix::depfileClash(line.depfile, line.jobs, rastix::samePlaceKey);
     if (!line.error.empty()) {

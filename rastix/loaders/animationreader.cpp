@@ -173,4 +173,20 @@ AnimationLoad loadAnimation(const std::string& path, LoadedPicture& picture, std
     return AnimationLoad::Still;
 }
 
+bool isAnimation(const std::string& path) {
+    const Kind kind = kindOf(path);
+    if (kind == Kind::Other || (kind == Kind::Png && !isAnimatedPng(path)))
+        return false;
+    std::string file;
+    std::string unread;
+    if (!readWholeFile(path, file, unread))
+        return false;
+    CutOutAnimation animation;
+    std::string error;
+    const bool whole = kind == Kind::Gif   ? cutOutGifFrames(file, animation, error)
+                       : kind == Kind::Png ? cutOutApngFrames(file, animation, error)
+                                           : cutOutWebpFrames(file, animation, error);
+    return animation.frames.size() > 1 && whole;
+}
+
 } // namespace rastix

@@ -21,4 +21,8 @@ enum class AnimationLoad {
 // default image.
 AnimationLoad loadAnimation(const std::string& path, LoadedPicture& picture, std::string& error);
 
+// Whether the file is an animation of more than one frame, as loadAnimation reads it; its frames
+// are found but not decoded.
+bool isAnimation(const std::string& path);
+
 } // namespace rastix

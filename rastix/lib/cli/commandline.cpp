@@ -3,6 +3,7 @@
 #include "output/outputnames.h"
 #include "palette/palettefile.h"
 
+#include <algorithm>
 #include <limits>
 #include <map>
 #include <memory>
@@ -587,17 +588,47 @@ std::string findOutputClash(const std::vector<Job>& jobs, const PathKey& key) {
     return {};
 }
 
-std::string findGlobalNameClash(const std::vector<Job>& jobs) {
+std::string findGlobalNameClash(const std::vector<Job>& jobs,
+                                const std::function<bool(const std::string&)>& isAnimation) {
     const std::vector<Writer> all = writersOf(jobs);
     std::unordered_map<std::string, std::size_t> definedBy; // name -> writer
+    const auto define = [&](const std::string& name, std::size_t i) {
+        const auto [it, fresh] = definedBy.emplace(name, i);
+        if (fresh || it->second == i)
+            return std::string();
+        // Named in the order the command line gives them.
+        const std::size_t first = std::min(it->second, i);
+        return all[first].name + " and " + all[first == i ? it->second : i].name +
+               " would both define the global name " + name + " (rename one of them)";
+    };
+    for (std::size_t i = 0; i < all.size(); ++i)
+        for (const std::string& name :
+             globalNames(all[i].job->settings, all[i].job->picture, all[i].output))
+            if (std::string clash = define(name, i); !clash.empty())
+                return clash;
+    if (!isAnimation)
+        return {};
+    // The tables only an animation has: its file is looked at only when one of them would
+    // clash, as reading it may take a while.
     for (std::size_t i = 0; i < all.size(); ++i) {
         const Settings& s = all[i].job->settings;
-        for (const std::string& name : globalNames(s, all[i].job->picture, all[i].output)) {
-            const auto [it, fresh] = definedBy.emplace(name, i);
-            if (!fresh && it->second != i)
-                return all[it->second].name + " and " + all[i].name +
-                       " would both define the global name " + name + " (rename one of them)";
-        }
+        if (all[i].output != NamedOutput::Picture || s.frames)
+            continue;
+        const std::string& picture = all[i].job->picture;
+        const std::vector<std::string> still = globalNames(s, picture, all[i].output);
+        std::vector<std::string> extra = globalNames(s, picture, all[i].output, true);
+        std::erase_if(extra, [&](const std::string& name) {
+            return std::find(still.begin(), still.end(), name) != still.end();
+        });
+        const bool mayClash = std::any_of(extra.begin(), extra.end(), [&](const std::string& n) {
+            const auto it = definedBy.find(n);
+            return it != definedBy.end() && it->second != i;
+        });
+        if (!mayClash || !isAnimation(picture))
+            continue;
+        for (const std::string& name : extra)
+            if (std::string clash = define(name, i); !clash.empty())
+                return clash;
     }
     return {};
 }

@@ -46,8 +46,10 @@ using PathKey = std::function<std::string(const std::string&)>;
 std::string findOutputClash(const std::vector<Job>& jobs, const PathKey& key);
 
 // One line naming two pictures (or a picture and a set's palette) whose assembly files would
-// define the same global name, which no linker could take together; empty when none do.
-std::string findGlobalNameClash(const std::vector<Job>& jobs);
+// define the same global name, which no linker could take together; empty when none do. With
+// isAnimation (whether a picture's file is an animation), an animation's tables count too.
+std::string findGlobalNameClash(const std::vector<Job>& jobs,
+                                const std::function<bool(const std::string&)>& isAnimation = {});
 
 // Strict decimal parsing used for --rotate and --cut: optional '-' only where allowed, digits
 // only, no blanks, no overflow.

@@ -152,7 +152,7 @@ std::string sourceLabel(const Settings& s, const std::string& base) {
 }
 
 std::vector<std::string> globalNames(const Settings& s, const std::string& picturePath,
-                                     NamedOutput output) {
+                                     NamedOutput output, bool animated) {
     if (s.format == OutputFormat::Binary)
         return {};
     std::vector<std::string> names;
@@ -174,15 +174,19 @@ std::vector<std::string> globalNames(const Settings& s, const std::string& pictu
         return names;
     }
     const std::string label = sourceLabel(s, baseName(picturePath));
+    // An animation's frames are a sheet's, with their durations besides.
+    const bool framed = s.frames || animated;
     if (c) {
         add(label, {""});
         if (writesOwnPalette(s))
             add(label, {"_clut"});
         if (s.objectHeader)
             add(label, {"_object"});
-        if (s.frames)
+        if (framed)
             add(label, {"_frametable"});
-        if (s.frames && s.mirrorFrames)
+        if (animated)
+            add(label, {"_delays"});
+        if (framed && s.mirrorFrames)
             add(label, {"_reflect"});
         return names;
     }
@@ -191,18 +195,20 @@ std::vector<std::string> globalNames(const Settings& s, const std::string& pictu
         add(label, {"_clut", "_clut_end"});
     if (s.objectHeader)
         add(label, {"_object", "_object_end"});
-    if (s.frames)
+    if (framed)
         add(label, {"_frametable"});
-    if (s.frames && s.mirrorFrames)
+    if (animated)
+        add(label, {"_delays"});
+    if (framed && s.mirrorFrames)
         add(label, {"_reflect"});
     if (s.exportEquates) {
         add(label, {"_width", "_height", "_phrases", "_depth", "_bpp", "_size", "_dwidth",
                     "_iwidth", "_pitch", "_index"});
         if (s.colourMap)
             add(label, {"_colours"});
-        if (s.frames)
+        if (framed)
             add(label, {"_frames", "_framebytes"});
-        if (s.frames && s.dropEmptyFrames)
+        if (framed && s.dropEmptyFrames)
             add(label, {"_emptyframe"});
     }
     return names;

@@ -28,9 +28,10 @@ enum class NamedOutput { Picture, PaletteSet };
 // Every global name an output defines under these settings, for finding two that would clash
 // when linked: LABEL, LABEL_end and, for a map with its own palette, LABEL_clut and
 // LABEL_clut_end; a set's NAME_clut and NAME_clut_end; and with --export-equates its equates
-// (LABEL_index wherever a bank may be chosen). Binary files define none.
+// (LABEL_index wherever a bank may be chosen); a sheet's or (animated) an animation's tables.
+// Binary files define none.
 std::vector<std::string> globalNames(const Settings& settings, const std::string& picturePath,
-                                     NamedOutput output);
+                                     NamedOutput output, bool animated = false);
 // The label of a picture's (or a set palette's) source under these settings: labelFor(base),
 // and for C also with a '_' in front of a word of C or C++ or a type of <stdint.h>.
 std::string sourceLabel(const Settings& settings, const std::string& base);

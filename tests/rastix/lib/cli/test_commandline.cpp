@@ -333,6 +333,31 @@ TEST(CommandLine, TwoOutputsNeverDefineTheSameGlobalName) {
     }
 }
 
+TEST(CommandLine, AnAnimationsTablesClashOnlyWhenItIsOne) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"run.gif", "run_delays.png"},
+         "run.gif and run_delays.png would both define the global "
+         "name run_delays"},
+        {{"run_frametable.png", "run.webp"}, "global name run_frametable"},
+        {{"--mirror-frames", "run.gif", "run_reflect.png"}, "global name run_reflect"},
+        {{"--export-equates", "run.gif", "run_framebytes.png"}, "global name run_framebytes"},
+        {{"still.gif", "still_delays.png"}, ""},
+        {{"run.gif", "--binary", "run_delays.png"}, ""},
+    };
+    const auto isAnimation = [](const std::string& path) {
+        return path.starts_with("run.");
+    };
+    for (const auto& [args, message] : cases) {
+        const CommandLine line = parse(args, {"./"});
+        ASSERT_TRUE(line.error.empty()) << line.error;
+        const std::string clash = findGlobalNameClash(line.jobs, isAnimation);
+        if (message.empty())
+            EXPECT_EQ(clash, "") << args.back();
+        else
+            EXPECT_NE(clash.find(message), std::string::npos) << clash;
+    }
+}
+
 TEST(CommandLine, PaletteOptionsActOnLaterPicturesUntilEnded) {
     const CommandLine line = parse({"--clut",
                                     "--shared-clut",
