@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Builds Glyphmill for 64-bit Windows on Debian 12 with MinGW-w64, runs the whole test suite
 # under Wine, takes a screenshot of the real program, checks that rastix.exe writes the same
-# bytes as the Linux build, and leaves glyphmill-VERSION-windows-x64.zip in the build folder.
+# bytes as the Linux build, and leaves glyphmill-VERSION-windows-x64.zip in the build folder,
+# and, with GLYPHMILL_WINDOWS_INSTALLER=1, glyphmill-VERSION-windows-x64-setup.exe beside it: an
+# installer of the same files, made with NSIS and tested under Wine by
+# scripts/windows-installer-test.sh.
 #
 # Qt for Windows is built once per machine from Debian's own qt6-base source (about 15 minutes
 # on 2 cores) into a cache outside the repository, keyed by the source version and the hash of
@@ -298,3 +301,20 @@ Glyphmill is free software under the MIT License (LICENSE.txt).
 README
 (cd "$build_dir" && zip -qr "$package.zip" "$package")
 log "release archive: $build_dir/$package.zip ($(du -h "$build_dir/$package.zip" | cut -f1))"
+
+# --- installer ----------------------------------------------------------------------------------
+# The same files, installed for one user or for all, with a Start-menu entry and an uninstaller.
+# Made only with GLYPHMILL_WINDOWS_INSTALLER=1 until it has been through a whole Windows run.
+[ "${GLYPHMILL_WINDOWS_INSTALLER:-}" = 1 ] || exit 0
+scripts/ensure-packages.sh nsis
+installer=$build_dir/$package-setup.exe
+rm -f "$installer"
+# Windows wants a version of four numbers in the file's properties.
+file_version=$version
+while [[ $file_version =~ ^[0-9]+(\.[0-9]+){0,2}$ ]]; do file_version+=.0; done
+file_version=$(cut -d. -f1-4 <<<"$file_version")
+convert "$root"/resources/icons/png/glyphmill-{16,24,32,48,64,256}.png "$scratch/glyphmill.ico"
+makensis -V2 -WX -NOCD "-DVERSION=$version" "-DFILE_VERSION=$file_version" "-DFILES=$staging" \
+    "-DICON=$scratch/glyphmill.ico" "-DOUTFILE=$installer" "$root/data/windows/glyphmill.nsi"
+log "installer: $installer ($(du -h "$installer" | cut -f1))"
+scripts/windows-installer-test.sh "$installer" "$staging" "$version"
