@@ -47,9 +47,9 @@ struct ConversionSettings {
     bool limitColours = false;
     std::string mapColours = "256";
     bool givenPalette = false;
-    std::string paletteFile;
+    std::string paletteFile{};
     bool sharedClut = false;
-    std::string sharedClutName;
+    std::string sharedClutName{};
     bool bank = false;
     std::string bankNumber = "0";
     // Sprite sheets and animations.
@@ -61,7 +61,7 @@ struct ConversionSettings {
     bool metadata = false;
     bool showPng = false;
     bool depfile = false;
-    std::string depfileName;
+    std::string depfileName{};
 
     bool operator==(const ConversionSettings&) const = default;
 };
