@@ -66,10 +66,67 @@ std::size_t expectedLength(const CommandInput& in) {
     std::size_t length = in.appFolder.size() + in.convention.converterName.size() + 256 +
                          in.settings.targetDir.size() + in.settings.rotateDegrees.size() +
                          in.settings.cutX.size() + in.settings.cutY.size() +
-                         in.settings.cutWidth.size() + in.settings.cutHeight.size();
+                         in.settings.cutWidth.size() + in.settings.cutHeight.size() +
+                         in.settings.mapColours.size() + in.settings.paletteFile.size() +
+                         in.settings.sharedClutName.size() + in.settings.bankNumber.size() +
+                         in.settings.frameLayout.size() + in.settings.depfileName.size();
     for (const auto& name : in.selectedFiles)
         length += name.size() + 1;
     return length;
+}
+
+// " --name VALUE ": an option with its value, when it is asked for and has one.
+void optionWithValue(CommandBuilder& b, bool wanted, std::string_view piece,
+                     std::string_view value) {
+    if (!wanted || value.empty())
+        return;
+    b.flag(piece);
+    b.value(value);
+    b.literal(" ");
+}
+
+// Empty for the converter's default, which is not written.
+std::string_view ditherName(ConversionSettings::Dither dither) {
+    switch (dither) {
+    case ConversionSettings::Dither::Ordered:
+        return "ordered";
+    case ConversionSettings::Dither::Diffusion:
+        return "diffusion";
+    case ConversionSettings::Dither::None:
+        break;
+    }
+    return {};
+}
+
+// The converter's later features: each written only when it differs from the converter's
+// default, so that a command without them stays as it always was. They come before the
+// pictures, since the converter applies an option to the pictures named after it.
+void appendFeatures(CommandBuilder& b, const ConversionSettings& s) {
+    if (s.cSource)
+        b.flag(" --c ");
+    if (s.objectHeader)
+        b.flag(" --object-header ");
+    if (s.exportEquates)
+        b.flag(" --export-equates ");
+    optionWithValue(b, true, " --dither ", ditherName(s.dither));
+    // Palette choices mean nothing to true colour, and the converter refuses a shared palette
+    // that no map uses: written only for a map, as the CRY choices only for CRY.
+    if (s.colourMode == ConversionSettings::ColourMode::ColourMap) {
+        optionWithValue(b, s.limitColours, " --colours ", s.mapColours);
+        optionWithValue(b, s.givenPalette, " --palette ", s.paletteFile);
+        optionWithValue(b, s.sharedClut, " --shared-clut ", s.sharedClutName);
+        optionWithValue(b, s.bank, " --bank ", s.bankNumber);
+    }
+    optionWithValue(b, s.frames, " --frames ", s.frameLayout);
+    if (s.mirrorFrames)
+        b.flag(" --mirror-frames ");
+    if (s.dropEmptyFrames)
+        b.flag(" --drop-empty-frames ");
+    if (s.metadata)
+        b.flag(" --metadata ");
+    if (s.showPng)
+        b.flag(" --show-png ");
+    optionWithValue(b, s.depfile, " --depfile ", s.depfileName);
 }
 
 } // namespace
@@ -77,8 +134,8 @@ std::size_t expectedLength(const CommandInput& in) {
 ComposedCommand composeCommand(const CommandInput& in) {
     using S = ConversionSettings;
     const S& s = in.settings;
-    // At most 17 flags and values come before the file names.
-    CommandBuilder b(expectedLength(in), in.selectedFiles.size() + 17);
+    // At most 42 flags and values come before the file names.
+    CommandBuilder b(expectedLength(in), in.selectedFiles.size() + 42);
 
     b.program(in.convention.converterCommandPrefix(in.appFolder));
     if (s.colourSpace == S::ColourSpace::Rgb)
@@ -140,6 +197,8 @@ ComposedCommand composeCommand(const CommandInput& in) {
         b.endValue();
         b.literal(" ");
     }
+
+    appendFeatures(b, s);
 
     for (const auto& name : in.selectedFiles) {
         b.literal(" ");

@@ -13,6 +13,7 @@ struct ConversionSettings {
     enum class TrueColourBits { Bits16, Bits15 };
     enum class CryEncoding { Normal, Glass };
     enum class KeptValues { Positive, Negative, Both };
+    enum class Dither { None, Ordered, Diffusion };
 
     // Main window
     OutputFormat outputFormat = OutputFormat::Binary;
@@ -34,6 +35,33 @@ struct ConversionSettings {
     std::string cutY = "0";
     std::string cutWidth = "1";
     std::string cutHeight = "1";
+
+    // Options dialog, the converter's later features. Each is off (the converter's default)
+    // until asked for; the texts are written as they stand, and an empty name leaves its
+    // piece out.
+    bool cSource = false;
+    bool objectHeader = false;
+    bool exportEquates = false;
+    Dither dither = Dither::None;
+    // Colour maps only.
+    bool limitColours = false;
+    std::string mapColours = "256";
+    bool givenPalette = false;
+    std::string paletteFile{};
+    bool sharedClut = false;
+    std::string sharedClutName{};
+    bool bank = false;
+    std::string bankNumber = "0";
+    // Sprite sheets and animations.
+    bool frames = false;
+    std::string frameLayout = "1";
+    bool mirrorFrames = false;
+    bool dropEmptyFrames = false;
+    // Files beside the outputs.
+    bool metadata = false;
+    bool showPng = false;
+    bool depfile = false;
+    std::string depfileName{};
 
     bool operator==(const ConversionSettings&) const = default;
 };

@@ -128,12 +128,13 @@ std::string formatInteger(std::int32_t value) {
     return std::to_string(value);
 }
 
-NumberFieldVerdict CheckNumberField(std::string_view typed, std::int32_t lowerBound) {
+NumberFieldVerdict CheckNumberField(std::string_view typed, std::int32_t lowerBound,
+                                    std::int32_t upperBound) {
     const std::optional<std::int32_t> number = leadingInteger(typed);
     if (!number)
         return {false, std::string(typed)};
     std::string canonical = formatInteger(*number);
-    const bool accepted = canonical == typed && *number >= lowerBound;
+    const bool accepted = canonical == typed && *number >= lowerBound && *number <= upperBound;
     return {accepted, std::move(canonical)};
 }
 

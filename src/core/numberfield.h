@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,8 +30,10 @@ struct NumberFieldVerdict {
 };
 
 // A field passes only when it already holds the canonical form of its number and that number
-// is not below `lowerBound`. Anything else is rejected; the canonical text is offered back so
-// that leaving the field once more accepts it (unless it is below the bound).
-NumberFieldVerdict CheckNumberField(std::string_view typed, std::int32_t lowerBound);
+// lies within the bounds. Anything else is rejected; the canonical text is offered back so
+// that leaving the field once more accepts it (unless it is out of bounds).
+NumberFieldVerdict
+CheckNumberField(std::string_view typed, std::int32_t lowerBound,
+                 std::int32_t upperBound = std::numeric_limits<std::int32_t>::max());
 
 } // namespace glyphmill

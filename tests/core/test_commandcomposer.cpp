@@ -133,6 +133,43 @@ TEST(CommandText, FieldTextsAreWrittenUnchanged) {
     EXPECT_TRUE(f.compose().text().ends_with(" --rotate 12abc  --cut -5,0:1x1 "));
 }
 
+// The converter's later features, each one written only when asked for, after the transforms
+// and before the pictures they apply to.
+TEST(CommandText, ConverterFeaturesInOrderBeforeThePictures) {
+    Fixture f;
+    f.settings.colourMode = S::ColourMode::ColourMap;
+    f.settings.cSource = f.settings.objectHeader = f.settings.exportEquates = true;
+    f.settings.dither = S::Dither::Diffusion;
+    f.settings.limitColours = f.settings.givenPalette = f.settings.sharedClut = true;
+    f.settings.mapColours = "16";
+    f.settings.paletteFile = "game.gpl";
+    f.settings.sharedClutName = "level 1";
+    f.settings.bank = true;
+    f.settings.bankNumber = "3";
+    f.settings.frames = f.settings.mirrorFrames = f.settings.dropEmptyFrames = true;
+    f.settings.frameLayout = "16x16";
+    f.settings.metadata = f.settings.showPng = f.settings.depfile = true;
+    f.settings.depfileName = "pics.d";
+    f.files = {"a.bmp"};
+    const std::string expected =
+        " --c  --object-header  --export-equates  --dither diffusion  --colours 16  "
+        "--palette game.gpl  --shared-clut level 1  --bank 3  --frames 16x16  --mirror-frames  "
+        "--drop-empty-frames  --metadata  --show-png  --depfile pics.d  a.bmp";
+    EXPECT_TRUE(f.compose().text().ends_with(" --no-overwrite " + expected)) << f.compose().text();
+
+    // The palette choices mean nothing to true colour, and a shared palette without a map is
+    // refused by the converter.
+    f.settings.colourMode = S::ColourMode::TrueColour;
+    const std::string text = f.compose().text();
+    for (const char* piece : {"--colours", "--palette", "--shared-clut", "--bank "})
+        EXPECT_EQ(text.find(piece), std::string::npos) << piece;
+    EXPECT_NE(text.find(" --dither diffusion  --frames 16x16 "), std::string::npos) << text;
+
+    // A name left empty is no name: the piece is left out rather than sent without a value.
+    f.settings.depfileName.clear();
+    EXPECT_EQ(f.compose().text().find("--depfile"), std::string::npos);
+}
+
 TEST(CommandText, SelectedFilesLastInListOrder) {
     Fixture f;
     f.files = {"b.gif", "my picture.jpg", "a.bmp"};

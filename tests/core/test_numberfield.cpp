@@ -48,6 +48,14 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"-2.5", -10, false, "-2"}, Case{"2.51", 0, false, "3"}, Case{"1 2", 0, false, "1"},
         Case{"\t7", 0, false, "7"}));
 
+TEST(CheckNumberField, AnUpperBoundRejectsLargerNumbersAndKeepsTheirText) {
+    EXPECT_TRUE(CheckNumberField("256", 2, 256).accepted);
+    const NumberFieldVerdict above = CheckNumberField("257", 2, 256);
+    EXPECT_FALSE(above.accepted);
+    EXPECT_EQ(above.text, "257");
+    EXPECT_EQ(CheckNumberField("0300", 2, 256).text, "300");
+}
+
 TEST(CheckNumberField, TwelveNinesDoNotFitAndKeepTheTypedText) {
     const NumberFieldVerdict verdict = CheckNumberField("999999999999", 0);
     EXPECT_FALSE(verdict.accepted);

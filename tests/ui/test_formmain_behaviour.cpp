@@ -154,6 +154,70 @@ private slots:
         QVERIFY(command(*w).endsWith(QStringLiteral(" --rotate 90  --cut 10,20:32x16 ")));
     }
 
+    // Each control of the converter's later features puts its piece into the command, and only
+    // once the user changes it.
+    void everyFeatureControlReachesTheCommand_data() {
+        QTest::addColumn<bool>("colourMap");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("piece");
+        const auto row = [](const char* control, const char* piece, bool map = false,
+                            const char* field = "", const char* text = "") {
+            QTest::newRow(control) << map << QString::fromLatin1(field) << QString::fromLatin1(text)
+                                   << QString::fromLatin1(control) << QString::fromLatin1(piece);
+        };
+        row("OptionDitherOrdered", " --dither ordered ");
+        row("OptionDitherDiffusion", " --dither diffusion ");
+        row("CheckColours", " --colours 16 ", true, "TextColours", "16");
+        row("CheckPalette", " --palette game.gpl ", true, "TextPalette", "game.gpl");
+        row("CheckSharedClut", " --shared-clut level1 ", true, "TextSharedClut", "level1");
+        row("CheckBank", " --bank 3 ", true, "TextBank", "3");
+        row("CheckFrames", " --frames 16x8 ", false, "TextFrames", "16x8");
+        row("CheckMirrorFrames", " --mirror-frames ");
+        row("CheckDropEmptyFrames", " --drop-empty-frames ");
+        row("CheckCSource", " --c ");
+        row("CheckObjectHeader", " --object-header ");
+        row("CheckExportEquates", " --export-equates ");
+        row("CheckMetadata", " --metadata ");
+        row("CheckShowPng", " --show-png ");
+        row("CheckDepfile", " --depfile pics.d ", false, "TextDepfile", "pics.d");
+    }
+
+    void everyFeatureControlReachesTheCommand() {
+        QFETCH(bool, colourMap);
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, control);
+        QFETCH(QString, piece);
+        auto w = makeWindow();
+        if (colourMap)
+            button(*w, "OptionCLUT")->click();
+        FrmOptions* dialog = options(*w);
+        if (!field.isEmpty())
+            child<QLineEdit>(*dialog, field.toLatin1().constData())->setText(text);
+        auto* target = child<QAbstractButton>(*dialog, control.toLatin1().constData());
+        QVERIFY(target->isEnabled());
+        QVERIFY(!command(*w).contains(piece));
+        target->click();
+        QVERIFY2(command(*w).endsWith(piece), qPrintable(command(*w)));
+    }
+
+    void colourModeGreysThePaletteChoices() {
+        auto w = makeWindow();
+        FrmOptions* dialog = options(*w);
+        auto* colours = child<QCheckBox>(*dialog, "CheckColours");
+        QVERIFY(!colours->isEnabled());
+        button(*w, "OptionCLUT")->click();
+        QVERIFY(colours->isEnabled());
+        colours->click();
+        QVERIFY(command(*w).contains(QStringLiteral(" --colours 256 ")));
+        button(*w, "OptionTC")->click();
+        QVERIFY(!colours->isEnabled());
+        QVERIFY(colours->isChecked());
+        QVERIFY(!command(*w).contains(QStringLiteral("--colours")));
+    }
+
     void anAcceptedFieldRecomposes() {
         auto w = makeWindow();
         w->findChild<QPushButton*>(QStringLiteral("Command4"))->click();

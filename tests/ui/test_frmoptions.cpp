@@ -24,6 +24,7 @@ public:
         cancel = !unloading;
     }
     bool isCrySelected() const override { return cry; }
+    bool isColourMapSelected() const override { return false; }
 
     int refreshes = 0;
     mutable int unloadQuestions = 0;
@@ -359,6 +360,47 @@ private slots:
         QTest::keyClick(edit, Qt::Key_Tab);
         QVERIFY(!edit->hasFocus());
         QCOMPARE(base(edit), m_dialog->normalColour());
+    }
+
+    // The new number fields take the transform fields' check, with an upper bound as well.
+    void featureNumberFieldsKeepToTheConvertersRange_data() {
+        QTest::addColumn<QString>("check");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("256 colours") << "CheckColours"
+                                     << "TextColours"
+                                     << "256" << true;
+        QTest::newRow("257 colours") << "CheckColours"
+                                     << "TextColours"
+                                     << "257" << false;
+        QTest::newRow("1 colour") << "CheckColours"
+                                  << "TextColours"
+                                  << "1" << false;
+        QTest::newRow("bank 127") << "CheckBank"
+                                  << "TextBank"
+                                  << "127" << true;
+        QTest::newRow("bank 128") << "CheckBank"
+                                  << "TextBank"
+                                  << "128" << false;
+    }
+
+    void featureNumberFieldsKeepToTheConvertersRange() {
+        QFETCH(QString, check);
+        QFETCH(QString, name);
+        QFETCH(QString, typed);
+        QFETCH(bool, accepted);
+        // The palette choices are greyed without a colour map; the check does not depend on it.
+        child<QWidget>("FrameMap")->setEnabled(true);
+        child<QCheckBox>(check.toLatin1().constData())->setChecked(true);
+        m_dialog->show();
+        m_dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_dialog.get()));
+        QLineEdit* edit = field(name.toLatin1().constData());
+        typeInto(edit, typed);
+        QTest::keyClick(edit, Qt::Key_Tab);
+        QCOMPARE(edit->hasFocus(), !accepted);
+        QCOMPARE(base(edit) == m_dialog->errorColour(), !accepted);
     }
 
     void largeRotationsAreAccepted() {

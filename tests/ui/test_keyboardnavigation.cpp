@@ -111,15 +111,19 @@ private slots:
     void tabGoesRoundTheOptionsDialog_data() {
         QTest::addColumn<QStringList>("clicks");
         QTest::addColumn<QStringList>("stops");
-        const QStringList buttons = {"CommandApply", "CommandClose"};
+        // True colour: the palette choices are greyed and skipped.
+        const QStringList rest = {"OptionDitherNone",     "CheckFrames",   "CheckMirrorFrames",
+                                  "CheckDropEmptyFrames", "CheckCSource",  "CheckObjectHeader",
+                                  "CheckExportEquates",   "CheckMetadata", "CheckShowPng",
+                                  "CheckDepfile",         "CommandApply",  "CommandClose"};
         QTest::newRow("CRY, normal values")
-            << QStringList() << QStringList{"OptionNormal", "CheckRotate", "CheckCut"} + buttons;
+            << QStringList() << QStringList{"OptionNormal", "CheckRotate", "CheckCut"} + rest;
         QTest::newRow("CRY, relative values, both transforms")
             << QStringList{"OptionGlass", "OptionBoth", "CheckRotate", "CheckCut"}
             << QStringList{"OptionGlass",   "OptionBoth",    "CheckGray", "CheckRotate",
                            "RotateDegrees", "CheckCut",      "CutCoordX", "CutCoordY",
                            "CutFrameWidth", "CutFrameHeight"} +
-                   buttons;
+                   rest;
     }
 
     void tabGoesRoundTheOptionsDialog() {

@@ -109,6 +109,16 @@ int main(int argc, char* argv[]) {
         }
         save(*options, folder, QStringLiteral("frmOptions-cry-transform"));
         save(main, folder, QStringLiteral("FormMain-with-options"));
+        // A colour map with the converter's later features asked for.
+        if (auto* map = main.findChild<QAbstractButton*>(QStringLiteral("OptionCLUT")))
+            map->setChecked(true);
+        for (const char* name :
+             {"OptionDitherDiffusion", "CheckColours", "CheckSharedClut", "CheckFrames",
+              "CheckMirrorFrames", "CheckObjectHeader", "CheckMetadata", "CheckDepfile"}) {
+            if (auto* button = options->findChild<QAbstractButton*>(QString::fromLatin1(name)))
+                button->setChecked(true);
+        }
+        save(*options, folder, QStringLiteral("frmOptions-features"));
     }
     // The confirmation before a run, for one picture and for 20,000 of them: however long the
     // command, the box keeps to the screen.

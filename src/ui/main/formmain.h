@@ -71,6 +71,7 @@ public:
     void Refresh_cmd() override;
     void Should_Unload_Cancel(bool& cancel) const override;
     bool isCrySelected() const override;
+    bool isColourMapSelected() const override;
     // The one options dialog, created hidden on first use; null once this window has closed.
     FrmOptions* optionsDialog();
     // The conversion choices as the controls hold them right now.

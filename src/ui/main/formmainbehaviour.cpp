@@ -44,6 +44,8 @@ void FormMain::connectHandlers() {
     for (QRadioButton* button : {m_optionClut, m_optionTc}) {
         whenSelected(button, [this] {
             applyEnablingRules();
+            if (FrmOptions* options = optionsDialog())
+                options->Refresh_Features_panel();
             Refresh_cmd();
         });
     }
@@ -86,6 +88,10 @@ void FormMain::showOptions() {
 
 bool FormMain::isCrySelected() const {
     return m_optionCry->isChecked();
+}
+
+bool FormMain::isColourMapSelected() const {
+    return m_optionClut->isChecked();
 }
 
 void FormMain::Should_Unload_Cancel(bool& cancel) const {

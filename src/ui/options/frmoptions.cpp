@@ -1,8 +1,10 @@
 #include "frmoptions.h"
 
+#include "converterfeatures.h"
 #include "numberfield.h"
 #include "optiongroups.h"
 #include "uistyle.h"
+#include "widgetmaking.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,25 +20,6 @@
 
 namespace glyphmill {
 
-namespace {
-
-template <typename Widget, typename... Args>
-Widget* make(QWidget* parent, const char* name, Args&&... args) {
-    auto* widget = new Widget(std::forward<Args>(args)..., parent);
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QLineEdit* makeNumberField(QWidget* parent, const char* name, const QString& text) {
-    auto* field = make<QLineEdit>(parent, name, text);
-    // Room for a full signed 32-bit number.
-    field->setFixedWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("-2147483648")) +
-                         12);
-    return field;
-}
-
-} // namespace
-
 FrmOptions::FrmOptions(OptionsHost& host, QWidget* parent)
     : QWidget(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
@@ -50,7 +33,10 @@ FrmOptions::FrmOptions(OptionsHost& host, QWidget* parent)
                        {m_cutCoordX, 0},
                        {m_cutCoordY, 0},
                        {m_cutFrameWidth, 1},
-                       {m_cutFrameHeight, 1}}};
+                       {m_cutFrameHeight, 1},
+                       {m_features->coloursField(), ConverterFeatures::kFewestColours,
+                        ConverterFeatures::kMostColours},
+                       {m_features->bankField(), 0, ConverterFeatures::kLastBank}}};
     connectHandlers();
 }
 
@@ -61,7 +47,13 @@ FrmOptions::~FrmOptions() {
 }
 
 void FrmOptions::buildLayout() {
-    auto* top = new QVBoxLayout(this);
+    // The converter's later features stand in a column of their own, so that the older
+    // controls keep their places.
+    auto* columns = new QHBoxLayout(this);
+    auto* top = new QVBoxLayout;
+    columns->addLayout(top);
+    m_features = new ConverterFeatures(this);
+    columns->addWidget(m_features);
 
     m_frame3 = make<QGroupBox>(this, "Frame3", tr("CRY Options"));
     auto* cry = new QGridLayout(m_frame3);
@@ -141,12 +133,15 @@ void FrmOptions::buildLayout() {
     buttons->addWidget(m_commandApply);
     buttons->addWidget(m_commandClose);
     top->addLayout(buttons);
+    top->addStretch();
 
-    const QList<QWidget*> order = {
-        m_optionNormal, m_optionGlass,   m_optionPositive, m_optionNegative, m_optionBoth,
-        m_checkGray,    m_checkRotate,   m_rotateDegrees,  m_checkCut,       m_cutCoordX,
-        m_cutCoordY,    m_cutFrameWidth, m_cutFrameHeight, m_commandApply,   m_commandClose,
-    };
+    const QList<QWidget*> order =
+        QList<QWidget*>{
+            m_optionNormal, m_optionGlass,   m_optionPositive, m_optionNegative, m_optionBoth,
+            m_checkGray,    m_checkRotate,   m_rotateDegrees,  m_checkCut,       m_cutCoordX,
+            m_cutCoordY,    m_cutFrameWidth, m_cutFrameHeight,
+        } +
+        m_features->tabOrder() + QList<QWidget*>{m_commandApply, m_commandClose};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -165,6 +160,7 @@ void FrmOptions::connectHandlers() {
     connect(m_checkGray, &QCheckBox::toggled, this, [this] { m_host.Refresh_cmd(); });
     connect(m_checkRotate, &QCheckBox::toggled, this, [this] { Refresh_Transform_panel(); });
     connect(m_checkCut, &QCheckBox::toggled, this, [this] { Refresh_Transform_panel(); });
+    connect(m_features, &ConverterFeatures::changed, this, [this] { m_host.Refresh_cmd(); });
     // Apply has nothing of its own to do: taking the focus already checked the field left.
     connect(m_commandClose, &QPushButton::clicked, this, [this] {
         m_host.Refresh_cmd();
@@ -183,6 +179,7 @@ void FrmOptions::load() {
     m_focusColour = QColor(255, 255, 200);
     m_normalColour = m_rotateDegrees->palette().color(QPalette::Base);
     m_errorColour = QColor(255, 128, 128);
+    Refresh_Features_panel();
     Refresh_Transform_panel();
     Refresh_CRY_panel();
 }
@@ -199,6 +196,10 @@ void FrmOptions::Refresh_CRY_panel() {
     m_optionNegative->setEnabled(relative);
     m_optionBoth->setEnabled(relative);
     m_host.Refresh_cmd();
+}
+
+void FrmOptions::Refresh_Features_panel() {
+    m_features->Refresh_Features_panel(m_host.isColourMapSelected());
 }
 
 void FrmOptions::Refresh_Transform_panel() {
@@ -230,6 +231,7 @@ void FrmOptions::readSettings(ConversionSettings& s) const {
     s.cutY = m_cutCoordY->text().toStdString();
     s.cutWidth = m_cutFrameWidth->text().toStdString();
     s.cutHeight = m_cutFrameHeight->text().toStdString();
+    m_features->readSettings(s);
 }
 
 void FrmOptions::closeEvent(QCloseEvent* event) {
@@ -268,7 +270,7 @@ bool FrmOptions::validatePendingField() {
 bool FrmOptions::CheckNumberField(const NumberField& field) {
     const QString typed = field.edit->text();
     const NumberFieldVerdict verdict =
-        glyphmill::CheckNumberField(typed.toStdString(), field.lowerBound);
+        glyphmill::CheckNumberField(typed.toStdString(), field.lowerBound, field.upperBound);
     const QString text = QString::fromStdString(verdict.text);
     if (text != typed)
         field.edit->setText(text);

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <limits>
 
 class QCheckBox;
 class QGroupBox;
@@ -25,7 +26,10 @@ public:
     // Sets `cancel` unless the owner itself is shutting down.
     virtual void Should_Unload_Cancel(bool& cancel) const = 0;
     virtual bool isCrySelected() const = 0;
+    virtual bool isColourMapSelected() const = 0;
 };
+
+class ConverterFeatures;
 
 // The conversion options dialog: CRY encoding choices and the rotate/cut transforms with their
 // number fields. It lives as long as its owner; closing it only hides it, so its values stay.
@@ -46,6 +50,8 @@ public:
 
     void Refresh_CRY_panel();
     void Refresh_Transform_panel();
+    // Greys the palette choices unless the owner asks for a colour map; the owner recomposes.
+    void Refresh_Features_panel();
 
     // Copies the dialog's choices into `settings`; the owner's choices are left alone.
     void readSettings(ConversionSettings& settings) const;
@@ -62,6 +68,7 @@ private:
     struct NumberField {
         QLineEdit* edit = nullptr;
         std::int32_t lowerBound = 0;
+        std::int32_t upperBound = std::numeric_limits<std::int32_t>::max();
     };
 
     void buildLayout();
@@ -83,7 +90,7 @@ private:
     QColor m_normalColour;
     QColor m_errorColour;
 
-    std::array<NumberField, 5> m_numberFields{};
+    std::array<NumberField, 7> m_numberFields{};
     // The field whose check just passed while the focus was on its way out; the focus change
     // that follows must not check it twice.
     QLineEdit* m_acceptedOnLeave = nullptr;
@@ -120,6 +127,8 @@ private:
     QLineEdit* m_cutFrameWidth = nullptr;
     QLabel* m_label5 = nullptr;
     QLineEdit* m_cutFrameHeight = nullptr;
+
+    ConverterFeatures* m_features = nullptr;
 
     QPushButton* m_commandApply = nullptr;
     QPushButton* m_commandClose = nullptr;

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 using Choices = glyphmill::ConversionSettings;
 
 namespace {
@@ -92,4 +95,46 @@ TEST(FrontEndCommands, EveryCombinationOfChoicesMeansTheSameToTheConverter) {
         }
     });
     EXPECT_EQ(combinations, 3 << 10);
+}
+
+TEST(FrontEndCommands, TheConvertersLaterFeaturesMeanWhatTheControlsSay) {
+    const std::string palette =
+        (std::filesystem::temp_directory_path() / "glyphmill-frontendcommands.gpl").string();
+    std::ofstream(palette) << "GIMP Palette\n0 0 0\n255 255 255\n";
+    Choices c;
+    c.colourMode = Choices::ColourMode::ColourMap;
+    c.cSource = c.objectHeader = c.exportEquates = true;
+    c.dither = Choices::Dither::Ordered;
+    c.limitColours = c.givenPalette = c.sharedClut = c.bank = true;
+    c.mapColours = "16";
+    c.paletteFile = palette;
+    c.sharedClutName = "level 1";
+    c.bankNumber = "3";
+    c.frames = c.mirrorFrames = c.dropEmptyFrames = true;
+    c.frameLayout = "16x8";
+    c.metadata = c.showPng = c.depfile = true;
+    c.depfileName = "pics.d";
+    const std::vector<std::string> files = {"sheet.png"};
+    const glyphmill::DirectoryTest isDirectory = [](const std::string&) {
+        return true;
+    };
+    const glyphmill::ComposedCommand command = glyphmill::composeCommand(
+        {c, "/opt/glyphmill", files, glyphmill::PathConvention::posix(), isDirectory});
+    const rastix::CommandLine line = rastix::parseCommandLine(
+        command.arguments(), [](const std::string&) { return std::string(); });
+    std::filesystem::remove(palette);
+    ASSERT_EQ(line.error, "") << command.text();
+    ASSERT_EQ(line.jobs.size(), 1u);
+    const rastix::Settings& s = line.jobs[0].settings;
+    EXPECT_EQ(s.format, rastix::OutputFormat::C);
+    EXPECT_TRUE(s.objectHeader && s.exportEquates && s.metadata && s.showPng);
+    EXPECT_EQ(s.dither, rastix::Dither::Ordered);
+    EXPECT_EQ(s.mapColours, 16);
+    EXPECT_EQ(s.givenPaletteFile, palette);
+    EXPECT_EQ(s.sharing, rastix::PaletteSharing::SharedClut);
+    EXPECT_EQ(s.paletteSetName, "level 1");
+    EXPECT_EQ(s.bank, 3);
+    EXPECT_EQ(s.frames, (rastix::FrameSize{16, 8, 0}));
+    EXPECT_TRUE(s.mirrorFrames && s.dropEmptyFrames);
+    EXPECT_EQ(line.depfile, "pics.d");
 }
