@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -131,8 +132,12 @@ AnimationLoad composeCutOut(const std::string& path, Kind kind, LoadedPicture& p
         return AnimationLoad::Refused;
     }
     const int count = static_cast<int>(animation.frames.size());
-    if (!admitStrip(picture, animation.canvasWidth, animation.canvasHeight, count, file.size(),
-                    error))
+    std::uint64_t largestFrame = 0;
+    for (const CutOutFrame& frame : animation.frames)
+        largestFrame = std::max(largestFrame, std::uint64_t(frame.placement.width) *
+                                                  std::uint64_t(frame.placement.height));
+    if (!admitStrip(picture, animation.canvasWidth, animation.canvasHeight, count, largestFrame,
+                    file.size(), error))
         return AnimationLoad::Refused;
     FrameStrip strip;
     if (!strip.allocate(animation.canvasWidth, animation.canvasHeight, count, error))

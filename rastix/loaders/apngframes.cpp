@@ -2,8 +2,8 @@
 
 #include "files/utf8path.h"
 
+#include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstdio>
 #include <memory>
 
@@ -77,6 +77,13 @@ unsigned bitsPerPixel(const std::string& ihdr) {
     }
 }
 
+// A chunk's type is four ASCII letters; anything else (a line break, say) is not put into a
+// message.
+bool isChunkType(const std::string& type) {
+    return std::all_of(type.begin(), type.end(),
+                       [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
+}
+
 struct FrameInProgress {
     CutOutFrame frame;
     std::string data; // the IDAT chunks
@@ -132,11 +139,7 @@ bool cutOutApngFrames(const std::string& file, CutOutAnimation& animation, std::
                            " bytes declared)");
         const char* data = file.data() + at + 8;
         if (crc32(file.data() + at + 4, length + 4) != bigEndian32(data + length))
-            return damaged("a " +
-                           std::string(std::isalpha(static_cast<unsigned char>(type[0])) &&
-                                               std::isalpha(static_cast<unsigned char>(type[3]))
-                                           ? type
-                                           : "damaged") +
+            return damaged("a " + (isChunkType(type) ? type : std::string("damaged")) +
                            " chunk's checksum does not match its data");
         at += 12 + std::size_t{length};
         const auto number = [&] {

@@ -28,7 +28,7 @@ std::uint32_t blendOver(std::uint32_t source, std::uint32_t destination) {
 }
 
 bool admitStrip(const LoadedPicture& picture, int canvasWidth, int canvasHeight, int frames,
-                std::uint64_t fileBytes, std::string& error) {
+                std::uint64_t largestFramePixels, std::uint64_t fileBytes, std::string& error) {
     const std::uint64_t height = std::uint64_t(canvasHeight) * std::uint64_t(frames);
     if (canvasWidth <= 0 || canvasHeight <= 0 || frames <= 0 || height > 0x7FFFFFFF) {
         error = "cannot read picture: its " + std::to_string(frames) + " frames of " +
@@ -38,23 +38,30 @@ bool admitStrip(const LoadedPicture& picture, int canvasWidth, int canvasHeight,
     Admission admission;
     admission.width = canvasWidth;
     admission.height = static_cast<int>(height);
-    admission.decodedBytes = FrameStrip::bytesFor(canvasWidth, canvasHeight, frames);
+    admission.decodedBytes =
+        FrameStrip::bytesFor(canvasWidth, canvasHeight, frames, largestFramePixels);
     // As for a still picture (see qtreader.cpp): beyond 128 MB, only from a file that could
     // hold it, a byte of deflate or LZW data making at most about 256 KB of pixels.
     if (admission.decodedBytes > (std::uint64_t{128} << 20) &&
         admission.decodedBytes / (std::uint64_t{1} << 18) > fileBytes) {
         error = "damaged picture, not converted: its " + std::to_string(frames) + " frames of " +
-                std::to_string(canvasWidth) + "x" + std::to_string(canvasHeight) + " pixels (" +
-                memoryText(admission.decodedBytes) + ") are far more than a file of " +
-                std::to_string(fileBytes) + " bytes can hold";
+                std::to_string(canvasWidth) + "x" + std::to_string(canvasHeight) + " pixels";
+        if (largestFramePixels > std::uint64_t(canvasWidth) * std::uint64_t(canvasHeight)) {
+            error += ", one of them ";
+            error += std::to_string(largestFramePixels);
+            error += " pixels,";
+        }
+        error += " (" + memoryText(admission.decodedBytes) + ") are far more than a file of " +
+                 std::to_string(fileBytes) + " bytes can hold";
         return false;
     }
     return !picture.admit || picture.admit(admission, error);
 }
 
-std::uint64_t FrameStrip::bytesFor(int canvasWidth, int canvasHeight, int frames) {
-    const std::uint64_t canvas = std::uint64_t(canvasWidth) * std::uint64_t(canvasHeight) * 4;
-    return canvas * (std::uint64_t(frames) + 3);
+std::uint64_t FrameStrip::bytesFor(int canvasWidth, int canvasHeight, int frames,
+                                   std::uint64_t largestFramePixels) {
+    const std::uint64_t canvas = std::uint64_t(canvasWidth) * std::uint64_t(canvasHeight);
+    return 4 * (canvas * (std::uint64_t(frames) + 2) + std::max(canvas, largestFramePixels));
 }
 
 bool FrameStrip::allocate(int canvasWidth, int canvasHeight, int frames, std::string& error) {

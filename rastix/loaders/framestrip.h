@@ -40,8 +40,10 @@ struct FramePlacement {
 class FrameStrip {
 public:
     // What composing takes: the strip, the canvas it is drawn on, a copy of it kept for a frame
-    // that is put back after it was shown, and the frame being decoded.
-    static std::uint64_t bytesFor(int canvasWidth, int canvasHeight, int frames);
+    // that is put back after it was shown, and the frame being decoded, which a GIF may make
+    // larger than the canvas.
+    static std::uint64_t bytesFor(int canvasWidth, int canvasHeight, int frames,
+                                  std::uint64_t largestFramePixels);
 
     // Allocates for that many frames; false and a message when the memory cannot be had.
     bool allocate(int canvasWidth, int canvasHeight, int frames, std::string& error);
@@ -70,9 +72,10 @@ private:
 };
 
 // Asks the picture's admission for a strip of that many frames, the size of the animation's
-// canvas; a strip far larger than a file of fileBytes could describe is refused as damaged.
+// canvas, the largest frame of largestFramePixels; a strip far larger than a file of fileBytes
+// could describe is refused as damaged.
 bool admitStrip(const LoadedPicture& picture, int canvasWidth, int canvasHeight, int frames,
-                std::uint64_t fileBytes, std::string& error);
+                std::uint64_t largestFramePixels, std::uint64_t fileBytes, std::string& error);
 
 // A frame drawn over a pixel as PNG and WebP define it for pixels that are not premultiplied.
 std::uint32_t blendOver(std::uint32_t source, std::uint32_t destination);

@@ -1,5 +1,6 @@
 #include "loaders/animationframes.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace rastix {
@@ -16,6 +17,16 @@ std::uint32_t littleEndian(const std::string& s, std::size_t at, int bytes) {
 void putLittleEndian(std::string& to, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i)
         to += static_cast<char>(value >> (8 * i) & 0xFF);
+}
+
+// "its VP8L chunk", naming the tag only when it is letters, digits and spaces, as a valid one
+// is: anything else could put a line break into the message.
+std::string chunkName(const std::string& tag) {
+    const bool named = std::all_of(tag.begin(), tag.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+               c == ' ';
+    });
+    return named ? "its " + tag + " chunk" : std::string("a chunk");
 }
 
 } // namespace
@@ -36,7 +47,7 @@ bool cutOutWebpFrames(const std::string& file, CutOutAnimation& animation, std::
         const std::string tag = file.substr(at, 4);
         const std::size_t length = littleEndian(file, at + 4, 4);
         if (length > end - at - 8) {
-            error = "the file ends inside its " + tag + " chunk";
+            error = "the file ends inside " + chunkName(tag);
             return false;
         }
         const std::size_t data = at + 8;

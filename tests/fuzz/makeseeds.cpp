@@ -1,7 +1,9 @@
 // Writes the seed corpus of the fuzz targets: tiny pictures of every kind each reader takes,
 // written by Qt or from the TGA layout (tgafiles.h), each also cut short, and command lines of
-// every option, and a palette file of each format. Run by hand after changing it: rastix-fuzz-seeds
-// tests/fuzz/corpus SAMPLES_DIR
+// every option, and a palette file of each format; animations from the APNG layout
+// (apngfiles.h), ImageMagick's convert and the webp tools. Run by hand after changing it:
+// rastix-fuzz-seeds tests/fuzz/corpus SAMPLES_DIR
+#include "apngfiles.h"
 #include "cli/commandline.h"
 #include "palette/palettefile.h"
 #include "tgafiles.h"
@@ -12,7 +14,9 @@
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
+#include <QProcess>
 #include <QSet>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <string>
@@ -220,6 +224,96 @@ void commandLineSeeds() {
     writeFile(g_corpus + "/../commandline.dict", dictionary);
 }
 
+void run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        std::fprintf(stderr, "%s failed (ImageMagick and the webp tools are needed)\n",
+                     qPrintable(program));
+        std::exit(1);
+    }
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "cannot read %s\n", qPrintable(path));
+        std::exit(1);
+    }
+    return file.readAll();
+}
+
+// The frames of the animations: each a block of one colour, some half transparent or with a
+// hole, placed apart, with every disposal and blend.
+struct SeedFrame {
+    int x, y, width, height;
+    QRgb colour;
+    int dispose; // 0 none, 1 background, 2 previous (WebP has no previous)
+    int blend;   // 0 source, 1 over
+};
+
+constexpr int kCanvasWidth = 8;
+constexpr int kCanvasHeight = 6;
+const SeedFrame kSeedFrames[] = {
+    {0, 0, 8, 6, qRgba(255, 0, 0, 128), 0, 0},
+    {2, 2, 4, 3, qRgb(0, 0, 255), 1, 1},
+    {4, 0, 4, 4, qRgba(0, 255, 0, 160), 2, 1},
+    {0, 4, 6, 2, qRgb(255, 255, 0), 0, 0},
+};
+
+QImage seedFramePicture(const SeedFrame& f) {
+    QImage image(f.width, f.height, QImage::Format_ARGB32);
+    image.fill(f.colour);
+    image.setPixel(f.width / 2, f.height / 2, 0);
+    return image;
+}
+
+void animationSeeds() {
+    std::vector<apngfiles::Frame> apng;
+    for (const SeedFrame& f : kSeedFrames)
+        apng.push_back({seedFramePicture(f), f.x, f.y, f.dispose, f.blend, 1, 10});
+    saveWithCut("frames", "frames.png", apngfiles::writeApng(kCanvasWidth, kCanvasHeight, apng));
+    save("frames", "hidden-default.png",
+         apngfiles::writeApng(kCanvasWidth, kCanvasHeight, apng,
+                              picture(kCanvasWidth, kCanvasHeight)));
+
+    QTemporaryDir dir;
+    static const char* const kGifDisposal[] = {"none", "background", "previous"};
+    QStringList gif;
+    QStringList webp;
+    int k = 0;
+    for (const SeedFrame& f : kSeedFrames) {
+        const QString png = dir.filePath(QString("frame%1.png").arg(k));
+        const QString frame = dir.filePath(QString("frame%1.webp").arg(k));
+        if (!seedFramePicture(f).save(png)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(png));
+            std::exit(1);
+        }
+        gif << "-dispose" << kGifDisposal[f.dispose] << "-delay" << QString::number(k * 5)
+            << "-page"
+            << QString("%1x%2+%3+%4").arg(kCanvasWidth).arg(kCanvasHeight).arg(f.x).arg(f.y) << png;
+        // Lossless and lossy frames by turns: a lossy one keeps its alpha in an ALPH chunk.
+        run("cwebp", QStringList{"-quiet"}
+                         << (k % 2 ? QStringList{"-q", "50"} : QStringList{"-lossless", "-exact"})
+                         << png << "-o" << frame);
+        webp << "-frame" << frame
+             << QString("+%1+%2+%3+%4%5")
+                    .arg(k * 40)
+                    .arg(f.x)
+                    .arg(f.y)
+                    .arg(f.dispose == 1)
+                    .arg(f.blend ? "+b" : "-b");
+        ++k;
+    }
+    run("convert", gif << dir.filePath("frames.gif"));
+    saveWithCut("frames", "frames.gif", readFile(dir.filePath("frames.gif")));
+    run("webpmux", webp << "-loop"
+                        << "0"
+                        << "-o" << dir.filePath("frames.webp"));
+    saveWithCut("frames", "frames.webp", readFile(dir.filePath("frames.webp")));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -233,5 +327,6 @@ int main(int argc, char** argv) {
     pictureSeeds(QString::fromLocal8Bit(argv[2]));
     commandLineSeeds();
     paletteSeeds(QString::fromLocal8Bit(argv[2]));
+    animationSeeds();
     return 0;
 }
