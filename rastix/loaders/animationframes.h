@@ -45,4 +45,7 @@ bool cutOutWebpFrames(const std::string& file, CutOutAnimation& animation, std::
 // file without loading it.
 bool isAnimatedPng(const std::string& path);
 
+// PNG's chunk checksum (CRC-32) of length bytes, continuing crc.
+std::uint32_t pngCrc32(const char* data, std::size_t length, std::uint32_t crc = 0);
+
 } // namespace rastix

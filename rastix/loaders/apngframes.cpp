@@ -15,23 +15,6 @@ constexpr char kSignature[] = "\x89PNG\r\n\x1A\n";
 constexpr std::size_t kSignatureBytes = 8;
 constexpr std::uint32_t kLongestChunk = 0x7FFFFFFF; // as PNG allows
 
-std::uint32_t crc32(const char* data, std::size_t length, std::uint32_t crc = 0) {
-    static const auto table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t n = 0; n < 256; ++n) {
-            std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    crc = ~crc;
-    for (std::size_t i = 0; i < length; ++i)
-        crc = table[(crc ^ static_cast<unsigned char>(data[i])) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
-
 std::uint32_t bigEndian32(const char* p) {
     const auto* b = reinterpret_cast<const unsigned char*>(p);
     return std::uint32_t(b[0]) << 24 | std::uint32_t(b[1]) << 16 | std::uint32_t(b[2]) << 8 | b[3];
@@ -52,7 +35,7 @@ void putChunk(std::string& to, const char* type, const char* data, std::size_t l
     const std::size_t start = to.size();
     to.append(type, 4);
     to.append(data, length);
-    putBigEndian32(to, crc32(to.data() + start, length + 4));
+    putBigEndian32(to, pngCrc32(to.data() + start, length + 4));
 }
 
 // The fewest bytes a deflate stream can squeeze rows of pixels into: about a thousandth of
@@ -90,6 +73,23 @@ struct FrameInProgress {
 };
 
 } // namespace
+
+std::uint32_t pngCrc32(const char* data, std::size_t length, std::uint32_t crc) {
+    static const auto table = [] {
+        std::array<std::uint32_t, 256> t{};
+        for (std::uint32_t n = 0; n < 256; ++n) {
+            std::uint32_t c = n;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[n] = c;
+        }
+        return t;
+    }();
+    crc = ~crc;
+    for (std::size_t i = 0; i < length; ++i)
+        crc = table[(crc ^ static_cast<unsigned char>(data[i])) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
 
 bool isAnimatedPng(const std::string& path) {
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(openFile(path, "rb"), std::fclose);
@@ -138,7 +138,7 @@ bool cutOutApngFrames(const std::string& file, CutOutAnimation& animation, std::
             return damaged("the file ends inside a chunk (" + std::to_string(length) +
                            " bytes declared)");
         const char* data = file.data() + at + 8;
-        if (crc32(file.data() + at + 4, length + 4) != bigEndian32(data + length))
+        if (pngCrc32(file.data() + at + 4, length + 4) != bigEndian32(data + length))
             return damaged("a " + (isChunkType(type) ? type : std::string("damaged")) +
                            " chunk's checksum does not match its data");
         at += 12 + std::size_t{length};

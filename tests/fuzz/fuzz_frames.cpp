@@ -1,32 +1,15 @@
 // Animations read as their frames: a GIF or WebP cut into its frames and each decoded by Qt, an
 // APNG's chunks parsed and its frames decoded by libpng, all composed into one strip.
 #include "fuzzinput.h"
+#include "loaders/animationframes.h"
 #include "loaders/animationreader.h"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
 namespace {
-
-std::uint32_t pngCrc(const std::uint8_t* data, std::size_t length) {
-    static const auto table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t n = 0; n < 256; ++n) {
-            std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    std::uint32_t crc = 0xFFFFFFFF;
-    for (std::size_t i = 0; i < length; ++i)
-        crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
 
 // A mutated PNG chunk almost never keeps a matching checksum, and one that does not match stops
 // the parser at once: the checksums are mended, so that the fuzzer's changes reach what follows.
@@ -42,7 +25,8 @@ bool mendChecksums(std::vector<std::uint8_t>& file) {
         if (length > file.size() - at - 12)
             break;
         const std::size_t end = at + 8 + std::size_t(length);
-        const std::uint32_t crc = pngCrc(&file[at + 4], std::size_t(length) + 4);
+        const std::uint32_t crc =
+            rastix::pngCrc32(reinterpret_cast<const char*>(&file[at + 4]), std::size_t(length) + 4);
         for (int i = 0; i < 4; ++i) {
             const auto byte = static_cast<std::uint8_t>(crc >> (24 - 8 * i));
             mended |= file[end + std::size_t(i)] != byte;
