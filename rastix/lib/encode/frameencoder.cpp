@@ -5,11 +5,8 @@
 #include "palette/colourcensus.h"
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 #include <optional>
-#include <string_view>
-#include <unordered_map>
 
 namespace rastix {
 
