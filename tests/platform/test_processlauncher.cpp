@@ -20,6 +20,17 @@ QString writeRecorder(const QTemporaryDir& dir) {
     return QFile::copy(QStringLiteral(GLYPHMILL_RECORDER), path) ? path : QString();
 }
 
+QString readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// Lets the waiting stand-in go on.
+bool letGo(const QTemporaryDir& dir) {
+    QFile go(dir.filePath(QStringLiteral("go")));
+    return go.open(QIODevice::WriteOnly);
+}
+
 } // namespace
 
 class TestProcessLauncher : public QObject {
@@ -42,7 +53,7 @@ private slots:
             QStringLiteral("a b"),       QStringLiteral("$(touch x)"),
             QStringLiteral("-rf"),       QStringLiteral("q\"'; ls"),
             QStringLiteral("tr\\ail\\"), QStringLiteral("\u00e4\u00df \u20ac")};
-        const qint64 pid = launcher.startDetached(program, args, work);
+        const qint64 pid = launcher.startDetached(program, args, work, {});
         QVERIFY(pid > 0);
         QCOMPARE(QDir::currentPath(), before);
 
@@ -58,12 +69,54 @@ private slots:
         QVERIFY(!QFile::exists(QDir(work).filePath(QStringLiteral("x"))));
     }
 
+    void streamsGoToTheirFilesAndTheEndIsLearnt() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const OutputFiles files{dir.filePath(QStringLiteral("out")),
+                                dir.filePath(QStringLiteral("err"))};
+        SystemProcessLauncher launcher;
+        const qint64 pid = launcher.startDetached(QStringLiteral(GLYPHMILL_TALKER),
+                                                  {QStringLiteral("a b.s"), QStringLiteral("c.s")},
+                                                  dir.path(), files);
+        QVERIFY(pid > 0);
+        QVERIFY(!launcher.ended(pid));
+        QVERIFY(letGo(dir));
+        // Asked until it tells, and not once more: an end is told only once.
+        std::optional<ProcessEnd> end;
+        const auto endOnce = [&] {
+            if (!end)
+                end = launcher.ended(pid);
+            return end.has_value();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(endOnce(), 20000);
+        QCOMPARE(end->how, ProcessEnd::How::Exited);
+        QCOMPARE(end->exitCode, 3);
+        QCOMPARE(readAll(files.output).remove(QLatin1Char('\r')),
+                 QStringLiteral("wrote a b.s\nwrote c.s\n"));
+        QCOMPARE(readAll(files.errors).remove(QLatin1Char('\r')), QStringLiteral("talker: done\n"));
+        QCOMPARE(launcher.ended(pid)->how, ProcessEnd::How::Unknown);
+    }
+
+    void theProgramRunsOnWhenTheLauncherGoes() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const OutputFiles files{dir.filePath(QStringLiteral("out")), {}};
+        {
+            SystemProcessLauncher launcher;
+            QVERIFY(launcher.startDetached(QStringLiteral(GLYPHMILL_TALKER), {QStringLiteral("x")},
+                                           dir.path(), files) > 0);
+        }
+        QVERIFY(letGo(dir));
+        QTRY_COMPARE_WITH_TIMEOUT(readAll(files.output).trimmed(), QStringLiteral("wrote x"),
+                                  20000);
+    }
+
     void missingProgramGivesZero() {
         QTemporaryDir dir;
         SystemProcessLauncher launcher;
-        QCOMPARE(
-            launcher.startDetached(dir.filePath(QStringLiteral("nothing here")), {}, dir.path()),
-            qint64(0));
+        QCOMPARE(launcher.startDetached(dir.filePath(QStringLiteral("nothing here")), {},
+                                        dir.path(), {}),
+                 qint64(0));
     }
 };
 

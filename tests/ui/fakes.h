@@ -11,12 +11,14 @@
 #include "volumes.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImageReader>
 #include <QList>
 #include <QPixmap>
 #include <QSet>
 #include <QStringList>
 
+#include <map>
 #include <optional>
 #include <stdexcept>
 
@@ -97,7 +99,9 @@ private:
     const FakeFileTree& m_files;
 };
 
-// Notes what it was asked to start and answers with a made-up process id (0: it failed).
+// Notes what it was asked to start and answers with a made-up process id (0: it failed), the
+// next one a number higher. A run writes `output` and `errors` into its files as it starts, and
+// has ended once `ends` holds its id.
 class FakeProcessLauncher final : public ProcessLauncher {
 public:
     struct Start {
@@ -107,12 +111,33 @@ public:
     };
 
     qint64 startDetached(const QString& program, const QStringList& arguments,
-                         const QString& workingDirectory) override {
+                         const QString& workingDirectory, const OutputFiles& files) override {
         started.append({program, arguments, workingDirectory});
-        return pid;
+        if (pid == 0)
+            return 0;
+        write(files.output, output);
+        write(files.errors, errors);
+        return pid++;
     }
+    std::optional<ProcessEnd> ended(qint64 id) override {
+        const auto end = ends.find(id);
+        if (end == ends.end())
+            return std::nullopt;
+        return end->second;
+    }
+
     QList<Start> started;
     qint64 pid = 4242;
+    QByteArray output;
+    QByteArray errors;
+    std::map<qint64, ProcessEnd> ends;
+
+private:
+    static void write(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        if (!path.isEmpty() && file.open(QIODevice::Append))
+            file.write(bytes);
+    }
 };
 
 class FakeSystemInformation final : public SystemInformation {

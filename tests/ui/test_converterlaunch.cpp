@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <deque>
 
@@ -40,15 +41,17 @@ public:
 class RecordingLauncher : public ProcessLauncher {
 public:
     qint64 startDetached(const QString& program, const QStringList& arguments,
-                         const QString& workingDirectory) override {
+                         const QString& workingDirectory, const OutputFiles& files) override {
         ++starts;
         lastProgram = program;
         lastArguments = arguments;
         lastFolder = workingDirectory;
         if (failStart)
             return 0;
-        return real.startDetached(program, arguments, workingDirectory);
+        return real.startDetached(program, arguments, workingDirectory, files);
     }
+
+    std::optional<ProcessEnd> ended(qint64 pid) override { return real.ended(pid); }
 
     SystemProcessLauncher real;
     int starts = 0;
@@ -233,6 +236,10 @@ private slots:
                  (QStringList{QStringLiteral("[-rgb]"), QStringLiteral("[--binary]"),
                               QStringLiteral("[--no-opt-clut]"), QStringLiteral("[--16-bits]"),
                               QStringLiteral("[--no-overwrite]")}));
+        // The stand-in writes no file and ends well; its end reaches the window.
+        auto* runs = w->findChild<QTreeWidget*>(QStringLiteral("ListRuns"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            runs->topLevelItem(0)->text(0).endsWith(QStringLiteral(": 0 files written")), 20000);
     }
 
     void cancelRunsNothing() {

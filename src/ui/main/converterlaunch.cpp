@@ -4,6 +4,7 @@
 #include "formmain.h"
 #include "processlauncher.h"
 #include "prompt.h"
+#include "runlist.h"
 
 #include <QStringList>
 
@@ -21,7 +22,7 @@ void tell(QWidget* parent, Prompt& prompt, const QString& text, Prompt::Icon ico
 
 void launchConverter(QWidget* parent, const MainWindowServices& services,
                      const std::function<ComposedCommand()>& recompose,
-                     const QString& workingFolder) {
+                     const QString& workingFolder, RunList& runs, std::size_t pictures) {
     Prompt& prompt = *services.prompt;
     const std::string folder = services.appFolder.toStdString();
     // Reported as the command begins, trailing blank included; the file itself is asked about
@@ -57,12 +58,15 @@ void launchConverter(QWidget* parent, const MainWindowServices& services,
         arguments.append(
             QString::fromUtf8(argument.data(), static_cast<qsizetype>(argument.size())));
     }
+    const OutputFiles streams = RunList::makeOutputFiles().value_or(OutputFiles{});
     const qint64 pid = services.launcher->startDetached(QString::fromStdString(command.program()),
-                                                        arguments, workingFolder);
+                                                        arguments, workingFolder, streams);
     if (pid == 0) {
+        RunList::discard(streams);
         tell(parent, prompt, cannotFind, Prompt::Icon::Critical);
         return;
     }
+    runs.follow(pid, streams, pictures);
     tell(parent, prompt, QStringLiteral("Binary converter returned: <%1>").arg(pid),
          Prompt::Icon::Information);
 }

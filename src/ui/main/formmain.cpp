@@ -9,6 +9,7 @@
 #include "info/formabout.h"
 #include "info/formhelp.h"
 #include "optiongroups.h"
+#include "runlist.h"
 #include "targetdirfield.h"
 #include "twips.h"
 #include "uiresources.h"
@@ -61,7 +62,8 @@ FormMain::FormMain(MainWindowServices services, QWidget* parent)
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Glyphmill by the Loomers"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/glyphmill.png")));
-    setFixedSize(twipsToPixels(9090), twipsToPixels(6720));
+    // The designed window, with a strip beneath it for the outcome of the runs.
+    setFixedSize(twipsToPixels(9090), twipsToPixels(8250));
     buildLayout();
     setTabOrder();
     groupOptionButtons(*this);
@@ -159,6 +161,12 @@ void FormMain::buildLayout() {
     m_file1->setToolTip(tr("Selected file"));
     m_dir1 = place<DirList>(this, "Dir1", t(120, 480, 2175, 2340));
     m_dir1->setToolTip(tr("Selected folder"));
+
+    m_frameRuns =
+        place<QGroupBox>(this, "FrameRuns", t(120, 6690, 8895, 1470), tr("Conversion runs"));
+    m_listRuns = place<RunList>(m_frameRuns, "ListRuns", t(120, 240, 8655, 1110));
+    m_listRuns->setToolTip(tr("How each run of the converter went; open a run for its lines"));
+    m_listRuns->setLauncher(m_services.launcher);
 }
 
 void FormMain::setTabOrder() {

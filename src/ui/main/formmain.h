@@ -32,6 +32,7 @@ class FormHelp;
 class FolderChooser;
 class ImageBox;
 class ProcessLauncher;
+class RunList;
 class PictureLoader;
 class Prompt;
 class SystemInformation;
@@ -149,6 +150,8 @@ private:
     ImageBox* m_image1 = nullptr;
     FileList* m_file1 = nullptr;
     DirList* m_dir1 = nullptr;
+    QGroupBox* m_frameRuns = nullptr;
+    RunList* m_listRuns = nullptr;
 
     QPointer<FormAbout> m_frmAbout;
     QPointer<FormHelp> m_formHelp;

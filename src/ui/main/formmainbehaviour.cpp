@@ -100,7 +100,8 @@ void FormMain::Should_Unload_Cancel(bool& cancel) const {
 
 void FormMain::Command3_Click() {
     launchConverter(
-        this, m_services, [this] { return recompose(); }, m_file1->path());
+        this, m_services, [this] { return recompose(); }, m_file1->path(), *m_listRuns,
+        selectedFileNames().size());
 }
 
 void FormMain::closeEvent(QCloseEvent* event) {
