@@ -3,6 +3,7 @@
 #include "cursorfile.h"
 #include "fakefiletree.h"
 #include "folderchooser.h"
+#include "folderwatcher.h"
 #include "main/formmain.h"
 #include "pictureloader.h"
 #include "processlauncher.h"
@@ -99,6 +100,19 @@ private:
 
 // Notes what it was asked to start and answers with a made-up process id (0: it failed).
 class FakeProcessLauncher final : public ProcessLauncher {
+// Watches nothing: a test changes the fake disk, then tells of it with `change`, which reaches
+// the window only for a folder it watches, as the system would.
+class FakeFolderWatcher final : public FolderWatcher {
+public:
+    QStringList watched;
+
+    void watch(const QStringList& folders) override { watched = folders; }
+    void change(const QString& folder) {
+        if (watched.contains(folder))
+            emit folderChanged(folder);
+    }
+};
+
 public:
     struct Start {
         QString program;
@@ -143,6 +157,7 @@ struct FakeServices {
     FakeDragCursors cursors;
 
     MainWindowServices services() {
+    FakeFolderWatcher watcher;
         MainWindowServices services;
         services.appFolder = QStringLiteral("/opt/glyphmill");
         services.convention = PathConvention::posix();
@@ -157,6 +172,7 @@ struct FakeServices {
         services.listing = &files;
         return services;
     }
+        services.watcher = &watcher;
 };
 
 } // namespace glyphmill::testing
