@@ -12,6 +12,7 @@
 #include "volumes.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QList>
 #include <QPixmap>
@@ -89,7 +90,8 @@ public:
         QByteArray bytes = m_files.content(path);
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
-        QImageReader reader(&buffer);
+        // As a reader of the file would: knowing its name, not only its bytes.
+        QImageReader reader(&buffer, QFileInfo(path).suffix().toLower().toLatin1());
         return readPicture(reader, shownSize);
     }
     mutable QStringList loaded;
@@ -98,8 +100,6 @@ private:
     const FakeFileTree& m_files;
 };
 
-// Notes what it was asked to start and answers with a made-up process id (0: it failed).
-class FakeProcessLauncher final : public ProcessLauncher {
 // Watches nothing: a test changes the fake disk, then tells of it with `change`, which reaches
 // the window only for a folder it watches, as the system would.
 class FakeFolderWatcher final : public FolderWatcher {
@@ -113,6 +113,8 @@ public:
     }
 };
 
+// Notes what it was asked to start and answers with a made-up process id (0: it failed).
+class FakeProcessLauncher final : public ProcessLauncher {
 public:
     struct Start {
         QString program;
@@ -155,9 +157,9 @@ struct FakeServices {
     FakePictureLoader pictures{files};
     FakeFolderChooser folders;
     FakeDragCursors cursors;
+    FakeFolderWatcher watcher;
 
     MainWindowServices services() {
-    FakeFolderWatcher watcher;
         MainWindowServices services;
         services.appFolder = QStringLiteral("/opt/glyphmill");
         services.convention = PathConvention::posix();
@@ -170,9 +172,9 @@ struct FakeServices {
         services.folders = &folders;
         services.cursors = &cursors;
         services.listing = &files;
+        services.watcher = &watcher;
         return services;
     }
-        services.watcher = &watcher;
 };
 
 } // namespace glyphmill::testing
