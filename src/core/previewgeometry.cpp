@@ -1,6 +1,7 @@
 #include "previewgeometry.h"
 
-#include <array>
+#include "files/pictureformats.h"
+
 #include <cctype>
 #include <string>
 
@@ -28,11 +29,11 @@ bool looksLikePicture(std::string_view fileName) {
     std::string lower(fileName);
     for (char& c : lower)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    static constexpr std::array<std::string_view, 4> kExtensions = {".jpg", ".bmp", ".jpeg",
-                                                                    ".gif"};
-    for (std::string_view extension : kExtensions) {
-        if (lower.find(extension) != std::string::npos)
-            return true;
+    for (const rastix::PictureFormat& format : rastix::kPictureFormats) {
+        for (std::string_view ending : format.endings) {
+            if (!ending.empty() && lower.find(ending) != std::string::npos)
+                return true;
+        }
     }
     return false;
 }

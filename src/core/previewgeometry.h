@@ -28,7 +28,8 @@ TwipSize fitIntoBox(long long pictureWidth, long long pictureHeight, TwipSize bo
 // picture a little low in the frame, where the eye expects it.
 PreviewPlacement placeInFrame(TwipSize picture, TwipSize frame);
 
-// The preview's name test: ".jpg", ".bmp", ".jpeg" or ".gif" anywhere in the lower-cased name.
+// The preview's name test: the ending of a format rastix reads (".jpg", ".bmp", ".jpeg", ".gif",
+// ".png", ".tga", ...) anywhere in the lower-cased name.
 bool looksLikePicture(std::string_view fileName);
 
 } // namespace glyphmill

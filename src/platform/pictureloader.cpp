@@ -27,8 +27,14 @@ LoadedPicture ImageReaderPictureLoader::load(const QString& path,
 
 LoadedPicture readPicture(QImageReader& reader, const std::function<QSize(QSize)>& shownSize) {
     LoadedPicture picture;
-    // A name like "notes.bmp.txt" passes the preview's name test; let the content decide.
-    reader.setDecideFormatFromContent(true);
+    // TGA has no signature, and its first bytes can pass for a Windows cursor's: for it the name
+    // decides. Otherwise the content does, as a name like "notes.bmp.txt" passes the preview's
+    // name test.
+    const bool tga = reader.format() == "tga" ||
+                     reader.fileName().endsWith(QLatin1String(".tga"), Qt::CaseInsensitive);
+    if (tga)
+        reader.setFormat("tga");
+    reader.setDecideFormatFromContent(!tga);
     if (!reader.canRead()) {
         picture.error = reader.errorString();
         if (picture.error.isEmpty() || reader.error() == QImageReader::UnknownError)

@@ -1,6 +1,11 @@
 #include "previewgeometry.h"
 
+#include "files/pictureformats.h"
+
 #include <gtest/gtest.h>
+
+#include <cctype>
+#include <string>
 
 using namespace glyphmill;
 
@@ -81,7 +86,21 @@ TEST(LooksLikePicture, NameTestIsASubstringTestWithoutCase) {
     EXPECT_TRUE(looksLikePicture("notes.bmp.txt"));
     EXPECT_TRUE(looksLikePicture(".jpgfolder-name"));
     EXPECT_FALSE(looksLikePicture("readme.txt"));
-    EXPECT_FALSE(looksLikePicture("picture.png"));
+    EXPECT_FALSE(looksLikePicture("picture.pn"));
     EXPECT_FALSE(looksLikePicture("jpg"));
     EXPECT_FALSE(looksLikePicture(""));
+}
+
+TEST(LooksLikePicture, EveryFormatTheConverterReadsIsAPicture) {
+    for (const rastix::PictureFormat& format : rastix::kPictureFormats) {
+        for (std::string_view ending : format.endings) {
+            if (ending.empty())
+                continue;
+            std::string upper = "A";
+            upper += ending;
+            for (char& c : upper)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            EXPECT_TRUE(looksLikePicture(upper)) << upper;
+        }
+    }
 }

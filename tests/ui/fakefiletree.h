@@ -44,6 +44,15 @@ public:
         m_entries[key] = Entry{false, content, executable};
     }
 
+    // Removes the entry, and everything in it when it is a folder.
+    void remove(const QString& path) {
+        const QString key = keyOf(path);
+        const QString inside = key.endsWith(QLatin1Char('/')) ? key : key + QLatin1Char('/');
+        m_entries.removeIf([&](const auto& entry) {
+            return entry.key() == key || entry.key().startsWith(inside);
+        });
+    }
+
     bool isFile(const QString& path) const {
         const auto found = m_entries.constFind(keyOf(path));
         return found != m_entries.cend() && !found->folder;

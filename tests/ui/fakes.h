@@ -3,6 +3,7 @@
 #include "cursorfile.h"
 #include "fakefiletree.h"
 #include "folderchooser.h"
+#include "folderwatcher.h"
 #include "main/formmain.h"
 #include "pictureloader.h"
 #include "processlauncher.h"
@@ -12,6 +13,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QList>
 #include <QPixmap>
@@ -90,13 +92,27 @@ public:
         QByteArray bytes = m_files.content(path);
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
-        QImageReader reader(&buffer);
+        // As a reader of the file would: knowing its name, not only its bytes.
+        QImageReader reader(&buffer, QFileInfo(path).suffix().toLower().toLatin1());
         return readPicture(reader, shownSize);
     }
     mutable QStringList loaded;
 
 private:
     const FakeFileTree& m_files;
+};
+
+// Watches nothing: a test changes the fake disk, then tells of it with `change`, which reaches
+// the window only for a folder it watches, as the system would.
+class FakeFolderWatcher final : public FolderWatcher {
+public:
+    QStringList watched;
+
+    void watch(const QStringList& folders) override { watched = folders; }
+    void change(const QString& folder) {
+        if (watched.contains(folder))
+            emit folderChanged(folder);
+    }
 };
 
 // Notes what it was asked to start and answers with a made-up process id (0: it failed), the
@@ -166,6 +182,7 @@ struct FakeServices {
     FakePictureLoader pictures{files};
     FakeFolderChooser folders;
     FakeDragCursors cursors;
+    FakeFolderWatcher watcher;
 
     MainWindowServices services() {
         MainWindowServices services;
@@ -180,6 +197,7 @@ struct FakeServices {
         services.folders = &folders;
         services.cursors = &cursors;
         services.listing = &files;
+        services.watcher = &watcher;
         return services;
     }
 };

@@ -213,6 +213,74 @@ private slots:
                  QStringList({QStringLiteral("A.bmp"), QStringLiteral("c.txt")}));
     }
 
+    void fileListFollowsTheDiskKeepingThePicks_data() {
+        QTest::addColumn<QString>("removed");
+        QTest::addColumn<QString>("made");
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("created") << QString() << QStringLiteral("a0.png")
+                                 << QStringList{"A.bmp", "a0.png", "b.bmp", "c.txt"};
+        QTest::newRow("removed") << QStringLiteral("c.txt") << QString()
+                                 << QStringList{"A.bmp", "b.bmp"};
+        QTest::newRow("renamed") << QStringLiteral("A.bmp") << QStringLiteral("d.bmp")
+                                 << QStringList{"b.bmp", "c.txt", "d.bmp"};
+    }
+
+    void fileListFollowsTheDiskKeepingThePicks() {
+        QFETCH(QString, removed);
+        QFETCH(QString, made);
+        QFETCH(QStringList, listed);
+        m_f->open();
+        const QString pics = m_f->path(QStringLiteral("pics"));
+        dir1()->setPath(pics);
+        file1()->setFileName(QStringLiteral("b.bmp"));
+        file1()->setSelected(2, true); // c.txt
+        m_f->window->Refresh_cmd();
+        if (!removed.isEmpty())
+            m_f->files.remove(m_f->path(QStringLiteral("pics/") + removed));
+        if (!made.isEmpty())
+            m_f->makeFile(QStringLiteral("pics/") + made);
+        m_f->watcher.change(pics);
+        QCOMPARE(fileEntries(), listed);
+        QStringList kept{QStringLiteral("b.bmp"), QStringLiteral("c.txt")};
+        kept.removeAll(removed);
+        QCOMPARE(file1()->selectedNames(), kept);
+        QCOMPARE(file1()->fileName(), QStringLiteral("b.bmp"));
+        QVERIFY2(m_f->command().endsWith(kept.join(QLatin1Char(' '))), qPrintable(m_f->command()));
+    }
+
+    void fileListKeepsTheEntryAtTheTopOfItsView() {
+        for (int i = 10; i < 300; ++i)
+            m_f->makeFile(QStringLiteral("pics/f%1.bmp").arg(i));
+        m_f->open();
+        m_f->window->show();
+        dir1()->setPath(m_f->path(QStringLiteral("pics")));
+        file1()->scrollTo(file1()->model()->index(150, 0), QAbstractItemView::PositionAtTop);
+        const QString top = file1()->entry(file1()->indexAt(QPoint(0, 0)).row());
+        QVERIFY(top.startsWith(QLatin1Char('f')));
+        m_f->makeFile(QStringLiteral("pics/0.bmp"));
+        m_f->watcher.change(m_f->path(QStringLiteral("pics")));
+        QCOMPARE(file1()->entry(0), QStringLiteral("0.bmp"));
+        QCOMPARE(file1()->entry(file1()->indexAt(QPoint(0, 0)).row()), top);
+    }
+
+    void folderListFollowsTheDiskAndLeavesAFolderThatIsGone() {
+        m_f->open();
+        const QString pics = m_f->path(QStringLiteral("pics"));
+        const QString zeta = m_f->path(QStringLiteral("pics/zeta"));
+        dir1()->setPath(pics);
+        m_f->makeFolder(QStringLiteral("pics/new"));
+        m_f->watcher.change(pics);
+        QVERIFY(dirEntries().contains(m_f->path(QStringLiteral("pics/new"))));
+        dir1()->setPath(zeta);
+        QCOMPARE(m_f->watcher.watched, QStringList({zeta, zeta}));
+        m_f->files.remove(zeta);
+        m_f->watcher.change(zeta);
+        QCOMPARE(dir1()->path(), pics);
+        QCOMPARE(file1()->path(), pics);
+        QVERIFY(!dirEntries().contains(zeta));
+        QCOMPARE(m_f->watcher.watched, QStringList({pics, pics}));
+    }
+
     void dropOnThePreviewReplacesTheSelection() {
         m_f->open();
         const QString pics = m_f->path(QStringLiteral("pics"));

@@ -1,13 +1,31 @@
 #include "cli/helptext.h"
 
+#include "files/pictureformats.h"
+
+#include <string>
+
 namespace rastix {
 
 const char* versionText() {
     return "rastix 0.1.5 (Glyphmill)\n";
 }
 
-const char* helpText() {
-    return R"(Usage: rastix [OPTION | PICTURE]...
+namespace {
+
+// "Pictures: BMP, GIF, ... and TGA.", from the list Glyphmill's preview goes by too.
+std::string picturesLine() {
+    std::string line = "Pictures: ";
+    for (std::size_t i = 0; i < kPictureFormats.size(); ++i) {
+        if (i > 0)
+            line += i + 1 == kPictureFormats.size() ? " and " : ", ";
+        line += kPictureFormats[i].name;
+    }
+    line += ".\n";
+    return line;
+}
+
+const char* const kUsage = R"(Usage: rastix [OPTION | PICTURE]...
+
 Converts pictures into graphics data for the Atari Jaguar: RGB16 or CRY16 true colour, or a
 pixel map with a colour look-up table (CLUT) in either model, as assembly source or binary.
 
@@ -22,8 +40,11 @@ one of the pictures, or two assembly files that would define the same global nam
 (my-logo.png and my_logo.png both give my_logo; a map ship.png and ship_clut.png both
 give ship_clut).
 
-Pictures: whatever the installed Qt image readers decode (BMP, GIF, JPEG, PNG, PPM, XPM,
-TIFF, WebP, ...), and TGA (named .tga, or with a TGA 2.0 footer): uncompressed or
+)";
+
+const char* const kAfterPictures =
+    R"(All but TGA, and any other format, are read as far as the installed Qt image readers decode
+them. TGA (named .tga, or with a TGA 2.0 footer) is read by rastix itself: uncompressed or
 run-length encoded; colour-mapped, grey, or true colour of 15, 16, 24 or 32 bits; any
 origin. An animated GIF, WebP or PNG (APNG) is read as its frames composed as a browser
 shows them (disposal to the background leaves transparency) and converted as a sheet's
@@ -279,6 +300,12 @@ fails, naming it and the cause (the decoders' own words folded in), or that gets
 Exit status: 0 all converted (warnings included); 1 some picture failed (the others are still
 converted); 2 the command line is faulty (one line says why; nothing is written).
 )";
+
+} // namespace
+
+const char* helpText() {
+    static const std::string text = std::string(kUsage) + picturesLine() + kAfterPictures;
+    return text.c_str();
 }
 
 } // namespace rastix

@@ -11,6 +11,8 @@
 #include <QMouseEvent>
 #include <QStyle>
 
+#include <utility>
+
 namespace glyphmill {
 
 const QString DirList::kFolderMimeType = QStringLiteral("application/x-glyphmill-folder");
@@ -85,6 +87,36 @@ void DirList::setPath(const QString& path) {
         emit pathChanged(m_path);
 }
 
+void DirList::refresh() {
+    if (!m_listing || !m_files)
+        qFatal("DirList: refreshed before the folder listing and file attributes were set");
+    if (m_path.isEmpty())
+        return;
+    if (!m_files->isDirectory(m_path)) {
+        const QStringList chain = ancestry(QDir::fromNativeSeparators(m_path));
+        for (auto folder = chain.crbegin(); folder != chain.crend(); ++folder) {
+            const QString native = QDir::toNativeSeparators(*folder);
+            if (native != m_path && m_files->isDirectory(native)) {
+                setPath(native);
+                return;
+            }
+        }
+        // Not even the root is left (a medium taken out): the list shows what it last held.
+        return;
+    }
+    if (m_listing->folderNames(m_path) == m_children)
+        return;
+    const QListWidgetItem* topItem = itemAt(QPoint(0, 0));
+    const QString top = topItem ? topItem->data(kPathRole).toString() : QString();
+    fill();
+    for (int row = 0; row < count() && !top.isEmpty(); ++row) {
+        if (item(row)->data(kPathRole).toString() == top) {
+            scrollToItem(item(row), QAbstractItemView::PositionAtTop);
+            break;
+        }
+    }
+}
+
 void DirList::fill() {
     clear();
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
@@ -101,8 +133,8 @@ void DirList::fill() {
         current->setToolTip(native);
         ++depth;
     }
-    const QStringList children = m_listing->folderNames(m_path);
-    for (const QString& child : children) {
+    m_children = m_listing->folderNames(m_path);
+    for (const QString& child : std::as_const(m_children)) {
         const QString native = QDir::toNativeSeparators(inside(shown, child));
         auto* item =
             new QListWidgetItem(closed, QString(depth * 2, QLatin1Char(' ')) + child, this);

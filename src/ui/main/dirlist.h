@@ -35,6 +35,9 @@ public:
     // Lists `path` afresh; raises pathChanged when the folder differs. A path that names no
     // folder is ignored.
     void setPath(const QString& path);
+    // Lists the current folder again, as it is on disk now, keeping the entry at the top of the
+    // view. When the folder itself is gone, its nearest ancestor still there becomes current.
+    void refresh();
 
     // The cursor a folder drag shows; it changes the drag in progress at once.
     void setDragIcon(const QPixmap& icon);
@@ -56,6 +59,8 @@ private:
     const FolderListing* m_listing = nullptr;
     const FileAttributes* m_files = nullptr;
     QString m_path;
+    // The sub-folders listed below the current folder, as the listing gave them.
+    QStringList m_children;
     QPixmap m_dragIcon;
     QPoint m_pressPosition;
     bool m_pressed = false;

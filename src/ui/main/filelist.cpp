@@ -34,26 +34,44 @@ void FileList::setPath(const QString& path) {
     if (!m_listing)
         qFatal("FileList: a path was set before the folder listing");
     const QString folder = QDir::toNativeSeparators(path);
-    const bool changed = folder != m_path;
     // Listing the same folder again refreshes it; what was picked there stays picked.
-    QSet<QString> kept;
-    QString focused;
-    if (!changed) {
-        const QStringList selected = selectedNames();
-        kept = QSet<QString>(selected.begin(), selected.end());
-        focused = fileName();
+    if (folder == m_path) {
+        refresh();
+        return;
     }
     m_path = folder;
     m_model->setNames(m_listing->fileNames(path));
+    emit pathChanged(m_path);
+}
+
+bool FileList::refresh() {
+    if (!m_listing)
+        qFatal("FileList: refreshed before the folder listing was set");
+    QStringList names = m_listing->fileNames(m_path);
+    // Most changes in a watched folder leave its names as they were (a file rewritten, another
+    // folder's entry touched): the view is then left quite alone.
+    if (names == m_model->names())
+        return false;
+    const QStringList selected = selectedNames();
+    const QString focused = fileName();
+    const int topRow = indexAt(QPoint(0, 0)).row();
+    const QString top = entry(topRow);
+
+    m_model->setNames(std::move(names));
+    const QStringList& now = m_model->names();
     if (!focused.isEmpty()) {
-        const int row = static_cast<int>(m_model->names().indexOf(focused));
+        const int row = static_cast<int>(now.indexOf(focused));
         if (row >= 0)
             selectionModel()->setCurrentIndex(m_model->index(row), QItemSelectionModel::NoUpdate);
     }
-    if (!kept.isEmpty())
-        selectNames(kept, true);
-    if (changed)
-        emit pathChanged(m_path);
+    if (!selected.isEmpty())
+        selectNames(QSet<QString>(selected.begin(), selected.end()), true);
+    if (topRow >= 0 && !now.isEmpty()) {
+        const int row = static_cast<int>(now.indexOf(top));
+        const int shown = row >= 0 ? row : std::min(topRow, static_cast<int>(now.size()) - 1);
+        scrollTo(m_model->index(shown), QAbstractItemView::PositionAtTop);
+    }
+    return selectedNames() != selected;
 }
 
 QString FileList::fileName() const {

@@ -28,6 +28,10 @@ public:
     QString path() const { return m_path; }
     // Lists the folder afresh; raises pathChanged when the folder differs.
     void setPath(const QString& path);
+    // Lists the same folder again, as it is on disk now. What was picked, the entry with the
+    // focus and the entry at the top of the view stay so wherever they are still listed. Hands
+    // back whether the selection changed: a picked file vanished.
+    bool refresh();
 
     QString fileName() const;
     // Gives the focus to the entry `name` and selects it alone; unknown names change nothing.

@@ -38,7 +38,7 @@ const char* missingService(const MainWindowServices& services) {
         {services.launcher, "launcher"}, {services.systemInformation, "systemInformation"},
         {services.volumes, "volumes"},   {services.pictures, "pictures"},
         {services.folders, "folders"},   {services.cursors, "cursors"},
-        {services.listing, "listing"},
+        {services.listing, "listing"},   {services.watcher, "watcher"},
     };
     for (const auto& [service, name] : every) {
         if (!service)

@@ -27,6 +27,7 @@ class DriveList;
 class FileAttributes;
 class FileList;
 class FolderListing;
+class FolderWatcher;
 class FormAbout;
 class FormHelp;
 class FolderChooser;
@@ -58,6 +59,8 @@ struct MainWindowServices {
     const DragCursors* cursors = nullptr;
     // The sub-folders and files the browser lists.
     const FolderListing* listing = nullptr;
+    // Tells when the folders the browser shows change on disk.
+    FolderWatcher* watcher = nullptr;
 };
 
 // The main window: browser and preview on the left, output options and the converter
@@ -107,6 +110,9 @@ private:
 
     void setUpBrowser();
     void Drive1_Change();
+    // Brings the lists showing `folder` up to date with the disk.
+    void followFolderChange(const QString& folder);
+    void watchShownFolders();
     void CommandChose_Click();
     void resetPreview();
     QString volumeOf(const QString& path) const;

@@ -10,6 +10,7 @@
 #include "filelist.h"
 #include "folderchooser.h"
 #include "folderlisting.h"
+#include "folderwatcher.h"
 #include "imagebox.h"
 #include "pictureloader.h"
 #include "previewgeometry.h"
@@ -74,6 +75,13 @@ void FormMain::setUpBrowser() {
             [this](const QStringList& paths) { Take_dropped_files(paths, true); });
     connect(m_commandChose, &QPushButton::clicked, this, [this] { CommandChose_Click(); });
 
+    // The lists follow the disk: what the converter or anyone else writes, removes or renames
+    // in the folder shown appears there without the user asking.
+    connect(m_dir1, &DirList::pathChanged, this, [this] { watchShownFolders(); });
+    connect(m_file1, &FileList::pathChanged, this, [this] { watchShownFolders(); });
+    connect(m_services.watcher, &FolderWatcher::folderChanged, this,
+            [this](const QString& folder) { followFolderChange(folder); });
+
     // The folder drag's cursor: an arrow carrying a folder, a beam over the target field.
     // The files are read again each time, so a cursor replaced on disk shows at once.
     connect(m_dir1, &DirList::folderDragStarting, this,
@@ -96,6 +104,23 @@ void FormMain::setUpBrowser() {
     }
     m_dir1->setPath(startFolder);
     m_file1->setPath(startFolder);
+    watchShownFolders();
+}
+
+void FormMain::watchShownFolders() {
+    m_services.watcher->watch({m_dir1->path(), m_file1->path()});
+}
+
+void FormMain::followFolderChange(const QString& folder) {
+    // The folder list first: when the folder shown is gone it moves up, and the file list
+    // follows it there.
+    if (folder == m_dir1->path())
+        m_dir1->refresh();
+    // The command names every picked file: one that vanished must leave it.
+    if (folder == m_file1->path() && m_file1->refresh())
+        Refresh_cmd();
+    // A folder that was removed or renamed has lost its watch; one made again gets it back.
+    watchShownFolders();
 }
 
 QString FormMain::volumeOf(const QString& path) const {

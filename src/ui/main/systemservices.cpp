@@ -19,6 +19,7 @@ MainWindowServices SystemServices::mainWindowServices() {
     services.folders = &m_folders;
     services.cursors = &m_cursors;
     services.listing = &m_listing;
+    services.watcher = &m_watcher;
     return services;
 }
 

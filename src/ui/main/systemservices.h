@@ -4,6 +4,7 @@
 #include "fileattributes.h"
 #include "folderchooser.h"
 #include "folderlisting.h"
+#include "folderwatcher.h"
 #include "formmain.h"
 #include "pictureloader.h"
 #include "processlauncher.h"
@@ -35,6 +36,7 @@ private:
     DialogFolderChooser m_folders;
     CursorFolderDragCursors m_cursors;
     SystemFolderListing m_listing;
+    SystemFolderWatcher m_watcher;
 };
 
 } // namespace glyphmill

@@ -2,6 +2,7 @@
 // and the README's table. An option added to the parser alone fails here.
 #include "cli/commandline.h"
 #include "cli/helptext.h"
+#include "files/pictureformats.h"
 
 #include <gtest/gtest.h>
 
@@ -73,6 +74,20 @@ TEST(Help, DocumentsEveryOption) {
     for (const char* syntax : {"--syntax madmac", "--syntax gas", "--dither none",
                                "--dither ordered", "--dither diffusion"})
         EXPECT_NE(help.find(syntax), std::string::npos) << syntax;
+}
+
+// --help names the formats from the list itself; the pages written by hand must keep up.
+TEST(OptionDocs, EveryPictureFormatIsInTheHelpTheManualAndTheReadme) {
+    const std::string source = RASTIX_SOURCE_DIR;
+    const std::string manual = fileText(source + "/docs/man/rastix.1");
+    const std::string readme = fileText(source + "/README.md");
+    const std::string help = helpText();
+    for (const PictureFormat& format : kPictureFormats) {
+        const std::string name(format.name);
+        EXPECT_NE(help.find(name), std::string::npos) << name << " is not in --help";
+        EXPECT_NE(manual.find(name), std::string::npos) << name << " is not in docs/man/rastix.1";
+        EXPECT_NE(readme.find(name), std::string::npos) << name << " is not in the README";
+    }
 }
 
 // The help is read in a terminal: no line wraps in one of 94 columns.
