@@ -1,8 +1,13 @@
 #include "pictureloader.h"
 
+#include "convert/loadedpicture.h"
+#include "loaders/tgareader.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QImageReader>
+
+#include <string>
 
 namespace glyphmill {
 
@@ -10,6 +15,31 @@ namespace {
 
 QString tr(const char* text) {
     return QCoreApplication::translate("PictureLoader", text);
+}
+
+// The most a TGA picture may take decoded whole for the preview; a larger one is refused.
+constexpr std::uint64_t kMostTgaBytes = std::uint64_t{1} << 30;
+
+// Qt's TGA reader knows only files with a TGA 2.0 footer, and Qt for Windows has none; the
+// converter reads every TGA itself, so the preview reads them as it does.
+LoadedPicture readTga(const QString& path, const std::function<QSize(QSize)>& shownSize) {
+    LoadedPicture picture;
+    rastix::LoadedPicture decoded;
+    std::string error;
+    if (!rastix::loadTga(path.toStdString(), decoded, error, kMostTgaBytes)) {
+        picture.error = QString::fromStdString(error);
+        return picture;
+    }
+    const rastix::ImageView& view = decoded.view;
+    const QImage whole(reinterpret_cast<const uchar*>(view.pixels), view.width, view.height,
+                       static_cast<qsizetype>(view.stride) * 4, QImage::Format_ARGB32);
+    picture.size = whole.size();
+    const QSize shown = shownSize ? shownSize(picture.size) : picture.size;
+    picture.image = shown.isValid() && !shown.isEmpty() && shown.width() < view.width &&
+                            shown.height() < view.height
+                        ? whole.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                        : whole.copy();
+    return picture;
 }
 
 } // namespace
@@ -22,7 +52,10 @@ LoadedPicture ImageReaderPictureLoader::load(const QString& path,
         return picture;
     }
     QImageReader reader(path);
-    return readPicture(reader, shownSize);
+    LoadedPicture picture = readPicture(reader, shownSize);
+    if (!picture.ok() && rastix::isTgaPicture(path.toStdString()))
+        picture = readTga(path, shownSize);
+    return picture;
 }
 
 LoadedPicture readPicture(QImageReader& reader, const std::function<QSize(QSize)>& shownSize) {
