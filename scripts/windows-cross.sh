@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # Builds Glyphmill for 64-bit Windows on Debian 12 with MinGW-w64, runs the whole test suite
 # under Wine, takes a screenshot of the real program, checks that rastix.exe writes the same
-# bytes as the Linux build, and leaves glyphmill-VERSION-windows-x64.zip in the build folder,
-# and, with GLYPHMILL_WINDOWS_INSTALLER=1, glyphmill-VERSION-windows-x64-setup.exe beside it: an
-# installer of the same files, made with NSIS and tested under Wine by
-# scripts/windows-installer-test.sh.
+# bytes as the Linux build, and leaves glyphmill-VERSION-windows-x64.zip in the build folder
+# with glyphmill-VERSION-windows-x64-setup.exe beside it: an installer of the same files, made
+# with NSIS and tested under Wine by scripts/windows-installer-test.sh.
 #
 # Qt for Windows is built once per machine from Debian's own qt6-base source (about 15 minutes
 # on 2 cores) into a cache outside the repository, keyed by the source version and the hash of
@@ -156,6 +155,12 @@ for exe in "$build_dir"/bin/glyphmill.exe "$build_dir"/bin/rastix.exe; do
     fi
 done
 
+# Explorer, the taskbar and the installer's shortcuts show the icon the program carries.
+if ! x86_64-w64-mingw32-objdump -h "$build_dir/bin/glyphmill.exe" | grep -q '\.rsrc'; then
+    echo "glyphmill.exe carries no resources: its icon is missing" >&2
+    exit 1
+fi
+
 # --- tests under Wine -----------------------------------------------------------------------------
 log "running the test suite under Wine"
 # The first program of a prefix starts Wine's services; tests started together while that goes
@@ -296,7 +301,9 @@ Unpack the folder anywhere and start glyphmill.exe; it runs rastix.exe from its 
 The "cursors" folder holds the drag cursors. rastix.exe also works on its own from a command
 prompt: "rastix.exe --help" describes its options.
 
-Both programs are self-contained: no installation and no other files are needed.
+Both programs are self-contained: they need nothing installed beside them. The installer,
+glyphmill-$version-windows-x64-setup.exe, puts the same files in place with a Start-menu entry
+and an uninstaller, for you alone or for every user of the computer.
 Glyphmill is free software under the MIT License (LICENSE.txt).
 README
 (cd "$build_dir" && zip -qr "$package.zip" "$package")
@@ -304,8 +311,6 @@ log "release archive: $build_dir/$package.zip ($(du -h "$build_dir/$package.zip"
 
 # --- installer ----------------------------------------------------------------------------------
 # The same files, installed for one user or for all, with a Start-menu entry and an uninstaller.
-# Made only with GLYPHMILL_WINDOWS_INSTALLER=1 until it has been through a whole Windows run.
-[ "${GLYPHMILL_WINDOWS_INSTALLER:-}" = 1 ] || exit 0
 scripts/ensure-packages.sh nsis
 installer=$build_dir/$package-setup.exe
 rm -f "$installer"
@@ -313,8 +318,7 @@ rm -f "$installer"
 file_version=$version
 while [[ $file_version =~ ^[0-9]+(\.[0-9]+){0,2}$ ]]; do file_version+=.0; done
 file_version=$(cut -d. -f1-4 <<<"$file_version")
-convert "$root"/resources/icons/png/glyphmill-{16,24,32,48,64,256}.png "$scratch/glyphmill.ico"
 makensis -V2 -WX -NOCD "-DVERSION=$version" "-DFILE_VERSION=$file_version" "-DFILES=$staging" \
-    "-DICON=$scratch/glyphmill.ico" "-DOUTFILE=$installer" "$root/data/windows/glyphmill.nsi"
+    "-DICON=$root/resources/icons/glyphmill.ico" "-DOUTFILE=$installer" "$root/data/windows/glyphmill.nsi"
 log "installer: $installer ($(du -h "$installer" | cut -f1))"
 scripts/windows-installer-test.sh "$installer" "$staging" "$version"
