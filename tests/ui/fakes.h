@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backgroundrunner.h"
 #include "cursorfile.h"
 #include "fakefiletree.h"
 #include "folderchooser.h"
@@ -166,6 +167,36 @@ private:
     }
 };
 
+// Notes every background run asked for and ends none by itself: a test writes into a run's
+// output folder what the converter would have, then ends it with `finish`.
+class FakeBackgroundRunner final : public BackgroundRunner {
+public:
+    struct Run {
+        QString program;
+        QStringList arguments;
+        QString workingDirectory;
+        Done done;
+        bool stopped = false;
+    };
+
+    quint64 start(const QString& program, const QStringList& arguments,
+                  const QString& workingDirectory, Done done) override {
+        runs.append({program, arguments, workingDirectory, std::move(done)});
+        return static_cast<quint64>(runs.size());
+    }
+    void stop(quint64 ticket) override { runs[static_cast<qsizetype>(ticket) - 1].stopped = true; }
+
+    // The folder run `index` was told to write into.
+    QString outputFolder(qsizetype index) const {
+        const QStringList& arguments = runs.at(index).arguments;
+        const qsizetype flag = arguments.indexOf(QStringLiteral("--target-dir"));
+        return flag >= 0 && flag + 1 < arguments.size() ? arguments.at(flag + 1) : QString();
+    }
+    void finish(qsizetype index, const BackgroundEnd& end) { runs.at(index).done(end); }
+
+    QList<Run> runs;
+};
+
 class FakeSystemInformation final : public SystemInformation {
 public:
     enum class Outcome { Started, Unavailable, Throws };
@@ -193,6 +224,7 @@ struct FakeServices {
     FakeFolderChooser folders;
     FakeDragCursors cursors;
     FakeFolderWatcher watcher;
+    FakeBackgroundRunner runner;
 
     MainWindowServices services() {
         MainWindowServices services;
@@ -208,6 +240,7 @@ struct FakeServices {
         services.cursors = &cursors;
         services.listing = &files;
         services.watcher = &watcher;
+        services.runner = &runner;
         return services;
     }
 };

@@ -91,7 +91,9 @@ private slots:
         QTest::addColumn<QStringList>("stops");
         const QStringList before = {"Drive1", "Dir1", "File1"};
         const QStringList after = {"CommandChose", "CheckOverwrite", "TextTargetDir", "Command1",
-                                   "Command2",     "Command4",       "TextCmd",       "Command3"};
+                                   "Command2", "Command4", "TextCmd", "Command3",
+                                   // The zoom is greyed while the console view is off.
+                                   "CheckConsole"};
         QTest::newRow("as it opens")
             << QStringList()
             << before + QStringList{"OptionRGB", "OptionBinary", "OptionTC", "Option16bits"} +

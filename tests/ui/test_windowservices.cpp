@@ -47,7 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
         Missing{"systemInformation", leaveOut<&S::systemInformation>},
         Missing{"volumes", leaveOut<&S::volumes>}, Missing{"pictures", leaveOut<&S::pictures>},
         Missing{"folders", leaveOut<&S::folders>}, Missing{"cursors", leaveOut<&S::cursors>},
-        Missing{"listing", leaveOut<&S::listing>}, Missing{"watcher", leaveOut<&S::watcher>}),
+        Missing{"listing", leaveOut<&S::listing>}, Missing{"watcher", leaveOut<&S::watcher>},
+        Missing{"runner", leaveOut<&S::runner>}),
     [](const ::testing::TestParamInfo<Missing>& row) { return std::string(row.param.name); });
 
 TEST(WindowServices, EveryFakeHandedInOpensTheWindow) {

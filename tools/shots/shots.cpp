@@ -7,6 +7,7 @@
 #include "folderchooser.h"
 #include "info/formabout.h"
 #include "info/formhelp.h"
+#include "main/consoleview.h"
 #include "main/filelist.h"
 #include "main/formmain.h"
 #include "main/systemservices.h"
@@ -18,12 +19,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPixmap>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -92,6 +95,17 @@ int main(int argc, char* argv[]) {
     list->setSelected(2, true);
     main.Show_preview(QStringLiteral("Tall tower.bmp"), list->path());
     save(main, folder, QStringLiteral("FormMain-browsing"));
+    // The same picture as the console shows it, made by the converter beside this program.
+    if (auto* console = main.findChild<glyphmill::ConsoleView*>(QStringLiteral("ConsoleView"))) {
+        QEventLoop wait;
+        QObject::connect(console, &glyphmill::ConsoleView::resultShown, &wait, &QEventLoop::quit);
+        QTimer::singleShot(30000, &wait, &QEventLoop::quit);
+        main.findChild<QAbstractButton*>(QStringLiteral("CheckConsole"))->click();
+        main.findChild<QAbstractButton*>(QStringLiteral("OptionZoom2"))->click();
+        wait.exec();
+        save(main, folder, QStringLiteral("FormMain-console"));
+        main.findChild<QAbstractButton*>(QStringLiteral("CheckConsole"))->click();
+    }
     main.findChild<QLineEdit*>(QStringLiteral("TextTargetDir"))
         ->setText(QStringLiteral(">>Drop this here to set target directory!<<"));
     save(main, folder, QStringLiteral("FormMain-dropprompt"));

@@ -20,6 +20,17 @@ void tell(QWidget* parent, Prompt& prompt, const QString& text, Prompt::Icon ico
 
 } // namespace
 
+QStringList argumentsOf(const ComposedCommand& command) {
+    QStringList arguments;
+    arguments.reserve(static_cast<qsizetype>(command.argumentCount()));
+    for (std::size_t i = 0; i < command.argumentCount(); ++i) {
+        const std::string_view argument = command.argument(i);
+        arguments.append(
+            QString::fromUtf8(argument.data(), static_cast<qsizetype>(argument.size())));
+    }
+    return arguments;
+}
+
 void launchConverter(QWidget* parent, const MainWindowServices& services,
                      const std::function<ComposedCommand()>& recompose,
                      const QString& workingFolder, RunList& runs, std::size_t pictures) {
@@ -51,13 +62,7 @@ void launchConverter(QWidget* parent, const MainWindowServices& services,
     if (prompt.ask(parent, confirm) != Prompt::Answer::Ok)
         return;
 
-    QStringList arguments;
-    arguments.reserve(static_cast<qsizetype>(command.argumentCount()));
-    for (std::size_t i = 0; i < command.argumentCount(); ++i) {
-        const std::string_view argument = command.argument(i);
-        arguments.append(
-            QString::fromUtf8(argument.data(), static_cast<qsizetype>(argument.size())));
-    }
+    const QStringList arguments = argumentsOf(command);
     const OutputFiles streams = RunList::makeOutputFiles().value_or(OutputFiles{});
     const qint64 pid = services.launcher->startDetached(QString::fromStdString(command.program()),
                                                         arguments, workingFolder, streams);

@@ -3,6 +3,7 @@
 #include "commandcomposer.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -12,6 +13,9 @@ namespace glyphmill {
 
 class RunList;
 struct MainWindowServices;
+
+// The arguments of `command` as a program is started with them.
+QStringList argumentsOf(const ComposedCommand& command);
 
 // Runs the converter as the run button does: makes sure the converter file is in place, brings
 // the command up to date with `recompose` (which shows it and returns it), asks for

@@ -1,6 +1,7 @@
 #include "formmain.h"
 
 #include "commandcomposer.h"
+#include "consoleview.h"
 #include "dirlist.h"
 #include "drivelist.h"
 #include "fileattributes.h"
@@ -39,6 +40,7 @@ const char* missingService(const MainWindowServices& services) {
         {services.volumes, "volumes"},   {services.pictures, "pictures"},
         {services.folders, "folders"},   {services.cursors, "cursors"},
         {services.listing, "listing"},   {services.watcher, "watcher"},
+        {services.runner, "runner"},
     };
     for (const auto& [service, name] : every) {
         if (!service)
@@ -62,8 +64,9 @@ FormMain::FormMain(MainWindowServices services, QWidget* parent)
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QStringLiteral("Glyphmill by the Loomers"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/glyphmill.png")));
-    // The designed window, with a strip beneath it for the outcome of the runs.
-    setFixedSize(twipsToPixels(9090), twipsToPixels(8250));
+    // The designed window, with strips beneath it for the console view's controls and for the
+    // outcome of the runs.
+    setFixedSize(twipsToPixels(9090), twipsToPixels(9570));
     buildLayout();
     setTabOrder();
     groupOptionButtons(*this);
@@ -72,6 +75,7 @@ FormMain::FormMain(MainWindowServices services, QWidget* parent)
     connect(m_command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(m_command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
     setUpBrowser();
+    setUpConsoleView();
     Refresh_cmd();
     m_unloading = false;
 }
@@ -162,8 +166,37 @@ void FormMain::buildLayout() {
     m_dir1 = place<DirList>(this, "Dir1", t(120, 480, 2175, 2340));
     m_dir1->setToolTip(tr("Selected folder"));
 
+    // Over the preview, in its place, while switched on.
+    m_consoleView = place<ConsoleView>(m_frame1, "ConsoleView", t(120, 240, 4455, 3375));
+    m_consoleView->setToolTip(tr("The previewed image as the console shows it"));
+    m_consoleView->hide();
+    m_frameConsole =
+        place<QGroupBox>(this, "FrameConsole", t(120, 6690, 8895, 1245), tr("Console view"));
+    m_checkConsole = place<QCheckBox>(m_frameConsole, "CheckConsole", t(120, 270, 2055, 255),
+                                      tr("A&s on the console"));
+    m_checkConsole->setToolTip(
+        tr("Show the previewed image as the console shows it with the current options"));
+    m_frameZoom = place<QFrame>(m_frameConsole, "FrameZoom", t(2280, 240, 2415, 315));
+    m_frameZoom->setFrameShape(QFrame::NoFrame);
+    m_labelZoom = place<QLabel>(m_frameZoom, "LabelZoom", t(0, 30, 615, 255), tr("Zoom:"));
+    m_optionZoom1 =
+        place<QRadioButton>(m_frameZoom, "OptionZoom1", t(660, 30, 555, 255), tr("&1x"));
+    m_optionZoom2 =
+        place<QRadioButton>(m_frameZoom, "OptionZoom2", t(1260, 30, 555, 255), tr("&2x"));
+    m_optionZoom4 =
+        place<QRadioButton>(m_frameZoom, "OptionZoom4", t(1860, 30, 555, 255), tr("&4x"));
+    m_optionZoom1->setChecked(true);
+    m_labelConsoleBusy = place<QLabel>(m_frameConsole, "LabelConsoleBusy", t(4920, 270, 3855, 255),
+                                       tr("Converting the previewed image..."));
+    m_labelConsoleBusy->setToolTip(tr("The converter is making the console's view"));
+    m_labelConsoleCost = place<QLabel>(m_frameConsole, "LabelConsoleCost", t(120, 570, 8655, 600));
+    m_labelConsoleCost->setToolTip(tr("What the shown image costs on the console"));
+    m_labelConsoleCost->setWordWrap(true);
+    m_labelConsoleCost->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_labelConsoleCost->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
     m_frameRuns =
-        place<QGroupBox>(this, "FrameRuns", t(120, 6690, 8895, 1470), tr("Conversion runs"));
+        place<QGroupBox>(this, "FrameRuns", t(120, 8010, 8895, 1470), tr("Conversion runs"));
     m_listRuns = place<RunList>(m_frameRuns, "ListRuns", t(120, 240, 8655, 1110));
     m_listRuns->setToolTip(tr("How each run of the converter went; open a run for its lines"));
     m_listRuns->setLauncher(m_services.launcher);
@@ -176,6 +209,7 @@ void FormMain::setTabOrder() {
         m_optionBinary, m_optionAssembly, m_optionClut,   m_optionTc,       m_checkOptimize,
         m_option16bits, m_option15bits,   m_commandChose, m_checkOverwrite, m_textTargetDir,
         m_command1,     m_command2,       m_command4,     m_textCmd,        m_command3,
+        m_checkConsole, m_optionZoom1,    m_optionZoom2,  m_optionZoom4,
     };
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
@@ -221,6 +255,8 @@ ComposedCommand FormMain::recompose() {
     // Setting the text it already holds must not notify, or the refresh would never end.
     if (m_textCmd->toPlainText() != text)
         m_textCmd->setPlainText(text);
+    if (m_consoleView)
+        m_consoleView->optionsChanged();
     return command;
 }
 

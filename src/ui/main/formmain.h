@@ -31,7 +31,9 @@ class FolderWatcher;
 class FormAbout;
 class FormHelp;
 class FolderChooser;
+class ConsoleView;
 class ImageBox;
+class BackgroundRunner;
 class ProcessLauncher;
 class RunList;
 class PictureLoader;
@@ -61,6 +63,8 @@ struct MainWindowServices {
     const FolderListing* listing = nullptr;
     // Tells when the folders the browser shows change on disk.
     FolderWatcher* watcher = nullptr;
+    // Runs the converter for the console view, which waits for its end.
+    BackgroundRunner* runner = nullptr;
 };
 
 // The main window: browser and preview on the left, output options and the converter
@@ -115,12 +119,17 @@ private:
     void watchShownFolders();
     void CommandChose_Click();
     void resetPreview();
+    void setUpConsoleView();
+    void CheckConsole_Click();
     QString volumeOf(const QString& path) const;
 
     // The preview's bounding box and frame in twips, taken from the design at start-up.
     int m_previewBoxWidth = 0;
     int m_previewBoxHeight = 0;
     QString m_lastChosenFolder;
+    // The picture the preview shows, for the console view; empty when it shows none.
+    QString m_previewName;
+    QString m_previewFolder;
 
     QGroupBox* m_frame7 = nullptr;
     QPushButton* m_command4 = nullptr;
@@ -158,6 +167,16 @@ private:
     DirList* m_dir1 = nullptr;
     QGroupBox* m_frameRuns = nullptr;
     RunList* m_listRuns = nullptr;
+    QGroupBox* m_frameConsole = nullptr;
+    QCheckBox* m_checkConsole = nullptr;
+    QFrame* m_frameZoom = nullptr;
+    QLabel* m_labelZoom = nullptr;
+    QRadioButton* m_optionZoom1 = nullptr;
+    QRadioButton* m_optionZoom2 = nullptr;
+    QRadioButton* m_optionZoom4 = nullptr;
+    QLabel* m_labelConsoleBusy = nullptr;
+    QLabel* m_labelConsoleCost = nullptr;
+    ConsoleView* m_consoleView = nullptr;
 
     QPointer<FormAbout> m_frmAbout;
     QPointer<FormHelp> m_formHelp;

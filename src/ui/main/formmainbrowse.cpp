@@ -3,6 +3,7 @@
 #include "formmain.h"
 
 #include "browsepaths.h"
+#include "consoleview.h"
 #include "cursorfile.h"
 #include "dirlist.h"
 #include "drivelist.h"
@@ -148,6 +149,9 @@ void FormMain::Drive1_Change() {
 }
 
 void FormMain::resetPreview() {
+    m_previewName.clear();
+    m_previewFolder.clear();
+    m_consoleView->pictureChanged();
     m_image1->clear();
     m_frame1->setTitle(tr("Preview"));
     m_labelWidth->setText(QStringLiteral("0"));
@@ -196,6 +200,9 @@ void FormMain::Show_preview(const QString& fileName, const QString& folder) {
     QPixmap pixmap = QPixmap::fromImage(std::move(picture.image));
     pixmap.setDevicePixelRatio(ratio);
     m_image1->setPixmap(pixmap);
+    m_previewName = fileName;
+    m_previewFolder = folder;
+    m_consoleView->pictureChanged();
     Refresh_cmd();
 }
 

@@ -20,6 +20,7 @@ MainWindowServices SystemServices::mainWindowServices() {
     services.cursors = &m_cursors;
     services.listing = &m_listing;
     services.watcher = &m_watcher;
+    services.runner = &m_runner;
     return services;
 }
 

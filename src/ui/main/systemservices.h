@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backgroundrunner.h"
 #include "cursorfile.h"
 #include "fileattributes.h"
 #include "folderchooser.h"
@@ -37,6 +38,7 @@ private:
     CursorFolderDragCursors m_cursors;
     SystemFolderListing m_listing;
     SystemFolderWatcher m_watcher;
+    ProcessBackgroundRunner m_runner;
 };
 
 } // namespace glyphmill

@@ -1,0 +1,76 @@
+#include "backgroundrunner.h"
+
+#include <QProcess>
+#include <QTimer>
+
+#include <memory>
+
+namespace glyphmill {
+
+ProcessBackgroundRunner::~ProcessBackgroundRunner() {
+    // Nobody is left to tell; a run must not outlive the program that waits for it.
+    for (auto& [ticket, process] : m_running) {
+        process->disconnect(this);
+        process->kill();
+        process->waitForFinished(2000);
+        delete process;
+    }
+}
+
+quint64 ProcessBackgroundRunner::start(const QString& program, const QStringList& arguments,
+                                       const QString& workingDirectory, Done done) {
+    const quint64 ticket = m_next++;
+    auto* process = new QProcess(this);
+    process->setProgram(program);
+    process->setArguments(arguments);
+    process->setWorkingDirectory(workingDirectory);
+    process->setStandardInputFile(QProcess::nullDevice());
+    m_running[ticket] = process;
+    // Either signal may come first, or both; the first one tells the end.
+    auto reported = std::make_shared<bool>(false);
+    const auto report = [this, ticket, done, reported](const BackgroundEnd& end) {
+        if (*reported)
+            return;
+        *reported = true;
+        forget(ticket);
+        done(end);
+    };
+    connect(process, &QProcess::finished, this,
+            [process, report](int exitCode, QProcess::ExitStatus status) {
+                BackgroundEnd end;
+                end.started = true;
+                end.end.how = status == QProcess::NormalExit ? ProcessEnd::How::Exited
+                                                             : ProcessEnd::How::Crashed;
+                end.end.exitCode = exitCode;
+                end.output = process->readAllStandardOutput();
+                end.errors = process->readAllStandardError();
+                report(end);
+            });
+    connect(process, &QProcess::errorOccurred, this,
+            [process, report](QProcess::ProcessError error) {
+                if (error != QProcess::FailedToStart)
+                    return;
+                BackgroundEnd end;
+                end.errors = process->errorString().toUtf8();
+                // Told from the event loop: the caller has no ticket yet while start runs.
+                QTimer::singleShot(0, process, [report, end] { report(end); });
+            });
+    process->start();
+    return ticket;
+}
+
+void ProcessBackgroundRunner::stop(quint64 ticket) {
+    const auto found = m_running.find(ticket);
+    if (found != m_running.end() && found->second->state() != QProcess::NotRunning)
+        found->second->kill();
+}
+
+void ProcessBackgroundRunner::forget(quint64 ticket) {
+    const auto found = m_running.find(ticket);
+    if (found == m_running.end())
+        return;
+    found->second->deleteLater();
+    m_running.erase(found);
+}
+
+} // namespace glyphmill
