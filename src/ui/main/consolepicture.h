@@ -12,6 +12,7 @@ class ConsolePicture : public QWidget {
     Q_OBJECT
 public:
     explicit ConsolePicture(QWidget* parent = nullptr);
+    ~ConsolePicture() override;
 
     void setPicture(QImage picture);
     const QImage& picture() const { return m_picture; }
@@ -23,6 +24,7 @@ protected:
 
 private:
     void fitSize();
+    void release(QImage picture);
 
     QImage m_picture;
     int m_zoom = 1;
