@@ -10,8 +10,17 @@
 #include <cstring>
 
 // The test gives the program little memory by limiting its address space, which the address
-// sanitizer cannot run under (it reserves terabytes of it).
-#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
+// sanitizer cannot run under (it reserves terabytes of it). GCC says it is on with a macro,
+// Clang through __has_feature.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define RASTIX_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define RASTIX_ADDRESS_SANITIZER 1
+#endif
+#if defined(__linux__) && !defined(RASTIX_ADDRESS_SANITIZER)
 #define RASTIX_LIMIT_ADDRESS_SPACE 1
 #include <sys/resource.h>
 #include <unistd.h>
