@@ -16,17 +16,21 @@ struct PictureFormat {
 };
 
 // In the order --help names them; TGA comes last because rastix reads it itself, the others
-// through the installed Qt image readers.
-inline constexpr std::array<PictureFormat, 9> kPictureFormats = {{
-    {"BMP", {".bmp"}},
-    {"GIF", {".gif"}},
-    {"JPEG", {".jpg", ".jpeg"}},
-    {"PNG", {".png"}},
-    {"PPM", {".ppm", ".pgm", ".pbm"}},
-    {"XPM", {".xpm"}},
-    {"TIFF", {".tif", ".tiff"}},
-    {"WebP", {".webp"}},
-    {"TGA", {".tga"}},
-}};
+// through the installed Qt image readers. TIFF and WebP come from Qt's image-format plugins,
+// which Qt for Windows as the release is built with (Qt's base alone) does not have: there
+// neither is read, so neither is offered.
+inline constexpr std::array kPictureFormats = {
+    PictureFormat{"BMP", {".bmp"}},
+    PictureFormat{"GIF", {".gif"}},
+    PictureFormat{"JPEG", {".jpg", ".jpeg"}},
+    PictureFormat{"PNG", {".png"}},
+    PictureFormat{"PPM", {".ppm", ".pgm", ".pbm"}},
+    PictureFormat{"XPM", {".xpm"}},
+#ifndef _WIN32
+    PictureFormat{"TIFF", {".tif", ".tiff"}},
+    PictureFormat{"WebP", {".webp"}},
+#endif
+    PictureFormat{"TGA", {".tga"}},
+};
 
 } // namespace rastix
