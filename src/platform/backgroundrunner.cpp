@@ -1,6 +1,8 @@
 #include "backgroundrunner.h"
 
+#include <QDir>
 #include <QProcess>
+#include <QTemporaryFile>
 #include <QTimer>
 
 #include <memory>
@@ -48,6 +50,15 @@ quint64 ProcessBackgroundRunner::start(const QString& program, const QStringList
     process->setArguments(arguments);
     process->setWorkingDirectory(workingDirectory);
     process->setStandardInputFile(QProcess::nullDevice());
+    // The streams go to a file, not through pipes: read when the run has ended, they need no
+    // reader of their own while it runs, and nothing of them outlives the run.
+    auto errors = std::make_shared<QTemporaryFile>(
+        QDir::temp().filePath(QStringLiteral("glyphmill-run-XXXXXX.txt")));
+    if (errors->open()) {
+        errors->close();
+        process->setStandardOutputFile(errors->fileName(), QIODevice::Append);
+        process->setStandardErrorFile(errors->fileName(), QIODevice::Append);
+    }
     yieldToTheWindow(*process);
     m_running[ticket] = process;
     // Either signal may come first, or both; the first one tells the end.
@@ -60,14 +71,14 @@ quint64 ProcessBackgroundRunner::start(const QString& program, const QStringList
         done(end);
     };
     connect(process, &QProcess::finished, this,
-            [process, report](int exitCode, QProcess::ExitStatus status) {
+            [report, errors](int exitCode, QProcess::ExitStatus status) {
                 BackgroundEnd end;
                 end.started = true;
                 end.end.how = status == QProcess::NormalExit ? ProcessEnd::How::Exited
                                                              : ProcessEnd::How::Crashed;
                 end.end.exitCode = exitCode;
-                end.output = process->readAllStandardOutput();
-                end.errors = process->readAllStandardError();
+                if (errors->open())
+                    end.errors = errors->readAll();
                 report(end);
             });
     connect(process, &QProcess::errorOccurred, this,

@@ -19,7 +19,7 @@ struct BackgroundEnd {
     // False when the program could not be started at all; `errors` then says why.
     bool started = false;
     ProcessEnd end;
-    QByteArray output;
+    // What the program wrote on its output and error streams, in the order it wrote it.
     QByteArray errors;
 };
 

@@ -122,7 +122,11 @@ private slots:
         turn();
         QCOMPARE(runner().runs.size(), 1);
         const auto& run = runner().runs.first();
+#ifdef _WIN32
+        QCOMPARE(run.program, QStringLiteral("/opt/glyphmill\\rastix.exe"));
+#else
         QCOMPARE(run.program, QStringLiteral("/opt/glyphmill/rastix"));
+#endif
         QCOMPARE(run.workingDirectory, m_f->path(QStringLiteral("pics")));
         QCOMPARE(run.arguments.last(), QStringLiteral("ship.png"));
         QVERIFY(run.arguments.contains(QStringLiteral("--show-png")));
