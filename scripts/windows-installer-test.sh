@@ -89,15 +89,16 @@ check_round() {
     printf 'P3 2 2 255\n255 0 0  0 255 0\n0 0 255  255 255 255\n' >"$pictures/dots.ppm"
     (cd "$pictures" && wine "$folder\\rastix.exe" --binary dots.ppm >/dev/null) ||
         fail "$name: the installed rastix.exe could not convert a picture"
-    # Four RGB16 pixels.
-    [ "$(stat -c %s "$pictures/dots.rgb" 2>/dev/null)" = 8 ] ||
-        fail "$name: rastix.exe wrote no 8-byte dots.rgb"
+    # Two lines of two RGB16 pixels, each line padded to a phrase of 8 bytes.
+    [ "$(stat -c %s "$pictures/dots.rgb" 2>/dev/null)" = 16 ] ||
+        fail "$name: rastix.exe wrote no 16-byte dots.rgb"
     [ "$(wine "$folder\\glyphmill.exe" --version | tr -d '\r')" = "glyphmill $version" ] ||
         fail "$name: the installed glyphmill.exe gave another version"
     local report
-    report=$(wine "$folder\\glyphmill.exe" --check-installation 2>/dev/null | tr -d '\r') ||
+    report=$(wine "$folder\\glyphmill.exe" --check-installation 2>&1 | tr -d '\r') ||
         fail "$name: glyphmill.exe --check-installation exited with $?: $report"
-    # Qt writes its paths with forward slashes.
+    # The converter's path comes with backslashes, the cursors' with forward slashes.
+    report=${report//\\//}
     grep -qixF "converter: ${folder//\\//}/rastix.exe" <<<"$report" ||
         fail "$name: glyphmill.exe did not find the installed rastix.exe: $report"
 
