@@ -90,9 +90,10 @@ scratch=$(mktemp -d -t glyphmill-windows.XXXXXX)
 
 # --- packages ---------------------------------------------------------------------------------
 log "checking the packages"
+# qt6-base-dev: the host Qt's CMake files, through which the Windows Qt finds its host tools.
 scripts/ensure-packages.sh \
     g++-mingw-w64-x86-64-posix wine64 wine cmake ninja-build dpkg-dev \
-    qt6-base-dev-tools googletest libstb-dev xvfb xauth x11-utils imagemagick zip
+    qt6-base-dev qt6-base-dev-tools googletest libstb-dev xvfb xauth x11-utils imagemagick zip
 # Qt for Windows is built from Debian's qt6-base source: apt fetches it only with a deb-src entry.
 sources=/etc/apt/sources.list.d/glyphmill-deb-src.sources
 if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then

@@ -205,6 +205,30 @@ private slots:
         QVERIFY(!busy());
     }
 
+    // Switched off, the picture may be rewritten; switched on again, it is converted anew.
+    void switchingOnAgainConvertsAnew() {
+        openAndPick();
+        clickNamed("CheckConsole");
+        turn();
+        succeed(0);
+        clickNamed("CheckConsole");
+        clickNamed("CheckConsole");
+        turn();
+        QCOMPARE(runner().runs.size(), 2);
+    }
+
+    // Over the view, a drop does what it does over the preview the view covers.
+    void aDropOnTheViewReplacesTheSelection() {
+        m_f->makeFile(QStringLiteral("pics/boat.png"), pngOf(fourColours()));
+        openAndPick();
+        clickNamed("CheckConsole");
+        turn();
+        const auto data = fileListData({m_f->path(QStringLiteral("pics/boat.png"))});
+        QVERIFY(drop(m_f->widget("ScrollConsole"), data.get()));
+        QCOMPARE(m_f->child<FileList>("File1")->selectedNames(),
+                 QStringList({QStringLiteral("boat.png")}));
+    }
+
     void zoomDrawsSharpSquares() {
         openAndPick();
         clickNamed("CheckConsole");

@@ -1,8 +1,10 @@
 #include "consoleview.h"
 
 #include "consolepicture.h"
+#include "shelldrop.h"
 
 #include <QDir>
+#include <QDropEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QScrollArea>
@@ -40,6 +42,8 @@ ConsoleView::ConsoleView(QWidget* parent)
     m_message->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(m_message);
     m_message->hide();
+    // The view covers the preview while it is on: what is dropped there still arrives.
+    setAcceptDrops(true);
 
     // Every change within one turn of the event loop makes a single run.
     m_soon.setSingleShot(true);
@@ -73,7 +77,8 @@ void ConsoleView::setActive(bool active) {
         return;
     m_active = active;
     if (active) {
-        optionsChanged();
+        // The picture may have been rewritten while the view was off.
+        pictureChanged();
         return;
     }
     m_soon.stop();
@@ -241,6 +246,20 @@ void ConsoleView::showMessage(const QString& text) {
     m_message->setText(text);
     m_scroll->hide();
     m_message->show();
+}
+
+// The same feedback as the preview's: the move effect of those a shell drag offers.
+void ConsoleView::dragEnterEvent(QDragEnterEvent* event) {
+    acceptShellDrag(event, Qt::MoveAction);
+}
+
+void ConsoleView::dragMoveEvent(QDragMoveEvent* event) {
+    acceptShellDrag(event, Qt::MoveAction);
+}
+
+void ConsoleView::dropEvent(QDropEvent* event) {
+    if (acceptShellDrag(event, Qt::MoveAction))
+        emit filesDropped(droppedLocalPaths(event->mimeData()));
 }
 
 void ConsoleView::updateBusy() {

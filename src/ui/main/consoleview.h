@@ -66,6 +66,13 @@ public:
 signals:
     // A run's result (picture or message) has been put in place.
     void resultShown();
+    // Local files dropped from the shell, as on the preview the view stands in for.
+    void filesDropped(const QStringList& paths);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void launch();

@@ -29,6 +29,8 @@ void FormMain::setUpConsoleView() {
                                                    argumentsOf(command), m_previewFolder};
                              });
     connect(m_checkConsole, &QCheckBox::toggled, this, [this] { CheckConsole_Click(); });
+    connect(m_consoleView, &ConsoleView::filesDropped, this,
+            [this](const QStringList& paths) { Take_dropped_files(paths, true); });
     const std::pair<QRadioButton*, int> zooms[] = {
         {m_optionZoom1, 1}, {m_optionZoom2, 2}, {m_optionZoom4, 4}};
     for (const auto& [button, zoom] : zooms) {
